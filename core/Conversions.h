@@ -40,7 +40,10 @@ private:
 // Reads the text as a number: surrounding spaces allowed, an optional sign,
 // decimal digits with an optional fraction after the locale's separator or
 // ".", or a whole hexadecimal number written 0x378 (either case).
-// nullopt when the text is not a number. The value is not narrowed.
+// nullopt when the text is not a number. The value is not narrowed: a number
+// too large for a double reads as infinity with its sign, so it still compares
+// above any limit. There is no exponent notation ("1e3" is not a number), so
+// that every accepted text reads as the digits a user sees.
 std::optional<double> ReadNumber(std::string_view text, const NumberFormat& format = {});
 
 // Rounds to the nearest whole number, a half going to the even neighbour;
