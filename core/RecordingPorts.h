@@ -25,7 +25,8 @@ public:
     void scriptRead(std::uint16_t port, std::uint8_t value);
     // Reads of port with nothing scripted answer value (default: 255).
     void setIdleValue(std::uint16_t port, std::uint8_t value);
-    // Every access throws PortError with this message from now on.
+    // Every access throws PortError with this message from now on; a refused
+    // access reaches no port and is not logged.
     void failWith(std::string message);
 
     std::uint8_t read(std::uint16_t port) override;

@@ -1,0 +1,92 @@
+#include "PortIo.h"
+
+#include <utility>
+
+namespace portprov {
+
+namespace {
+
+// The chosen way to the ports and, once the first access has opened it, the
+// backend itself. The program touches ports from its one user-interface
+// thread only.
+struct PortBinding {
+    BackendFactory factory;
+    std::unique_ptr<PortBackend> backend;
+};
+
+PortBinding& Binding() {
+    static PortBinding binding;
+    return binding;
+}
+
+// Passes every access on to a backend that someone else owns.
+class SharedPorts : public PortBackend {
+public:
+    explicit SharedPorts(std::shared_ptr<PortBackend> ports) : ports_(std::move(ports)) {}
+
+    std::uint8_t read(std::uint16_t port) override { return ports_->read(port); }
+    void write(std::uint16_t port, std::uint8_t value) override { ports_->write(port, value); }
+    std::string describe() const override { return ports_->describe(); }
+
+private:
+    std::shared_ptr<PortBackend> ports_;
+};
+
+std::uint16_t CheckedPort(std::int32_t port) {
+    if (!IsValidPort(port))
+        throw PortError("Ogiltig adress: skriv ett heltal 0 - 65535");
+    return static_cast<std::uint16_t>(port);
+}
+
+// Opens the backend on the first access. A factory that throws leaves nothing
+// bound, so the next access tries again (the user may have loaded the driver
+// or fixed the permissions in between).
+PortBackend& BoundBackend() {
+    PortBinding& binding = Binding();
+    if (!binding.backend) {
+        if (!binding.factory)
+            throw PortError("Ingen portåtkomst är vald i programmet.");
+        std::unique_ptr<PortBackend> opened = binding.factory();
+        if (!opened)
+            throw PortError("Portåtkomsten kunde inte öppnas.");
+        binding.backend = std::move(opened);
+    }
+    return *binding.backend;
+}
+
+} // namespace
+
+void SelectPortBackend(BackendFactory factory) {
+    PortBinding& binding = Binding();
+    binding.backend.reset();
+    binding.factory = std::move(factory);
+}
+
+BackendFactory SharedBackend(std::shared_ptr<PortBackend> backend) {
+    return [backend = std::move(backend)]() -> std::unique_ptr<PortBackend> {
+        if (!backend)
+            return nullptr;
+        return std::make_unique<SharedPorts>(backend);
+    };
+}
+
+std::string PortAccessDescription() {
+    const PortBinding& binding = Binding();
+    if (binding.backend)
+        return binding.backend->describe();
+    if (binding.factory)
+        return "portåtkomsten öppnas vid första läsning eller skrivning";
+    return "ingen portåtkomst vald";
+}
+
+std::uint8_t DlPortReadPortUchar(std::int32_t port) {
+    const std::uint16_t checked = CheckedPort(port);
+    return BoundBackend().read(checked);
+}
+
+void DlPortWritePortUchar(std::int32_t port, std::int32_t value) {
+    const std::uint16_t checked = CheckedPort(port);
+    BoundBackend().write(checked, static_cast<std::uint8_t>(value & 0xFF));
+}
+
+} // namespace portprov
