@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Conversions.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace portprov {
+
+// The refusals the window shows for input it cannot use.
+inline constexpr std::string_view kInvalidAddressMessage =
+    "Ogiltig adress: skriv ett heltal 0 - 65535";
+inline constexpr std::string_view kInvalidValueMessage = "Ogiltigt värde: skriv ett tal 0 - 255";
+inline constexpr std::string_view kEmptyValueMessage = "Input får ej vara tom";
+
+// How a command turns the text of a box into a whole number.
+enum class Rounding {
+    HalfEven, // nearest whole number, a half to the even neighbour
+    Floor,    // largest whole number not above it
+};
+
+// A port address from the address box: the port, or the refusal to show.
+struct AddressInput {
+    bool accepted = false;
+    std::uint16_t port = 0;
+    std::string refusal;
+};
+
+// Accepts a number that rounds to 0 to 65535; anything else (no number, an
+// empty box, a negative or larger number) is refused before any port is touched.
+AddressInput CheckAddress(std::string_view text, Rounding rounding, const NumberFormat& format);
+
+// A byte from the value box: the value, whether the box must be corrected to
+// "255", or the refusal to show.
+struct ValueInput {
+    bool accepted = false;
+    std::uint8_t value = 0;
+    bool aboveRange = false; // the number was above 255: the box is to read "255"
+    std::string refusal;
+};
+
+// Empty text: "Input får ej vara tom". No number, or a negative one: refused.
+// Any number above 255, however large, is accepted as 255 with aboveRange set.
+ValueInput CheckValue(std::string_view text, Rounding rounding, const NumberFormat& format);
+
+} // namespace portprov

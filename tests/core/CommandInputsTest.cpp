@@ -1,0 +1,88 @@
+#include "CommandInputs.h"
+
+#include <gtest/gtest.h>
+
+using namespace portprov;
+
+namespace {
+
+const NumberFormat kComma{","};
+
+} // namespace
+
+TEST(CheckAddress, AcceptsPortsOfSixteenBitsOnly) {
+    EXPECT_EQ(CheckAddress("888", Rounding::HalfEven, {}).port, 888);
+    EXPECT_EQ(CheckAddress("0", Rounding::Floor, {}).port, 0);
+    EXPECT_TRUE(CheckAddress("65535", Rounding::Floor, {}).accepted);
+    EXPECT_EQ(CheckAddress("0x378", Rounding::Floor, {}).port, 888);
+
+    // 65536 would alias to port 0 on an x86 bus; negative numbers are no port.
+    for (const char* text : {"65536", "-1", "4294967297", "1e30", "-0.6"}) {
+        const AddressInput input = CheckAddress(text, Rounding::HalfEven, {});
+        EXPECT_FALSE(input.accepted) << text;
+        EXPECT_EQ(input.refusal, kInvalidAddressMessage) << text;
+    }
+}
+
+TEST(CheckAddress, RefusesTextThatIsNoNumber) {
+    for (const char* text : {"", "   ", "abc", "88 8", "0x", "888abc"}) {
+        const AddressInput input = CheckAddress(text, Rounding::Floor, {});
+        EXPECT_FALSE(input.accepted) << '"' << text << '"';
+        EXPECT_EQ(input.refusal, "Ogiltig adress: skriv ett heltal 0 - 65535");
+    }
+}
+
+TEST(CheckAddress, RoundsTheWayTheCommandAsks) {
+    // The read command rounds halves to even, the write command rounds down.
+    EXPECT_EQ(CheckAddress("888.5", Rounding::HalfEven, {}).port, 888);
+    EXPECT_EQ(CheckAddress("889.5", Rounding::HalfEven, {}).port, 890);
+    EXPECT_EQ(CheckAddress("889.5", Rounding::Floor, {}).port, 889);
+    EXPECT_EQ(CheckAddress("889,5", Rounding::HalfEven, kComma).port, 890);
+    // Just below the top, rounding up leaves the range; rounding down does not.
+    EXPECT_FALSE(CheckAddress("65535.7", Rounding::HalfEven, {}).accepted);
+    EXPECT_EQ(CheckAddress("65535.7", Rounding::Floor, {}).port, 65535);
+    // A small negative fraction rounds to 0 but its floor is -1.
+    EXPECT_EQ(CheckAddress("-0.4", Rounding::HalfEven, {}).port, 0);
+    EXPECT_FALSE(CheckAddress("-0.4", Rounding::Floor, {}).accepted);
+}
+
+TEST(CheckValue, EmptyBoxHasItsOwnMessage) {
+    const ValueInput input = CheckValue("", Rounding::Floor, {});
+    EXPECT_FALSE(input.accepted);
+    EXPECT_EQ(input.refusal, "Input får ej vara tom");
+    // Blank is not empty: it is no number.
+    EXPECT_EQ(CheckValue(" ", Rounding::Floor, {}).refusal, kInvalidValueMessage);
+}
+
+TEST(CheckValue, RefusesNegativeAndNonNumbers) {
+    // Negative values would paint a pattern other than the byte written.
+    for (const char* text : {"-1", "-127", "-128", "-100000", "-0.5", "abc", "12x", "1.2.3"}) {
+        const ValueInput input = CheckValue(text, Rounding::Floor, {});
+        EXPECT_FALSE(input.accepted) << text;
+        EXPECT_EQ(input.refusal, "Ogiltigt värde: skriv ett tal 0 - 255") << text;
+    }
+}
+
+TEST(CheckValue, AnythingAboveTheByteBecomes255) {
+    for (const char* text : {"256", "300", "40000", "99999999999999999999999", "0x100",
+                             "1000000000000000000000000000000000000000.5"}) {
+        const ValueInput input = CheckValue(text, Rounding::HalfEven, {});
+        EXPECT_TRUE(input.accepted) << text;
+        EXPECT_TRUE(input.aboveRange) << text;
+        EXPECT_EQ(input.value, 255) << text;
+    }
+    const ValueInput top = CheckValue("255", Rounding::HalfEven, {});
+    EXPECT_EQ(top.value, 255);
+    EXPECT_FALSE(top.aboveRange);
+}
+
+TEST(CheckValue, RoundingDecidesTheByte) {
+    EXPECT_EQ(CheckValue("12.7", Rounding::Floor, {}).value, 12);
+    EXPECT_EQ(CheckValue("12,7", Rounding::HalfEven, kComma).value, 13);
+    EXPECT_EQ(CheckValue("12.5", Rounding::HalfEven, {}).value, 12);
+    EXPECT_EQ(CheckValue("13.5", Rounding::HalfEven, {}).value, 14);
+    // 255.5 stays in range rounded down, but rounds to 256 halves-to-even.
+    EXPECT_FALSE(CheckValue("255.5", Rounding::Floor, {}).aboveRange);
+    EXPECT_TRUE(CheckValue("255.5", Rounding::HalfEven, {}).aboveRange);
+    EXPECT_EQ(CheckValue("-0.4", Rounding::HalfEven, {}).value, 0);
+}
