@@ -16,7 +16,7 @@ const QColor kShellEdge(128, 128, 128);
 const QColor kShellLight(232, 232, 232);
 const QColor kFaceOlive(128, 128, 0);
 const QColor kFaceEdge(64, 64, 0);
-const QColor kContactDark(40, 40, 40);
+const QColor kContactDark(48, 48, 48);
 const QColor kContactRim(160, 160, 160);
 const QColor kTextNavy(0, 0, 128);
 
@@ -75,13 +75,17 @@ void PaintFace(QPainter& painter) {
     painter.drawPath(path);
 }
 
-// One contact: a dark round socket a little larger than the lamp, so that the
-// lamp square lies on it with a dark ring all round, and a light rim.
+// One contact: a dark socket a little larger than the lamp, so that the lamp
+// square lies on it with a dark ring all round, lit along its lower edge.
 void PaintContact(QPainter& painter, int pin) {
+    constexpr double kHalf = kLampSize / 2.0 + 2.0;
     const QPointF centre = ContactCentre(pin);
-    painter.setPen(QPen(kContactRim, 1.0));
+    const QRectF socket(centre - QPointF(kHalf, kHalf), QSizeF(2 * kHalf, 2 * kHalf));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kContactRim);
+    painter.drawRoundedRect(socket.translated(0.5, 0.5), 2.5, 2.5);
     painter.setBrush(kContactDark);
-    painter.drawEllipse(centre, 5.0, 5.0);
+    painter.drawRoundedRect(socket, 2.5, 2.5);
 }
 
 QFont LabelFont() {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace iconart {
 
@@ -22,8 +23,12 @@ struct Ball {
 
 // A glossy ball: lit from the upper left, darker towards the rim, with a
 // white highlight. The outline keeps small renditions crisp on any background.
-void PaintBall(QPainter& painter, const Ball& ball, double outline) {
-    const QPointF light = ball.centre + QPointF(-0.35 * ball.radius, -0.4 * ball.radius);
+void PaintBall(QPainter& painter, const Ball& ball, double outline, bool snapShine = false) {
+    QPointF light = ball.centre + QPointF(-0.35 * ball.radius, -0.4 * ball.radius);
+    if (snapShine) {
+        // On the pixel grid the highlight lands on one whole, pure white pixel.
+        light = QPointF(std::floor(light.x()) + 0.5, std::floor(light.y()) + 0.5);
+    }
     QRadialGradient shading(ball.centre, ball.radius, light);
     shading.setColorAt(0.0, ball.colour.lighter(160));
     shading.setColorAt(0.55, ball.colour);
@@ -33,7 +38,7 @@ void PaintBall(QPainter& painter, const Ball& ball, double outline) {
     painter.setBrush(shading);
     painter.drawEllipse(ball.centre, ball.radius - outline / 2.0, ball.radius - outline / 2.0);
 
-    const double spot = std::max(0.8, 0.28 * ball.radius);
+    const double spot = std::max(1.3, 0.28 * ball.radius);
     QRadialGradient shine(light, spot);
     shine.setColorAt(0.0, QColor(255, 255, 255, 255));
     shine.setColorAt(0.6, QColor(255, 255, 255, 220));
@@ -46,34 +51,40 @@ void PaintBall(QPainter& painter, const Ball& ball, double outline) {
 // 16 x 16: four balls in a cross, red above and below, teal left and right.
 void PaintSmall(QPainter& painter) {
     constexpr double r = 3.8;
-    PaintBall(painter, {{4.0, 8.0}, r, kTeal}, 1.0);
-    PaintBall(painter, {{12.0, 8.0}, r, kTeal}, 1.0);
-    PaintBall(painter, {{8.0, 4.0}, r, kRed}, 1.0);
-    PaintBall(painter, {{8.0, 12.0}, r, kRed}, 1.0);
+    // From the back (top) to the front (bottom), so that every highlight shows.
+    PaintBall(painter, {{8.0, 4.0}, r, kRed}, 1.0, true);
+    PaintBall(painter, {{4.0, 8.0}, r, kTeal}, 1.0, true);
+    PaintBall(painter, {{12.0, 8.0}, r, kTeal}, 1.0, true);
+    PaintBall(painter, {{8.0, 12.0}, r, kRed}, 1.0, true);
 }
 
-// 32 x 32 and up, drawn on a 32-unit grid: the cross in front, four smaller
-// balls behind it on the diagonals and one in the middle on top.
+// 32 x 32 and up, drawn on a 32-unit grid: a ring of eight balls (red above
+// and below, teal left and right, as in the small icon) round a teal one in
+// the middle, painted from the back (top) to the front (bottom).
 void PaintCluster(QPainter& painter, double outline) {
-    const std::array<Ball, 4> behind{{
-        {{8.5, 8.5}, 5.5, kTeal},
-        {{23.5, 8.5}, 5.5, kRed},
-        {{8.5, 23.5}, 5.5, kRed},
-        {{23.5, 23.5}, 5.5, kTeal},
+    constexpr double kMiddle = 16.0;
+    constexpr double kRing = 9.5;
+    constexpr double kRadius = 6.0;
+    constexpr double kDiagonal = kRing * 0.70710678;
+    std::array<Ball, 9> balls{{
+        {{kMiddle, kMiddle - kRing}, kRadius, kRed},
+        {{kMiddle + kDiagonal, kMiddle - kDiagonal}, kRadius, kTeal},
+        {{kMiddle + kRing, kMiddle}, kRadius, kTeal},
+        {{kMiddle + kDiagonal, kMiddle + kDiagonal}, kRadius, kRed},
+        {{kMiddle, kMiddle + kRing}, kRadius, kRed},
+        {{kMiddle - kDiagonal, kMiddle + kDiagonal}, kRadius, kTeal},
+        {{kMiddle - kRing, kMiddle}, kRadius, kTeal},
+        {{kMiddle - kDiagonal, kMiddle - kDiagonal}, kRadius, kRed},
+        {{kMiddle, kMiddle}, 5.75, kTeal},
     }};
-    const std::array<Ball, 4> cross{{
-        {{7.5, 16.0}, 7.0, kTeal},
-        {{24.5, 16.0}, 7.0, kTeal},
-        {{16.0, 7.5}, 7.0, kRed},
-        {{16.0, 24.5}, 7.0, kRed},
-    }};
-    for (const Ball& ball : behind) {
+    // The middle ball stays in front; the ring goes from back to front.
+    std::sort(balls.begin(), balls.end() - 1, [](const Ball& a, const Ball& b) {
+        return a.centre.y() != b.centre.y() ? a.centre.y() < b.centre.y()
+                                            : a.centre.x() < b.centre.x();
+    });
+    for (const Ball& ball : balls) {
         PaintBall(painter, ball, outline);
     }
-    for (const Ball& ball : cross) {
-        PaintBall(painter, ball, outline);
-    }
-    PaintBall(painter, {{16.0, 16.0}, 5.0, kRed}, outline);
 }
 
 } // namespace
