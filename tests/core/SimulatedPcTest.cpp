@@ -1,0 +1,142 @@
+#include "SimulatedPc.h"
+#include "PortIo.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+using namespace portprov;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A clock that stands still until the test moves it.
+struct ManualClock {
+    std::chrono::nanoseconds now{1'000'000'000};
+    SimulatedPc::Clock clock() {
+        return [this] { return now; };
+    }
+};
+
+} // namespace
+
+TEST(SimulatedPc, EachParallelPortLatchesItsDataAndReadsBackItsControl) {
+    SimulatedPc pc;
+    for (const int base : {888, 632, 956}) {
+        SCOPED_TRACE(base);
+        const auto data = static_cast<std::uint16_t>(base);
+        const auto status = static_cast<std::uint16_t>(base + 1);
+        const auto control = static_cast<std::uint16_t>(base + 2);
+
+        EXPECT_EQ(pc.read(data), 0);
+        pc.write(data, 85);
+        EXPECT_EQ(pc.read(data), 85);
+        pc.write(data, 255);
+        EXPECT_EQ(pc.read(data), 255);
+
+        // Nothing attached: every status input high, busy reading 0.
+        EXPECT_EQ(pc.read(status), 127);
+        pc.write(status, 0);
+        EXPECT_EQ(pc.read(status), 127);
+
+        // Bits 6 and 7 of the control register always read 1.
+        EXPECT_EQ(pc.read(control), 192);
+        pc.write(control, 15);
+        EXPECT_EQ(pc.read(control), 207);
+        pc.write(control, 16);
+        EXPECT_EQ(pc.read(control), 208);
+        pc.write(control, 0);
+        EXPECT_EQ(pc.read(control), 192);
+        pc.write(control, 0xC0);
+        EXPECT_EQ(pc.read(control), 192);
+    }
+}
+
+TEST(SimulatedPc, ControlBitFiveTurnsTheDataLinesToInput) {
+    SimulatedPc pc;
+    pc.write(888, 85);
+    pc.write(890, 32);
+    EXPECT_EQ(pc.read(888), 255); // the lines, with nothing attached
+    EXPECT_EQ(pc.read(890), 224);
+    // The latch still takes a write while the lines are input...
+    pc.write(888, 12);
+    EXPECT_EQ(pc.read(888), 255);
+    // ...and drives it again once they are output.
+    pc.write(890, 0);
+    EXPECT_EQ(pc.read(888), 12);
+
+    // The other ports keep their own direction and latch.
+    pc.write(632, 7);
+    pc.write(956, 9);
+    pc.write(890, 32);
+    EXPECT_EQ(pc.read(632), 7);
+    EXPECT_EQ(pc.read(956), 9);
+    pc.write(958, 0xFF);
+    EXPECT_EQ(pc.read(956), 255);
+    EXPECT_EQ(pc.read(634), 192);
+}
+
+TEST(SimulatedPc, GamePortAxisTimersRunOutOnTheClock) {
+    ManualClock time;
+    SimulatedPc pc(time.clock());
+    // A joystick at rest: buttons up, timers not running.
+    for (int port = SimulatedPc::kGamePortFirst; port <= SimulatedPc::kGamePortLast; ++port)
+        EXPECT_EQ(pc.read(static_cast<std::uint16_t>(port)), 240) << port;
+
+    pc.write(513, 0);
+    EXPECT_EQ(pc.read(513), 255);
+    EXPECT_EQ(pc.read(519), 255);
+    time.now += SimulatedPc::kAxisTimerRun - 1ns;
+    EXPECT_EQ(pc.read(512), 255);
+    time.now += 1ns;
+    EXPECT_EQ(pc.read(513), 240);
+    EXPECT_EQ(pc.read(513), 240);
+
+    // A new write starts them again, from its own moment.
+    pc.write(517, 0xAA);
+    time.now += SimulatedPc::kAxisTimerRun / 2;
+    pc.write(513, 0);
+    time.now += SimulatedPc::kAxisTimerRun * 3 / 4;
+    EXPECT_EQ(pc.read(513), 255);
+    time.now += SimulatedPc::kAxisTimerRun;
+    EXPECT_EQ(pc.read(513), 240);
+
+    // Next to the game port nothing answers, and a write there starts nothing.
+    pc.write(520, 0);
+    pc.write(511, 0);
+    EXPECT_EQ(pc.read(513), 240);
+}
+
+TEST(SimulatedPc, GamePortTimersUseTheRealClockByDefault) {
+    SimulatedPc pc;
+    pc.write(513, 0);
+    std::this_thread::sleep_for(5ms);
+    EXPECT_EQ(pc.read(513), 240);
+}
+
+TEST(SimulatedPc, EveryOtherAddressIsAFloatingBus) {
+    SimulatedPc pc;
+    for (const int port : {0, 1, 511, 520, 521, 631, 635, 887, 891, 955, 959, 1023, 65535}) {
+        const auto address = static_cast<std::uint16_t>(port);
+        EXPECT_EQ(pc.read(address), 255) << port;
+        pc.write(address, 0);
+        EXPECT_EQ(pc.read(address), 255) << port;
+    }
+    // Writes there leave the real registers alone.
+    EXPECT_EQ(pc.read(888), 0);
+    EXPECT_EQ(pc.read(890), 192);
+    EXPECT_NE(pc.describe().find("--simulate"), std::string::npos);
+}
+
+TEST(SimulatedPc, WriteThenReadBackThroughThePortLayer) {
+    auto pc = std::make_shared<SimulatedPc>();
+    SelectPortBackend(SharedBackend(pc));
+    DlPortWritePortUchar(888, 85);
+    EXPECT_EQ(DlPortReadPortUchar(888), 85);
+    DlPortWritePortUchar(890, 32);
+    EXPECT_EQ(DlPortReadPortUchar(888), 255);
+    DlPortWritePortUchar(890, 0);
+    EXPECT_EQ(DlPortReadPortUchar(888), 85);
+    SelectPortBackend({});
+}
