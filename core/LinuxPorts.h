@@ -1,8 +1,13 @@
 #pragma once
 
+#include "ParallelPortDiscovery.h"
 #include "PortBackend.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace portprov {
 
@@ -11,5 +16,37 @@ namespace portprov {
 // driver (ppdev) for the registers of the ports it drives. Throws PortError
 // with the cause and the remedy when there is no way to the ports at all.
 std::unique_ptr<PortBackend> OpenLinuxPorts();
+
+// What the choice asks of the machine. Each probe may be replaced (tests do);
+// none of them touches a port.
+struct LinuxAccessProbes {
+    // Raw port instructions granted (ioperm)? 0, else the errno; ENOSYS where
+    // the processor has none.
+    std::function<int()> rawAccess;
+    // /dev/port opens read-write? 0, else the errno.
+    std::function<int()> devPort;
+    // The kernel lockdown mode, nothing when the kernel does not tell.
+    std::function<std::optional<std::string>()> lockdownMode;
+    // The parallel ports the kernel drives.
+    std::function<std::vector<ParallelPortNode>()> parallelPorts;
+    // May this user open a /dev/parportN node read-write? 0, else the errno.
+    std::function<int(const std::string& node)> nodeAccess;
+    // This program's path, named in the setcap remedy.
+    std::function<std::string()> programPath;
+
+    // The backends, built once chosen.
+    std::function<std::unique_ptr<PortBackend>()> openRaw;
+    std::function<std::unique_ptr<PortBackend>()> openDevPort;
+    std::function<std::unique_ptr<PortBackend>(std::vector<ParallelPortNode>)> openPpdev;
+};
+
+// The probes and backends of the machine the program runs on.
+LinuxAccessProbes LinuxSystemProbes();
+
+// The choice, in this order: raw port instructions where granted; else
+// /dev/port; else ppdev for the parallel ports this user may open; else
+// PortError naming the cause (kernel lockdown, missing permission, no
+// /dev/port) and the remedy.
+std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes);
 
 } // namespace portprov

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "PortBackend.h"
+
+#include <string>
+
+namespace portprov {
+
+inline constexpr const char* kDevPortPath = "/dev/port";
+
+// Port access through the kernel's /dev/port: one byte read or written at
+// offset = port. Needs root (or CAP_SYS_RAWIO and read-write permission on
+// the device). The path can be any file, so tests use an ordinary 64 KiB file.
+class DevPortFile : public PortBackend {
+public:
+    // Opens path read-write; throws PortError with cause and remedy.
+    // programPath: named in the remedy when permission is missing.
+    explicit DevPortFile(std::string path = kDevPortPath, std::string programPath = {});
+    ~DevPortFile() override;
+    DevPortFile(const DevPortFile&) = delete;
+    DevPortFile& operator=(const DevPortFile&) = delete;
+
+    // Opens /dev/port read-write and closes it again: 0, else the errno.
+    static int ProbeAccess(const std::string& path = kDevPortPath);
+
+    std::uint8_t read(std::uint16_t port) override;
+    void write(std::uint16_t port, std::uint8_t value) override;
+    std::string describe() const override;
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+} // namespace portprov

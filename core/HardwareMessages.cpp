@@ -1,0 +1,215 @@
+#include "HardwareMessages.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+#ifdef __linux__
+#include <unistd.h>
+#endif
+
+namespace portprov::hardware_messages {
+
+namespace {
+
+// The commands the messages suggest, written once.
+constexpr const char* kJoinLpGroup = "sudo usermod -aG lp $USER (logga sedan ut och in igen)";
+constexpr const char* kLoadPpdev = "sudo modprobe -a parport_pc ppdev";
+constexpr const char* kLockdownFile = "/sys/kernel/security/lockdown";
+
+// Characters a shell takes literally outside quotes.
+bool IsShellSafe(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::strchr("/._-+,:@%", c) != nullptr;
+}
+
+std::string ShellQuoted(const std::string& text) {
+    bool safe = !text.empty();
+    for (char c : text) {
+        safe = safe && IsShellSafe(c);
+    }
+    if (safe) {
+        return text;
+    }
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+} // namespace
+
+std::string PpdevDescription(const std::string& ports) {
+    return "kärnans parallellportsdrivrutin (ppdev): " + ports;
+}
+
+std::string OwnProgramPath() {
+#ifdef __linux__
+    std::array<char, 4096> buffer{};
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length > 0) {
+        return std::string(buffer.data(), static_cast<std::size_t>(length));
+    }
+#endif
+    return "<sökvägen till portprov>";
+}
+
+std::string SetcapCommand(const std::string& programPath) {
+    return "sudo setcap cap_sys_rawio+ep " + ShellQuoted(programPath);
+}
+
+std::string NotPermitted(const std::string& programPath) {
+    return "Programmet har inte behörighet att nå I/O-portarna.\n"
+           "Gör något av följande:\n"
+           "• kör programmet som root (med sudo),\n"
+           "• ge programmet rätten en gång för alla: " +
+           SetcapCommand(programPath) +
+           ",\n"
+           "• eller, för parallellportarna, gå med i gruppen lp: " +
+           kJoinLpGroup +
+           "; då nås de genom kärnans parallellportsdrivrutin (ppdev), som laddas med " +
+           kLoadPpdev + ".";
+}
+
+std::string Lockdown(const std::string& mode) {
+    return "Kärnan är låst (kernel lockdown i läget \"" + mode +
+           "\", oftast för att datorn startats med Secure Boot). Då förbjuds direkt "
+           "portåtkomst, även för root (se " +
+           kLockdownFile +
+           ").\n"
+           "Parallellportarna nås ändå genom kärnans parallellportsdrivrutin (ppdev): ladda "
+           "den med " +
+           kLoadPpdev + " och gå med i gruppen lp: " + kJoinLpGroup +
+           ".\n"
+           "Andra portar går bara att nå om Secure Boot stängs av i datorns inställningar.";
+}
+
+std::string NoDevPort() {
+    return std::string("Enheten /dev/port finns inte på den här datorn, och direkt portåtkomst "
+                       "(ioperm/iopl) går inte att få här.\n"
+                       "Parallellportarna nås genom kärnans parallellportsdrivrutin (ppdev): "
+                       "ladda den med ") +
+           kLoadPpdev + " och gå med i gruppen lp: " + kJoinLpGroup +
+           ".\n"
+           "Andra portar kräver en kärna byggd med /dev/port (CONFIG_DEVPORT).";
+}
+
+std::string RawAccessFailed(const std::string& ioperm, const std::string& devPort,
+                            const std::string& programPath) {
+    return "I/O-portarna kunde inte nås (ioperm: " + ioperm + "; /dev/port: " + devPort +
+           ").\n"
+           "Kör programmet som root, eller ge det rätten med " +
+           SetcapCommand(programPath) + ".";
+}
+
+std::string RawAccessUnavailable() {
+    return "Direkt portåtkomst finns inte på den här processorn: I/O-portar och deras "
+           "instruktioner finns bara på PC-processorer (x86).\n"
+           "Använd /dev/port eller kärnans parallellportsdrivrutin (ppdev) i stället.";
+}
+
+std::string DevPortOpenFailed(const std::string& path, int error, const std::string& programPath) {
+    if (error == ENOENT) {
+        return "Enheten " + path +
+               " finns inte.\n"
+               "Kärnan är byggd utan den (CONFIG_DEVPORT); använd direkt portåtkomst eller "
+               "kärnans parallellportsdrivrutin (ppdev) i stället.";
+    }
+    if (error == EACCES || error == EPERM) {
+        return "Programmet har inte behörighet att öppna " + path +
+               ".\n"
+               "Kör programmet som root, eller ge det rätten med " +
+               SetcapCommand(programPath) + ".";
+    }
+    return "Enheten " + path + " kunde inte öppnas (" + ErrorText(error) +
+           ").\n"
+           "Kör programmet som root och försök igen.";
+}
+
+std::string DevPortAccessFailed(const std::string& path, bool writing, std::uint16_t port,
+                                const std::string& reason) {
+    return std::string(writing ? "Skrivningen till" : "Läsningen av") + " port " +
+           std::to_string(port) + " genom " + path + " misslyckades (" + reason +
+           ").\n"
+           "Kontrollera att kärnan ger programmet åtkomst till porten och försök igen.";
+}
+
+std::string PpdevNodeDenied(const std::string& node) {
+    return "Programmet har inte behörighet att öppna " + node +
+           ".\n"
+           "Gå med i gruppen lp: " +
+           kJoinLpGroup + ", eller kör programmet som root.";
+}
+
+std::string PpdevNodeMissing(const std::string& node) {
+    return "Enheten " + node +
+           " finns inte: kärnans parallellportsdrivrutin (ppdev) är inte laddad.\n"
+           "Ladda den med " +
+           kLoadPpdev + ".";
+}
+
+std::string PpdevBusy(const std::string& node, int seconds) {
+    return "Parallellporten " + node +
+           " används av en annan drivrutin eller ett annat program (till exempel "
+           "skrivardrivrutinen lp under en utskrift) och släpptes inte inom " +
+           std::to_string(seconds) +
+           " sekunder.\n"
+           "Vänta tills utskriften är klar eller stäng det andra programmet och försök igen. "
+           "Skrivardrivrutinen kan tas bort med sudo rmmod lp.";
+}
+
+std::string PpdevFailed(const std::string& node, const std::string& request, int error) {
+    return "Kärnans parallellportsdrivrutin svarade med ett fel på " + node + " (" + request +
+           ": " + ErrorText(error) +
+           ").\n"
+           "Försök igen. Kvarstår felet, ladda om drivrutinen: sudo modprobe -r ppdev && " +
+           kLoadPpdev + ".";
+}
+
+std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
+                            const std::string& programPath) {
+    return "Adress " + std::to_string(port) +
+           " nås inte genom kärnans parallellportsdrivrutin (ppdev); den når bara "
+           "parallellportarnas register " +
+           (coverage.empty() ? std::string("(inga portar hittades)") : coverage) +
+           ".\n"
+           "Andra adresser kräver direkt portåtkomst: kör programmet som root, eller ge det "
+           "rätten med " +
+           SetcapCommand(programPath) + ".";
+}
+
+std::string DlPortIoMissing() {
+    return "Drivrutinsbiblioteket dlportio.dll hittades inte.\n"
+           "Installera portdrivrutinen som hör till dlportio.dll och lägg dlportio.dll i "
+           "programmets mapp eller i Windows systemmapp.";
+}
+
+std::string DlPortIoEntryMissing(const std::string& entry) {
+    return "Drivrutinsbiblioteket dlportio.dll saknar funktionen " + entry +
+           "; det är en annan eller skadad version.\n"
+           "Installera om portdrivrutinen som hör till dlportio.dll.";
+}
+
+std::string NoHardwareBackend() {
+    return "Riktiga portar kan bara nås på Linux och Windows.\n"
+           "Starta programmet med --simulate för att prova det på den simulerade datorn.";
+}
+
+std::string AccessPathInUse(const std::string& description) {
+    return "Portåtkomst på den här datorn: " + description + ".";
+}
+
+std::string NoAccessPath(const std::string& message) {
+    return "Ingen portåtkomst på den här datorn. " + message;
+}
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+} // namespace portprov::hardware_messages

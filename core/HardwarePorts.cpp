@@ -1,0 +1,35 @@
+#include "HardwarePorts.h"
+
+#include "HardwareMessages.h"
+
+#if defined(__linux__)
+#include "LinuxPorts.h"
+#elif defined(_WIN32)
+#include "WindowsDlPortIo.h"
+#endif
+
+namespace portprov {
+
+namespace msg = hardware_messages;
+
+std::unique_ptr<PortBackend> OpenHardwarePorts() {
+#if defined(__linux__)
+    return OpenLinuxPorts();
+#elif defined(_WIN32)
+    return OpenDlPortIo();
+#else
+    throw PortError(msg::NoHardwareBackend());
+#endif
+}
+
+std::string ProbeHardwareAccess() {
+    // Opening a backend asks for permission and loads what it needs; no
+    // backend touches a port before its first read or write.
+    try {
+        return msg::AccessPathInUse(OpenHardwarePorts()->describe());
+    } catch (const PortError& error) {
+        return msg::NoAccessPath(error.what());
+    }
+}
+
+} // namespace portprov

@@ -1,0 +1,80 @@
+#include "LinuxPorts.h"
+
+#include "DevPortFile.h"
+#include "HardwareMessages.h"
+#include "KernelLockdown.h"
+#include "PpdevPorts.h"
+#include "RawX86Ports.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace portprov {
+
+namespace msg = hardware_messages;
+
+namespace {
+
+bool IsPermissionError(int error) {
+    return error == EPERM || error == EACCES;
+}
+
+} // namespace
+
+LinuxAccessProbes LinuxSystemProbes() {
+    LinuxAccessProbes probes;
+    probes.rawAccess = [] { return RawX86Ports::ProbeAccess(); };
+    probes.devPort = [] { return DevPortFile::ProbeAccess(); };
+    probes.lockdownMode = [] { return ReadLockdownMode(); };
+    probes.parallelPorts = [] { return FindParallelPorts(); };
+    probes.nodeAccess = [](const std::string& node) {
+        return ::access(node.c_str(), R_OK | W_OK) == 0 ? 0 : errno;
+    };
+    probes.programPath = [] { return msg::OwnProgramPath(); };
+    probes.openRaw = [] { return std::make_unique<RawX86Ports>(); };
+    probes.openDevPort = [] { return std::make_unique<DevPortFile>(); };
+    probes.openPpdev = [](std::vector<ParallelPortNode> ports) {
+        return std::make_unique<PpdevPorts>(std::move(ports));
+    };
+    return probes;
+}
+
+std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes) {
+    const int raw = probes.rawAccess();
+    if (raw == 0) {
+        return probes.openRaw();
+    }
+    const int devPort = probes.devPort();
+    if (devPort == 0) {
+        return probes.openDevPort();
+    }
+
+    const auto ports = probes.parallelPorts();
+    int nodeError = ENOENT;
+    for (const auto& port : ports) {
+        nodeError = probes.nodeAccess(port.node);
+        if (nodeError == 0) {
+            return probes.openPpdev(ports);
+        }
+    }
+
+    // No way to the ports: tell the weightiest cause.
+    const auto lockdown = probes.lockdownMode();
+    if (LockdownForbidsRawPorts(lockdown)) {
+        throw PortError(msg::Lockdown(*lockdown));
+    }
+    if (IsPermissionError(raw) || IsPermissionError(devPort) || IsPermissionError(nodeError)) {
+        throw PortError(msg::NotPermitted(probes.programPath()));
+    }
+    if (devPort == ENOENT && raw == ENOSYS) {
+        throw PortError(msg::NoDevPort());
+    }
+    throw PortError(
+        msg::RawAccessFailed(msg::ErrorText(raw), msg::ErrorText(devPort), probes.programPath()));
+}
+
+std::unique_ptr<PortBackend> OpenLinuxPorts() {
+    return OpenLinuxPorts(LinuxSystemProbes());
+}
+
+} // namespace portprov

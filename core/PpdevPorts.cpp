@@ -1,0 +1,180 @@
+#include "PpdevPorts.h"
+
+#include "HardwareMessages.h"
+
+#include <cerrno>
+#include <linux/ppdev.h>
+#include <sys/ioctl.h>
+#include <utility>
+
+namespace portprov {
+
+namespace msg = hardware_messages;
+
+namespace {
+
+// The registers, counted from the port's base.
+constexpr int kDataRegister = 0;
+constexpr int kStatusRegister = 1;
+constexpr int kControlRegister = 2;
+
+// Control register: bits 0-3 drive the connector's output lines, bit 5 turns
+// the data lines round to input. The driver reads back only the output lines.
+constexpr std::uint8_t kControlOutputLines = 0x0F;
+constexpr std::uint8_t kControlDataInput = 0x20;
+
+std::string Range(std::uint16_t base) {
+    return std::to_string(base) + "-" + std::to_string(base + kControlRegister);
+}
+
+} // namespace
+
+PpdevPorts::PpdevPorts(std::vector<ParallelPortNode> ports, std::shared_ptr<PpdevSystem> system,
+                       std::string programPath)
+    : system_(std::move(system)), programPath_(std::move(programPath)) {
+    for (auto& where : ports) {
+        ports_.push_back({std::move(where)});
+    }
+}
+
+PpdevPorts::~PpdevPorts() {
+    // Closing releases the claim.
+    for (const auto& port : ports_) {
+        if (port.fd >= 0) {
+            system_->close(port.fd);
+        }
+    }
+}
+
+bool PpdevPorts::covers(std::uint16_t address) const {
+    for (const auto& port : ports_) {
+        if (address >= port.where.base && address - port.where.base <= kControlRegister) {
+            return true;
+        }
+    }
+    return false;
+}
+
+PpdevPorts::Port& PpdevPorts::claimed(std::uint16_t address) {
+    for (auto& port : ports_) {
+        if (address >= port.where.base && address - port.where.base <= kControlRegister) {
+            if (port.fd < 0) {
+                claim(port);
+            }
+            return port;
+        }
+    }
+    std::string coverage;
+    for (const auto& port : ports_) {
+        coverage +=
+            (coverage.empty() ? "" : ", ") + Range(port.where.base) + " (" + port.where.node + ")";
+    }
+    throw PortError(msg::PpdevNotCovered(
+        address, coverage, programPath_.empty() ? msg::OwnProgramPath() : programPath_));
+}
+
+void PpdevPorts::claim(Port& port) {
+    const std::string& node = port.where.node;
+    auto openNode = [&] {
+        const int fd = system_->open(node);
+        if (fd >= 0) {
+            return fd;
+        }
+        const int error = -fd;
+        if (error == EACCES || error == EPERM) {
+            throw PortError(msg::PpdevNodeDenied(node));
+        }
+        if (error == ENOENT || error == ENXIO || error == ENODEV) {
+            throw PortError(msg::PpdevNodeMissing(node));
+        }
+        throw PortError(msg::PpdevFailed(node, "open", error));
+    };
+
+    // Exclusive first, so that no other driver can come between our accesses.
+    // The kernel refuses that (ENXIO) while another driver, such as the
+    // printer driver lp, is registered on the port; then share the port.
+    int fd = openNode();
+    int result = system_->ioctl(fd, PPEXCL, nullptr);
+    if (result == 0) {
+        result = system_->claim(fd, kClaimLimit);
+    }
+    if (result != 0 && result != -ETIMEDOUT) {
+        system_->close(fd);
+        fd = openNode();
+        result = system_->claim(fd, kClaimLimit);
+    }
+    if (result != 0) {
+        system_->close(fd);
+        if (result == -ETIMEDOUT) {
+            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(kClaimLimit);
+            throw PortError(msg::PpdevBusy(node, static_cast<int>(seconds.count())));
+        }
+        throw PortError(msg::PpdevFailed(node, "PPCLAIM", -result));
+    }
+    port.fd = fd;
+}
+
+std::uint8_t PpdevPorts::readRegister(const Port& port, unsigned long request, const char* name) {
+    unsigned char value = 0;
+    const int result = system_->ioctl(port.fd, request, &value);
+    if (result != 0) {
+        throw PortError(msg::PpdevFailed(port.where.node, name, -result));
+    }
+    return value;
+}
+
+void PpdevPorts::writeRegister(const Port& port, unsigned long request, const char* name,
+                               std::uint8_t value) {
+    unsigned char byte = value;
+    const int result = system_->ioctl(port.fd, request, &byte);
+    if (result != 0) {
+        throw PortError(msg::PpdevFailed(port.where.node, name, -result));
+    }
+}
+
+std::uint8_t PpdevPorts::read(std::uint16_t address) {
+    Port& port = claimed(address);
+    switch (address - port.where.base) {
+    case kDataRegister:
+        return readRegister(port, PPRDATA, "PPRDATA");
+    case kStatusRegister:
+        return readRegister(port, PPRSTATUS, "PPRSTATUS");
+    default: {
+        const std::uint8_t lines = readRegister(port, PPRCONTROL, "PPRCONTROL");
+        return static_cast<std::uint8_t>((lines & kControlOutputLines) |
+                                         (port.control & ~kControlOutputLines));
+    }
+    }
+}
+
+void PpdevPorts::write(std::uint16_t address, std::uint8_t value) {
+    Port& port = claimed(address);
+    switch (address - port.where.base) {
+    case kDataRegister:
+        writeRegister(port, PPWDATA, "PPWDATA", value);
+        return;
+    case kStatusRegister:
+        return; // an input register: writing it changes nothing
+    default: {
+        writeRegister(port, PPWCONTROL, "PPWCONTROL",
+                      static_cast<std::uint8_t>(value & kControlOutputLines));
+        int input = (value & kControlDataInput) != 0 ? 1 : 0;
+        const int result = system_->ioctl(port.fd, PPDATADIR, &input);
+        if (result != 0) {
+            throw PortError(msg::PpdevFailed(port.where.node, "PPDATADIR", -result));
+        }
+        port.control = value;
+        return;
+    }
+    }
+}
+
+std::string PpdevPorts::describe() const {
+    std::string ports;
+    for (const auto& port : ports_) {
+        ports += (ports.empty() ? "" : ", ") + port.where.node + " på " + Range(port.where.base);
+    }
+    return msg::PpdevDescription(ports);
+}
+
+} // namespace portprov

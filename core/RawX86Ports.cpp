@@ -1,0 +1,119 @@
+#include "RawX86Ports.h"
+
+#include "HardwareMessages.h"
+
+#include <bitset>
+#include <cerrno>
+#include <utility>
+
+#if defined(__x86_64__) || defined(__i386__)
+#define PORTPROV_HAS_PORT_INSTRUCTIONS 1
+#include <sys/io.h>
+#else
+#define PORTPROV_HAS_PORT_INSTRUCTIONS 0
+#endif
+
+namespace portprov {
+
+namespace msg = hardware_messages;
+
+namespace {
+
+// ioperm covers the ports below this; above it the whole range needs iopl.
+constexpr unsigned kIopermLimit = 0x400;
+constexpr int kIoplAllPorts = 3;
+
+#if PORTPROV_HAS_PORT_INSTRUCTIONS
+// The ports this thread has been granted.
+struct ThreadGrant {
+    bool low = false;
+    bool all = false;
+    std::bitset<65536> single; // high ports granted one by one through ioperm
+};
+thread_local ThreadGrant tGrant;
+#endif
+
+} // namespace
+
+RawX86Ports::RawX86Ports(std::string programPath) : programPath_(std::move(programPath)) {}
+
+bool RawX86Ports::Available() {
+    return PORTPROV_HAS_PORT_INSTRUCTIONS != 0;
+}
+
+int RawX86Ports::ProbeAccess() {
+#if PORTPROV_HAS_PORT_INSTRUCTIONS
+    if (::ioperm(0, kIopermLimit, 1) != 0) {
+        return errno;
+    }
+    // Give back what the probe took unless this thread already held it.
+    if (!tGrant.low && !tGrant.all) {
+        ::ioperm(0, kIopermLimit, 0);
+    }
+    return 0;
+#else
+    return ENOSYS;
+#endif
+}
+
+void RawX86Ports::grant(std::uint16_t port) const {
+#if PORTPROV_HAS_PORT_INSTRUCTIONS
+    ThreadGrant& granted = tGrant;
+    if (granted.all || (port < kIopermLimit ? granted.low : granted.single.test(port))) {
+        return;
+    }
+    int error = 0;
+    if (port < kIopermLimit) {
+        if (::ioperm(0, kIopermLimit, 1) == 0) {
+            granted.low = true;
+            return;
+        }
+        error = errno;
+    } else {
+        if (::iopl(kIoplAllPorts) == 0) {
+            granted.all = true;
+            return;
+        }
+        // Kernels built without iopl still grant single high ports through ioperm.
+        if (::ioperm(port, 1, 1) == 0) {
+            granted.single.set(port);
+            return;
+        }
+        error = errno;
+    }
+    if (error == EPERM || error == EACCES) {
+        throw PortError(
+            msg::NotPermitted(programPath_.empty() ? msg::OwnProgramPath() : programPath_));
+    }
+    throw PortError(
+        msg::RawAccessFailed(msg::ErrorText(error), "används inte",
+                             programPath_.empty() ? msg::OwnProgramPath() : programPath_));
+#else
+    (void)port;
+    throw PortError(msg::RawAccessUnavailable());
+#endif
+}
+
+std::uint8_t RawX86Ports::read(std::uint16_t port) {
+    grant(port);
+#if PORTPROV_HAS_PORT_INSTRUCTIONS
+    return ::inb(port);
+#else
+    return 0;
+#endif
+}
+
+void RawX86Ports::write(std::uint16_t port, std::uint8_t value) {
+    grant(port);
+#if PORTPROV_HAS_PORT_INSTRUCTIONS
+    ::outb(value, port);
+#else
+    (void)value;
+#endif
+}
+
+std::string RawX86Ports::describe() const {
+    return msg::kRawAccessDescription;
+}
+
+} // namespace portprov

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "PortBackend.h"
+
+#include <string>
+
+namespace portprov {
+
+// Raw port access on x86 processors: the kernel grants the ports with ioperm
+// (below 0x400) or iopl (above), then the in and out instructions reach them
+// directly. Needs root or the capability CAP_SYS_RAWIO, and is refused by a
+// locked-down kernel. On other processors every access throws PortError.
+//
+// The kernel grants port access per thread, so each thread asks for it on its
+// own first access.
+class RawX86Ports : public PortBackend {
+public:
+    // programPath: named in the remedy when the kernel refuses access.
+    explicit RawX86Ports(std::string programPath = {});
+
+    // Whether this processor has I/O port instructions at all.
+    static bool Available();
+    // Asks for the ports below 0x400 and gives them back at once, touching no
+    // port: 0 when the kernel grants them, else the errno (ENOSYS on
+    // processors without port instructions).
+    static int ProbeAccess();
+
+    std::uint8_t read(std::uint16_t port) override;
+    void write(std::uint16_t port, std::uint8_t value) override;
+    std::string describe() const override;
+
+private:
+    void grant(std::uint16_t port) const;
+
+    std::string programPath_;
+};
+
+} // namespace portprov
