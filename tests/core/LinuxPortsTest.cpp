@@ -1,0 +1,162 @@
+#include "LinuxPorts.h"
+#include "HardwarePorts.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+using portprov::LinuxAccessProbes;
+using portprov::OpenLinuxPorts;
+using portprov::ParallelPortNode;
+using portprov::PortBackend;
+using portprov::PortError;
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::Not;
+
+namespace {
+
+// A backend that only tells which one it is.
+class Named : public PortBackend {
+public:
+    explicit Named(std::string name) : name_(std::move(name)) {}
+    std::uint8_t read(std::uint16_t) override { return 0; }
+    void write(std::uint16_t, std::uint8_t) override {}
+    std::string describe() const override { return name_; }
+
+private:
+    std::string name_;
+};
+
+const ParallelPortNode kLpt1{0, 888, "/dev/parport0"};
+const ParallelPortNode kLpt2{1, 632, "/dev/parport1"};
+
+// A machine where nothing is permitted, until a test says otherwise.
+class LinuxPortsTest : public testing::Test {
+protected:
+    int raw = EPERM;
+    int devPort = EACCES;
+    std::optional<std::string> lockdown = "none";
+    std::vector<ParallelPortNode> ports;
+    std::map<std::string, int> nodeErrors;
+    std::vector<ParallelPortNode> ppdevGot;
+
+    LinuxAccessProbes probes() {
+        LinuxAccessProbes p;
+        p.rawAccess = [this] { return raw; };
+        p.devPort = [this] { return devPort; };
+        p.lockdownMode = [this] { return lockdown; };
+        p.parallelPorts = [this] { return ports; };
+        p.nodeAccess = [this](const std::string& node) {
+            return nodeErrors.count(node) ? nodeErrors[node] : 0;
+        };
+        p.programPath = [] { return std::string("/opt/port prov/portprov"); };
+        p.openRaw = [] { return std::make_unique<Named>("raw"); };
+        p.openDevPort = [] { return std::make_unique<Named>("devport"); };
+        p.openPpdev = [this](std::vector<ParallelPortNode> chosen) {
+            ppdevGot = chosen;
+            return std::make_unique<Named>("ppdev");
+        };
+        return p;
+    }
+
+    std::string chosen() { return OpenLinuxPorts(probes())->describe(); }
+
+    std::string refusal() {
+        try {
+            OpenLinuxPorts(probes());
+        } catch (const PortError& error) {
+            return error.what();
+        }
+        ADD_FAILURE() << "a backend was chosen";
+        return {};
+    }
+};
+
+TEST_F(LinuxPortsTest, RawAccessComesFirstThenDevPortThenPpdev) {
+    ports = {kLpt1, kLpt2};
+    raw = 0;
+    devPort = 0;
+    EXPECT_EQ(chosen(), "raw");
+    raw = EPERM;
+    EXPECT_EQ(chosen(), "devport");
+    raw = ENOSYS; // a processor without port instructions
+    EXPECT_EQ(chosen(), "devport");
+    devPort = EACCES;
+    EXPECT_EQ(chosen(), "ppdev");
+    EXPECT_THAT(ppdevGot, ElementsAre(kLpt1, kLpt2));
+}
+
+TEST_F(LinuxPortsTest, PpdevIsChosenWhenAnyOfItsNodesOpens) {
+    ports = {kLpt1, kLpt2};
+    lockdown = "integrity"; // ppdev works under lockdown
+    nodeErrors["/dev/parport0"] = EACCES;
+    EXPECT_EQ(chosen(), "ppdev");
+    nodeErrors["/dev/parport1"] = EACCES;
+    EXPECT_THAT(refusal(), HasSubstr("lockdown"));
+}
+
+TEST_F(LinuxPortsTest, NotPermittedNamesRootSetcapAndTheLpGroup) {
+    const std::string message = refusal();
+    EXPECT_THAT(message, HasSubstr("root"));
+    EXPECT_THAT(message, HasSubstr("sudo setcap cap_sys_rawio+ep '/opt/port prov/portprov'"));
+    EXPECT_THAT(message, HasSubstr("gruppen lp"));
+    EXPECT_THAT(message, Not(HasSubstr("lockdown")));
+
+    // Nodes that exist but this user may not open: the same cause.
+    ports = {kLpt1};
+    nodeErrors["/dev/parport0"] = EACCES;
+    raw = ENOSYS;
+    devPort = ENOENT;
+    EXPECT_THAT(refusal(), HasSubstr("gruppen lp"));
+}
+
+TEST_F(LinuxPortsTest, LockdownIsNamedAsTheCauseEvenForRoot) {
+    lockdown = "integrity";
+    const std::string message = refusal();
+    EXPECT_THAT(message, HasSubstr("\"integrity\""));
+    EXPECT_THAT(message, HasSubstr("/sys/kernel/security/lockdown"));
+    EXPECT_THAT(message, HasSubstr("Secure Boot"));
+    EXPECT_THAT(message, HasSubstr("även för root"));
+    EXPECT_THAT(message, HasSubstr("ppdev"));
+    EXPECT_THAT(message, HasSubstr("gruppen lp"));
+
+    lockdown = "none";
+    EXPECT_THAT(refusal(), Not(HasSubstr("lockdown")));
+    lockdown = std::nullopt; // a kernel without lockdown support
+    EXPECT_THAT(refusal(), Not(HasSubstr("lockdown")));
+}
+
+TEST_F(LinuxPortsTest, NoDevPortIsNamedWhereNothingElseIsMissing) {
+    raw = ENOSYS;
+    devPort = ENOENT;
+    const std::string message = refusal();
+    EXPECT_THAT(message, HasSubstr("/dev/port finns inte"));
+    EXPECT_THAT(message, HasSubstr("modprobe"));
+    EXPECT_THAT(message, HasSubstr("gruppen lp"));
+
+    // With raw access merely refused, permission is the cause to fix.
+    raw = EPERM;
+    EXPECT_THAT(refusal(), HasSubstr("sudo setcap"));
+}
+
+TEST_F(LinuxPortsTest, OtherFailuresShowTheSystemsOwnWords) {
+    raw = EIO;
+    devPort = ENODEV;
+    const std::string message = refusal();
+    EXPECT_THAT(message, HasSubstr(std::strerror(EIO)));
+    EXPECT_THAT(message, HasSubstr(std::strerror(ENODEV)));
+    EXPECT_THAT(message, HasSubstr("root"));
+}
+
+TEST(HardwareProbe, TellsTheWayOrWhyThereIsNoneWithoutThrowing) {
+    const std::string text = portprov::ProbeHardwareAccess();
+    const bool way = text.rfind("Portåtkomst på den här datorn: ", 0) == 0;
+    const bool none = text.rfind("Ingen portåtkomst på den här datorn. ", 0) == 0;
+    EXPECT_TRUE(way || none) << text;
+}
+
+} // namespace

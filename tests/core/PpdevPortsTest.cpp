@@ -1,0 +1,166 @@
+#include "PpdevPorts.h"
+#include "FakePpdev.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+using portprov::ParallelPortNode;
+using portprov::PortError;
+using portprov::PpdevPorts;
+using testing::ElementsAre;
+using testing::HasSubstr;
+using Call = FakePpdev::Call;
+
+namespace {
+
+const ParallelPortNode kLpt1{0, 888, "/dev/parport0"};
+const ParallelPortNode kLpt2{1, 632, "/dev/parport1"};
+
+class PpdevPortsTest : public testing::Test {
+protected:
+    std::shared_ptr<FakePpdev> kernel = std::make_shared<FakePpdev>();
+    PpdevPorts ports{{kLpt1, kLpt2}, kernel, "/opt/portprov/portprov"};
+
+    std::string messageOf(auto access) {
+        try {
+            access();
+        } catch (const PortError& error) {
+            return error.what();
+        }
+        ADD_FAILURE() << "no PortError";
+        return {};
+    }
+};
+
+TEST_F(PpdevPortsTest, DataAndStatusGoToTheirRequestsUnchanged) {
+    kernel->registers[PPRDATA] = 0x55;
+    kernel->registers[PPRSTATUS] = 0x87; // the busy line as the driver reads it, not inverted
+    ports.write(888, 0xA5);
+    EXPECT_EQ(ports.read(888), 0x55);
+    EXPECT_EQ(ports.read(889), 0x87);
+    kernel->registers[PPRSTATUS] = 0x78;
+    EXPECT_EQ(ports.read(889), 0x78);
+    // The status register is an input: a write reaches no request at all.
+    ports.write(889, 0xFF);
+
+    EXPECT_THAT(kernel->registerCalls(),
+                ElementsAre(Call{"PPWDATA", 100, 0xA5}, Call{"PPRDATA", 100, 0x55},
+                            Call{"PPRSTATUS", 100, 0x87}, Call{"PPRSTATUS", 100, 0x78}));
+}
+
+TEST_F(PpdevPortsTest, ControlWriteSplitsOutputLinesFromTheDirectionBit) {
+    ports.write(890, 0xFF);
+    ports.write(890, 0x20);
+    ports.write(890, 0x0B);
+    EXPECT_THAT(kernel->registerCalls(),
+                ElementsAre(Call{"PPWCONTROL", 100, 0x0F}, Call{"PPDATADIR", 100, 1},
+                            Call{"PPWCONTROL", 100, 0x00}, Call{"PPDATADIR", 100, 1},
+                            Call{"PPWCONTROL", 100, 0x0B}, Call{"PPDATADIR", 100, 0}));
+}
+
+TEST_F(PpdevPortsTest, ControlReadsBackWholeWithTheUpperBitsFromTheLastWrite) {
+    // Before any write the upper bits read as the driver leaves them: clear.
+    kernel->registers[PPRCONTROL] = 0x04;
+    EXPECT_EQ(ports.read(890), 0x04);
+
+    ports.write(890, 0xF5);
+    kernel->registers[PPRCONTROL] = 0x05;
+    EXPECT_EQ(ports.read(890), 0xF5);
+
+    // The output lines come from the driver, even when they differ from the
+    // copy; stray upper bits in its answer are not believed.
+    kernel->registers[PPRCONTROL] = 0xFA;
+    EXPECT_EQ(ports.read(890), 0xFA);
+    ports.write(890, 0x30);
+    kernel->registers[PPRCONTROL] = 0xC3;
+    EXPECT_EQ(ports.read(890), 0x33);
+
+    // Each port keeps its own copy.
+    kernel->registers[PPRCONTROL] = 0x00;
+    EXPECT_EQ(ports.read(634), 0x00);
+}
+
+TEST_F(PpdevPortsTest, EachPortIsClaimedOnItsFirstAccessOnly) {
+    EXPECT_TRUE(kernel->calls.empty());
+    ports.read(888);
+    ports.read(890);
+    EXPECT_THAT(kernel->opened, ElementsAre("/dev/parport0"));
+    ports.write(632, 1);
+    EXPECT_THAT(kernel->opened, ElementsAre("/dev/parport0", "/dev/parport1"));
+    EXPECT_EQ(kernel->calls[0], (Call{"open", 100, -1}));
+    EXPECT_EQ(kernel->calls[1], (Call{"PPEXCL", 100, -1}));
+    EXPECT_EQ(kernel->calls[2], (Call{"claim", 100, 0}));
+    EXPECT_EQ(kernel->registerCalls().back(), (Call{"PPWDATA", 101, 1}));
+}
+
+TEST_F(PpdevPortsTest, SharesThePortWhenAnotherDriverIsRegisteredOnIt) {
+    kernel->claimErrors = {ENXIO, 0};
+    ports.read(888);
+    EXPECT_THAT(kernel->calls,
+                ElementsAre(Call{"open", 100, -1}, Call{"PPEXCL", 100, -1},
+                            Call{"claim", 100, ENXIO}, Call{"close", 100, -1},
+                            Call{"open", 101, -1}, Call{"claim", 101, 0}, Call{"PPRDATA", 101, 0}));
+}
+
+TEST_F(PpdevPortsTest, APortHeldElsewhereGivesUpWithAMessageAndIsTriedAgainLater) {
+    kernel->claimErrors = {ENXIO, ETIMEDOUT};
+    const std::string message = messageOf([&] { ports.read(888); });
+    EXPECT_THAT(message, HasSubstr("/dev/parport0"));
+    EXPECT_THAT(message, HasSubstr("lp"));
+    EXPECT_THAT(message, HasSubstr("3 sekunder"));
+    EXPECT_EQ(kernel->calls.back(), (Call{"close", 101, -1}));
+    EXPECT_TRUE(kernel->registerCalls().empty());
+
+    kernel->registers[PPRDATA] = 7;
+    EXPECT_EQ(ports.read(888), 7);
+}
+
+TEST_F(PpdevPortsTest, OpenFailuresNameTheirRemedy) {
+    kernel->openErrors = {EACCES};
+    const std::string denied = messageOf([&] { ports.read(888); });
+    EXPECT_THAT(denied, HasSubstr("/dev/parport0"));
+    EXPECT_THAT(denied, HasSubstr("gruppen lp"));
+    EXPECT_THAT(denied, HasSubstr("root"));
+
+    kernel->openErrors = {ENOENT};
+    EXPECT_THAT(messageOf([&] { ports.read(888); }), HasSubstr("modprobe"));
+
+    kernel->failing[PPRSTATUS] = EIO;
+    const std::string failed = messageOf([&] { ports.read(889); });
+    EXPECT_THAT(failed, HasSubstr("PPRSTATUS"));
+    EXPECT_THAT(failed, HasSubstr("/dev/parport0"));
+}
+
+TEST_F(PpdevPortsTest, AnAddressNoPortCoversIsRefusedWithoutTouchingAnything) {
+    EXPECT_FALSE(ports.covers(887));
+    EXPECT_FALSE(ports.covers(891));
+    EXPECT_FALSE(ports.covers(513));
+    EXPECT_TRUE(ports.covers(634));
+    for (std::uint16_t address : std::initializer_list<std::uint16_t>{887, 891, 513, 0, 65535}) {
+        const std::string message = messageOf([&] { ports.write(address, 1); });
+        EXPECT_THAT(message, HasSubstr("Adress " + std::to_string(address) + " "));
+        EXPECT_THAT(message, HasSubstr("888-890 (/dev/parport0), 632-634 (/dev/parport1)"));
+        EXPECT_THAT(message, HasSubstr("sudo setcap cap_sys_rawio+ep /opt/portprov/portprov"));
+        EXPECT_THROW(ports.read(address), PortError);
+    }
+    EXPECT_TRUE(kernel->calls.empty());
+}
+
+TEST_F(PpdevPortsTest, DescribesTheNodesAndTheirAddresses) {
+    EXPECT_EQ(ports.describe(), "kärnans parallellportsdrivrutin (ppdev): /dev/parport0 på "
+                                "888-890, /dev/parport1 på 632-634");
+}
+
+TEST(PpdevPortsLifetime, ClosingTheBackendReleasesEveryClaimedPort) {
+    auto kernel = std::make_shared<FakePpdev>();
+    {
+        PpdevPorts ports({kLpt1, kLpt2}, kernel);
+        ports.read(888);
+    }
+    EXPECT_EQ(kernel->calls.back(), (Call{"close", 100, -1}));
+    EXPECT_EQ(std::count(kernel->calls.begin(), kernel->calls.end(), Call{"close", 100, -1}), 1);
+}
+
+} // namespace
