@@ -1,0 +1,267 @@
+// The port checks that run inside the emulated PC, started by its init
+// script as root:
+//
+//   portprov-guest-check direct <text>   through ioperm/inb/outb and /dev/port
+//   portprov-guest-check ppdev <text>    through ppdev, as an unprivileged
+//                                        member of the lp group
+//   portprov-guest-check verdict <0|1>   hands the verdict to the emulator
+//
+// Every check goes through the program's own port operations,
+// DlPortReadPortUchar and DlPortWritePortUchar, bound to one backend at a
+// time. The emulated PC has one parallel port at 888 with nothing attached
+// but a printer that takes every byte; what it prints ends up in a file on
+// the host, which checks it.
+
+#include "CheckLog.h"
+#include "DebugExit.h"
+#include "GuestPaths.h"
+#include "LinePrinter.h"
+
+#include "PortIo.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <string>
+#include <string_view>
+#include <sys/io.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace portprov::hardwaretest {
+namespace {
+
+constexpr std::int32_t kLpt1 = 888;
+constexpr std::int32_t kLpt1Status = kLpt1 + kStatusOffset;
+constexpr std::int32_t kLpt1Control = kLpt1 + kControlOffset;
+
+// What the emulated port reads with nothing attached: with the data lines
+// switched to input every line is pulled high, and the status register tells
+// "not busy, no acknowledge, selected, no error, paper present" (216). The
+// unused control bits 6 and 7 read back as 1 (they are not part of the
+// register the kernel driver hands out, so the ppdev path checks bits 0 to 5).
+constexpr unsigned kFloatingDataLines = 255;
+constexpr unsigned kStatusIdle = 216;
+constexpr unsigned kControlUnusedBits = 0xC0;
+constexpr unsigned kControlDriverBits = 0x3F;
+
+constexpr uid_t kUnprivilegedUser = 1000;
+constexpr gid_t kLpGroup = 7;
+constexpr const char* kParportNode = "/dev/parport0";
+
+std::string Describe(const std::exception& error) {
+    return error.what();
+}
+
+// The register checks of one access path. wholeControl: the path reads the
+// control register as the port has it, bits 6 and 7 included.
+void CheckRegisters(CheckLog& log, const GuestPath& path, bool wholeControl) {
+    const std::string name = path.name;
+    try {
+        SelectPortBackend(path.open);
+        DlPortWritePortUchar(kLpt1, 0x55);
+        log.expectEqual(name + ": 888 reads back 0x55", 0x55, DlPortReadPortUchar(kLpt1));
+        log.note(name + ": bound to " + PortAccessDescription());
+        DlPortWritePortUchar(kLpt1, 0xAA);
+        log.expectEqual(name + ": 888 reads back 0xAA", 0xAA, DlPortReadPortUchar(kLpt1));
+
+        DlPortWritePortUchar(kLpt1Control, kControlReverse);
+        log.expectEqual(name + ": with control bit 5 set, 888 reads the lines", kFloatingDataLines,
+                        DlPortReadPortUchar(kLpt1));
+        const unsigned control = DlPortReadPortUchar(kLpt1Control);
+        if (wholeControl) {
+            log.expectEqual(name + ": 890 reads back 32 with bits 6 and 7 set",
+                            kControlReverse | kControlUnusedBits, control);
+        } else {
+            log.expectEqual(name + ": 890 reads back 32 in bits 0 to 5", kControlReverse,
+                            control & kControlDriverBits);
+        }
+        log.expectEqual(name + ": status 889", kStatusIdle, DlPortReadPortUchar(kLpt1Status));
+
+        DlPortWritePortUchar(kLpt1Control, kControlIdle);
+        log.expectEqual(name + ": data lines driven again show the latch", 0xAA,
+                        DlPortReadPortUchar(kLpt1));
+        const unsigned idle = DlPortReadPortUchar(kLpt1Control);
+        if (wholeControl) {
+            log.expectEqual(name + ": 890 reads back 12 with bits 6 and 7 set",
+                            kControlIdle | kControlUnusedBits, idle);
+        } else {
+            log.expectEqual(name + ": 890 reads back 12 in bits 0 to 5", kControlIdle,
+                            idle & kControlDriverBits);
+        }
+    } catch (const std::exception& error) {
+        log.fail(name + ": port access failed: " + Describe(error));
+    }
+}
+
+// Prints "<text> via <path>\n" through the path, with the strobe handshake.
+void CheckPrinting(CheckLog& log, const GuestPath& path, const std::string& text) {
+    const std::string line = text + " via " + path.name + "\n";
+    try {
+        SelectPortBackend(path.open);
+        const PrintOutcome outcome = PrintThroughPort(kLpt1, line);
+        log.expectTrue(path.name + ": printed " + std::to_string(line.size()) + " bytes",
+                       outcome.printerReady && outcome.bytesSent == line.size(),
+                       std::to_string(outcome.bytesSent) + " sent" +
+                           (outcome.printerReady ? "" : ", printer stayed busy"));
+    } catch (const std::exception& error) {
+        log.fail(path.name + ": printing failed: " + Describe(error));
+    }
+}
+
+// The chooser of the Linux build picks the path whose description holds
+// expected (e.g. "ioperm" or "ppdev").
+void CheckChooser(CheckLog& log, const std::string& expected) {
+    try {
+        SelectPortBackend(ChooserPath().open);
+        DlPortWritePortUchar(kLpt1, 0x3C);
+        log.expectEqual("chooser: 888 reads back 0x3C", 0x3C, DlPortReadPortUchar(kLpt1));
+        const std::string description = PortAccessDescription();
+        log.expectTrue("chooser picks " + expected, description.find(expected) != std::string::npos,
+                       description);
+    } catch (const std::exception& error) {
+        log.fail("chooser: port access failed: " + Describe(error));
+    }
+}
+
+int RunDirect(const std::string& text) {
+    CheckLog log;
+    log.expectTrue("running as root", geteuid() == 0);
+    for (const GuestPath& path : {RawPath(), DevPortPath()}) {
+        CheckRegisters(log, path, true);
+        CheckPrinting(log, path, text);
+    }
+    CheckChooser(log, "ioperm");
+    SelectPortBackend({});
+    return log.finish("direct port access");
+}
+
+// Gives the node to group lp, then becomes user 1000 in group lp only, the
+// way a desktop user in lp would run the program.
+bool BecomeLpUser(CheckLog& log) {
+    const bool nodeReady = chown(kParportNode, 0, kLpGroup) == 0 && chmod(kParportNode, 0660) == 0;
+    log.expectTrue(std::string(kParportNode) + " belongs to group lp, mode 0660", nodeReady,
+                   nodeReady ? "" : std::strerror(errno));
+    const gid_t groups[] = {kLpGroup};
+    const bool dropped =
+        setgroups(1, groups) == 0 && setgid(kLpGroup) == 0 && setuid(kUnprivilegedUser) == 0;
+    log.expectTrue("dropped to uid 1000, gid lp", dropped && getuid() == kUnprivilegedUser &&
+                                                      geteuid() == kUnprivilegedUser &&
+                                                      getegid() == kLpGroup);
+    log.expectTrue("root cannot be regained", setuid(0) != 0);
+    return nodeReady && dropped;
+}
+
+// As an unprivileged user the kernel refuses raw access: only ppdev is left.
+void CheckRawRefused(CheckLog& log) {
+    errno = 0;
+    const int granted = ioperm(static_cast<unsigned long>(kLpt1), 3, 1);
+    log.expectTrue("ioperm is refused", granted != 0 && errno == EPERM,
+                   granted != 0 ? std::strerror(errno) : "granted");
+    const int fd = open("/dev/port", O_RDWR);
+    log.expectTrue("/dev/port is refused", fd < 0, fd < 0 ? std::strerror(errno) : "opened");
+    if (fd >= 0) {
+        close(fd);
+    }
+}
+
+// An address outside the kernel's ports is refused with a message that names
+// the registers ppdev does reach; no port is touched.
+void CheckUncoveredAddress(CheckLog& log) {
+    try {
+        SelectPortBackend(ChooserPath().open);
+        const unsigned value = DlPortReadPortUchar(513);
+        log.fail("chooser: 513 is outside the kernel's ports but read " + std::to_string(value));
+    } catch (const PortError& error) {
+        const std::string message = error.what();
+        log.expectTrue("chooser: 513 is refused, naming the registers ppdev reaches",
+                       message.find("888") != std::string::npos, message);
+    }
+}
+
+// A user who may not open the node (not yet in lp, or the node still root's
+// only) gets a refusal that tells about the lp group. Runs in a child that
+// drops its privileges, so that the caller can still prepare the node.
+void CheckRefusalNamesLpGroup(CheckLog& log) {
+    const bool nodeClosed = chown(kParportNode, 0, 0) == 0 && chmod(kParportNode, 0600) == 0;
+    log.expectTrue(std::string(kParportNode) + " closed to everyone but root", nodeClosed);
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        const gid_t groups[] = {kLpGroup};
+        if (setgroups(1, groups) != 0 || setgid(kLpGroup) != 0 || setuid(kUnprivilegedUser) != 0) {
+            std::_Exit(2);
+        }
+        try {
+            SelectPortBackend(ChooserPath().open);
+            DlPortReadPortUchar(kLpt1);
+            std::_Exit(3);
+        } catch (const PortError& error) {
+            const std::string message = error.what();
+            std::printf("        refusal: %s\n", message.c_str());
+            std::fflush(stdout);
+            std::_Exit(message.find("lp") != std::string::npos ? 0 : 4);
+        }
+    }
+    int status = 0;
+    const bool waited = child > 0 && waitpid(child, &status, 0) == child;
+    log.expectTrue("without access to the node the refusal names the lp group",
+                   waited && WIFEXITED(status) && WEXITSTATUS(status) == 0,
+                   waited && WIFEXITED(status)
+                       ? "child status " + std::to_string(WEXITSTATUS(status))
+                       : "child did not finish");
+}
+
+int RunPpdev(const std::string& text) {
+    CheckLog log;
+    struct stat node {};
+    log.expectTrue(std::string(kParportNode) + " is a character device",
+                   stat(kParportNode, &node) == 0 && S_ISCHR(node.st_mode));
+    CheckRefusalNamesLpGroup(log);
+    if (!BecomeLpUser(log)) {
+        return log.finish("ppdev as a member of lp");
+    }
+    CheckRawRefused(log);
+    const GuestPath ppdev = PpdevPath();
+    CheckRegisters(log, ppdev, false);
+    CheckPrinting(log, ppdev, text);
+    CheckChooser(log, "ppdev");
+    CheckUncoveredAddress(log);
+    SelectPortBackend({});
+    return log.finish("ppdev as a member of lp");
+}
+
+int Usage() {
+    std::fprintf(stderr, "usage: portprov-guest-check direct|ppdev <text> | verdict <0|1>\n");
+    return 2;
+}
+
+} // namespace
+} // namespace portprov::hardwaretest
+
+int main(int argc, char** argv) {
+    using namespace portprov::hardwaretest;
+    if (argc != 3) {
+        return Usage();
+    }
+    const std::string_view mode = argv[1];
+    if (mode == "direct") {
+        return RunDirect(argv[2]);
+    }
+    if (mode == "ppdev") {
+        return RunPpdev(argv[2]);
+    }
+    if (mode == "verdict") {
+        const std::string_view verdict = argv[2];
+        if (verdict != "0" && verdict != "1") {
+            return Usage();
+        }
+        EndEmulatorWithVerdict(verdict == "0" ? 0 : 1);
+        return 1; // only when the emulator has no debug-exit device
+    }
+    return Usage();
+}
