@@ -23,19 +23,7 @@ QImage Render(QSize logical, int scale, void (*paint)(QPainter&)) {
     return image;
 }
 
-// Every device pixel of a logical rectangle.
-template <typename Check> bool AllPixels(const QImage& image, QRect logical, Check check) {
-    const int s = static_cast<int>(image.devicePixelRatio());
-    for (int y = logical.top() * s; y < (logical.bottom() + 1) * s; ++y) {
-        for (int x = logical.left() * s; x < (logical.right() + 1) * s; ++x) {
-            if (!check(image.pixelColor(x, y))) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
+// How many device pixels of a logical rectangle pass a check.
 template <typename Check> int CountPixels(const QImage& image, QRect logical, Check check) {
     const int s = static_cast<int>(image.devicePixelRatio());
     int count = 0;
@@ -45,6 +33,11 @@ template <typename Check> int CountPixels(const QImage& image, QRect logical, Ch
         }
     }
     return count;
+}
+
+template <typename Check> bool AllPixels(const QImage& image, QRect logical, Check check) {
+    const int s = static_cast<int>(image.devicePixelRatio());
+    return CountPixels(image, logical, check) == logical.width() * logical.height() * s * s;
 }
 
 QColor At(const QImage& image, int x, int y) {
