@@ -1,0 +1,12 @@
+#include "LegendImage.h"
+
+#include "LegendDrawing.h"
+
+#include <QPainter>
+
+void LegendImage::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    legend::PaintLegend(painter);
+}

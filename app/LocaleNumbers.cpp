@@ -1,0 +1,9 @@
+#include "LocaleNumbers.h"
+
+#include <QLocale>
+
+portprov::NumberFormat LocaleNumberFormat() {
+    portprov::NumberFormat format;
+    format.decimalSeparator = QLocale().decimalPoint().toStdString();
+    return format;
+}

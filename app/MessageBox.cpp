@@ -1,0 +1,9 @@
+#include "MessageBox.h"
+
+#include <QMessageBox>
+
+void ShowMessageBox(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageTitle), text, QMessageBox::Ok,
+                    parent);
+    box.exec();
+}

@@ -1,0 +1,62 @@
+#include "ReadMeLaunch.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+
+QString ReadMePath(const QString& programFolder, const QString& installedDataFolder,
+                   const FileExists& exists) {
+    const QString besideProgram = QDir(programFolder).filePath(QString::fromLatin1(kReadMeName));
+    if (exists(besideProgram) || installedDataFolder.isEmpty())
+        return QDir::toNativeSeparators(besideProgram);
+    const QString installed = QDir(installedDataFolder).filePath(QString::fromLatin1(kReadMeName));
+    return QDir::toNativeSeparators(exists(installed) ? installed : besideProgram);
+}
+
+QList<LaunchAttempt> LinuxReadMeLaunch(const QString& documentPath) {
+    return {{LaunchAttempt::Kind::Program, QStringLiteral("xdg-open"), {documentPath}}};
+}
+
+QList<LaunchAttempt> WindowsReadMeLaunch(const QString& documentPath,
+                                         const QStringList& programFilesFolders,
+                                         const FileExists& exists) {
+    QStringList folders = programFilesFolders;
+    // Old Swedish installations kept their programs in C:\Program.
+    folders.append(QStringLiteral("C:\\Program"));
+    folders.removeAll(QString());
+    folders.removeDuplicates();
+
+    QList<LaunchAttempt> attempts;
+    for (const QString& folder : folders) {
+        for (const QString& accessories :
+             {QStringLiteral("Accessories"), QStringLiteral("Tillbehör")}) {
+            const QString wordPad = folder + QStringLiteral("\\Windows NT\\") + accessories +
+                                    QStringLiteral("\\wordpad.exe");
+            if (exists(wordPad)) {
+                attempts.append({LaunchAttempt::Kind::Program, wordPad, {documentPath}});
+                break;
+            }
+        }
+        if (!attempts.isEmpty())
+            break;
+    }
+    attempts.append({LaunchAttempt::Kind::RegisteredProgram, QString(), {documentPath}});
+    return attempts;
+}
+
+QList<LaunchAttempt> ReadMeLaunch(const QString& documentPath) {
+#ifdef Q_OS_WIN
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    return WindowsReadMeLaunch(documentPath,
+                               {environment.value(QStringLiteral("ProgramFiles")),
+                                environment.value(QStringLiteral("ProgramW6432"))},
+                               [](const QString& path) { return QFileInfo::exists(path); });
+#else
+    return LinuxReadMeLaunch(documentPath);
+#endif
+}
+
+QString ReadMeFailureMessage() {
+    return QStringLiteral("Kunde inte hitta fil WordPad.exe") + QStringLiteral("\r\n\r\n") +
+           QStringLiteral("Lägg in WordPad i Windows\\System");
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// How the read-me document Doruv.rtf is found and which programs are asked,
+// in order, to open it.
+
+using FileExists = std::function<bool(const QString& path)>;
+
+inline constexpr const char* kReadMeName = "Doruv.rtf";
+
+// The read-me next to the program, else in the installed data folder. When
+// neither has it, the path next to the program: the viewer then tells the user.
+QString ReadMePath(const QString& programFolder, const QString& installedDataFolder,
+                   const FileExists& exists);
+
+struct LaunchAttempt {
+    enum class Kind {
+        Program,           // start program with arguments, detached
+        RegisteredProgram, // the program the system has registered for the document
+    };
+    Kind kind = Kind::Program;
+    QString program;
+    QStringList arguments;
+    bool operator==(const LaunchAttempt&) const = default;
+};
+
+// Linux: the desktop's default application for the document, through xdg-open,
+// with the path as one argument whatever spaces it holds.
+QList<LaunchAttempt> LinuxReadMeLaunch(const QString& documentPath);
+
+// Windows: WordPad from its usual folders (English and Swedish names, under
+// each Program Files folder given), the first that exists; else the program
+// registered for .rtf documents.
+QList<LaunchAttempt> WindowsReadMeLaunch(const QString& documentPath,
+                                         const QStringList& programFilesFolders,
+                                         const FileExists& exists);
+
+// The attempts for the platform the program was built for.
+QList<LaunchAttempt> ReadMeLaunch(const QString& documentPath);
+
+// Shown when no attempt could start.
+QString ReadMeFailureMessage();

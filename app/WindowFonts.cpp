@@ -1,0 +1,22 @@
+#include "WindowFonts.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+namespace windowfonts {
+
+QFont SansSerif(double points, bool bold) {
+    QFont font;
+    font.setFamilies({kFamily, QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
+    font.setBold(bold);
+    return font;
+}
+
+QFont Standard() {
+    return SansSerif(8.25, true);
+}
+
+} // namespace windowfonts

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ControlArray.h"
+#include "LampPanel.h"
+
+#include <QColor>
+
+class QLabel;
+
+// The window's lamps for the core: bit lamps lblBin(1..8), pin lamps
+// Lpt(1..25) and the direction text in Label5. A lamp is a label without text
+// whose background colour is set.
+class WindowLampPanel : public portprov::LampPanel {
+public:
+    WindowLampPanel(const ControlArray<QLabel, 1, 9>& bitLamps,
+                    const ControlArray<QLabel, 1, 25>& pinLamps, QLabel* directionText);
+
+    void setBitLamp(int index, portprov::LampColour colour) override;
+    void setPinLamp(int pin, portprov::LampColour colour) override;
+    void showDirection(portprov::DataDirection direction) override;
+
+private:
+    const ControlArray<QLabel, 1, 9>& bitLamps_;
+    const ControlArray<QLabel, 1, 25>& pinLamps_;
+    QLabel* directionText_;
+};
+
+inline constexpr const char* kWriteModeText = "D0 - D7 står i Skrivläge  bit 5 Låg";
+inline constexpr const char* kReadModeText = "D0 - D7 står i Läsläge  bit 5 Hög";
+
+QColor ColourOf(portprov::LampColour colour);
+void SetLampColour(QLabel* lamp, const QColor& colour);
+QColor LampColourOf(const QLabel* lamp);

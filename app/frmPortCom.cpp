@@ -1,0 +1,74 @@
+#include "frmPortCom.h"
+
+#include "ClassicWrapLabel.h"
+#include "IconArt.h"
+#include "PortBackend.h"
+#include "ProgramStarter.h"
+#include "WindowLampPanel.h"
+
+#include <QCoreApplication>
+#include <QLayout>
+
+#include <utility>
+
+#ifndef PORTPROV_DATADIR
+#define PORTPROV_DATADIR ""
+#endif
+
+frmPortCom::frmPortCom(QWidget* parent)
+    : QMainWindow(parent), showMessage_(ShowMessageBox),
+      starter_(std::make_shared<SystemProgramStarter>()),
+      programFolder_(QCoreApplication::applicationDirPath()),
+      dataFolder_(QString::fromUtf8(PORTPROV_DATADIR)) {
+    setObjectName(QStringLiteral("frmPortCom"));
+    setWindowTitle(QStringLiteral("Test LPT1  Adress Hex 0378 - 037A  888 - 890  GamePort 513  "));
+    setWindowIcon(iconart::PortprovIcon());
+    // A fixed window: title, system menu, minimise and close, no resizing.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    BuildControls();
+    BuildMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    lamps_ = std::make_unique<WindowLampPanel>(lblBin, Lpt, Label5);
+    ConnectEvents();
+}
+
+frmPortCom::~frmPortCom() = default;
+
+void frmPortCom::setMessageHandler(::ShowMessage showMessage) {
+    showMessage_ = std::move(showMessage);
+}
+
+void frmPortCom::setProgramStarter(std::shared_ptr<ProgramStarter> starter) {
+    starter_ = std::move(starter);
+}
+
+void frmPortCom::setReadMeFolders(const QString& programFolder, const QString& dataFolder) {
+    programFolder_ = programFolder;
+    dataFolder_ = dataFolder;
+}
+
+void frmPortCom::ShowMessage(const QString& text) {
+    showMessage_(this, text);
+}
+
+void frmPortCom::RunPortCommand(const std::function<void()>& command) {
+    if (runningPortCommands_ > 0) {
+        command();
+        return;
+    }
+    struct Running {
+        int& count;
+        explicit Running(int& c) : count(c) { ++count; }
+        ~Running() { --count; }
+    };
+    const Snapshot before = TakeSnapshot();
+    try {
+        const Running running(runningPortCommands_);
+        command();
+    } catch (const portprov::PortError& error) {
+        Restore(before);
+        ShowMessage(QString::fromStdString(error.what()));
+    }
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "ControlArray.h"
+#include "MessageBox.h"
+
+#include <QColor>
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class ClassicWrapLabel;
+class ConnectorPicture;
+class LegendImage;
+class ProgramStarter;
+class WindowLampPanel;
+
+// The program's one window: a port address, a byte read or written, shown in
+// decimal, on eight bit lamps and on the pins of the connector. The controls
+// hold all the state; each user action is one event procedure below.
+class frmPortCom : public QMainWindow {
+public:
+    explicit frmPortCom(QWidget* parent = nullptr);
+    ~frmPortCom() override;
+
+    // Controls, by the names the procedures use (object names are the same).
+    QPushButton* Command1 = nullptr; // read from the active address
+    QPushButton* Command2 = nullptr; // write to the active address
+    QPushButton* Command3 = nullptr; // write to the control register 890
+    QLineEdit* Text1 = nullptr;      // the active address
+    QLineEdit* Text2 = nullptr;      // the value to write
+    QLabel* lblValue = nullptr;      // the byte last read, in decimal
+    QLabel* lblBiny = nullptr;
+    ControlArray<QLabel, 1, 9> lblBin; // 1..8 the bit lamps, 9 the bit numbers
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    ClassicWrapLabel* Label3 = nullptr; // the hint about the addresses
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr; // direction of the data lines
+    QListWidget* List1 = nullptr;
+    ConnectorPicture* Picture1 = nullptr;
+    ControlArray<QLabel, 1, 25> Lpt; // pin lamps, index = pin number
+    QWidget* Image1 = nullptr;       // the colour legend
+    QMenu* mnuArkiv = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuInfo = nullptr;
+    QAction* mnuRead = nullptr;
+
+    // Event procedures.
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Text1_KeyPress(int keyAscii);
+    void Text2_KeyPress(int keyAscii);
+    void List1_Click();
+    void mnuExit_Click();
+    void mnuRead_Click();
+
+    // What shows the window's messages, and what starts the read-me viewer.
+    void setMessageHandler(ShowMessage showMessage);
+    void setProgramStarter(std::shared_ptr<ProgramStarter> starter);
+    // Where the read-me is looked for: beside the program, else the data folder.
+    void setReadMeFolders(const QString& programFolder, const QString& dataFolder);
+
+private:
+    // Everything a command may change, to put back when a port access fails.
+    struct Snapshot {
+        std::array<QColor, 9> bitLamps;
+        std::array<QColor, 26> pinLamps;
+        QString direction;
+        QString address;
+        QString value;
+        QString shownByte;
+        int listRow = -1;
+    };
+
+    void BuildControls();
+    void BuildMenus();
+    void ConnectEvents();
+    Snapshot TakeSnapshot() const;
+    void Restore(const Snapshot& snapshot);
+    // Runs a command that reaches a port. When the port access fails, the
+    // window is put back as it was before the outermost command and the
+    // failure shown; commands called from within it do not catch on their own.
+    void RunPortCommand(const std::function<void()>& command);
+    void ShowMessage(const QString& text);
+
+    std::unique_ptr<WindowLampPanel> lamps_;
+    ::ShowMessage showMessage_;
+    std::shared_ptr<ProgramStarter> starter_;
+    QString programFolder_;
+    QString dataFolder_;
+    int runningPortCommands_ = 0;
+};

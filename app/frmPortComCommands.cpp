@@ -1,0 +1,94 @@
+// The commands of the three buttons and the Enter key of the two boxes: read a
+// byte from the active address, write the value box to the active address, and
+// write it to the control register.
+#include "frmPortCom.h"
+
+#include "ByteLamps.h"
+#include "CommandInputs.h"
+#include "LocaleNumbers.h"
+#include "PortIo.h"
+#include "WindowLampPanel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+constexpr int kEnter = 13;
+constexpr std::int32_t kControlRegister = 890;
+
+std::string TextOf(const QLineEdit* box) {
+    return box->text().toStdString();
+}
+
+} // namespace
+
+void frmPortCom::Command1_Click() {
+    const portprov::AddressInput address =
+        portprov::CheckAddress(TextOf(Text1), portprov::Rounding::HalfEven, LocaleNumberFormat());
+    if (!address.accepted) {
+        ShowMessage(QString::fromStdString(address.refusal));
+        return;
+    }
+    RunPortCommand([&] {
+        const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
+        lblValue->setText(QString::number(byte));
+        portprov::ShowByteOnLamps(*lamps_, byte, std::nullopt);
+    });
+}
+
+void frmPortCom::Command2_Click() {
+    const portprov::NumberFormat format = LocaleNumberFormat();
+    const portprov::ValueInput value =
+        portprov::CheckValue(TextOf(Text2), portprov::Rounding::Floor, format);
+    if (!value.accepted) {
+        ShowMessage(QString::fromStdString(value.refusal));
+        return;
+    }
+    const portprov::AddressInput address =
+        portprov::CheckAddress(TextOf(Text1), portprov::Rounding::Floor, format);
+    if (!address.accepted) {
+        ShowMessage(QString::fromStdString(address.refusal));
+        return;
+    }
+    RunPortCommand([&] {
+        if (value.aboveRange)
+            Text2->setText(QStringLiteral("255"));
+        // The data pins show the value for every address, before it is written.
+        portprov::ShowByteOnLamps(*lamps_, value.value, portprov::Register::Data);
+        if (address.port == kControlRegister) {
+            Command3_Click();
+            return;
+        }
+        portprov::DlPortWritePortUchar(address.port, value.value);
+        const std::uint8_t readBack = portprov::DlPortReadPortUchar(address.port);
+        lblValue->setText(QString::number(readBack));
+    });
+}
+
+void frmPortCom::Command3_Click() {
+    // Rounds halves to even, where the write command rounds down: 12.7 is 13 here.
+    const portprov::ValueInput value =
+        portprov::CheckValue(TextOf(Text2), portprov::Rounding::HalfEven, LocaleNumberFormat());
+    if (!value.accepted) {
+        ShowMessage(QString::fromStdString(value.refusal));
+        return;
+    }
+    RunPortCommand([&] {
+        if (value.aboveRange)
+            Text2->setText(QStringLiteral("255"));
+        portprov::ShowByteOnLamps(*lamps_, value.value, portprov::Register::Control);
+        // No read-back: the value display keeps the byte last read.
+        portprov::DlPortWritePortUchar(kControlRegister, value.value);
+    });
+}
+
+void frmPortCom::Text1_KeyPress(int keyAscii) {
+    if (keyAscii == kEnter)
+        Text2->setFocus();
+}
+
+void frmPortCom::Text2_KeyPress(int keyAscii) {
+    if (keyAscii == kEnter)
+        Command2_Click();
+}

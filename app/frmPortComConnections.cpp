@@ -1,0 +1,23 @@
+// Which event procedure runs for which user action: all in one place.
+#include "frmPortCom.h"
+
+#include "KeyPressFilter.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+void frmPortCom::ConnectEvents() {
+    connect(Command1, &QPushButton::clicked, this, &frmPortCom::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmPortCom::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmPortCom::Command3_Click);
+    Text1->installEventFilter(
+        new KeyPressFilter(this, [this](int keyAscii) { Text1_KeyPress(keyAscii); }));
+    Text2->installEventFilter(
+        new KeyPressFilter(this, [this](int keyAscii) { Text2_KeyPress(keyAscii); }));
+    // A selection by mouse or keyboard; merely tabbing into the list selects nothing.
+    connect(List1, &QListWidget::itemSelectionChanged, this, &frmPortCom::List1_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmPortCom::mnuExit_Click);
+    connect(mnuRead, &QAction::triggered, this, &frmPortCom::mnuRead_Click);
+}

@@ -1,0 +1,55 @@
+// The address list: choosing an entry makes it the active address and reads it.
+#include "frmPortCom.h"
+
+#include "ByteLamps.h"
+#include "CommandInputs.h"
+#include "LocaleNumbers.h"
+#include "PortIo.h"
+#include "WindowLampPanel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include <optional>
+
+namespace {
+
+constexpr int kStatusRegisterEntry = 1; // the entry "889"
+
+// The data pins show the data register (888) and the status register (889) of
+// the first parallel port; a byte read elsewhere says nothing about them.
+std::optional<portprov::Register> PinRuleFor(std::uint16_t port) {
+    if (port == 888)
+        return portprov::Register::Data;
+    if (port == 889)
+        return portprov::Register::Status;
+    return std::nullopt;
+}
+
+} // namespace
+
+void frmPortCom::List1_Click() {
+    const QList<QListWidgetItem*> selected = List1->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const QString entry = selected.constFirst()->text();
+    const int row = List1->row(selected.constFirst());
+    // The blank entries only separate the groups.
+    if (entry.isEmpty())
+        return;
+    const portprov::AddressInput address = portprov::CheckAddress(
+        entry.toStdString(), portprov::Rounding::HalfEven, LocaleNumberFormat());
+    if (!address.accepted) {
+        ShowMessage(QString::fromStdString(address.refusal));
+        return;
+    }
+    RunPortCommand([&] {
+        if (row == kStatusRegisterEntry)
+            lamps_->showDirection(portprov::DataDirection::Read);
+        Text1->setText(entry);
+        const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
+        lblValue->setText(QString::number(byte));
+        portprov::ShowByteOnLamps(*lamps_, byte, PinRuleFor(address.port));
+    });
+}

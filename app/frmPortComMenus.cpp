@@ -1,0 +1,39 @@
+// The menu bar and its two commands: closing the window, and opening the
+// read-me document in the system's word processor.
+#include "frmPortCom.h"
+
+#include "ProgramStarter.h"
+#include "ReadMeLaunch.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+
+void frmPortCom::BuildMenus() {
+    mnuArkiv = menuBar()->addMenu(QStringLiteral("Arkiv"));
+    mnuArkiv->setObjectName(QStringLiteral("mnuArkiv"));
+    mnuExit = mnuArkiv->addAction(QStringLiteral("Avsluta"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    mnuInfo = menuBar()->addMenu(QStringLiteral("Info"));
+    mnuInfo->setObjectName(QStringLiteral("mnuInfo"));
+    mnuRead = mnuInfo->addAction(QString::fromUtf8("Läs Mig"));
+    mnuRead->setObjectName(QStringLiteral("mnuRead"));
+    mnuRead->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+}
+
+void frmPortCom::mnuExit_Click() {
+    close();
+}
+
+void frmPortCom::mnuRead_Click() {
+    const QString document = ReadMePath(
+        programFolder_, dataFolder_, [](const QString& path) { return QFileInfo::exists(path); });
+    for (const LaunchAttempt& attempt : ReadMeLaunch(document)) {
+        if (starter_->start(attempt))
+            return;
+    }
+    ShowMessage(ReadMeFailureMessage());
+}

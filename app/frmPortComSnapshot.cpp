@@ -1,0 +1,43 @@
+// What a command may change, taken before it runs and put back when a port
+// access fails, so that a failed command leaves the window as it found it.
+#include "frmPortCom.h"
+
+#include "WindowLampPanel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+frmPortCom::Snapshot frmPortCom::TakeSnapshot() const {
+    Snapshot snapshot;
+    for (int i = 1; i <= 8; ++i)
+        snapshot.bitLamps[static_cast<std::size_t>(i)] = LampColourOf(lblBin[i]);
+    for (int pin = 1; pin <= 25; ++pin)
+        snapshot.pinLamps[static_cast<std::size_t>(pin)] = LampColourOf(Lpt[pin]);
+    snapshot.direction = Label5->text();
+    snapshot.address = Text1->text();
+    snapshot.value = Text2->text();
+    snapshot.shownByte = lblValue->text();
+    const QList<QListWidgetItem*> selected = List1->selectedItems();
+    snapshot.listRow = selected.isEmpty() ? -1 : List1->row(selected.constFirst());
+    return snapshot;
+}
+
+void frmPortCom::Restore(const Snapshot& snapshot) {
+    for (int i = 1; i <= 8; ++i)
+        SetLampColour(lblBin[i], snapshot.bitLamps[static_cast<std::size_t>(i)]);
+    for (int pin = 1; pin <= 25; ++pin)
+        SetLampColour(Lpt[pin], snapshot.pinLamps[static_cast<std::size_t>(pin)]);
+    Label5->setText(snapshot.direction);
+    Text1->setText(snapshot.address);
+    Text2->setText(snapshot.value);
+    lblValue->setText(snapshot.shownByte);
+    // Putting the list back is no new choice of address.
+    const QSignalBlocker quiet(List1);
+    if (snapshot.listRow < 0) {
+        List1->clearSelection();
+    } else {
+        List1->setCurrentRow(snapshot.listRow);
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "LampPanel.h"
+#include "PinRules.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace portprov {
+
+// Shows a byte on the bit lamps and, when a register is given, on the pins of
+// that register's rule: position by position from bit 7 down, each bit lamp
+// followed by the rule for the same position.
+void ShowByteOnLamps(LampPanel& lamps, std::uint8_t byte, std::optional<Register> rule);
+
+} // namespace portprov
