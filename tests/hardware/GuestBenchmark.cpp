@@ -6,8 +6,8 @@
 // (writes there put nothing on the printer, which takes a byte only on a
 // strobe). It only reports; timing never fails anything.
 //
-// Each figure is the median over several runs of a loop sized to take about
-// a tenth of a second.
+// Each figure is the median over several runs of a loop sized to take a few
+// hundredths of a second; the bare loop and ours take turns.
 
 #include "DevPortFile.h"
 #include "ParallelPortDiscovery.h"
@@ -22,7 +22,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <linux/ppdev.h>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <sys/io.h>
 #include <sys/ioctl.h>
@@ -36,8 +39,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::int32_t kData = 888;
 constexpr std::int32_t kControl = 890;
 constexpr std::uint8_t kControlIdle = 0x0C; // selected, out of reset, no strobe
-constexpr int kRuns = 5;
-constexpr std::chrono::nanoseconds kRunLength = std::chrono::milliseconds(100);
+constexpr int kRuns = 9;
+constexpr std::chrono::nanoseconds kRunLength = std::chrono::milliseconds(40);
 
 volatile std::uint8_t gSink; // keeps the reads from being optimised away
 
@@ -50,8 +53,8 @@ template <typename Op> double NanosecondsPerOp(Op& op, long iterations) {
     return static_cast<double>(spent.count()) / static_cast<double>(iterations);
 }
 
-// Median ns per operation over kRuns runs, each about kRunLength long.
-template <typename Op> double Measure(Op op) {
+// Iterations for a run of about kRunLength.
+template <typename Op> long Calibrate(Op& op) {
     long iterations = 16;
     double perOp = NanosecondsPerOp(op, iterations);
     while (perOp * static_cast<double>(iterations) <
@@ -59,37 +62,86 @@ template <typename Op> double Measure(Op op) {
         iterations *= 4;
         perOp = NanosecondsPerOp(op, iterations);
     }
-    iterations = std::max(16L, static_cast<long>(static_cast<double>(kRunLength.count()) / perOp));
-    std::array<double, kRuns> runs{};
-    for (double& run : runs) {
-        run = NanosecondsPerOp(op, iterations);
+    return std::max(16L, static_cast<long>(static_cast<double>(kRunLength.count()) / perOp));
+}
+
+template <std::size_t N> double Median(std::array<double, N> values) {
+    std::sort(values.begin(), values.end());
+    return values[N / 2];
+}
+
+// How to get a path ready for its timed loop, and to let go of it after
+// (ppdev lets only one open file claim the port at a time).
+struct Setup {
+    std::function<void()> enter;
+    std::function<void()> leave;
+};
+
+struct Timing {
+    double bare = 0;
+    double ours = 0;
+    double overhead = 0; // percent, the median of the runs' own ratios
+};
+
+// Runs the bare loop and ours in turn, kRuns times, so that a change in the
+// machine's load hits both alike.
+template <typename BareOp, typename OursOp>
+Timing MeasurePair(BareOp bareOp, const Setup& bare, OursOp oursOp, const Setup& ours) {
+    bare.enter();
+    const long bareIterations = Calibrate(bareOp);
+    bare.leave();
+    ours.enter();
+    const long oursIterations = Calibrate(oursOp);
+    ours.leave();
+
+    std::array<double, kRuns> bareRuns{};
+    std::array<double, kRuns> oursRuns{};
+    std::array<double, kRuns> ratios{};
+    for (int run = 0; run < kRuns; ++run) {
+        bare.enter();
+        bareRuns[run] = NanosecondsPerOp(bareOp, bareIterations);
+        bare.leave();
+        ours.enter();
+        oursRuns[run] = NanosecondsPerOp(oursOp, oursIterations);
+        ours.leave();
+        ratios[run] = oursRuns[run] / bareRuns[run];
     }
-    std::sort(runs.begin(), runs.end());
-    return runs[kRuns / 2];
+    return {Median(bareRuns), Median(oursRuns), (Median(ratios) - 1.0) * 100.0};
 }
 
 struct Row {
     std::string path;
     std::string operation;
-    double ours = 0;
     std::string bareName;
-    double bare = 0;
+    Timing timing;
 };
 
-// Ours through DlPort* bound to the backend, beside the bare figures.
-template <typename Factory>
-void MeasureOurs(std::vector<Row>& rows, const std::string& path, Factory factory,
-                 const std::string& bareRead, double bareReadNs, const std::string& bareWrite,
-                 double bareWriteNs) {
+// Binds DlPort* to the backend and makes the first access (which grants,
+// opens or claims) before the timed loop starts.
+Setup Bound(portprov::BackendFactory factory) {
+    return {[factory] {
+                portprov::SelectPortBackend(factory);
+                portprov::DlPortWritePortUchar(kControl, kControlIdle);
+                gSink = portprov::DlPortReadPortUchar(kData);
+            },
+            [] { portprov::SelectPortBackend({}); }};
+}
+
+// Both operations of one path: bareRead and bareWrite are the loops' bodies.
+template <typename BareRead, typename BareWrite>
+void MeasurePath(std::vector<Row>& rows, const std::string& path, const Setup& bare,
+                 const std::string& bareReadName, BareRead bareRead,
+                 const std::string& bareWriteName, BareWrite bareWrite,
+                 portprov::BackendFactory factory) {
     try {
-        portprov::SelectPortBackend(factory);
-        portprov::DlPortWritePortUchar(kControl, kControlIdle);
-        const double read = Measure([](long) { gSink = portprov::DlPortReadPortUchar(kData); });
-        const double write = Measure([](long i) {
+        const Setup ours = Bound(std::move(factory));
+        const auto oursRead = [](long) { gSink = portprov::DlPortReadPortUchar(kData); };
+        const auto oursWrite = [](long i) {
             portprov::DlPortWritePortUchar(kData, static_cast<std::int32_t>(i & 0xFF));
-        });
-        rows.push_back({path, "read", read, bareRead, bareReadNs});
-        rows.push_back({path, "write", write, bareWrite, bareWriteNs});
+        };
+        rows.push_back({path, "read", bareReadName, MeasurePair(bareRead, bare, oursRead, ours)});
+        rows.push_back(
+            {path, "write", bareWriteName, MeasurePair(bareWrite, bare, oursWrite, ours)});
     } catch (const std::exception& error) {
         std::printf("%s: not measured: %s\n", path.c_str(), error.what());
     }
@@ -101,92 +153,103 @@ void PrintTable(const std::vector<Row>& rows) {
                 "overhead |\n");
     std::printf("|---|---|---:|---|---:|---:|\n");
     for (const Row& row : rows) {
-        const double overhead = row.bare > 0 ? (row.ours - row.bare) / row.bare * 100.0 : 0.0;
         std::printf("| %s | %s | %.0f | %s | %.0f | %+.1f %% |\n", row.path.c_str(),
-                    row.operation.c_str(), row.ours, row.bareName.c_str(), row.bare, overhead);
+                    row.operation.c_str(), row.timing.ours, row.bareName.c_str(), row.timing.bare,
+                    row.timing.overhead);
     }
     std::fflush(stdout);
+}
+
+void Fail(const std::string& what) {
+    throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
 } // namespace
 
 int main() {
-    std::printf("port access benchmark: median of %d runs of about %lld ms each\n", kRuns,
+    std::printf("port access benchmark: %d runs of about %lld ms each, bare and ours in turn; "
+                "medians\n",
+                kRuns,
                 static_cast<long long>(
                     std::chrono::duration_cast<std::chrono::milliseconds>(kRunLength).count()));
     std::fflush(stdout);
     std::vector<Row> rows;
+    const Setup nothing{[] {}, [] {}};
 
-    // Bare in and out instructions.
-    double inbNs = 0;
-    double outbNs = 0;
-    if (ioperm(static_cast<unsigned long>(kData), 3, 1) == 0) {
-        outb(kControlIdle, static_cast<unsigned short>(kControl));
-        inbNs = Measure([](long) { gSink = inb(static_cast<unsigned short>(kData)); });
-        outbNs = Measure([](long i) {
-            outb(static_cast<unsigned char>(i & 0xFF), static_cast<unsigned short>(kData));
-        });
-    } else {
+    // The in and out instructions. The grant stays for the whole run: the
+    // program's own raw backend keeps its grant too.
+    if (ioperm(static_cast<unsigned long>(kData), 3, 1) != 0) {
         std::printf("bare inb/outb: ioperm refused: %s\n", std::strerror(errno));
+    } else {
+        MeasurePath(
+            rows, "ioperm", nothing, "inb",
+            [](long) { gSink = inb(static_cast<unsigned short>(kData)); }, "outb",
+            [](long i) {
+                outb(static_cast<unsigned char>(i & 0xFF), static_cast<unsigned short>(kData));
+            },
+            [] { return std::make_unique<portprov::RawX86Ports>(); });
     }
-    MeasureOurs(
-        rows, "ioperm", [] { return std::make_unique<portprov::RawX86Ports>(); }, "inb", inbNs,
-        "outb", outbNs);
 
-    // Bare pread and pwrite on /dev/port.
-    double preadNs = 0;
-    double pwriteNs = 0;
-    const int port = open(portprov::kDevPortPath, O_RDWR);
-    if (port >= 0) {
-        preadNs = Measure([port](long) {
+    // pread and pwrite on /dev/port.
+    auto devPort = std::make_shared<int>(-1);
+    const Setup devPortOpen{[devPort] {
+                                *devPort = open(portprov::kDevPortPath, O_RDWR);
+                                if (*devPort < 0) {
+                                    Fail(portprov::kDevPortPath);
+                                }
+                            },
+                            [devPort] { close(*devPort); }};
+    MeasurePath(
+        rows, "/dev/port", devPortOpen, "pread",
+        [devPort](long) {
             unsigned char byte = 0;
-            if (pread(port, &byte, 1, kData) == 1) {
+            if (pread(*devPort, &byte, 1, kData) == 1) {
                 gSink = byte;
             }
-        });
-        pwriteNs = Measure([port](long i) {
+        },
+        "pwrite",
+        [devPort](long i) {
             const auto byte = static_cast<unsigned char>(i & 0xFF);
-            if (pwrite(port, &byte, 1, kData) != 1) {
+            if (pwrite(*devPort, &byte, 1, kData) != 1) {
                 gSink = 0;
             }
-        });
-        close(port);
-    } else {
-        std::printf("bare pread/pwrite: %s: %s\n", portprov::kDevPortPath, std::strerror(errno));
-    }
-    MeasureOurs(
-        rows, "/dev/port", [] { return std::make_unique<portprov::DevPortFile>(); }, "pread",
-        preadNs, "pwrite", pwriteNs);
+        },
+        [] { return std::make_unique<portprov::DevPortFile>(); });
 
-    // Bare ppdev ioctls, on a claim that is given back before ours claims.
-    double pprdataNs = 0;
-    double ppwdataNs = 0;
+    // The ppdev ioctls, on a claim of their own.
     const auto parports = portprov::FindParallelPorts();
-    const int node = parports.empty() ? -1 : open(parports.front().node.c_str(), O_RDWR);
-    if (node >= 0 && ioctl(node, PPCLAIM) == 0) {
-        pprdataNs = Measure([node](long) {
-            unsigned char byte = 0;
-            if (ioctl(node, PPRDATA, &byte) == 0) {
-                gSink = byte;
-            }
-        });
-        ppwdataNs = Measure([node](long i) {
-            auto byte = static_cast<unsigned char>(i & 0xFF);
-            if (ioctl(node, PPWDATA, &byte) != 0) {
-                gSink = 0;
-            }
-        });
-        ioctl(node, PPRELEASE);
+    if (parports.empty()) {
+        std::printf("bare ppdev: the kernel lists no parallel port\n");
     } else {
-        std::printf("bare ppdev: no claimed /dev/parportN: %s\n", std::strerror(errno));
+        auto node = std::make_shared<int>(-1);
+        const std::string path = parports.front().node;
+        const Setup claimed{[node, path] {
+                                *node = open(path.c_str(), O_RDWR);
+                                if (*node < 0 || ioctl(*node, PPCLAIM) != 0) {
+                                    Fail(path);
+                                }
+                            },
+                            [node] {
+                                ioctl(*node, PPRELEASE);
+                                close(*node);
+                            }};
+        MeasurePath(
+            rows, "ppdev", claimed, "ioctl PPRDATA",
+            [node](long) {
+                unsigned char byte = 0;
+                if (ioctl(*node, PPRDATA, &byte) == 0) {
+                    gSink = byte;
+                }
+            },
+            "ioctl PPWDATA",
+            [node](long i) {
+                auto byte = static_cast<unsigned char>(i & 0xFF);
+                if (ioctl(*node, PPWDATA, &byte) != 0) {
+                    gSink = 0;
+                }
+            },
+            [] { return std::make_unique<portprov::PpdevPorts>(portprov::FindParallelPorts()); });
     }
-    if (node >= 0) {
-        close(node);
-    }
-    MeasureOurs(
-        rows, "ppdev",
-        [] { return std::make_unique<portprov::PpdevPorts>(portprov::FindParallelPorts()); },
-        "ioctl PPRDATA", pprdataNs, "ioctl PPWDATA", ppwdataNs);
 
     PrintTable(rows);
     return 0;

@@ -204,7 +204,7 @@ void CheckRefusalNamesLpGroup(CheckLog& log) {
             const std::string message = error.what();
             std::printf("        refusal: %s\n", message.c_str());
             std::fflush(stdout);
-            std::_Exit(message.find("lp") != std::string::npos ? 0 : 4);
+            std::_Exit(message.find("gruppen lp") != std::string::npos ? 0 : 4);
         }
     }
     int status = 0;
