@@ -8,9 +8,9 @@
 //
 // Every check goes through the program's own port operations,
 // DlPortReadPortUchar and DlPortWritePortUchar, bound to one backend at a
-// time. The emulated PC has one parallel port at 888 with nothing attached
-// but a printer that takes every byte; what it prints ends up in a file on
-// the host, which checks it.
+// time. The emulated PC has one parallel port at 888 with a printer on it
+// that takes every byte it is handed with a strobe pulse; what it prints ends
+// up in a file on the host, which checks it.
 
 #include "CheckLog.h"
 #include "DebugExit.h"
@@ -39,11 +39,12 @@ constexpr std::int32_t kLpt1 = 888;
 constexpr std::int32_t kLpt1Status = kLpt1 + kStatusOffset;
 constexpr std::int32_t kLpt1Control = kLpt1 + kControlOffset;
 
-// What the emulated port reads with nothing attached: with the data lines
-// switched to input every line is pulled high, and the status register tells
-// "not busy, no acknowledge, selected, no error, paper present" (216). The
-// unused control bits 6 and 7 read back as 1 (they are not part of the
-// register the kernel driver hands out, so the ppdev path checks bits 0 to 5).
+// What the emulated port reads. Its data lines have no other driver: switched
+// to input they read 255, as lines pulled high do. Its printer is ready: the
+// status register tells "not busy, no acknowledge pulse, paper present,
+// selected, no error" (216; a port with nothing at all on it would read 127).
+// The unused control bits 6 and 7 read back as 1; they are not part of the
+// register the kernel driver hands out, so the ppdev path checks bits 0 to 5.
 constexpr unsigned kFloatingDataLines = 255;
 constexpr unsigned kStatusIdle = 216;
 constexpr unsigned kControlUnusedBits = 0xC0;
