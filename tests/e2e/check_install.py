@@ -1,0 +1,162 @@
+#!/usr/bin/env python3
+"""Checks what installation gives a user.
+
+    check_install.py --build BUILD --shots DIR install   # cmake --install into a fresh prefix
+    check_install.py --build BUILD --shots DIR deb       # cpack -G DEB and the package's contents
+
+The installed program must start, tell its version, and find its read-me."""
+
+import argparse
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+from run_window_test import open_read_me  # noqa: E402
+from x11session import E2EFailure  # noqa: E402
+
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+
+
+def cache_value(build: Path, name: str, default: str) -> str:
+    for line in (build / "CMakeCache.txt").read_text().splitlines():
+        key, _, value = line.partition("=")
+        if key.split(":")[0] == name and value:
+            return value
+    return default
+
+
+def install_dirs(build: Path):
+    """The program's and the data's folders below the prefix, as configured."""
+    bindir = cache_value(build, "CMAKE_INSTALL_BINDIR", "bin")
+    datadir = cache_value(build, "CMAKE_INSTALL_DATADIR",
+                          cache_value(build, "CMAKE_INSTALL_DATAROOTDIR", "share"))
+    return bindir, datadir
+
+
+def run(command, **kwargs):
+    result = subprocess.run(command, capture_output=True, text=True, timeout=240, **kwargs)
+    if result.returncode != 0:
+        raise E2EFailure(f"{' '.join(map(str, command))} failed ({result.returncode}):\n"
+                         f"{result.stdout[-2000:]}{result.stderr[-2000:]}")
+    return result.stdout
+
+
+def png_size(path: Path):
+    data = path.read_bytes()[:24]
+    if data[:8] != b"\x89PNG\r\n\x1a\n" or data[12:16] != b"IHDR":
+        raise E2EFailure(f"{path} is not a PNG file")
+    return struct.unpack(">II", data[16:24])
+
+
+def check_tree(root: Path, bindir: str, datadir: str, source: Path):
+    """The installed files under `root` (a prefix)."""
+    program = root / bindir / "portprov"
+    if not (program.is_file() and os.access(program, os.X_OK)):
+        raise E2EFailure(f"no executable program at {program}")
+    read_me = root / datadir / "portprov" / "Doruv.rtf"
+    if not read_me.is_file() or read_me.read_bytes() != (source / "assets/Doruv.rtf").read_bytes():
+        raise E2EFailure(f"the read-me is not installed as {read_me}")
+    desktop = root / datadir / "applications" / "portprov.desktop"
+    if not desktop.is_file():
+        raise E2EFailure(f"no desktop entry at {desktop}")
+    entry = desktop.read_text(encoding="utf-8").splitlines()
+    for line in ("[Desktop Entry]", "Type=Application", "Exec=portprov", "Icon=portprov"):
+        if line not in entry:
+            raise E2EFailure(f"the desktop entry lacks the line {line!r}")
+    for size in ICON_SIZES:
+        icon = root / datadir / "icons" / "hicolor" / f"{size}x{size}" / "apps" / "portprov.png"
+        if not icon.is_file():
+            raise E2EFailure(f"no icon at {icon}")
+        if png_size(icon) != (size, size):
+            raise E2EFailure(f"{icon} is {png_size(icon)}, not {size} x {size}")
+    return program
+
+
+def check_starts(program: Path, version: str):
+    env = {**os.environ, "QT_QPA_PLATFORM": "offscreen"}
+    out = run([str(program), "--version"], env=env)
+    if version not in out:
+        raise E2EFailure(f"'portprov --version' printed {out!r}, without the version {version}")
+    out = run([str(program), "--help"], env=env)
+    if "--simulate" not in out:
+        raise E2EFailure(f"'portprov --help' does not mention --simulate: {out!r}")
+
+
+def check_install(build: Path, shots: Path):
+    source = Path(cache_value(build, "CMAKE_HOME_DIRECTORY", "."))
+    bindir, datadir = install_dirs(build)
+    version = cache_value(build, "CMAKE_PROJECT_VERSION", "")
+    # A prefix with a space in its name: nothing on the way may split it.
+    prefix = Path(tempfile.mkdtemp(prefix="portprov install "))
+    try:
+        run(["cmake", "--install", str(build), "--prefix", str(prefix)])
+        program = check_tree(prefix, bindir, datadir, source)
+        if (program.parent / "Doruv.rtf").exists():
+            raise E2EFailure("the read-me is installed next to the program, not in its data folder")
+        check_starts(program, version)
+        # The installed program opens its installed read-me.
+        open_read_me(program, shots, "installed-read-me",
+                     prefix / datadir / "portprov" / "Doruv.rtf")
+    finally:
+        shutil.rmtree(prefix, ignore_errors=True)
+
+
+def check_deb(build: Path, shots: Path):
+    source = Path(cache_value(build, "CMAKE_HOME_DIRECTORY", "."))
+    bindir, datadir = install_dirs(build)
+    version = cache_value(build, "CMAKE_PROJECT_VERSION", "")
+    prefix = cache_value(build, "CMAKE_INSTALL_PREFIX", "/usr/local")
+    work = Path(tempfile.mkdtemp(prefix="portprov-deb-"))
+    try:
+        run(["cpack", "-G", "DEB", "-B", str(work / "out"), "--config",
+             str(build / "CPackConfig.cmake")], cwd=build)
+        debs = sorted((work / "out").glob("*.deb"))
+        if len(debs) != 1:
+            raise E2EFailure(f"cpack made {len(debs)} .deb files, not one")
+        deb = debs[0]
+        shutil.copy2(deb, shots / deb.name)  # kept for inspection
+
+        fields = {}
+        for name in ("Package", "Version", "Architecture", "Depends", "Description"):
+            fields[name] = run(["dpkg-deb", "-f", str(deb), name]).strip()
+        if fields["Package"] != "portprov" or not fields["Version"].startswith(version):
+            raise E2EFailure(f"package is {fields['Package']} {fields['Version']}")
+        depends = fields["Depends"]
+        for needed in ("libc6", "libqt6widgets6", "libqt6gui6", "libqt6core6", "qt6-qpa-plugins"):
+            if needed not in depends:
+                raise E2EFailure(f"the package does not depend on {needed}: {depends!r}")
+
+        root = work / "root"
+        run(["dpkg-deb", "-x", str(deb), str(root)])
+        # The program looks for its installed read-me under the prefix it was
+        # built for, so the package must put everything there.
+        program = check_tree(root / prefix.lstrip("/"), bindir, datadir, source)
+        check_starts(program, version)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--build", required=True, type=Path)
+    parser.add_argument("--shots", required=True, type=Path)
+    parser.add_argument("what", choices=("install", "deb"))
+    args = parser.parse_args()
+    args.shots.mkdir(parents=True, exist_ok=True)
+    try:
+        (check_install if args.what == "install" else check_deb)(args.build.resolve(), args.shots)
+    except E2EFailure as failure:
+        print(f"FAIL {args.what}: {failure}", file=sys.stderr)
+        return 1
+    print(f"ok {args.what}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,288 @@
+#!/usr/bin/env python3
+"""Drives the real program in a private X server and checks its window on
+screenshot pixels.
+
+    run_window_test.py --exe build/app/portprov --shots DIR SCENARIO
+
+Screenshots are kept in DIR so that a failing run can be inspected."""
+
+import argparse
+import os
+import shutil
+import sys
+import tempfile
+import time
+from pathlib import Path
+from urllib.parse import unquote, urlparse
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import window_checks as C  # noqa: E402
+import window_layout as L  # noqa: E402
+from x11session import CAPTION, CLIENT_SIZE, SCREEN, E2EFailure, X11Session  # noqa: E402
+
+
+def fail_if(complaints):
+    if complaints:
+        raise E2EFailure("; ".join(complaints))
+
+
+def write_with_keyboard(s, address, value):
+    """Address box, Enter, value, Enter: the keyboard road to the write command."""
+    s.replace_text_in(*L.centre(L.TEXT1), address)
+    s.key("Return")
+    # Enter has moved the focus to the value box; type over what it holds.
+    s.key("ctrl+a")
+    s.type_text(value)
+    s.key("Return")
+
+
+def check_start_up(s, everything=False):
+    """The window is there at its start-up state: caption, size, place and
+    lamps; with `everything`, also every colour of the background and controls."""
+    name = s.window_name()
+    if name != CAPTION:
+        raise E2EFailure(f"window caption is {name!r}, not {CAPTION!r}")
+    x, y, width, height = s.window_geometry()
+    if width != CLIENT_SIZE[0] * s.scale:
+        raise E2EFailure(f"window is {width} pixels wide, not {CLIENT_SIZE[0] * s.scale}")
+    if not CLIENT_SIZE[1] * s.scale < height < (CLIENT_SIZE[1] + 60) * s.scale:
+        raise E2EFailure(f"window is {height} pixels high: not the client area and a menu bar")
+    centre = (x + width / 2, y + height / 2)
+    if abs(centre[0] - SCREEN[0] / 2) > 20 or abs(centre[1] - SCREEN[1] / 2) > 40:
+        raise E2EFailure(f"window is not centred on the screen (centre at {centre})")
+    if everything:
+        return s.expect("start-up", lambda shot: C.start_up(s, shot))
+    return s.expect("start-up", lambda shot: C.start_up_lamps(s, shot))
+
+
+def scenario_start_up(exe, shots):
+    with X11Session(shots, "start-up") as s:
+        s.start(exe)
+        check_start_up(s, everything=True)
+
+
+def scenario_write_keyboard(exe, shots):
+    """888, Enter, 255, Enter: all bit lamps and pins 2 to 9 red, and the
+    byte read back in the value display; no other pin changes."""
+    with X11Session(shots, "write-keyboard") as s:
+        s.start(exe)
+        check_start_up(s)
+        write_with_keyboard(s, "888", "255")
+        pins = L.start_up_pins()
+        pins.update(C.data_pins("11111111"))
+
+        def written(shot):
+            return (C.bit_lamps(s, shot, "11111111") + C.pin_lamps(s, shot, pins) +
+                    C.value_display_has_text(s, shot, True))
+
+        s.expect("888-255", written)
+
+        # 0 turns them all white again and still shows the byte read back.
+        write_with_keyboard(s, "888", "0")
+        pins.update(C.data_pins("00000000"))
+        s.expect("888-0", lambda shot: C.bit_lamps(s, shot, "00000000") +
+                 C.pin_lamps(s, shot, pins) + C.value_display_has_text(s, shot, True))
+
+
+def label5_pixels(s, shot):
+    x, y = s.at(L.LABEL5[0], L.LABEL5[1])
+    return shot.crop_bytes(x, y, L.LABEL5[2] * s.scale, L.LABEL5[3] * s.scale)
+
+
+def scenario_control_register(exe, shots):
+    """890 with 32: read-mode text, control pins 17, 14 and 1 red, 16 white;
+    then 15 through the control register button: pins inverted and the
+    write-mode text back exactly as at start-up."""
+    with X11Session(shots, "control-register") as s:
+        s.start(exe)
+        first = check_start_up(s)
+        write_mode_text = label5_pixels(s, first)
+
+        write_with_keyboard(s, "890", "32")
+        pins = L.start_up_pins()
+        pins.update(C.data_pins("00100000"))  # the write command paints the data pins first
+        pins.update({17: L.RED, 16: L.WHITE, 14: L.RED, 1: L.RED})
+
+        def read_mode(shot):
+            complaints = C.bit_lamps(s, shot, "00100000") + C.pin_lamps(s, shot, pins)
+            if label5_pixels(s, shot) == write_mode_text:
+                complaints.append("the direction text did not change to read mode")
+            # No read-back after a control register write: the display stays empty.
+            complaints += C.value_display_has_text(s, shot, False)
+            return complaints
+
+        s.expect("890-32", read_mode)
+
+        s.replace_text_in(*L.centre(L.TEXT2), "15")
+        s.click(*L.centre(L.COMMAND3))
+        pins.update({17: L.WHITE, 16: L.RED, 14: L.WHITE, 1: L.WHITE})
+
+        def write_mode(shot):
+            complaints = C.bit_lamps(s, shot, "00001111") + C.pin_lamps(s, shot, pins)
+            if label5_pixels(s, shot) != write_mode_text:
+                complaints.append("the direction text is not the write-mode text of start-up")
+            return complaints
+
+        s.expect("register-button-15", write_mode)
+
+
+def scenario_address_list(exe, shots):
+    """Writing 85 to 888, then 0 to 632, then choosing 888 in the list reads
+    85 back: lamps 01010101 and the data pins with them. Down to 889 reads
+    the status register (127 with nothing attached) through its own rule."""
+    with X11Session(shots, "address-list") as s:
+        s.start(exe)
+        first = check_start_up(s)
+        write_mode_text = label5_pixels(s, first)
+        write_with_keyboard(s, "888", "85")
+        s.expect("888-85", lambda shot: C.bit_lamps(s, shot, "01010101"))
+        write_with_keyboard(s, "632", "0")
+        pins = L.start_up_pins()
+        pins.update(C.data_pins("00000000"))
+        s.expect("632-0", lambda shot: C.bit_lamps(s, shot, "00000000") +
+                 C.pin_lamps(s, shot, pins))
+
+        # The first entry, "888", is at the top of the list.
+        s.click(L.LIST1[0] + 15, L.LIST1[1] + 6)
+        pins.update(C.data_pins("01010101"))
+        s.expect("list-888", lambda shot: C.bit_lamps(s, shot, "01010101") +
+                 C.pin_lamps(s, shot, pins) + C.value_display_has_text(s, shot, True))
+
+        # Down arrow: "889", the status register: 127 = 01111111. Bit 7 and
+        # bit 3 are inverted on their pins, bits 2 to 0 always white.
+        s.key("Down")
+        pins.update({9: L.RED, 8: L.RED, 7: L.RED, 6: L.RED, 5: L.WHITE, 4: L.WHITE,
+                     3: L.WHITE, 2: L.WHITE})
+
+        def status(shot):
+            complaints = C.bit_lamps(s, shot, "01111111") + C.pin_lamps(s, shot, pins)
+            if label5_pixels(s, shot) == write_mode_text:
+                complaints.append("choosing 889 did not set the read-mode direction text")
+            return complaints
+
+        s.expect("list-889", status)
+
+
+def scenario_exit_shortcut(exe, shots):
+    """Ctrl+Q ends the program at once, with status 0."""
+    with X11Session(shots, "exit-shortcut") as s:
+        s.start(exe)
+        check_start_up(s)
+        s.click(*L.TEAL_SPOTS[1])  # pointer and focus on the window, on no control
+        s.key("ctrl+q")
+        status = s.wait_for_exit(10)
+        if status != 0:
+            raise E2EFailure(f"the program ended with status {status} after Ctrl+Q")
+
+
+def scenario_scale_2(exe, shots):
+    """At twice the scale every lamp still sits on its drawn contact, and the
+    window is the same window, twice as large."""
+    with X11Session(shots, "scale-2") as s:
+        s.start(exe, scale=2)
+        check_start_up(s)
+        s.expect("scale-2-background", lambda shot: C.background(s, shot))
+        write_with_keyboard(s, "888", "170")
+        pins = L.start_up_pins()
+        pins.update(C.data_pins("10101010"))
+        s.expect("scale-2-888-170", lambda shot: C.bit_lamps(s, shot, "10101010") +
+                 C.pin_lamps(s, shot, pins))
+
+
+FAKE_OPENER = """#!/bin/sh
+# Records how the program asked for a document to be opened.
+for arg in "$@"; do printf '%s\\n' "$arg"; done > "{record}.tmp"
+mv "{record}.tmp" "{record}"
+"""
+
+
+def install_fake_opener(folder: Path, record: Path):
+    folder.mkdir(parents=True, exist_ok=True)
+    opener = folder / "xdg-open"
+    opener.write_text(FAKE_OPENER.format(record=record))
+    opener.chmod(0o755)
+
+
+def open_read_me(exe, shots, name, expected_document: Path, extra_path=None):
+    """Ctrl+R opens `expected_document` through xdg-open, passed whole as one argument."""
+    work = Path(tempfile.mkdtemp(prefix="portprov-readme-"))
+    try:
+        record = work / "opened.txt"
+        install_fake_opener(work / "bin", record)
+        with X11Session(shots, name) as s:
+            s.start(exe, path_prefix=str(work / "bin"),
+                    extra_env={"XDG_CURRENT_DESKTOP": "", "DESKTOP_SESSION": ""})
+            check_start_up(s)
+            s.click(*L.TEAL_SPOTS[1])
+            s.key("ctrl+r")
+            deadline = time.monotonic() + 10
+            while not record.exists() and time.monotonic() < deadline:
+                time.sleep(0.1)
+            if not record.exists():
+                raise E2EFailure("Ctrl+R did not start the document opener")
+            arguments = record.read_text().splitlines()
+            if len(arguments) != 1:
+                raise E2EFailure(f"the opener got {len(arguments)} arguments, not one: {arguments}")
+            opened = arguments[0]
+            if opened.startswith("file:"):
+                opened = unquote(urlparse(opened).path)
+            if Path(opened).resolve() != expected_document.resolve():
+                raise E2EFailure(f"the opener got {arguments[0]!r}, not {str(expected_document)!r}")
+            if not Path(opened).read_bytes().startswith(b"{\\rtf1"):
+                raise E2EFailure(f"{opened} is not the RTF read-me")
+            # The program keeps running after starting the word processor.
+            if s.app.poll() is not None:
+                raise E2EFailure("the program ended after Ctrl+R")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def scenario_read_me(exe, shots):
+    exe = Path(exe).resolve()
+    open_read_me(exe, shots, "read-me", exe.parent / "Doruv.rtf")
+
+
+def scenario_read_me_folder_with_spaces(exe, shots):
+    """A program folder whose name holds spaces: the document path still
+    reaches the word processor as one argument."""
+    exe = Path(exe).resolve()
+    folder = Path(tempfile.mkdtemp(prefix="portprov e2e ")) / "Mina program"
+    try:
+        folder.mkdir()
+        shutil.copy2(exe, folder / exe.name)
+        shutil.copy2(exe.parent / "Doruv.rtf", folder / "Doruv.rtf")
+        open_read_me(folder / exe.name, shots, "read-me-spaces", folder / "Doruv.rtf")
+    finally:
+        shutil.rmtree(folder.parent, ignore_errors=True)
+
+
+SCENARIOS = {
+    "start-up": scenario_start_up,
+    "write-keyboard": scenario_write_keyboard,
+    "control-register": scenario_control_register,
+    "address-list": scenario_address_list,
+    "exit-shortcut": scenario_exit_shortcut,
+    "scale-2": scenario_scale_2,
+    "read-me": scenario_read_me,
+    "read-me-folder-with-spaces": scenario_read_me_folder_with_spaces,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--exe", required=True, help="the portprov program")
+    parser.add_argument("--shots", required=True, help="folder for the screenshots")
+    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+    try:
+        SCENARIOS[args.scenario](args.exe, Path(args.shots))
+    except E2EFailure as failure:
+        print(f"FAIL {args.scenario}: {failure}", file=sys.stderr)
+        return 1
+    print(f"ok {args.scenario}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
