@@ -4,6 +4,11 @@
 //   portprov-guest-check direct <text>   through ioperm/inb/outb and /dev/port
 //   portprov-guest-check ppdev <text>    through ppdev, as an unprivileged
 //                                        member of the lp group
+//   portprov-guest-check lockdown <text> <0|1>
+//                                        locks the kernel down (integrity),
+//                                        checks that ppdev still works, and
+//                                        ends the machine with the verdict of
+//                                        every run
 //   portprov-guest-check verdict <0|1>   hands the verdict to the emulator
 //
 // Every check goes through the program's own port operations,
@@ -17,6 +22,7 @@
 #include "GuestPaths.h"
 #include "LinePrinter.h"
 
+#include "KernelLockdown.h"
 #include "PortIo.h"
 
 #include <cerrno>
@@ -24,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <grp.h>
 #include <string>
 #include <string_view>
@@ -236,8 +243,52 @@ int RunPpdev(const std::string& text) {
     return log.finish("ppdev as a member of lp");
 }
 
+// Raw port access gone for good, root included: ppdev still reaches the
+// parallel ports, and without it the refusal tells about the lockdown.
+int RunLockdown(const std::string& text) {
+    CheckLog log;
+    log.expectTrue("debug-exit port held from before the lockdown", GrantDebugExit());
+    {
+        std::ofstream lockdown(kLockdownFile);
+        lockdown << "integrity\n";
+        lockdown.flush();
+        log.expectTrue("kernel locked down", static_cast<bool>(lockdown));
+    }
+    const auto mode = ReadLockdownMode();
+    log.expectTrue("lockdown mode reads integrity", mode == "integrity",
+                   mode.value_or("none read"));
+    CheckRawRefused(log);
+
+    const GuestPath chooser{"ppdev under lockdown", ChooserPath().open};
+    CheckChooser(log, "ppdev");
+    CheckRegisters(log, chooser, false);
+    CheckPrinting(log, chooser, text);
+    SelectPortBackend({});
+
+    const std::string away = std::string(kParportNode) + ".away";
+    const bool hidden = rename(kParportNode, away.c_str()) == 0;
+    log.expectTrue(std::string(kParportNode) + " taken away", hidden);
+    try {
+        SelectPortBackend(ChooserPath().open);
+        const unsigned value = DlPortReadPortUchar(kLpt1);
+        log.fail("without ppdev under lockdown 888 still read " + std::to_string(value));
+    } catch (const PortError& error) {
+        const std::string message = error.what();
+        log.expectTrue("without ppdev the refusal tells about the lockdown",
+                       message.find("lockdown") != std::string::npos &&
+                           message.find("integrity") != std::string::npos,
+                       message);
+    }
+    SelectPortBackend({});
+    if (hidden) {
+        rename(away.c_str(), kParportNode);
+    }
+    return log.finish("kernel lockdown");
+}
+
 int Usage() {
-    std::fprintf(stderr, "usage: portprov-guest-check direct|ppdev <text> | verdict <0|1>\n");
+    std::fprintf(stderr, "usage: portprov-guest-check direct|ppdev <text> | lockdown <text> <0|1> "
+                         "| verdict <0|1>\n");
     return 2;
 }
 
@@ -246,23 +297,26 @@ int Usage() {
 
 int main(int argc, char** argv) {
     using namespace portprov::hardwaretest;
-    if (argc != 3) {
-        return Usage();
-    }
-    const std::string_view mode = argv[1];
-    if (mode == "direct") {
+    const std::string_view mode = argc > 1 ? argv[1] : "";
+    if (argc == 3 && mode == "direct") {
         return RunDirect(argv[2]);
     }
-    if (mode == "ppdev") {
+    if (argc == 3 && mode == "ppdev") {
         return RunPpdev(argv[2]);
     }
-    if (mode == "verdict") {
+    if (argc == 4 && mode == "lockdown") {
+        const std::string_view before = argv[3];
+        const int failed = RunLockdown(argv[2]);
+        EndEmulatorWithVerdict(before == "0" && failed == 0 ? 0 : 1);
+        return 1; // only when the emulator could not be ended
+    }
+    if (argc == 3 && mode == "verdict") {
         const std::string_view verdict = argv[2];
         if (verdict != "0" && verdict != "1") {
             return Usage();
         }
         EndEmulatorWithVerdict(verdict == "0" ? 0 : 1);
-        return 1; // only when the emulator has no debug-exit device
+        return 1; // only when the emulator could not be ended
     }
     return Usage();
 }
