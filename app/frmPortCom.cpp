@@ -53,10 +53,10 @@ void frmPortCom::ShowMessage(const QString& text) {
     showMessage_(this, text);
 }
 
-void frmPortCom::RunPortCommand(const std::function<void()>& command) {
+bool frmPortCom::RunPortCommand(const std::function<void()>& command) {
     if (runningPortCommands_ > 0) {
         command();
-        return;
+        return true;
     }
     struct Running {
         int& count;
@@ -70,5 +70,7 @@ void frmPortCom::RunPortCommand(const std::function<void()>& command) {
     } catch (const portprov::PortError& error) {
         Restore(before);
         ShowMessage(QString::fromStdString(error.what()));
+        return false;
     }
+    return true;
 }

@@ -78,7 +78,6 @@ private:
         QString address;
         QString value;
         QString shownByte;
-        int listRow = -1;
     };
 
     void BuildControls();
@@ -89,7 +88,8 @@ private:
     // Runs a command that reaches a port. When the port access fails, the
     // window is put back as it was before the outermost command and the
     // failure shown; commands called from within it do not catch on their own.
-    void RunPortCommand(const std::function<void()>& command);
+    // False when the command failed.
+    bool RunPortCommand(const std::function<void()>& command);
     void ShowMessage(const QString& text);
 
     std::unique_ptr<WindowLampPanel> lamps_;

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSignalBlocker>
+#include <QTimer>
 
 #include <optional>
 
@@ -44,7 +46,7 @@ void frmPortCom::List1_Click() {
         ShowMessage(QString::fromStdString(address.refusal));
         return;
     }
-    RunPortCommand([&] {
+    const bool read = RunPortCommand([&] {
         if (row == kStatusRegisterEntry)
             lamps_->showDirection(portprov::DataDirection::Read);
         Text1->setText(entry);
@@ -52,4 +54,12 @@ void frmPortCom::List1_Click() {
         lblValue->setText(QString::number(byte));
         portprov::ShowByteOnLamps(*lamps_, byte, PinRuleFor(address.port));
     });
+    if (!read) {
+        // The address did not change, so no entry stands chosen; the same one
+        // can be chosen again. Done once the list has finished this choice.
+        QTimer::singleShot(0, List1, [list = List1] {
+            const QSignalBlocker quiet(list);
+            list->clearSelection();
+        });
+    }
 }

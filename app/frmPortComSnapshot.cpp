@@ -6,8 +6,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QSignalBlocker>
 
 frmPortCom::Snapshot frmPortCom::TakeSnapshot() const {
     Snapshot snapshot;
@@ -19,8 +17,6 @@ frmPortCom::Snapshot frmPortCom::TakeSnapshot() const {
     snapshot.address = Text1->text();
     snapshot.value = Text2->text();
     snapshot.shownByte = lblValue->text();
-    const QList<QListWidgetItem*> selected = List1->selectedItems();
-    snapshot.listRow = selected.isEmpty() ? -1 : List1->row(selected.constFirst());
     return snapshot;
 }
 
@@ -33,11 +29,4 @@ void frmPortCom::Restore(const Snapshot& snapshot) {
     Text1->setText(snapshot.address);
     Text2->setText(snapshot.value);
     lblValue->setText(snapshot.shownByte);
-    // Putting the list back is no new choice of address.
-    const QSignalBlocker quiet(List1);
-    if (snapshot.listRow < 0) {
-        List1->clearSelection();
-    } else {
-        List1->setCurrentRow(snapshot.listRow);
-    }
 }

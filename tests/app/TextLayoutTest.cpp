@@ -1,0 +1,91 @@
+// Line breaking of the hint label, and the command line of the program.
+#include "ClassicWrapLabel.h"
+#include "CommandLine.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+namespace {
+
+// Every character one unit wide, spaces too.
+ClassicTextMetrics Units() {
+    return {[](const QString& word) { return static_cast<qreal>(word.size()); }, 1.0};
+}
+
+int probes = 0;
+QString Probe() {
+    ++probes;
+    return QStringLiteral("Portarna nås genom ioperm.");
+}
+
+} // namespace
+
+class TextLayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wrapsWhereTheNextWordDoesNotFit() {
+        QCOMPARE(WrapLikeClassicLabel(QStringLiteral("aaa bbb"), Units(), 7),
+                 QStringList{QStringLiteral("aaa bbb")});
+        QCOMPARE(WrapLikeClassicLabel(QStringLiteral("aaa bbb"), Units(), 6),
+                 (QStringList{QStringLiteral("aaa"), QStringLiteral("bbb")}));
+        // The spaces before a word count, and are dropped at the break.
+        QCOMPARE(WrapLikeClassicLabel(QStringLiteral("a     b c"), Units(), 6),
+                 (QStringList{QStringLiteral("a"), QStringLiteral("b c")}));
+        QCOMPARE(WrapLikeClassicLabel(QStringLiteral("a    b"), Units(), 6),
+                 QStringList{QStringLiteral("a    b")});
+        // Leading and trailing spaces make no empty lines.
+        QCOMPARE(WrapLikeClassicLabel(QStringLiteral("   a  "), Units(), 6),
+                 QStringList{QStringLiteral("a")});
+        QCOMPARE(WrapLikeClassicLabel(QString(), Units(), 6), QStringList{});
+    }
+
+    void breaksAWordWiderThanTheLine() {
+        QCOMPARE(WrapLikeClassicLabel(QStringLiteral("x abcdefgh y"), Units(), 3),
+                 (QStringList{QStringLiteral("x"), QStringLiteral("abc"), QStringLiteral("def"),
+                              QStringLiteral("gh"), QStringLiteral("y")}));
+        QCOMPARE(
+            WrapLikeClassicLabel(QStringLiteral("abcdefg h"), Units(), 3),
+            (QStringList{QStringLiteral("abc"), QStringLiteral("def"), QStringLiteral("g h")}));
+    }
+
+    void lineWidthCountsEverySpace() {
+        const ClassicTextMetrics wide{
+            [](const QString& word) { return 2.0 * static_cast<qreal>(word.size()); }, 3.0};
+        QCOMPARE(wide.lineWidth(QStringLiteral("ab  c")), 2 * 2 + 2 * 3 + 2 * 1.0);
+    }
+
+    void helpTellsTheWayToThePortsOnlyWhenAsked() {
+        probes = 0;
+        CommandLine line = ReadCommandLine({"portprov", "--simulate"}, false, Probe);
+        QVERIFY(line.simulate);
+        QVERIFY(!line.textToPrint);
+        QCOMPARE(probes, 0);
+
+        line = ReadCommandLine({"portprov", "--help"}, false, Probe);
+        QVERIFY(line.textToPrint);
+        QCOMPARE(line.exitCode, 0);
+        QVERIFY(line.textToPrint->contains(QStringLiteral("--simulate")));
+        QVERIFY(line.textToPrint->contains(QStringLiteral("Portarna nås genom ioperm.")));
+        QCOMPARE(probes, 1);
+    }
+
+    void versionAndUnknownOptions() {
+        QCoreApplication::setApplicationName(QStringLiteral("Portprov"));
+        QCoreApplication::setApplicationVersion(QStringLiteral("1.2.3"));
+        CommandLine line = ReadCommandLine({"portprov", "--version"}, false, Probe);
+        QCOMPARE(line.textToPrint.value_or(QString()), QStringLiteral("Portprov 1.2.3\n"));
+
+        line = ReadCommandLine({"portprov", "--simulera"}, false, Probe);
+        QCOMPARE(line.exitCode, 1);
+        QVERIFY(line.textToPrint);
+        // Before the window toolkit has taken its own options, they pass.
+        line = ReadCommandLine({"portprov", "-platform", "offscreen", "--simulate"}, true, Probe);
+        QVERIFY(!line.textToPrint);
+        line = ReadCommandLine({"portprov", "extra"}, false, Probe);
+        QCOMPARE(line.exitCode, 1);
+    }
+};
+
+QTEST_MAIN(TextLayoutTest)
+#include "TextLayoutTest.moc"
