@@ -92,7 +92,7 @@ QFont LabelFont() {
     QFont font;
     font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(8);
+    font.setPixelSize(9);
     font.setBold(true);
     return font;
 }
@@ -113,7 +113,7 @@ void PaintRowEndLabels(QPainter& painter, int firstPin, int lastPin) {
 // A data line's name just above its contact in the top row.
 void PaintLineLabel(QPainter& painter, int pin, const QString& name) {
     const QPointF centre = ContactCentre(pin);
-    painter.drawText(QRectF(centre.x() - 8.0, 3.5, 16.0, 8.5), Qt::AlignHCenter | Qt::AlignBottom,
+    painter.drawText(QRectF(centre.x() - 8.0, 4.0, 16.0, 9.0), Qt::AlignHCenter | Qt::AlignBottom,
                      name);
 }
 
