@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -225,6 +226,20 @@ void ArtTest::iconExportWritesEveryRendition() {
         QCOMPARE(png.convertToFormat(QImage::Format_ARGB32),
                  iconart::PaintIcon(size).convertToFormat(QImage::Format_ARGB32));
     }
+    // The Windows icon file holds the 16, 32, 48 and 256 pixel renditions.
+    QImageReader ico(QDir(folder).filePath(QStringLiteral("icons/portprov.ico")), "ico");
+    QCOMPARE(ico.imageCount(), 4);
+    QList<int> sizes;
+    for (int i = 0; i < ico.imageCount(); ++i) {
+        QVERIFY(ico.jumpToImage(i));
+        const QImage image = ico.read();
+        QCOMPARE(image.width(), image.height());
+        QCOMPARE(image.convertToFormat(QImage::Format_ARGB32),
+                 iconart::PaintIcon(image.width()).convertToFormat(QImage::Format_ARGB32));
+        sizes.append(image.width());
+    }
+    QCOMPARE(sizes, QList<int>({16, 32, 48, 256}));
+
     // Without a folder, or where none can be made, it fails instead of
     // reporting success.
     QVERIFY(QProcess::execute(QStringLiteral(PORTPROV_ICONS_TOOL), {}) != 0);
