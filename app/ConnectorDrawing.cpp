@@ -38,7 +38,7 @@ void PaintShell(QPainter& painter) {
     painter.setBrush(kShellGrey);
     painter.drawRoundedRect(outer, 7.0, 7.0);
 
-    // A light bevel along the upper edge gives the sheet metal some depth.
+    // A light line just inside the edge gives the sheet metal a raised rim.
     painter.setPen(QPen(kShellLight, 1.0));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(outer.adjusted(1.0, 1.0, -1.0, -1.0), 6.0, 6.0);
