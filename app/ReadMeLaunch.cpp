@@ -4,13 +4,21 @@
 #include <QFileInfo>
 #include <QProcessEnvironment>
 
-QString ReadMePath(const QString& programFolder, const QString& installedDataFolder,
+QString ReadMePath(const QString& programFolder, const QStringList& dataFolders,
                    const FileExists& exists) {
-    const QString besideProgram = QDir(programFolder).filePath(QString::fromLatin1(kReadMeName));
-    if (exists(besideProgram) || installedDataFolder.isEmpty())
+    const QDir program(programFolder);
+    const QString name = QString::fromLatin1(kReadMeName);
+    const QString besideProgram = program.filePath(name);
+    if (exists(besideProgram))
         return QDir::toNativeSeparators(besideProgram);
-    const QString installed = QDir(installedDataFolder).filePath(QString::fromLatin1(kReadMeName));
-    return QDir::toNativeSeparators(exists(installed) ? installed : besideProgram);
+    for (const QString& folder : dataFolders) {
+        if (folder.isEmpty())
+            continue;
+        const QString candidate = QDir::cleanPath(QDir(program.filePath(folder)).filePath(name));
+        if (exists(candidate))
+            return QDir::toNativeSeparators(candidate);
+    }
+    return QDir::toNativeSeparators(besideProgram);
 }
 
 QList<LaunchAttempt> LinuxReadMeLaunch(const QString& documentPath) {

@@ -13,9 +13,11 @@ using FileExists = std::function<bool(const QString& path)>;
 
 inline constexpr const char* kReadMeName = "Doruv.rtf";
 
-// The read-me next to the program, else in the installed data folder. When
-// neither has it, the path next to the program: the viewer then tells the user.
-QString ReadMePath(const QString& programFolder, const QString& installedDataFolder,
+// The read-me next to the program, else in the first data folder that has it
+// (a folder given relative is taken from the program's folder, so that an
+// installed tree can move). When none has it, the path next to the program:
+// the viewer then tells the user.
+QString ReadMePath(const QString& programFolder, const QStringList& dataFolders,
                    const FileExists& exists);
 
 struct LaunchAttempt {

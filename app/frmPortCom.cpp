@@ -11,15 +11,21 @@
 
 #include <utility>
 
+// The installed data folder, as seen from the program's folder and as it was
+// when the program was built.
 #ifndef PORTPROV_DATADIR
 #define PORTPROV_DATADIR ""
+#endif
+#ifndef PORTPROV_DATADIR_FROM_BINDIR
+#define PORTPROV_DATADIR_FROM_BINDIR ""
 #endif
 
 frmPortCom::frmPortCom(QWidget* parent)
     : QMainWindow(parent), showMessage_(ShowMessageBox),
       starter_(std::make_shared<SystemProgramStarter>()),
       programFolder_(QCoreApplication::applicationDirPath()),
-      dataFolder_(QString::fromUtf8(PORTPROV_DATADIR)) {
+      dataFolders_{QString::fromUtf8(PORTPROV_DATADIR_FROM_BINDIR),
+                   QString::fromUtf8(PORTPROV_DATADIR)} {
     setObjectName(QStringLiteral("frmPortCom"));
     setWindowTitle(QStringLiteral("Test LPT1  Adress Hex 0378 - 037A  888 - 890  GamePort 513  "));
     setWindowIcon(iconart::PortprovIcon());
@@ -44,9 +50,9 @@ void frmPortCom::setProgramStarter(std::shared_ptr<ProgramStarter> starter) {
     starter_ = std::move(starter);
 }
 
-void frmPortCom::setReadMeFolders(const QString& programFolder, const QString& dataFolder) {
+void frmPortCom::setReadMeFolders(const QString& programFolder, const QStringList& dataFolders) {
     programFolder_ = programFolder;
-    dataFolder_ = dataFolder;
+    dataFolders_ = dataFolders;
 }
 
 void frmPortCom::ShowMessage(const QString& text) {

@@ -66,8 +66,9 @@ public:
     // What shows the window's messages, and what starts the read-me viewer.
     void setMessageHandler(ShowMessage showMessage);
     void setProgramStarter(std::shared_ptr<ProgramStarter> starter);
-    // Where the read-me is looked for: beside the program, else the data folder.
-    void setReadMeFolders(const QString& programFolder, const QString& dataFolder);
+    // Where the read-me is looked for: beside the program, else the data
+    // folders (relative ones from the program's folder).
+    void setReadMeFolders(const QString& programFolder, const QStringList& dataFolders);
 
 private:
     // Everything a command may change, to put back when a port access fails.
@@ -96,6 +97,6 @@ private:
     ::ShowMessage showMessage_;
     std::shared_ptr<ProgramStarter> starter_;
     QString programFolder_;
-    QString dataFolder_;
+    QStringList dataFolders_;
     int runningPortCommands_ = 0;
 };

@@ -4,6 +4,7 @@
 #include "frmPortCom.h"
 
 #include "BitNumbersLabel.h"
+#include "ClassicButtonStyle.h"
 #include "ClassicWrapLabel.h"
 #include "ConnectorDrawing.h"
 #include "ConnectorPicture.h"
@@ -63,8 +64,10 @@ void SizeToText(QLabel* label) {
     label->resize(label->sizeHint());
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const QRect& twipRect, const char* text) {
+QPushButton* Button(QWidget* parent, const char* name, const QRect& twipRect, const char* text,
+                    QStyle* style) {
     auto* button = Place<QPushButton>(parent, name, twipRect);
+    button->setStyle(style);
     button->setText(QString::fromUtf8(text));
     button->setAutoDefault(false);
     return button;
@@ -99,7 +102,11 @@ void frmPortCom::BuildControls() {
     client->setFont(windowfonts::Standard());
     setCentralWidget(client);
 
-    Command1 = Button(client, "Command1", Twips(90, 330, 2955, 405), "Läs från Aktiv Adress");
+    auto* buttonStyle = new ClassicButtonStyle();
+    buttonStyle->setParent(this);
+
+    Command1 =
+        Button(client, "Command1", Twips(90, 330, 2955, 405), "Läs från Aktiv Adress", buttonStyle);
 
     lblValue = Place<QLabel>(client, "lblValue", Twips(3540, 330, 1275, 405));
     lblValue->setFont(windowfonts::SansSerif(18, false));
@@ -144,7 +151,8 @@ void frmPortCom::BuildControls() {
     lblBin[9] = bitNumbers;
 
     Label1 = Caption(client, "Label1", Twips(3570, 1680, 1185, 255), "Aktiv Adress");
-    Command2 = Button(client, "Command2", Twips(90, 1950, 2955, 435), "Skriva till Aktiv Adress");
+    Command2 = Button(client, "Command2", Twips(90, 1950, 2955, 435), "Skriva till Aktiv Adress",
+                      buttonStyle);
     SetColour(Command2, QPalette::Button, kLightGreen);
     Text1 = Box(client, "Text1", Twips(3540, 1950, 1275, 375), "888");
 
@@ -157,7 +165,7 @@ void frmPortCom::BuildControls() {
 
     Label2 = Caption(client, "Label2", Twips(3570, 2850, 1275, 195), "Skriv  0 - 255");
     Command3 = Button(client, "Command3", Twips(90, 3150, 2955, 435),
-                      "Skriva till Register               890");
+                      "Skriva till Register               890", buttonStyle);
     SetColour(Command3, QPalette::Button, kLightOrange);
     Command3->setToolTip(QString::fromUtf8(
         "Skriv 32 till Register Läsa från porten  . 0 till Rregister Skriv till porten"));

@@ -30,7 +30,7 @@ void frmPortCom::mnuExit_Click() {
 
 void frmPortCom::mnuRead_Click() {
     const QString document = ReadMePath(
-        programFolder_, dataFolder_, [](const QString& path) { return QFileInfo::exists(path); });
+        programFolder_, dataFolders_, [](const QString& path) { return QFileInfo::exists(path); });
     for (const LaunchAttempt& attempt : ReadMeLaunch(document)) {
         if (starter_->start(attempt))
             return;

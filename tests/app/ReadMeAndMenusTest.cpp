@@ -38,19 +38,18 @@ private slots:
         const auto only = [](const QString& existing) {
             return [existing](const QString& path) { return path == existing; };
         };
+        const QString bin = QStringLiteral("/opt/pp/bin");
+        const QStringList data{QStringLiteral("../share/portprov"),
+                               QStringLiteral("/usr/share/portprov")};
         const QString beside = QDir::toNativeSeparators(QStringLiteral("/opt/pp/bin/Doruv.rtf"));
-        const QString installed =
-            QDir::toNativeSeparators(QStringLiteral("/usr/share/portprov/Doruv.rtf"));
-        QCOMPARE(ReadMePath(QStringLiteral("/opt/pp/bin"), QStringLiteral("/usr/share/portprov"),
-                            only(QStringLiteral("/opt/pp/bin/Doruv.rtf"))),
-                 beside);
-        QCOMPARE(ReadMePath(QStringLiteral("/opt/pp/bin"), QStringLiteral("/usr/share/portprov"),
-                            only(QStringLiteral("/usr/share/portprov/Doruv.rtf"))),
-                 installed);
+        QCOMPARE(ReadMePath(bin, data, only(QStringLiteral("/opt/pp/bin/Doruv.rtf"))), beside);
+        // An installed tree, wherever it was put.
+        QCOMPARE(ReadMePath(bin, data, only(QStringLiteral("/opt/pp/share/portprov/Doruv.rtf"))),
+                 QDir::toNativeSeparators(QStringLiteral("/opt/pp/share/portprov/Doruv.rtf")));
+        QCOMPARE(ReadMePath(bin, data, only(QStringLiteral("/usr/share/portprov/Doruv.rtf"))),
+                 QDir::toNativeSeparators(QStringLiteral("/usr/share/portprov/Doruv.rtf")));
         // Missing everywhere: the viewer is asked for it beside the program and says so.
-        QCOMPARE(ReadMePath(QStringLiteral("/opt/pp/bin"), QStringLiteral("/usr/share/portprov"),
-                            only(QString())),
-                 beside);
+        QCOMPARE(ReadMePath(bin, data, only(QString())), beside);
     }
 
     void linuxHandsThePathOverAsOneArgument() {
@@ -90,7 +89,7 @@ private slots:
         WindowFixture f;
         auto starter = std::make_shared<RecordingStarter>(true);
         f.window->setProgramStarter(starter);
-        f.window->setReadMeFolders(folder, QString());
+        f.window->setReadMeFolders(folder, {});
         f.window->mnuRead_Click();
         QVERIFY(f.messages.isEmpty());
         QCOMPARE(starter->attempts.size(), 1);

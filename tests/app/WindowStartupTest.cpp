@@ -149,6 +149,19 @@ private slots:
             QCOMPARE(LampColourOf(f.window->lblBin[i]), QColor(Qt::white));
     }
 
+    void colouredButtonsShowTheirColour() {
+        const auto share = [](QWidget* button, const QColor& colour) {
+            const QImage image = button->grab().toImage();
+            int matching = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    matching += image.pixelColor(x, y) == colour ? 1 : 0;
+            return double(matching) / (image.width() * image.height());
+        };
+        QVERIFY(share(f.window->Command2, QColor(192, 255, 192)) > 0.6);
+        QVERIFY(share(f.window->Command3, QColor(255, 224, 192)) > 0.6);
+    }
+
     void everyTextFitsItsControl() {
         const auto fits = [](const QWidget* widget, const QString& text, int room) {
             const qreal width = QFontMetricsF(widget->font()).horizontalAdvance(text);
