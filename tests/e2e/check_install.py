@@ -101,8 +101,16 @@ def check_install(build: Path, shots: Path):
             raise E2EFailure("the read-me is installed next to the program, not in its data folder")
         check_starts(program, version)
         # The installed program opens its installed read-me.
-        open_read_me(program, shots, "installed-read-me",
-                     prefix / datadir / "portprov" / "Doruv.rtf")
+        # The prefix differs from the one the build was configured with, as
+        # with "cmake --install --prefix ~/.local": the program has to find its
+        # data folder from its own folder, not from a path fixed at build time.
+        try:
+            open_read_me(program, shots, "installed-read-me",
+                         prefix / datadir / "portprov" / "Doruv.rtf")
+        except E2EFailure as failure:
+            raise E2EFailure(f"{failure}\n  (an installed program must find its read-me at"
+                             f" <its folder>/../{datadir}/portprov whatever prefix it was"
+                             " installed to)") from None
     finally:
         shutil.rmtree(prefix, ignore_errors=True)
 

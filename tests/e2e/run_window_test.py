@@ -190,6 +190,56 @@ def scenario_scale_2(exe, shots):
                  C.pin_lamps(s, shot, pins))
 
 
+def scenario_refusals(exe, shots):
+    """An address outside 0 to 65535 and a negative value are refused with a
+    message box titled "Portprov"; after OK nothing in the window has changed
+    and the program runs on. Without any document opener, Ctrl+R explains
+    itself the same way."""
+    empty_bin = Path(tempfile.mkdtemp(prefix="portprov-no-opener-"))
+    try:
+        with X11Session(shots, "refusals") as s:
+            # No xdg-open anywhere on the PATH.
+            s.start(exe, extra_env={"PATH": str(empty_bin)})
+            first = check_start_up(s)
+            before = label5_pixels(s, first)
+
+            def unchanged(shot):
+                complaints = C.start_up_lamps(s, shot) + C.value_display_has_text(s, shot, False)
+                if label5_pixels(s, shot) != before:
+                    complaints.append("the direction text changed")
+                return complaints
+
+            def refused(label):
+                box = s.wait_for_dialog("Portprov")
+                s.screenshot(label)
+                s.key("Return")
+                s.wait_for_dialog_gone(box)
+                s.expect(f"{label}-after", unchanged)
+
+            # The read button with an address that would alias to another port.
+            s.replace_text_in(*L.centre(L.TEXT1), "70000")
+            s.click(*L.centre(L.COMMAND1))
+            refused("read-70000")
+
+            # The write button with a negative value, at a good address.
+            s.replace_text_in(*L.centre(L.TEXT1), "888")
+            s.replace_text_in(*L.centre(L.TEXT2), "-1")
+            s.click(*L.centre(L.COMMAND2))
+            refused("write-minus-1")
+
+            # The control register button with the same value.
+            s.click(*L.centre(L.COMMAND3))
+            refused("register-minus-1")
+
+            s.click(*L.TEAL_SPOTS[1])
+            s.key("ctrl+r")
+            refused("read-me-without-opener")
+            if s.app.poll() is not None:
+                raise E2EFailure("the program ended after the refusals")
+    finally:
+        shutil.rmtree(empty_bin, ignore_errors=True)
+
+
 FAKE_OPENER = """#!/bin/sh
 # Records how the program asked for a document to be opened.
 for arg in "$@"; do printf '%s\\n' "$arg"; done > "{record}.tmp"
@@ -264,6 +314,7 @@ SCENARIOS = {
     "address-list": scenario_address_list,
     "exit-shortcut": scenario_exit_shortcut,
     "scale-2": scenario_scale_2,
+    "refusals": scenario_refusals,
     "read-me": scenario_read_me,
     "read-me-folder-with-spaces": scenario_read_me_folder_with_spaces,
 }

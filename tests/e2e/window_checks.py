@@ -34,7 +34,9 @@ def dominant(session, shot, what, rect, colour, share=0.5, inset=3):
     pixels = shot.region(x, y, w, h)
     matching = sum(1 for p in pixels if close(p, colour, 6))
     if matching < share * len(pixels):
-        return [f"{what} is not mostly {_name(colour)} ({matching} of {len(pixels)} pixels)"]
+        mean = tuple(round(sum(p[c] for p in pixels) / len(pixels)) for c in range(3))
+        return [f"{what} is not mostly {_name(colour)} {tuple(colour)}: {matching} of"
+                f" {len(pixels)} pixels, average colour {mean}"]
     return []
 
 

@@ -146,6 +146,29 @@ class X11Session:
             time.sleep(0.1)
         raise E2EFailure(f"no window with the caption {CAPTION!r} appeared; see {self.app_log}")
 
+    def wait_for_dialog(self, title, timeout=10.0):
+        """The id of a visible window titled exactly `title` (a message box)."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for wid in self._xdotool("search", "--onlyvisible", "--name", f"^{title}$",
+                                     check=False).split():
+                if wid != self.window:
+                    return wid
+            if self.app.poll() is not None:
+                raise E2EFailure(f"the program ended (status {self.app.returncode}) instead of"
+                                 f" showing a message; see {self.app_log}")
+            time.sleep(0.1)
+        raise E2EFailure(f"no message box titled {title!r} appeared")
+
+    def wait_for_dialog_gone(self, wid, timeout=10.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            visible = self._xdotool("search", "--onlyvisible", "--name", ".", check=False).split()
+            if wid not in visible:
+                return
+            time.sleep(0.1)
+        raise E2EFailure("the message box did not close")
+
     def window_name(self):
         return self._xdotool("getwindowname", self.window).rstrip("\n")
 
@@ -184,7 +207,7 @@ class X11Session:
         time.sleep(0.15)
 
     def type_text(self, text):
-        self._xdotool("type", "--delay", "40", text)
+        self._xdotool("type", "--delay", "40", "--", text)
         time.sleep(0.1)
 
     def replace_text_in(self, lx, ly, text):
