@@ -2,8 +2,11 @@
 // it was before the command; the window goes on working.
 #include "WindowFixture.h"
 
+#include <QAbstractButton>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QSignalBlocker>
+#include <QTimer>
 
 namespace {
 
@@ -101,6 +104,24 @@ private slots:
         QVERIFY(f.messages.isEmpty());
         QCOMPARE(f.window->lblValue->text(), QStringLiteral("120"));
         QCOMPARE(f.window->Label5->text(), kReadMode);
+    }
+
+    void messagesHaveTheProgramsTitleAndOkOnly() {
+        QString title, text;
+        QList<QAbstractButton*> buttons;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            title = box->windowTitle();
+            text = box->text();
+            buttons = box->buttons();
+            QVERIFY(box->button(QMessageBox::Ok) != nullptr);
+            box->button(QMessageBox::Ok)->click();
+        });
+        ShowMessageBox(nullptr, kNoAccess);
+        QCOMPARE(title, QStringLiteral("Portprov"));
+        QCOMPARE(text, kNoAccess);
+        QCOMPARE(buttons.size(), 1);
     }
 };
 
