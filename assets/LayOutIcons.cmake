@@ -13,6 +13,7 @@ if(NOT status EQUAL 0)
 endif()
 
 file(GLOB sizes RELATIVE "${stage}/icons" "${stage}/icons/*x*")
+list(FILTER sizes INCLUDE REGEX "^[0-9]+x[0-9]+$")
 if(NOT sizes)
     message(FATAL_ERROR "${TOOL} wrote no icons into ${stage}/icons")
 endif()

@@ -69,6 +69,8 @@ def check_tree(root: Path, bindir: str, datadir: str, source: Path):
     for line in ("[Desktop Entry]", "Type=Application", "Exec=portprov", "Icon=portprov"):
         if line not in entry:
             raise E2EFailure(f"the desktop entry lacks the line {line!r}")
+    if shutil.which("desktop-file-validate"):
+        run(["desktop-file-validate", str(desktop)])
     for size in ICON_SIZES:
         icon = root / datadir / "icons" / "hicolor" / f"{size}x{size}" / "apps" / "portprov.png"
         if not icon.is_file():
