@@ -121,7 +121,6 @@ def check_deb(build: Path, shots: Path):
     source = Path(cache_value(build, "CMAKE_HOME_DIRECTORY", "."))
     bindir, datadir = install_dirs(build)
     version = cache_value(build, "CMAKE_PROJECT_VERSION", "")
-    prefix = cache_value(build, "CMAKE_INSTALL_PREFIX", "/usr/local")
     work = Path(tempfile.mkdtemp(prefix="portprov-deb-"))
     try:
         run(["cpack", "-G", "DEB", "-B", str(work / "out"), "--config",
@@ -144,10 +143,12 @@ def check_deb(build: Path, shots: Path):
 
         root = work / "root"
         run(["dpkg-deb", "-x", str(deb), str(root)])
-        # The program looks for its installed read-me under the prefix it was
-        # built for, so the package must put everything there.
-        program = check_tree(root / prefix.lstrip("/"), bindir, datadir, source)
+        # A Debian package installs under /usr.
+        program = check_tree(root / "usr", bindir, datadir, source)
         check_starts(program, version)
+        # Unpacked anywhere, the packaged program still finds its read-me.
+        open_read_me(program, shots, "packaged-read-me",
+                     root / "usr" / datadir / "portprov" / "Doruv.rtf")
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
