@@ -137,7 +137,8 @@ def check_deb(build: Path, shots: Path):
         if fields["Package"] != "portprov" or not fields["Version"].startswith(version):
             raise E2EFailure(f"package is {fields['Package']} {fields['Version']}")
         depends = fields["Depends"]
-        for needed in ("libc6", "libqt6widgets6", "libqt6gui6", "libqt6core6", "qt6-qpa-plugins"):
+        for needed in ("libc6", "libqt6widgets6", "libqt6gui6", "libqt6core6", "qt6-qpa-plugins",
+                       "fonts-liberation2"):
             if needed not in depends:
                 raise E2EFailure(f"the package does not depend on {needed}: {depends!r}")
 
