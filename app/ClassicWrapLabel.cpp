@@ -42,7 +42,7 @@ void BreakLongWord(const QString& word, const ClassicTextMetrics& metrics, qreal
 
 // The spaces of our font are narrower than the hint's space runs were laid
 // out for; laid out a little wider, each run breaks its line where intended.
-constexpr qreal kSpaceEm = 4.0 / 11.0;
+constexpr qreal kSpaceEm = 4.25 / 11.0;
 
 } // namespace
 

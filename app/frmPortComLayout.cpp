@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kTwipsPerPixel = 15;
 constexpr QSize kClientArea{7080 / kTwipsPerPixel, 5220 / kTwipsPerPixel};
+constexpr int kHintStretch = 82; // percent of the normal width
 
 const QColor kTeal(0, 128, 128);
 const QColor kYellow(255, 255, 0);
@@ -162,6 +163,11 @@ void frmPortCom::BuildControls() {
         "          956 o     958                  samt GamePort  513 - 520                    "
         "            Läsning inget hinder"));
     SetColour(Label3, QPalette::WindowText, kYellow);
+    // Our sans-serif is wider than the face the hint's groups were laid out
+    // for; cut as narrow as Arial Narrow, each address group keeps one line.
+    QFont hintFont = windowfonts::Standard();
+    hintFont.setStretch(kHintStretch);
+    Label3->setFont(hintFont);
 
     Label2 = Caption(client, "Label2", Twips(3570, 2850, 1275, 195), "Skriv  0 - 255");
     Command3 = Button(client, "Command3", Twips(90, 3150, 2955, 435),

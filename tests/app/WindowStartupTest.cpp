@@ -217,6 +217,9 @@ private slots:
         // No group shares a line with the one before it.
         for (const QString& line : lines)
             QVERIFY2(!line.contains(QStringLiteral("       ")), qPrintable(line));
+        // The groups after the opening sentence each stand whole on one line.
+        for (qsizetype g = 1; g < groups.size(); ++g)
+            QVERIFY2(lines.contains(groups.at(g)), qPrintable(groups.at(g) + "\n" + joined));
     }
 
     void bitNumbersStandUnderTheirLamps() {
