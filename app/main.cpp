@@ -4,6 +4,7 @@
 #include "HardwarePorts.h"
 #include "PortIo.h"
 #include "SimulatedPc.h"
+#include "SwedishToolkitTexts.h"
 #include "frmPortCom.h"
 
 #include <QApplication>
@@ -31,6 +32,8 @@ void Print(const CommandLine& commandLine) {
 // toolkit starts. Options of the toolkit itself are looked at later.
 std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     QCoreApplication console(argc, argv);
+    SwedishToolkitTexts swedish;
+    QCoreApplication::installTranslator(&swedish);
     const CommandLine commandLine =
         ReadCommandLine(console.arguments(), true, HardwareAccessDescription);
     if (!commandLine.textToPrint)
@@ -56,6 +59,8 @@ int main(int argc, char** argv) {
         return *exitCode;
 
     QApplication app(argc, argv);
+    SwedishToolkitTexts swedish;
+    QCoreApplication::installTranslator(&swedish);
     // One look everywhere, so that the colours of the buttons show the same.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(QApplication::style()->standardPalette());

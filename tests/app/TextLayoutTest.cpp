@@ -1,9 +1,14 @@
 // Line breaking of the hint label, and the command line of the program.
 #include "ClassicWrapLabel.h"
 #include "CommandLine.h"
+#include "SwedishToolkitTexts.h"
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
 #include <QTest>
+#include <memory>
 
 namespace {
 
@@ -84,6 +89,36 @@ private slots:
         QVERIFY(!line.textToPrint);
         line = ReadCommandLine({"portprov", "extra"}, false, Probe);
         QCOMPARE(line.exitCode, 1);
+    }
+
+    // The toolkit's own texts that a user meets are Swedish too.
+    void toolkitTextsInSwedish() {
+        SwedishToolkitTexts swedish;
+        QCoreApplication::installTranslator(&swedish);
+
+        CommandLine line = ReadCommandLine({"portprov", "--help"}, false, Probe);
+        QVERIFY(line.textToPrint);
+        QVERIFY2(line.textToPrint->contains(QString::fromUtf8("Användning:")),
+                 qPrintable(*line.textToPrint));
+        QVERIFY(line.textToPrint->contains(QStringLiteral("Flaggor:")));
+        QVERIFY(!line.textToPrint->contains(QStringLiteral("Usage")));
+        line = ReadCommandLine({"portprov", "--simulera", "--x"}, false, Probe);
+        QVERIFY2(line.textToPrint->startsWith(QString::fromUtf8("Okända flaggor: simulera, x.")),
+                 qPrintable(*line.textToPrint));
+
+        QLineEdit box;
+        box.setText(QStringLiteral("888"));
+        const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        QStringList items;
+        for (const QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                items << action->text().section(QLatin1Char('\t'), 0, 0);
+        }
+        QCOMPARE(items, (QStringList{QString::fromUtf8("&Ångra"), QStringLiteral("&Gör om"),
+                                     QStringLiteral("Klipp &ut"), QStringLiteral("&Kopiera"),
+                                     QStringLiteral("Klistra &in"), QStringLiteral("Ta bort"),
+                                     QStringLiteral("Markera allt")}));
+        QCoreApplication::removeTranslator(&swedish);
     }
 };
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QTranslator>
+
+// Swedish for the few texts of the window toolkit itself that a user of the
+// program meets: the command-line help and its errors, and the context menu of
+// the text boxes. Installed on the application, it answers only those texts
+// and leaves everything else as it is.
+class SwedishToolkitTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    QString translate(const char* context, const char* sourceText, const char* disambiguation,
+                      int n) const override;
+    bool isEmpty() const override { return false; }
+};
