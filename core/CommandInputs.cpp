@@ -2,26 +2,16 @@
 
 #include "PortIo.h"
 
-#include <cmath>
-
 namespace portprov {
-
-namespace {
-
-double Whole(double number, Rounding rounding) {
-    return rounding == Rounding::Floor ? std::floor(number) : RoundHalfEven(number);
-}
-
-} // namespace
 
 AddressInput CheckAddress(std::string_view text, Rounding rounding, const NumberFormat& format) {
     AddressInput input;
-    const std::optional<double> number = ReadNumber(text, format);
+    const std::optional<double> number = ReadWholeNumber(text, rounding, format);
     if (!number) {
         input.refusal = kInvalidAddressMessage;
         return input;
     }
-    const double whole = Whole(*number, rounding);
+    const double whole = *number;
     if (!(whole >= 0.0 && whole <= static_cast<double>(kHighestPort))) {
         input.refusal = kInvalidAddressMessage;
         return input;
@@ -37,12 +27,12 @@ ValueInput CheckValue(std::string_view text, Rounding rounding, const NumberForm
         input.refusal = kEmptyValueMessage;
         return input;
     }
-    const std::optional<double> number = ReadNumber(text, format);
+    const std::optional<double> number = ReadWholeNumber(text, rounding, format);
     if (!number) {
         input.refusal = kInvalidValueMessage;
         return input;
     }
-    const double whole = Whole(*number, rounding);
+    const double whole = *number;
     if (!(whole >= 0.0)) {
         input.refusal = kInvalidValueMessage;
         return input;

@@ -14,12 +14,6 @@ inline constexpr std::string_view kInvalidAddressMessage =
 inline constexpr std::string_view kInvalidValueMessage = "Ogiltigt värde: skriv ett tal 0 - 255";
 inline constexpr std::string_view kEmptyValueMessage = "Input får ej vara tom";
 
-// How a command turns the text of a box into a whole number.
-enum class Rounding {
-    HalfEven, // nearest whole number, a half to the even neighbour
-    Floor,    // largest whole number not above it
-};
-
 // A port address from the address box: the port, or the refusal to show.
 struct AddressInput {
     bool accepted = false;

@@ -37,6 +37,12 @@ private:
     bool valid_;
 };
 
+// How a text's number is made whole.
+enum class Rounding {
+    HalfEven, // nearest whole number, a half to the even neighbour
+    Floor,    // largest whole number not above it
+};
+
 // Reads the text as a number: surrounding spaces allowed, an optional sign,
 // decimal digits with an optional fraction after the locale's separator or
 // ".", or a whole hexadecimal number written 0x378 (either case).
@@ -45,6 +51,14 @@ private:
 // above any limit. There is no exponent notation ("1e3" is not a number), so
 // that every accepted text reads as the digits a user sees.
 std::optional<double> ReadNumber(std::string_view text, const NumberFormat& format = {});
+
+// The text's number made whole (see ReadNumber for what is a number). The
+// rounding is decided from the digits as typed, not from the nearest double:
+// 1.4999999999999999999 is below a half however many nines follow, and
+// rounds to 1. Not narrowed: a whole part too large for a double reads as
+// infinity with its sign. nullopt when the text is not a number.
+std::optional<double> ReadWholeNumber(std::string_view text, Rounding rounding,
+                                      const NumberFormat& format = {});
 
 // Rounds to the nearest whole number, a half going to the even neighbour;
 // signed 32-bit result.

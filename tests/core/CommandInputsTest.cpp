@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+#include <string>
+
 using namespace portprov;
 
 namespace {
@@ -44,6 +48,12 @@ TEST(CheckAddress, RoundsTheWayTheCommandAsks) {
     // A small negative fraction rounds to 0 but its floor is -1.
     EXPECT_EQ(CheckAddress("-0.4", Rounding::HalfEven, {}).port, 0);
     EXPECT_FALSE(CheckAddress("-0.4", Rounding::Floor, {}).accepted);
+    // A long fraction just below a half must not reach the next register, and
+    // one just below the next whole number must not reach past the top.
+    EXPECT_EQ(CheckAddress("889.49999999999999999", Rounding::HalfEven, {}).port, 889);
+    EXPECT_EQ(CheckAddress("65535.49999999999999999", Rounding::HalfEven, {}).port, 65535);
+    EXPECT_EQ(CheckAddress("888.99999999999999999", Rounding::Floor, {}).port, 888);
+    EXPECT_FALSE(CheckAddress("-0.00000000000000000001", Rounding::Floor, {}).accepted);
 }
 
 TEST(CheckValue, EmptyBoxHasItsOwnMessage) {
@@ -85,4 +95,58 @@ TEST(CheckValue, RoundingDecidesTheByte) {
     EXPECT_FALSE(CheckValue("255.5", Rounding::Floor, {}).aboveRange);
     EXPECT_TRUE(CheckValue("255.5", Rounding::HalfEven, {}).aboveRange);
     EXPECT_EQ(CheckValue("-0.4", Rounding::HalfEven, {}).value, 0);
+    // The byte written is the one typed, however many nines follow.
+    EXPECT_EQ(CheckValue("12.99999999999999999", Rounding::Floor, {}).value, 12);
+    EXPECT_EQ(CheckValue("12.49999999999999999", Rounding::HalfEven, {}).value, 12);
+    EXPECT_FALSE(CheckValue("255.49999999999999999", Rounding::HalfEven, {}).aboveRange);
+    EXPECT_FALSE(CheckValue("-0.00000000000000000001", Rounding::Floor, {}).accepted);
+}
+
+// Random texts of digits, signs, separators, blanks and hexadecimal, many of
+// them numbers near a limit: no accepted address or value may lie outside its
+// range or away from the number typed.
+TEST(CheckAddress, RandomTextsNeverReachAnotherPort) {
+    std::mt19937 random(20261207);
+    const std::string alphabet = "0123456789999900.,- +x\tAf";
+    const std::string prefixes[] = {"", "6553", "65535.", "4294967", "-", "0x1", "889.4999"};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = prefixes[random() % std::size(prefixes)];
+        const std::size_t length = random() % 24;
+        for (std::size_t i = 0; i < length; ++i)
+            text.push_back(alphabet[random() % alphabet.size()]);
+        const NumberFormat format{round % 2 == 0 ? "." : ","};
+        const std::optional<double> number = ReadNumber(text, format);
+
+        for (const Rounding rounding : {Rounding::HalfEven, Rounding::Floor}) {
+            const AddressInput address = CheckAddress(text, rounding, format);
+            const ValueInput value = CheckValue(text, rounding, format);
+            ASSERT_EQ(address.accepted, address.refusal.empty()) << text;
+            ASSERT_EQ(value.accepted, value.refusal.empty()) << text;
+            if (!number) {
+                ASSERT_FALSE(address.accepted) << text;
+                ASSERT_FALSE(value.accepted) << text;
+                continue;
+            }
+            // The nearest double may sit a hair off the digits typed.
+            const double slack = 1e-9 * std::max(1.0, std::fabs(*number));
+            const double low = rounding == Rounding::Floor ? 0.0 : -0.5;
+            const double high = rounding == Rounding::Floor ? 1.0 : 0.5;
+            if (address.accepted) {
+                ASSERT_GE(*number - address.port, low - slack) << text;
+                ASSERT_LE(*number - address.port, high + slack) << text;
+            } else {
+                ASSERT_TRUE(*number < low + slack || *number > 65535 + high - slack) << text;
+            }
+            if (value.accepted && !value.aboveRange) {
+                ASSERT_GE(*number - value.value, low - slack) << text;
+                ASSERT_LE(*number - value.value, high + slack) << text;
+            }
+            if (value.aboveRange) {
+                ASSERT_GT(*number, 255 + high - slack) << text;
+            }
+            if (!value.accepted) {
+                ASSERT_LT(*number, low + slack) << text;
+            }
+        }
+    }
 }

@@ -57,6 +57,24 @@ TEST(Conversions, FloorTakesTheWholeNumberBelow) {
     ExpectValue(FloorOf("890"), 890);
 }
 
+TEST(Conversions, RoundingFollowsTheDigitsTypedNotTheNearestDouble) {
+    // Each of these is nearest to a double that lies on a half or a whole
+    // number, which would round or floor it to the wrong neighbour.
+    ExpectValue(ToLong("1.4999999999999999999"), 1);
+    ExpectValue(ToLong("889.49999999999999999"), 889);
+    ExpectValue(ToLong("-2.50000000000000000001"), -3);
+    ExpectValue(ToLong("2147483647.4999999999999"), 2147483647);
+    ExpectValue(ToInteger("12.4999999999999999"), std::int16_t{12});
+    ExpectValue(FloorOf("12.99999999999999999999"), 12);
+    ExpectValue(FloorOf("-780000000.00000000046"), -780000001);
+    ExpectValue(FloorOf("-5.0000000000000000000000000001"), -6);
+    // Zeros after the digits change nothing.
+    ExpectValue(ToLong("2.5000000000000000000000"), 2);
+    ExpectValue(FloorOf("-7.000000000000000000000"), -7);
+    EXPECT_EQ(ReadWholeNumber("-0.4", Rounding::HalfEven), 0.0);
+    EXPECT_FALSE(std::signbit(*ReadWholeNumber("-0.4", Rounding::HalfEven)));
+}
+
 TEST(Conversions, LocaleSeparatorAndPointAreBothAccepted) {
     ExpectValue(ToLong("888,5", kComma), 888);
     ExpectValue(ToLong("889,5", kComma), 890);
