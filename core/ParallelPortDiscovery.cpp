@@ -49,7 +49,7 @@ std::optional<std::uint16_t> BaseAddress(const fs::path& file) {
     const char* last = text.data() + text.size();
     const auto [end, error] = std::from_chars(first, last, base);
     const bool separated = end == last || *end == ' ' || *end == '\t' || *end == '\n';
-    if (error != std::errc{} || !separated || base > kHighestBase) {
+    if (error != std::errc{} || !separated || base == 0 || base > kHighestBase) {
         return std::nullopt;
     }
     return static_cast<std::uint16_t>(base);

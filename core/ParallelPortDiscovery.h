@@ -21,7 +21,9 @@ struct ParallelPortNode {
 
 // The ports listed under procRoot, by number. Folders that are not parportN,
 // or whose base address is missing, unreadable or leaves no room for the
-// three registers below 65536, are left out.
+// three registers below 65536, are left out. So are ports at base 0: the
+// kernel gives that to ports that have no I/O address (a USB adapter), and
+// they must not answer for the PC's own ports 0 to 2.
 std::vector<ParallelPortNode> FindParallelPorts(const std::string& procRoot = kParportProcRoot,
                                                 const std::string& deviceFolder = kDeviceFolder);
 

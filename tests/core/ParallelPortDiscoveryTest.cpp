@@ -52,6 +52,7 @@ TEST_F(ParallelPortDiscoveryTest, LeavesOutWhatIsNotAUsablePort) {
     port("parport7", "888abc\n");
     port("parport8", "65533\t0\n");            // registers 65533 to 65535 still fit
     fs::create_directories(root / "parport9"); // no base-addr
+    port("parport11", "0\t0\n");               // a USB adapter: no I/O address
     EXPECT_THAT(FindParallelPorts(root.string(), "/dev"),
                 ElementsAre(ParallelPortNode{8, 65533, "/dev/parport8"}));
 }
