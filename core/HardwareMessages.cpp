@@ -171,16 +171,33 @@ std::string PpdevFailed(const std::string& node, const std::string& request, int
            kLoadPpdev + ".";
 }
 
-std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
-                            const std::string& programPath) {
+namespace {
+
+std::string NotCoveredByPpdev(std::uint16_t port, const std::string& coverage) {
     return "Adress " + std::to_string(port) +
            " nås inte genom kärnans parallellportsdrivrutin (ppdev); den når bara "
            "parallellportarnas register " +
-           (coverage.empty() ? std::string("(inga portar hittades)") : coverage) +
-           ".\n"
+           (coverage.empty() ? std::string("(inga portar hittades)") : coverage) + ".\n";
+}
+
+} // namespace
+
+std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
+                            const std::string& programPath) {
+    return NotCoveredByPpdev(port, coverage) +
            "Andra adresser kräver direkt portåtkomst: kör programmet som root, eller ge det "
            "rätten med " +
            SetcapCommand(programPath) + ".";
+}
+
+std::string PpdevNotCoveredLocked(std::uint16_t port, const std::string& coverage,
+                                  const std::string& mode) {
+    return NotCoveredByPpdev(port, coverage) +
+           "Andra adresser kräver direkt portåtkomst, och den förbjuds medan kärnan är låst "
+           "(kernel lockdown i läget \"" +
+           mode + "\", se " + kLockdownFile +
+           "), även för root.\n"
+           "De går bara att nå om Secure Boot stängs av i datorns inställningar.";
 }
 
 std::string DlPortIoMissing() {

@@ -45,6 +45,9 @@ std::string PpdevFailed(const std::string& node, const std::string& request, int
 // port is not one of the registers the kernel's ports cover (listed in coverage).
 std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
                             const std::string& programPath);
+// The same while kernel lockdown (mode as read) forbids raw access even to root.
+std::string PpdevNotCoveredLocked(std::uint16_t port, const std::string& coverage,
+                                  const std::string& mode);
 
 // The Windows port driver library.
 std::string DlPortIoMissing();

@@ -34,7 +34,10 @@ LinuxAccessProbes LinuxSystemProbes() {
     probes.openRaw = [] { return std::make_unique<RawX86Ports>(); };
     probes.openDevPort = [] { return std::make_unique<DevPortFile>(); };
     probes.openPpdev = [](std::vector<ParallelPortNode> ports) {
-        return std::make_unique<PpdevPorts>(std::move(ports));
+        // Under lockdown the addresses ppdev cannot reach have no remedy but
+        // Secure Boot; the refusal must not send the user to root.
+        return std::make_unique<PpdevPorts>(std::move(ports), KernelPpdev(), std::string{},
+                                            ReadLockdownMode());
     };
     return probes;
 }

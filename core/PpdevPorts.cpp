@@ -1,6 +1,7 @@
 #include "PpdevPorts.h"
 
 #include "HardwareMessages.h"
+#include "KernelLockdown.h"
 
 #include <cerrno>
 #include <linux/ppdev.h>
@@ -30,8 +31,9 @@ std::string Range(std::uint16_t base) {
 } // namespace
 
 PpdevPorts::PpdevPorts(std::vector<ParallelPortNode> ports, std::shared_ptr<PpdevSystem> system,
-                       std::string programPath)
-    : system_(std::move(system)), programPath_(std::move(programPath)) {
+                       std::string programPath, std::optional<std::string> lockdownMode)
+    : system_(std::move(system)), programPath_(std::move(programPath)),
+      lockdownMode_(std::move(lockdownMode)) {
     for (auto& where : ports) {
         ports_.push_back({std::move(where)});
     }
@@ -68,6 +70,9 @@ PpdevPorts::Port& PpdevPorts::claimed(std::uint16_t address) {
     for (const auto& port : ports_) {
         coverage +=
             (coverage.empty() ? "" : ", ") + Range(port.where.base) + " (" + port.where.node + ")";
+    }
+    if (LockdownForbidsRawPorts(lockdownMode_)) {
+        throw PortError(msg::PpdevNotCoveredLocked(address, coverage, *lockdownMode_));
     }
     throw PortError(msg::PpdevNotCovered(
         address, coverage, programPath_.empty() ? msg::OwnProgramPath() : programPath_));

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,12 @@ public:
     static constexpr std::chrono::milliseconds kClaimLimit{3000};
 
     // programPath: named in the remedy for addresses ppdev cannot reach.
+    // lockdownMode: the kernel lockdown in force, if any; then no remedy
+    // for those addresses exists but turning Secure Boot off.
     explicit PpdevPorts(std::vector<ParallelPortNode> ports,
                         std::shared_ptr<PpdevSystem> system = KernelPpdev(),
-                        std::string programPath = {});
+                        std::string programPath = {},
+                        std::optional<std::string> lockdownMode = std::nullopt);
     ~PpdevPorts() override;
     PpdevPorts(const PpdevPorts&) = delete;
     PpdevPorts& operator=(const PpdevPorts&) = delete;
@@ -56,6 +60,7 @@ private:
     std::vector<Port> ports_;
     std::shared_ptr<PpdevSystem> system_;
     std::string programPath_;
+    std::optional<std::string> lockdownMode_;
 };
 
 } // namespace portprov

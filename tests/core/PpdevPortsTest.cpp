@@ -11,6 +11,7 @@ using portprov::PortError;
 using portprov::PpdevPorts;
 using testing::ElementsAre;
 using testing::HasSubstr;
+using testing::Not;
 using Call = FakePpdev::Call;
 
 namespace {
@@ -145,6 +146,35 @@ TEST_F(PpdevPortsTest, AnAddressNoPortCoversIsRefusedWithoutTouchingAnything) {
         EXPECT_THAT(message, HasSubstr("sudo setcap cap_sys_rawio+ep /opt/portprov/portprov"));
         EXPECT_THROW(ports.read(address), PortError);
     }
+    EXPECT_TRUE(kernel->calls.empty());
+}
+
+TEST(PpdevPortsUnderLockdown, AnAddressNoPortCoversNamesTheLockdownNotRoot) {
+    auto kernel = std::make_shared<FakePpdev>();
+    auto refusalOf513 = [&](std::optional<std::string> lockdown) {
+        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov", std::move(lockdown));
+        try {
+            ports.read(513);
+        } catch (const PortError& error) {
+            return std::string(error.what());
+        }
+        ADD_FAILURE() << "513 was read";
+        return std::string();
+    };
+
+    const std::string message = refusalOf513("integrity");
+    EXPECT_THAT(message, HasSubstr("Adress 513 "));
+    EXPECT_THAT(message, HasSubstr("888-890 (/dev/parport0)"));
+    EXPECT_THAT(message, HasSubstr("\"integrity\""));
+    EXPECT_THAT(message, HasSubstr("/sys/kernel/security/lockdown"));
+    EXPECT_THAT(message, HasSubstr("Secure Boot"));
+    // A locked kernel refuses root and setcap too: no use sending the user there.
+    EXPECT_THAT(message, Not(HasSubstr("setcap")));
+    EXPECT_THAT(message, Not(HasSubstr("kör programmet som root")));
+
+    // "none" is no lockdown, and a kernel may not tell: the usual remedy.
+    EXPECT_THAT(refusalOf513("none"), HasSubstr("sudo setcap"));
+    EXPECT_THAT(refusalOf513(std::nullopt), HasSubstr("sudo setcap"));
     EXPECT_TRUE(kernel->calls.empty());
 }
 
