@@ -4,9 +4,47 @@
 #include <QProcess>
 #include <QUrl>
 
+#include <utility>
+
+namespace {
+
+// Starts an opener and calls failed when it ends with a status other than 0
+// or crashes. The process has no parent: closing the window neither waits for
+// the opener nor stops it, and a viewer it started keeps running.
+bool StartWatchedOpener(const LaunchAttempt& attempt, const std::function<void()>& failed) {
+    auto* process = new QProcess();
+    process->setProgram(attempt.program);
+    process->setArguments(attempt.arguments);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failed](int exitCode, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if ((status != QProcess::NormalExit || exitCode != 0) && failed)
+                             failed();
+                     });
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+SystemProgramStarter::SystemProgramStarter(std::function<void()> openerFailed)
+    : openerFailed_(std::move(openerFailed)) {}
+
 bool SystemProgramStarter::start(const LaunchAttempt& attempt) {
-    if (attempt.kind == LaunchAttempt::Kind::RegisteredProgram)
+    switch (attempt.kind) {
+    case LaunchAttempt::Kind::RegisteredProgram:
         return !attempt.arguments.isEmpty() &&
                QDesktopServices::openUrl(QUrl::fromLocalFile(attempt.arguments.constFirst()));
+    case LaunchAttempt::Kind::Opener:
+        return StartWatchedOpener(attempt, openerFailed_);
+    case LaunchAttempt::Kind::Program:
+        break;
+    }
     return QProcess::startDetached(attempt.program, attempt.arguments);
 }

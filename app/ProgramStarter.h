@@ -2,6 +2,8 @@
 
 #include "ReadMeLaunch.h"
 
+#include <functional>
+
 // Starts the programs the window asks for, without waiting for them. Tests
 // put a recording starter in its place.
 class ProgramStarter {
@@ -11,8 +13,14 @@ public:
     virtual bool start(const LaunchAttempt& attempt) = 0;
 };
 
-// Starts real processes, detached from this program.
+// Starts real processes, detached from this program. An opener is watched
+// instead: when it ends saying that no viewer opened the document,
+// openerFailed runs (later, from the event loop).
 class SystemProgramStarter : public ProgramStarter {
 public:
+    explicit SystemProgramStarter(std::function<void()> openerFailed = {});
     bool start(const LaunchAttempt& attempt) override;
+
+private:
+    std::function<void()> openerFailed_;
 };

@@ -22,7 +22,7 @@ QString ReadMePath(const QString& programFolder, const QStringList& dataFolders,
 }
 
 QList<LaunchAttempt> LinuxReadMeLaunch(const QString& documentPath) {
-    return {{LaunchAttempt::Kind::Program, QStringLiteral("xdg-open"), {documentPath}}};
+    return {{LaunchAttempt::Kind::Opener, QStringLiteral("xdg-open"), {documentPath}}};
 }
 
 QList<LaunchAttempt> WindowsReadMeLaunch(const QString& documentPath,

@@ -24,6 +24,8 @@ struct LaunchAttempt {
     enum class Kind {
         Program,           // start program with arguments, detached
         RegisteredProgram, // the program the system has registered for the document
+        Opener,            // a launcher that hands the document on to a viewer; it ends
+                           // with a status other than 0 when no viewer could open it
     };
     Kind kind = Kind::Program;
     QString program;
@@ -31,8 +33,8 @@ struct LaunchAttempt {
     bool operator==(const LaunchAttempt&) const = default;
 };
 
-// Linux: the desktop's default application for the document, through xdg-open,
-// with the path as one argument whatever spaces it holds.
+// Linux: the desktop's default application for the document, through the
+// opener xdg-open, with the path as one argument whatever spaces it holds.
 QList<LaunchAttempt> LinuxReadMeLaunch(const QString& documentPath);
 
 // Windows: WordPad from its usual folders (English and Swedish names, under

@@ -4,10 +4,12 @@
 #include "IconArt.h"
 #include "PortBackend.h"
 #include "ProgramStarter.h"
+#include "ReadMeLaunch.h"
 #include "WindowLampPanel.h"
 
 #include <QCoreApplication>
 #include <QLayout>
+#include <QPointer>
 
 #include <utility>
 
@@ -22,7 +24,11 @@
 
 frmPortCom::frmPortCom(QWidget* parent)
     : QMainWindow(parent), showMessage_(ShowMessageBox),
-      starter_(std::make_shared<SystemProgramStarter>()),
+      // An opener may tell only later that nothing could show the read-me.
+      starter_(std::make_shared<SystemProgramStarter>([window = QPointer<frmPortCom>(this)] {
+          if (window)
+              window->ShowMessage(ReadMeFailureMessage());
+      })),
       programFolder_(QCoreApplication::applicationDirPath()),
       dataFolders_{QString::fromUtf8(PORTPROV_DATADIR_FROM_BINDIR),
                    QString::fromUtf8(PORTPROV_DATADIR)} {
