@@ -107,6 +107,15 @@ std::string RawAccessFailed(const std::string& ioperm, const std::string& devPor
            SetcapCommand(programPath) + ".";
 }
 
+std::string NoWayToPorts(const std::string& ioperm, const std::string& devPort,
+                         const std::string& programPath) {
+    return RawAccessFailed(ioperm, devPort, programPath) +
+           "\n"
+           "Parallellportarna nås också genom kärnans parallellportsdrivrutin (ppdev): ladda "
+           "den med " +
+           kLoadPpdev + " och gå med i gruppen lp: " + kJoinLpGroup + ".";
+}
+
 std::string RawAccessUnavailable() {
     return "Direkt portåtkomst finns inte på den här processorn: I/O-portar och deras "
            "instruktioner finns bara på PC-processorer (x86).\n"

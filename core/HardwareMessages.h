@@ -29,6 +29,10 @@ std::string NoDevPort();
 // Raw access failed for a reason other than permission (errno text included).
 std::string RawAccessFailed(const std::string& ioperm, const std::string& devPort,
                             const std::string& programPath);
+// The same when the program has no way to the ports at all: adds the way to
+// the parallel ports through ppdev and the lp group.
+std::string NoWayToPorts(const std::string& ioperm, const std::string& devPort,
+                         const std::string& programPath);
 // The processor has no I/O port instructions.
 std::string RawAccessUnavailable();
 // Opening a /dev/port-like device failed.

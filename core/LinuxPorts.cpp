@@ -73,7 +73,7 @@ std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes) {
         throw PortError(msg::NoDevPort());
     }
     throw PortError(
-        msg::RawAccessFailed(msg::ErrorText(raw), msg::ErrorText(devPort), probes.programPath()));
+        msg::NoWayToPorts(msg::ErrorText(raw), msg::ErrorText(devPort), probes.programPath()));
 }
 
 std::unique_ptr<PortBackend> OpenLinuxPorts() {

@@ -150,6 +150,9 @@ TEST_F(LinuxPortsTest, OtherFailuresShowTheSystemsOwnWords) {
     EXPECT_THAT(message, HasSubstr(std::strerror(EIO)));
     EXPECT_THAT(message, HasSubstr(std::strerror(ENODEV)));
     EXPECT_THAT(message, HasSubstr("root"));
+    // Every refusal of the choice tells the way to the parallel ports without root.
+    EXPECT_THAT(message, HasSubstr("gruppen lp"));
+    EXPECT_THAT(message, HasSubstr("modprobe -a parport_pc ppdev"));
 }
 
 TEST(HardwareProbe, TellsTheWayOrWhyThereIsNoneWithoutThrowing) {
