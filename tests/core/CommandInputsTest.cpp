@@ -28,6 +28,37 @@ TEST(CheckAddress, AcceptsPortsOfSixteenBitsOnly) {
     }
 }
 
+TEST(CheckAddress, NoTextAliasesToAPortOfSixteenBits) {
+    // Each of these has low 16 bits, or a look, of a real port (888 = 0x378).
+    const std::string texts[] = {
+        "66424",                                // 0x10378
+        "0x10378",                              // the same in hexadecimal
+        "4294968184",                           // 2^32 + 888
+        "-64648",                               // -65536 + 888
+        "-65536",                               // 0 in 16 bits
+        "18446744073709552504",                 // 2^64 + 888
+        "8.88e2",                               // no exponents: no number here
+        "1e5",                                  // (100000, no port either way)
+        "888,5",                                // a comma where the locale writes "."
+        "\xEF\xBC\x98\xEF\xBC\x98\xEF\xBC\x98", // full-width 888
+        "888\xC2\xA0",                          // a non-breaking space is not a blank
+        "\xC2\xA0"
+        "888",
+        std::string("888\0", 4), // a NUL ends nothing
+        std::string("\0"
+                    "888",
+                    4),
+        "\xD9\xA8\xD9\xA8\xD9\xA8", // Arabic-Indic 888
+    };
+    for (const std::string& text : texts) {
+        for (const Rounding rounding : {Rounding::HalfEven, Rounding::Floor}) {
+            const AddressInput input = CheckAddress(text, rounding, {});
+            EXPECT_FALSE(input.accepted) << text << " gave port " << input.port;
+            EXPECT_EQ(input.refusal, kInvalidAddressMessage) << text;
+        }
+    }
+}
+
 TEST(CheckAddress, RefusesTextThatIsNoNumber) {
     for (const char* text : {"", "   ", "abc", "88 8", "0x", "888abc"}) {
         const AddressInput input = CheckAddress(text, Rounding::Floor, {});
