@@ -176,8 +176,9 @@ std::string PpdevFailed(const std::string& node, const std::string& request, int
     return "Kärnans parallellportsdrivrutin svarade med ett fel på " + node + " (" + request +
            ": " + ErrorText(error) +
            ").\n"
-           "Försök igen. Kvarstår felet, ladda om drivrutinen: sudo modprobe -r ppdev && " +
-           kLoadPpdev + ".";
+           "Försök igen. Kvarstår felet, avsluta programmet (det håller drivrutinen i bruk), "
+           "ladda om drivrutinen med sudo modprobe -r ppdev && " +
+           kLoadPpdev + " och starta programmet igen.";
 }
 
 namespace {

@@ -132,6 +132,9 @@ TEST_F(PpdevPortsTest, OpenFailuresNameTheirRemedy) {
     const std::string failed = messageOf([&] { ports.read(889); });
     EXPECT_THAT(failed, HasSubstr("PPRSTATUS"));
     EXPECT_THAT(failed, HasSubstr("/dev/parport0"));
+    // The driver cannot be unloaded while this program holds the port open.
+    EXPECT_THAT(failed, HasSubstr("sudo modprobe -r ppdev"));
+    EXPECT_LT(failed.find("avsluta programmet"), failed.find("modprobe -r ppdev"));
 }
 
 TEST_F(PpdevPortsTest, AnAddressNoPortCoversIsRefusedWithoutTouchingAnything) {
