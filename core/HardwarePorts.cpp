@@ -4,6 +4,7 @@
 
 #if defined(__linux__)
 #include "LinuxPorts.h"
+#include "RawX86Ports.h"
 #elif defined(_WIN32)
 #include "WindowsDlPortIo.h"
 #endif
@@ -30,6 +31,12 @@ std::string ProbeHardwareAccess() {
     } catch (const PortError& error) {
         return msg::NoAccessPath(error.what());
     }
+}
+
+void ReleaseThreadPortAccess() {
+#if defined(__linux__)
+    RawX86Ports::ReleaseThreadGrant();
+#endif
 }
 
 } // namespace portprov

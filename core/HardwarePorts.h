@@ -16,4 +16,10 @@ std::unique_ptr<PortBackend> OpenHardwarePorts();
 // permission only; reads and writes no port.
 std::string ProbeHardwareAccess();
 
+// Gives back the raw port permissions the calling thread holds. Call it before
+// starting another program from that thread: the kernel hands them on to the
+// child, even an unprivileged one, and keeps them across exec. The next port
+// access asks for them again. Does nothing where none are held.
+void ReleaseThreadPortAccess();
+
 } // namespace portprov

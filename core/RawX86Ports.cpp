@@ -56,6 +56,26 @@ int RawX86Ports::ProbeAccess() {
 #endif
 }
 
+void RawX86Ports::ReleaseThreadGrant() {
+#if PORTPROV_HAS_PORT_INSTRUCTIONS
+    ThreadGrant& granted = tGrant;
+    if (granted.all) {
+        ::iopl(0);
+    }
+    if (granted.low) {
+        ::ioperm(0, kIopermLimit, 0);
+    }
+    if (granted.single.any()) {
+        for (unsigned port = kIopermLimit; port < granted.single.size(); ++port) {
+            if (granted.single.test(port)) {
+                ::ioperm(port, 1, 0);
+            }
+        }
+    }
+    granted = ThreadGrant{};
+#endif
+}
+
 void RawX86Ports::grant(std::uint16_t port) const {
 #if PORTPROV_HAS_PORT_INSTRUCTIONS
     ThreadGrant& granted = tGrant;

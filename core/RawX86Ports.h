@@ -24,6 +24,11 @@ public:
     // port: 0 when the kernel grants them, else the errno (ENOSYS on
     // processors without port instructions).
     static int ProbeAccess();
+    // Gives back every port this thread was granted here. The kernel hands a
+    // thread's port permissions on to the programs it starts, unprivileged
+    // ones included, and keeps them across exec: release them before starting
+    // one. The next access asks for them again.
+    static void ReleaseThreadGrant();
 
     std::uint8_t read(std::uint16_t port) override;
     void write(std::uint16_t port, std::uint8_t value) override;
