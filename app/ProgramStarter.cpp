@@ -1,5 +1,7 @@
 #include "ProgramStarter.h"
 
+#include "HardwarePorts.h"
+
 #include <QDesktopServices>
 #include <QProcess>
 #include <QUrl>
@@ -37,6 +39,8 @@ SystemProgramStarter::SystemProgramStarter(std::function<void()> openerFailed)
     : openerFailed_(std::move(openerFailed)) {}
 
 bool SystemProgramStarter::start(const LaunchAttempt& attempt) {
+    // A started program would inherit the raw port access of this thread.
+    portprov::ReleaseThreadPortAccess();
     switch (attempt.kind) {
     case LaunchAttempt::Kind::RegisteredProgram:
         return !attempt.arguments.isEmpty() &&
