@@ -1,5 +1,7 @@
 #include "ConnectorDrawing.h"
 
+#include "WindowColours.h"
+
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,7 +12,6 @@ namespace connector {
 namespace {
 
 // The drawing keeps to the classic sixteen colours, smoothed by antialiasing.
-const QColor kTeal(0, 128, 128);
 const QColor kShellGrey(192, 192, 192);
 const QColor kShellEdge(128, 128, 128);
 const QColor kShellLight(232, 232, 232);
@@ -31,7 +32,7 @@ QPointF ContactCentre(int pin) {
 
 void PaintShell(QPainter& painter) {
     // The teal of the window shows at the rounded corners and through the holes.
-    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(kDrawingSize)), kTeal);
+    painter.fillRect(QRectF(QPointF(0, 0), QSizeF(kDrawingSize)), kWindowTeal);
 
     const QRectF outer(0.5, 0.5, kDrawingSize.width() - 1.0, kDrawingSize.height() - 1.0);
     painter.setPen(QPen(kShellEdge, 1.0));
@@ -49,7 +50,7 @@ void PaintMountingHole(QPainter& painter, QPointF centre) {
     painter.setBrush(kShellLight);
     painter.drawEllipse(centre, 5.5, 5.5);
     painter.setPen(QPen(kFaceEdge, 1.0));
-    painter.setBrush(kTeal);
+    painter.setBrush(kWindowTeal);
     painter.drawEllipse(centre, 3.5, 3.5);
 }
 

@@ -1,5 +1,7 @@
 #include "LegendDrawing.h"
 
+#include "WindowColours.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -11,8 +13,6 @@
 namespace legend {
 
 namespace {
-
-const QColor kWindowTeal(0, 128, 128);
 
 struct Row {
     QColor colour;

@@ -3,6 +3,8 @@
 // measured from the top-left corner of the area below the menu bar.
 #include "frmPortCom.h"
 
+#include "WindowColours.h"
+
 #include "BitNumbersLabel.h"
 #include "ClassicButtonStyle.h"
 #include "ClassicWrapLabel.h"
@@ -24,7 +26,6 @@ constexpr int kTwipsPerPixel = 15;
 constexpr QSize kClientArea{7080 / kTwipsPerPixel, 5220 / kTwipsPerPixel};
 constexpr int kHintStretch = 82; // percent of the normal width
 
-const QColor kTeal(0, 128, 128);
 const QColor kYellow(255, 255, 0);
 const QColor kLightYellow(255, 255, 224);
 const QColor kDarkRed(192, 0, 0);
@@ -99,7 +100,7 @@ void frmPortCom::BuildControls() {
     client->setObjectName(QStringLiteral("clientArea"));
     client->setFixedSize(kClientArea);
     client->setAutoFillBackground(true);
-    SetColour(client, QPalette::Window, kTeal);
+    SetColour(client, QPalette::Window, kWindowTeal);
     client->setFont(windowfonts::Standard());
     setCentralWidget(client);
 
