@@ -1,6 +1,7 @@
 #include "DevPortFile.h"
 
 #include "HardwareMessages.h"
+#include "RetryOnInterrupt.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -15,25 +16,24 @@ namespace msg = hardware_messages;
 namespace {
 
 int OpenReadWrite(const std::string& path) {
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
+    return RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDWR | O_CLOEXEC); });
 }
 
-std::string ShortTransfer() {
-    return "porten finns inte i enheten";
+// A transfer of one byte that did not move it becomes the user's message.
+void CheckTransfer(ssize_t done, const std::string& path, bool writing, std::uint16_t port) {
+    if (done != 1) {
+        throw PortError(msg::DevPortAccessFailed(
+            path, writing, port, done < 0 ? msg::ErrorText(errno) : "porten finns inte i enheten"));
+    }
 }
 
 } // namespace
 
-DevPortFile::DevPortFile(std::string path, std::string programPath) : path_(std::move(path)) {
+DevPortFile::DevPortFile(std::string path) : path_(std::move(path)) {
     fd_ = OpenReadWrite(path_);
     if (fd_ < 0) {
         const int error = errno;
-        throw PortError(msg::DevPortOpenFailed(
-            path_, error, programPath.empty() ? msg::OwnProgramPath() : programPath));
+        throw PortError(msg::DevPortOpenFailed(path_, error, msg::OwnProgramPath()));
     }
 }
 
@@ -52,27 +52,17 @@ int DevPortFile::ProbeAccess(const std::string& path) {
 
 std::uint8_t DevPortFile::read(std::uint16_t port) {
     unsigned char byte = 0;
-    ssize_t done = -1;
-    do {
-        done = ::pread(fd_, &byte, 1, static_cast<off_t>(port));
-    } while (done < 0 && errno == EINTR);
-    if (done != 1) {
-        throw PortError(msg::DevPortAccessFailed(
-            path_, false, port, done < 0 ? msg::ErrorText(errno) : ShortTransfer()));
-    }
+    CheckTransfer(
+        RetryOnInterrupt([&] { return ::pread(fd_, &byte, 1, static_cast<off_t>(port)); }), path_,
+        false, port);
     return byte;
 }
 
 void DevPortFile::write(std::uint16_t port, std::uint8_t value) {
     const unsigned char byte = value;
-    ssize_t done = -1;
-    do {
-        done = ::pwrite(fd_, &byte, 1, static_cast<off_t>(port));
-    } while (done < 0 && errno == EINTR);
-    if (done != 1) {
-        throw PortError(msg::DevPortAccessFailed(
-            path_, true, port, done < 0 ? msg::ErrorText(errno) : ShortTransfer()));
-    }
+    CheckTransfer(
+        RetryOnInterrupt([&] { return ::pwrite(fd_, &byte, 1, static_cast<off_t>(port)); }), path_,
+        true, port);
 }
 
 std::string DevPortFile::describe() const {

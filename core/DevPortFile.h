@@ -14,8 +14,7 @@ inline constexpr const char* kDevPortPath = "/dev/port";
 class DevPortFile : public PortBackend {
 public:
     // Opens path read-write; throws PortError with cause and remedy.
-    // programPath: named in the remedy when permission is missing.
-    explicit DevPortFile(std::string path = kDevPortPath, std::string programPath = {});
+    explicit DevPortFile(std::string path = kDevPortPath);
     ~DevPortFile() override;
     DevPortFile(const DevPortFile&) = delete;
     DevPortFile& operator=(const DevPortFile&) = delete;

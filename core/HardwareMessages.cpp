@@ -1,5 +1,7 @@
 #include "HardwareMessages.h"
 
+#include "KernelLockdown.h"
+
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -15,7 +17,13 @@ namespace {
 // The commands the messages suggest, written once.
 constexpr const char* kJoinLpGroup = "sudo usermod -aG lp $USER (logga sedan ut och in igen)";
 constexpr const char* kLoadPpdev = "sudo modprobe -a parport_pc ppdev";
-constexpr const char* kLockdownFile = "/sys/kernel/security/lockdown";
+
+// The way to the parallel ports through ppdev; how: "", "ändå " or "också ".
+std::string PpdevWay(const std::string& how) {
+    return "Parallellportarna nås " + how +
+           "genom kärnans parallellportsdrivrutin (ppdev): ladda den med " + kLoadPpdev +
+           " och gå med i gruppen lp: " + kJoinLpGroup + ".";
+}
 
 // Characters a shell takes literally outside quotes.
 bool IsShellSafe(char c) {
@@ -63,6 +71,14 @@ std::string SetcapCommand(const std::string& programPath) {
     return "sudo setcap cap_sys_rawio+ep " + ShellQuoted(programPath);
 }
 
+namespace {
+
+std::string RootOrSetcap(const std::string& programPath) {
+    return "Kör programmet som root, eller ge det rätten med " + SetcapCommand(programPath) + ".";
+}
+
+} // namespace
+
 std::string NotPermitted(const std::string& programPath) {
     return "Programmet har inte behörighet att nå I/O-portarna.\n"
            "Gör något av följande:\n"
@@ -80,40 +96,28 @@ std::string Lockdown(const std::string& mode) {
     return "Kärnan är låst (kernel lockdown i läget \"" + mode +
            "\", oftast för att datorn startats med Secure Boot). Då förbjuds direkt "
            "portåtkomst, även för root (se " +
-           kLockdownFile +
-           ").\n"
-           "Parallellportarna nås ändå genom kärnans parallellportsdrivrutin (ppdev): ladda "
-           "den med " +
-           kLoadPpdev + " och gå med i gruppen lp: " + kJoinLpGroup +
-           ".\n"
+           kLockdownFile + ").\n" + PpdevWay("ändå ") +
+           "\n"
            "Andra portar går bara att nå om Secure Boot stängs av i datorns inställningar.";
 }
 
 std::string NoDevPort() {
-    return std::string("Enheten /dev/port finns inte på den här datorn, och direkt portåtkomst "
-                       "(ioperm/iopl) går inte att få här.\n"
-                       "Parallellportarna nås genom kärnans parallellportsdrivrutin (ppdev): "
-                       "ladda den med ") +
-           kLoadPpdev + " och gå med i gruppen lp: " + kJoinLpGroup +
-           ".\n"
+    return "Enheten /dev/port finns inte på den här datorn, och direkt portåtkomst "
+           "(ioperm/iopl) går inte att få här.\n" +
+           PpdevWay("") +
+           "\n"
            "Andra portar kräver en kärna byggd med /dev/port (CONFIG_DEVPORT).";
 }
 
 std::string RawAccessFailed(const std::string& ioperm, const std::string& devPort,
                             const std::string& programPath) {
-    return "I/O-portarna kunde inte nås (ioperm: " + ioperm + "; /dev/port: " + devPort +
-           ").\n"
-           "Kör programmet som root, eller ge det rätten med " +
-           SetcapCommand(programPath) + ".";
+    return "I/O-portarna kunde inte nås (ioperm: " + ioperm + "; /dev/port: " + devPort + ").\n" +
+           RootOrSetcap(programPath);
 }
 
 std::string NoWayToPorts(const std::string& ioperm, const std::string& devPort,
                          const std::string& programPath) {
-    return RawAccessFailed(ioperm, devPort, programPath) +
-           "\n"
-           "Parallellportarna nås också genom kärnans parallellportsdrivrutin (ppdev): ladda "
-           "den med " +
-           kLoadPpdev + " och gå med i gruppen lp: " + kJoinLpGroup + ".";
+    return RawAccessFailed(ioperm, devPort, programPath) + "\n" + PpdevWay("också ");
 }
 
 std::string RawAccessUnavailable() {
@@ -130,10 +134,8 @@ std::string DevPortOpenFailed(const std::string& path, int error, const std::str
                "kärnans parallellportsdrivrutin (ppdev) i stället.";
     }
     if (error == EACCES || error == EPERM) {
-        return "Programmet har inte behörighet att öppna " + path +
-               ".\n"
-               "Kör programmet som root, eller ge det rätten med " +
-               SetcapCommand(programPath) + ".";
+        return "Programmet har inte behörighet att öppna " + path + ".\n" +
+               RootOrSetcap(programPath);
     }
     return "Enheten " + path + " kunde inte öppnas (" + ErrorText(error) +
            ").\n"

@@ -25,7 +25,9 @@ std::string PortAccessDescription();
 
 // Largest valid x86 I/O address.
 inline constexpr std::int32_t kHighestPort = 65535;
-inline constexpr bool IsValidPort(std::int64_t port) { return port >= 0 && port <= kHighestPort; }
+inline constexpr bool IsValidPort(std::int64_t port) {
+    return port >= 0 && port <= kHighestPort;
+}
 
 // The program's only ways to a port. Both throw PortError when the backend
 // cannot be opened, refuses the access, or the address is outside 0 to 65535

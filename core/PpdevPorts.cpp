@@ -3,6 +3,7 @@
 #include "HardwareMessages.h"
 #include "KernelLockdown.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
@@ -24,6 +25,11 @@ constexpr int kControlRegister = 2;
 constexpr std::uint8_t kControlOutputLines = 0x0F;
 constexpr std::uint8_t kControlDataInput = 0x20;
 
+// Whether address is one of the three registers of the port.
+bool HasRegister(const ParallelPortNode& port, std::uint16_t address) {
+    return address >= port.base && address - port.base <= kControlRegister;
+}
+
 std::string Range(std::uint16_t base) {
     return std::to_string(base) + "-" + std::to_string(base + kControlRegister);
 }
@@ -32,7 +38,8 @@ std::string Range(std::uint16_t base) {
 
 PpdevPorts::PpdevPorts(std::vector<ParallelPortNode> ports, std::shared_ptr<PpdevSystem> system,
                        std::string programPath, std::optional<std::string> lockdownMode)
-    : system_(std::move(system)), programPath_(std::move(programPath)),
+    : system_(std::move(system)),
+      programPath_(programPath.empty() ? msg::OwnProgramPath() : std::move(programPath)),
       lockdownMode_(std::move(lockdownMode)) {
     for (auto& where : ports) {
         ports_.push_back({std::move(where)});
@@ -49,17 +56,13 @@ PpdevPorts::~PpdevPorts() {
 }
 
 bool PpdevPorts::covers(std::uint16_t address) const {
-    for (const auto& port : ports_) {
-        if (address >= port.where.base && address - port.where.base <= kControlRegister) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(ports_.begin(), ports_.end(),
+                       [&](const Port& port) { return HasRegister(port.where, address); });
 }
 
 PpdevPorts::Port& PpdevPorts::claimed(std::uint16_t address) {
     for (auto& port : ports_) {
-        if (address >= port.where.base && address - port.where.base <= kControlRegister) {
+        if (HasRegister(port.where, address)) {
             if (port.fd < 0) {
                 claim(port);
             }
@@ -74,8 +77,7 @@ PpdevPorts::Port& PpdevPorts::claimed(std::uint16_t address) {
     if (LockdownForbidsRawPorts(lockdownMode_)) {
         throw PortError(msg::PpdevNotCoveredLocked(address, coverage, *lockdownMode_));
     }
-    throw PortError(msg::PpdevNotCovered(
-        address, coverage, programPath_.empty() ? msg::OwnProgramPath() : programPath_));
+    throw PortError(msg::PpdevNotCovered(address, coverage, programPath_));
 }
 
 void PpdevPorts::claim(Port& port) {
@@ -119,22 +121,23 @@ void PpdevPorts::claim(Port& port) {
     port.fd = fd;
 }
 
-std::uint8_t PpdevPorts::readRegister(const Port& port, unsigned long request, const char* name) {
-    unsigned char value = 0;
-    const int result = system_->ioctl(port.fd, request, &value);
+void PpdevPorts::call(const Port& port, unsigned long request, const char* name, void* arg) {
+    const int result = system_->ioctl(port.fd, request, arg);
     if (result != 0) {
         throw PortError(msg::PpdevFailed(port.where.node, name, -result));
     }
+}
+
+std::uint8_t PpdevPorts::readRegister(const Port& port, unsigned long request, const char* name) {
+    unsigned char value = 0;
+    call(port, request, name, &value);
     return value;
 }
 
 void PpdevPorts::writeRegister(const Port& port, unsigned long request, const char* name,
                                std::uint8_t value) {
     unsigned char byte = value;
-    const int result = system_->ioctl(port.fd, request, &byte);
-    if (result != 0) {
-        throw PortError(msg::PpdevFailed(port.where.node, name, -result));
-    }
+    call(port, request, name, &byte);
 }
 
 std::uint8_t PpdevPorts::read(std::uint16_t address) {
@@ -164,10 +167,7 @@ void PpdevPorts::write(std::uint16_t address, std::uint8_t value) {
         writeRegister(port, PPWCONTROL, "PPWCONTROL",
                       static_cast<std::uint8_t>(value & kControlOutputLines));
         int input = (value & kControlDataInput) != 0 ? 1 : 0;
-        const int result = system_->ioctl(port.fd, PPDATADIR, &input);
-        if (result != 0) {
-            throw PortError(msg::PpdevFailed(port.where.node, "PPDATADIR", -result));
-        }
+        call(port, PPDATADIR, "PPDATADIR", &input);
         port.control = value;
         return;
     }

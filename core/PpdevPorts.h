@@ -27,7 +27,8 @@ public:
     // How long a claim waits for another driver or program to let go.
     static constexpr std::chrono::milliseconds kClaimLimit{3000};
 
-    // programPath: named in the remedy for addresses ppdev cannot reach.
+    // programPath: named in the remedy for addresses ppdev cannot reach
+    // (this program's own path when empty).
     // lockdownMode: the kernel lockdown in force, if any; then no remedy
     // for those addresses exists but turning Secure Boot off.
     explicit PpdevPorts(std::vector<ParallelPortNode> ports,
@@ -53,6 +54,8 @@ private:
 
     Port& claimed(std::uint16_t address);
     void claim(Port& port);
+    // One ioctl on a claimed port; a failure becomes PortError.
+    void call(const Port& port, unsigned long request, const char* name, void* arg);
     std::uint8_t readRegister(const Port& port, unsigned long request, const char* name);
     void writeRegister(const Port& port, unsigned long request, const char* name,
                        std::uint8_t value);

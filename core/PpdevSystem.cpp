@@ -1,5 +1,7 @@
 #include "PpdevSystem.h"
 
+#include "RetryOnInterrupt.h"
+
 #include <cerrno>
 #include <csignal>
 #include <ctime>
@@ -23,20 +25,14 @@ void IgnoreClaimTimeout(int) {}
 class Kernel : public PpdevSystem {
 public:
     int open(const std::string& node) override {
-        int fd = -1;
-        do {
-            fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC);
-        } while (fd < 0 && errno == EINTR);
+        const int fd = RetryOnInterrupt([&] { return ::open(node.c_str(), O_RDWR | O_CLOEXEC); });
         return fd < 0 ? -errno : fd;
     }
 
     void close(int fd) override { ::close(fd); }
 
     int ioctl(int fd, unsigned long request, void* arg) override {
-        int result = -1;
-        do {
-            result = ::ioctl(fd, request, arg);
-        } while (result < 0 && errno == EINTR);
+        const int result = RetryOnInterrupt([&] { return ::ioctl(fd, request, arg); });
         return result < 0 ? -errno : 0;
     }
 

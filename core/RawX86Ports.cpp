@@ -4,7 +4,6 @@
 
 #include <bitset>
 #include <cerrno>
-#include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
 #define PORTPROV_HAS_PORT_INSTRUCTIONS 1
@@ -34,12 +33,6 @@ thread_local ThreadGrant tGrant;
 #endif
 
 } // namespace
-
-RawX86Ports::RawX86Ports(std::string programPath) : programPath_(std::move(programPath)) {}
-
-bool RawX86Ports::Available() {
-    return PORTPROV_HAS_PORT_INSTRUCTIONS != 0;
-}
 
 int RawX86Ports::ProbeAccess() {
 #if PORTPROV_HAS_PORT_INSTRUCTIONS
@@ -102,12 +95,10 @@ void RawX86Ports::grant(std::uint16_t port) const {
         error = errno;
     }
     if (error == EPERM || error == EACCES) {
-        throw PortError(
-            msg::NotPermitted(programPath_.empty() ? msg::OwnProgramPath() : programPath_));
+        throw PortError(msg::NotPermitted(msg::OwnProgramPath()));
     }
     throw PortError(
-        msg::RawAccessFailed(msg::ErrorText(error), "används inte",
-                             programPath_.empty() ? msg::OwnProgramPath() : programPath_));
+        msg::RawAccessFailed(msg::ErrorText(error), "används inte", msg::OwnProgramPath()));
 #else
     (void)port;
     throw PortError(msg::RawAccessUnavailable());

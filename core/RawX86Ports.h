@@ -15,11 +15,6 @@ namespace portprov {
 // own first access.
 class RawX86Ports : public PortBackend {
 public:
-    // programPath: named in the remedy when the kernel refuses access.
-    explicit RawX86Ports(std::string programPath = {});
-
-    // Whether this processor has I/O port instructions at all.
-    static bool Available();
     // Asks for the ports below 0x400 and gives them back at once, touching no
     // port: 0 when the kernel grants them, else the errno (ENOSYS on
     // processors without port instructions).
@@ -36,8 +31,6 @@ public:
 
 private:
     void grant(std::uint16_t port) const;
-
-    std::string programPath_;
 };
 
 } // namespace portprov
