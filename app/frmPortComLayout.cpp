@@ -3,8 +3,6 @@
 // measured from the top-left corner of the area below the menu bar.
 #include "frmPortCom.h"
 
-#include "WindowColours.h"
-
 #include "BitNumbersLabel.h"
 #include "ClassicButtonStyle.h"
 #include "ClassicWrapLabel.h"
@@ -12,6 +10,7 @@
 #include "ConnectorPicture.h"
 #include "LegendDrawing.h"
 #include "LegendImage.h"
+#include "WindowColours.h"
 #include "WindowFonts.h"
 #include "WindowLampPanel.h"
 
@@ -191,7 +190,8 @@ void frmPortCom::BuildControls() {
         Lpt[pin]->setGeometry(
             QRect(Picture1->lampTopLeft(pin), QSize(connector::kLampSize, connector::kLampSize)));
         // Pins 18 to 25 are ground.
-        SetLampColour(Lpt[pin], pin <= 17 ? Qt::white : Qt::black);
+        SetLampColour(Lpt[pin], ColourOf(pin <= 17 ? portprov::LampColour::White
+                                                   : portprov::LampColour::Black));
     }
 
     Image1 = new LegendImage(client);

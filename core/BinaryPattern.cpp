@@ -30,8 +30,8 @@ std::string EightPlacePattern(std::uint8_t byte) {
 void ShowBitLamps(LampPanel& lamps, std::string_view eightPlacePattern) {
     for (int i = 1; i <= 8; ++i) {
         const auto at = static_cast<std::size_t>(i - 1);
-        const bool one = at < eightPlacePattern.size() && eightPlacePattern[at] == '1';
-        lamps.setBitLamp(i, one ? LampColour::Red : LampColour::White);
+        lamps.setBitLamp(i,
+                         LampForBit(at < eightPlacePattern.size() ? eightPlacePattern[at] : '\0'));
     }
 }
 

@@ -10,7 +10,7 @@ void ShowByteOnLamps(LampPanel& lamps, std::uint8_t byte, std::optional<Register
     const std::string pattern = EightPlacePattern(byte);
     for (int position = 1; position <= 8; ++position) {
         const char bit = pattern[static_cast<std::size_t>(position - 1)];
-        lamps.setBitLamp(position, bit == '1' ? LampColour::Red : LampColour::White);
+        lamps.setBitLamp(position, LampForBit(bit));
         if (rule)
             ApplyPinRule(*rule, position, bit, lamps);
     }

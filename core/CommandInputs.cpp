@@ -6,18 +6,14 @@ namespace portprov {
 
 AddressInput CheckAddress(std::string_view text, Rounding rounding, const NumberFormat& format) {
     AddressInput input;
-    const std::optional<double> number = ReadWholeNumber(text, rounding, format);
-    if (!number) {
-        input.refusal = kInvalidAddressMessage;
-        return input;
-    }
-    const double whole = *number;
-    if (!(whole >= 0.0 && whole <= static_cast<double>(kHighestPort))) {
+    const NumberResult<std::int32_t> number =
+        rounding == Rounding::HalfEven ? ToLong(text, format) : FloorOf(text, format);
+    if (!number || !IsValidPort(number.value())) {
         input.refusal = kInvalidAddressMessage;
         return input;
     }
     input.accepted = true;
-    input.port = static_cast<std::uint16_t>(whole);
+    input.port = static_cast<std::uint16_t>(number.value());
     return input;
 }
 

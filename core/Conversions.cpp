@@ -214,18 +214,6 @@ std::optional<double> ReadWholeNumber(std::string_view text, Rounding rounding,
     return number->negative ? -magnitude : magnitude;
 }
 
-double RoundHalfEven(double value) {
-    if (!std::isfinite(value))
-        return value;
-    const double below = std::floor(value);
-    const double fraction = value - below; // exact for every double
-    if (fraction > 0.5)
-        return below + 1.0;
-    if (fraction < 0.5)
-        return below;
-    return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
-}
-
 NumberResult<std::int32_t> ToLong(std::string_view text, const NumberFormat& format) {
     return Convert<std::int32_t>(text, format, Rounding::HalfEven);
 }

@@ -68,7 +68,4 @@ NumberResult<std::int16_t> ToInteger(std::string_view text, const NumberFormat& 
 // The largest whole number not above the text's number; signed 32-bit result.
 NumberResult<std::int32_t> FloorOf(std::string_view text, const NumberFormat& format = {});
 
-// Half-to-even rounding of a value already read, without narrowing.
-double RoundHalfEven(double value);
-
 } // namespace portprov

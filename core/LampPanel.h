@@ -12,6 +12,12 @@ enum class LampColour : std::uint32_t {
     White = 16777215,
 };
 
+// A lamp showing one character of a bit pattern: red for "1", white for
+// anything else (a "0", or no character at all).
+constexpr LampColour LampForBit(char bit) {
+    return bit == '1' ? LampColour::Red : LampColour::White;
+}
+
 // Red, green and blue parts of a lamp colour, for painting it.
 struct Rgb {
     int red;

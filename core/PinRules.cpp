@@ -94,7 +94,7 @@ void ApplyPinRule(Register reg, int position, char bit, LampPanel& lamps) {
     case PinEffect::Nothing:
         break;
     case PinEffect::Direct:
-        lamps.setPinLamp(rule.pin, one ? LampColour::Red : LampColour::White);
+        lamps.setPinLamp(rule.pin, LampForBit(bit));
         break;
     case PinEffect::Inverted:
         lamps.setPinLamp(rule.pin, one ? LampColour::White : LampColour::Red);
