@@ -1,4 +1,5 @@
 #include "DevPortFile.h"
+#include "TestPaths.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 #include <vector>
 
 using portprov::DevPortFile;
@@ -20,9 +20,7 @@ namespace {
 // An ordinary 64 KiB file in the place of /dev/port: byte n stands for port n.
 class DevPortFileTest : public testing::Test {
 protected:
-    fs::path path =
-        fs::temp_directory_path() / ("portprov-devport-" + std::to_string(::getpid()) + "-" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path path = UniqueTestPath("portprov-devport-");
     std::vector<char> original;
 
     void SetUp() override {

@@ -1,10 +1,10 @@
 #include "KernelLockdown.h"
+#include "TestPaths.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 using portprov::LockdownForbidsRawPorts;
 using portprov::ParseLockdownMode;
@@ -30,8 +30,7 @@ TEST(KernelLockdown, EveryModeButNoneForbidsRawPorts) {
 }
 
 TEST(KernelLockdown, ReadsTheFileAndToleratesItsAbsence) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("portprov-lockdown-" + std::to_string(::getpid()));
+    const auto path = UniqueTestPath("portprov-lockdown-");
     std::ofstream(path) << "none [integrity] confidentiality\n";
     EXPECT_EQ(ReadLockdownMode(path.string()), "integrity");
     std::filesystem::remove(path);

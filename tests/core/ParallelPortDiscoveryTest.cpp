@@ -1,11 +1,11 @@
 #include "ParallelPortDiscovery.h"
+#include "TestPaths.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 using portprov::FindParallelPorts;
 using portprov::ParallelPortNode;
@@ -18,9 +18,7 @@ namespace {
 // A stand-in for /proc/sys/dev/parport in a temporary folder.
 class ParallelPortDiscoveryTest : public testing::Test {
 protected:
-    fs::path root =
-        fs::temp_directory_path() / ("portprov-parport-" + std::to_string(::getpid()) + "-" +
-                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path root = UniqueTestPath("portprov-parport-");
 
     void SetUp() override { fs::create_directories(root); }
     void TearDown() override { fs::remove_all(root); }
