@@ -92,6 +92,12 @@ private:
     // False when the command failed.
     bool RunPortCommand(const std::function<void()>& command);
     void ShowMessage(const QString& text);
+    // Whether a box's input can be used; if not, its refusal is shown.
+    template <typename Input> bool Accepted(const Input& input) {
+        if (!input.accepted)
+            ShowMessage(QString::fromStdString(input.refusal));
+        return input.accepted;
+    }
 
     std::unique_ptr<WindowLampPanel> lamps_;
     ::ShowMessage showMessage_;

@@ -26,10 +26,8 @@ std::string TextOf(const QLineEdit* box) {
 void frmPortCom::Command1_Click() {
     const portprov::AddressInput address =
         portprov::CheckAddress(TextOf(Text1), portprov::Rounding::HalfEven, LocaleNumberFormat());
-    if (!address.accepted) {
-        ShowMessage(QString::fromStdString(address.refusal));
+    if (!Accepted(address))
         return;
-    }
     RunPortCommand([&] {
         const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
         lblValue->setText(QString::number(byte));
@@ -41,16 +39,12 @@ void frmPortCom::Command2_Click() {
     const portprov::NumberFormat format = LocaleNumberFormat();
     const portprov::ValueInput value =
         portprov::CheckValue(TextOf(Text2), portprov::Rounding::Floor, format);
-    if (!value.accepted) {
-        ShowMessage(QString::fromStdString(value.refusal));
+    if (!Accepted(value))
         return;
-    }
     const portprov::AddressInput address =
         portprov::CheckAddress(TextOf(Text1), portprov::Rounding::Floor, format);
-    if (!address.accepted) {
-        ShowMessage(QString::fromStdString(address.refusal));
+    if (!Accepted(address))
         return;
-    }
     RunPortCommand([&] {
         if (value.aboveRange)
             Text2->setText(QStringLiteral("255"));
@@ -70,10 +64,8 @@ void frmPortCom::Command3_Click() {
     // Rounds halves to even, where the write command rounds down: 12.7 is 13 here.
     const portprov::ValueInput value =
         portprov::CheckValue(TextOf(Text2), portprov::Rounding::HalfEven, LocaleNumberFormat());
-    if (!value.accepted) {
-        ShowMessage(QString::fromStdString(value.refusal));
+    if (!Accepted(value))
         return;
-    }
     RunPortCommand([&] {
         if (value.aboveRange)
             Text2->setText(QStringLiteral("255"));

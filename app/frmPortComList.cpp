@@ -42,10 +42,8 @@ void frmPortCom::List1_Click() {
         return;
     const portprov::AddressInput address = portprov::CheckAddress(
         entry.toStdString(), portprov::Rounding::HalfEven, LocaleNumberFormat());
-    if (!address.accepted) {
-        ShowMessage(QString::fromStdString(address.refusal));
+    if (!Accepted(address))
         return;
-    }
     const bool read = RunPortCommand([&] {
         if (row == kStatusRegisterEntry)
             lamps_->showDirection(portprov::DataDirection::Read);
