@@ -3,7 +3,7 @@
 // that does nothing, beside a plain virtual call of that backend. The
 // difference is what the layer adds to every real port access.
 //
-//   build/test/tests/hardware/port_layer_benchmark
+//   build/test/tests/emulated-pc/port_layer_benchmark
 
 #include "PortIo.h"
 
