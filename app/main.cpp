@@ -1,11 +1,11 @@
 // Portprov: tests a PC's parallel and game ports at the level of their I/O
 // registers, in one window.
-#include "CommandLine.h"
-#include "HardwarePorts.h"
-#include "PortIo.h"
-#include "SimulatedPc.h"
-#include "SwedishToolkitTexts.h"
-#include "frmPortCom.h"
+#include "desktop/CommandLine.h"
+#include "desktop/SwedishToolkitTexts.h"
+#include "ports/HardwarePorts.h"
+#include "ports/PortIo.h"
+#include "ports/simulated/SimulatedPc.h"
+#include "window/frmPortCom.h"
 
 #include <QApplication>
 #include <QScreen>

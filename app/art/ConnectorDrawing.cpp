@@ -1,6 +1,6 @@
-#include "ConnectorDrawing.h"
+#include "art/ConnectorDrawing.h"
 
-#include "WindowColours.h"
+#include "art/WindowColours.h"
 
 #include <QFont>
 #include <QPainter>

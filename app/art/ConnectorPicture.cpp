@@ -1,6 +1,6 @@
-#include "ConnectorPicture.h"
+#include "art/ConnectorPicture.h"
 
-#include "ConnectorDrawing.h"
+#include "art/ConnectorDrawing.h"
 
 #include <QPainter>
 

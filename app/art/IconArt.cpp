@@ -1,4 +1,4 @@
-#include "IconArt.h"
+#include "art/IconArt.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,6 +1,6 @@
-#include "LegendDrawing.h"
+#include "art/LegendDrawing.h"
 
-#include "WindowColours.h"
+#include "art/WindowColours.h"
 
 #include <QFont>
 #include <QFontMetricsF>

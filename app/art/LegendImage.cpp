@@ -1,6 +1,6 @@
-#include "LegendImage.h"
+#include "art/LegendImage.h"
 
-#include "LegendDrawing.h"
+#include "art/LegendDrawing.h"
 
 #include <QPainter>
 

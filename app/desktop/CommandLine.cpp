@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "desktop/CommandLine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

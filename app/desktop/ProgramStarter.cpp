@@ -1,6 +1,6 @@
-#include "ProgramStarter.h"
+#include "desktop/ProgramStarter.h"
 
-#include "HardwarePorts.h"
+#include "ports/HardwarePorts.h"
 
 #include <QDesktopServices>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ReadMeLaunch.h"
+#include "desktop/ReadMeLaunch.h"
 
 #include <functional>
 

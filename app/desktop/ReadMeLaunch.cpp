@@ -1,4 +1,4 @@
-#include "ReadMeLaunch.h"
+#include "desktop/ReadMeLaunch.h"
 
 #include <QDir>
 #include <QFileInfo>

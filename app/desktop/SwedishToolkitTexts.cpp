@@ -1,4 +1,4 @@
-#include "SwedishToolkitTexts.h"
+#include "desktop/SwedishToolkitTexts.h"
 
 #include <cstring>
 

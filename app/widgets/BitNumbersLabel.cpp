@@ -1,4 +1,4 @@
-#include "BitNumbersLabel.h"
+#include "widgets/BitNumbersLabel.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

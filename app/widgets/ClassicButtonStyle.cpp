@@ -1,4 +1,4 @@
-#include "ClassicButtonStyle.h"
+#include "widgets/ClassicButtonStyle.h"
 
 #include <QPainter>
 #include <QStyleFactory>

@@ -1,4 +1,4 @@
-#include "ClassicWrapLabel.h"
+#include "widgets/ClassicWrapLabel.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "KeyPressFilter.h"
+#include "window/KeyPressFilter.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "LocaleNumbers.h"
+#include "window/LocaleNumbers.h"
 
 #include <QLocale>
 

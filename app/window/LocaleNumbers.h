@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Conversions.h"
+#include "input/Conversions.h"
 
 // How the user's locale writes numbers, for reading the boxes of the window.
 portprov::NumberFormat LocaleNumberFormat();

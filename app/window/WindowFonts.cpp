@@ -1,4 +1,4 @@
-#include "WindowFonts.h"
+#include "window/WindowFonts.h"
 
 #include <QStringList>
 

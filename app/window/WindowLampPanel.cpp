@@ -1,4 +1,4 @@
-#include "WindowLampPanel.h"
+#include "window/WindowLampPanel.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ControlArray.h"
-#include "LampPanel.h"
+#include "lamps/LampPanel.h"
+#include "window/ControlArray.h"
 
 #include <QColor>
 

@@ -1,11 +1,11 @@
-#include "frmPortCom.h"
+#include "window/frmPortCom.h"
 
-#include "ClassicWrapLabel.h"
-#include "IconArt.h"
-#include "PortBackend.h"
-#include "ProgramStarter.h"
-#include "ReadMeLaunch.h"
-#include "WindowLampPanel.h"
+#include "art/IconArt.h"
+#include "desktop/ProgramStarter.h"
+#include "desktop/ReadMeLaunch.h"
+#include "ports/PortBackend.h"
+#include "widgets/ClassicWrapLabel.h"
+#include "window/WindowLampPanel.h"
 
 #include <QCoreApplication>
 #include <QLayout>

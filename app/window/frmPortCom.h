@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ControlArray.h"
-#include "MessageBox.h"
+#include "widgets/MessageBox.h"
+#include "window/ControlArray.h"
 
 #include <QColor>
 #include <QMainWindow>

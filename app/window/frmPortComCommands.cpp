@@ -1,13 +1,13 @@
 // The commands of the three buttons and the Enter key of the two boxes: read a
 // byte from the active address, write the value box to the active address, and
 // write it to the control register.
-#include "frmPortCom.h"
+#include "window/frmPortCom.h"
 
-#include "ByteLamps.h"
-#include "CommandInputs.h"
-#include "LocaleNumbers.h"
-#include "PortIo.h"
-#include "WindowLampPanel.h"
+#include "input/CommandInputs.h"
+#include "lamps/ByteLamps.h"
+#include "ports/PortIo.h"
+#include "window/LocaleNumbers.h"
+#include "window/WindowLampPanel.h"
 
 #include <QLabel>
 #include <QLineEdit>

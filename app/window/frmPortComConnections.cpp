@@ -1,7 +1,7 @@
 // Which event procedure runs for which user action: all in one place.
-#include "frmPortCom.h"
+#include "window/frmPortCom.h"
 
-#include "KeyPressFilter.h"
+#include "window/KeyPressFilter.h"
 
 #include <QAction>
 #include <QLineEdit>

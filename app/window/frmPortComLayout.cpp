@@ -1,18 +1,18 @@
 // The window as it opens: every control at its place, with its text, colours
 // and font. Positions come in twips (15 to a pixel at 96 dots per inch),
 // measured from the top-left corner of the area below the menu bar.
-#include "frmPortCom.h"
+#include "window/frmPortCom.h"
 
-#include "BitNumbersLabel.h"
-#include "ClassicButtonStyle.h"
-#include "ClassicWrapLabel.h"
-#include "ConnectorDrawing.h"
-#include "ConnectorPicture.h"
-#include "LegendDrawing.h"
-#include "LegendImage.h"
-#include "WindowColours.h"
-#include "WindowFonts.h"
-#include "WindowLampPanel.h"
+#include "art/ConnectorDrawing.h"
+#include "art/ConnectorPicture.h"
+#include "art/LegendDrawing.h"
+#include "art/LegendImage.h"
+#include "art/WindowColours.h"
+#include "widgets/BitNumbersLabel.h"
+#include "widgets/ClassicButtonStyle.h"
+#include "widgets/ClassicWrapLabel.h"
+#include "window/WindowFonts.h"
+#include "window/WindowLampPanel.h"
 
 #include <QLabel>
 #include <QLineEdit>

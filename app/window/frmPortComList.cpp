@@ -1,11 +1,11 @@
 // The address list: choosing an entry makes it the active address and reads it.
-#include "frmPortCom.h"
+#include "window/frmPortCom.h"
 
-#include "ByteLamps.h"
-#include "CommandInputs.h"
-#include "LocaleNumbers.h"
-#include "PortIo.h"
-#include "WindowLampPanel.h"
+#include "input/CommandInputs.h"
+#include "lamps/ByteLamps.h"
+#include "ports/PortIo.h"
+#include "window/LocaleNumbers.h"
+#include "window/WindowLampPanel.h"
 
 #include <QLabel>
 #include <QLineEdit>

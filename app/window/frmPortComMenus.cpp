@@ -1,9 +1,9 @@
 // The menu bar and its two commands: closing the window, and opening the
 // read-me document in the system's word processor.
-#include "frmPortCom.h"
+#include "window/frmPortCom.h"
 
-#include "ProgramStarter.h"
-#include "ReadMeLaunch.h"
+#include "desktop/ProgramStarter.h"
+#include "desktop/ReadMeLaunch.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 // What a command may change, taken before it runs and put back when a port
 // access fails, so that a failed command leaves the window as it found it.
-#include "frmPortCom.h"
+#include "window/frmPortCom.h"
 
-#include "WindowLampPanel.h"
+#include "window/WindowLampPanel.h"
 
 #include <QLabel>
 #include <QLineEdit>

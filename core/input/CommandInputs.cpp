@@ -1,6 +1,6 @@
-#include "CommandInputs.h"
+#include "input/CommandInputs.h"
 
-#include "PortIo.h"
+#include "ports/PortIo.h"
 
 namespace portprov {
 

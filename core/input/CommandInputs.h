@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Conversions.h"
+#include "input/Conversions.h"
 
 #include <cstdint>
 #include <string>

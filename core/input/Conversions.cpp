@@ -1,4 +1,4 @@
-#include "Conversions.h"
+#include "input/Conversions.h"
 
 #include <charconv>
 #include <cmath>

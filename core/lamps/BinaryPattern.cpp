@@ -1,4 +1,4 @@
-#include "BinaryPattern.h"
+#include "lamps/BinaryPattern.h"
 
 namespace portprov {
 

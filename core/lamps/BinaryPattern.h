@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LampPanel.h"
+#include "lamps/LampPanel.h"
 
 #include <cstdint>
 #include <optional>

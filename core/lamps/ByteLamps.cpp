@@ -1,6 +1,6 @@
-#include "ByteLamps.h"
+#include "lamps/ByteLamps.h"
 
-#include "BinaryPattern.h"
+#include "lamps/BinaryPattern.h"
 
 #include <string>
 

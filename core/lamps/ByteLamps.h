@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LampPanel.h"
-#include "PinRules.h"
+#include "lamps/LampPanel.h"
+#include "lamps/PinRules.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "PinRules.h"
+#include "lamps/PinRules.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "HardwareMessages.h"
+#include "ports/HardwareMessages.h"
 
-#include "KernelLockdown.h"
+#include "ports/linux/KernelLockdown.h"
 
 #include <array>
 #include <cerrno>

@@ -1,12 +1,12 @@
-#include "HardwarePorts.h"
+#include "ports/HardwarePorts.h"
 
-#include "HardwareMessages.h"
+#include "ports/HardwareMessages.h"
 
 #if defined(__linux__)
-#include "LinuxPorts.h"
-#include "RawX86Ports.h"
+#include "ports/linux/LinuxPorts.h"
+#include "ports/linux/RawX86Ports.h"
 #elif defined(_WIN32)
-#include "WindowsDlPortIo.h"
+#include "ports/windows/WindowsDlPortIo.h"
 #endif
 
 namespace portprov {

@@ -9,11 +9,11 @@
 // Each figure is the median over several runs of a loop sized to take a few
 // hundredths of a second; the bare loop and ours take turns.
 
-#include "DevPortFile.h"
-#include "ParallelPortDiscovery.h"
-#include "PortIo.h"
-#include "PpdevPorts.h"
-#include "RawX86Ports.h"
+#include "ports/PortIo.h"
+#include "ports/linux/DevPortFile.h"
+#include "ports/linux/ParallelPortDiscovery.h"
+#include "ports/linux/PpdevPorts.h"
+#include "ports/linux/RawX86Ports.h"
 
 #include <algorithm>
 #include <array>

@@ -22,8 +22,8 @@
 #include "GuestPaths.h"
 #include "LinePrinter.h"
 
-#include "KernelLockdown.h"
-#include "PortIo.h"
+#include "ports/PortIo.h"
+#include "ports/linux/KernelLockdown.h"
 
 #include <cerrno>
 #include <cstdio>

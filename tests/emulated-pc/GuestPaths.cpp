@@ -1,10 +1,10 @@
 #include "GuestPaths.h"
 
-#include "DevPortFile.h"
-#include "LinuxPorts.h"
-#include "ParallelPortDiscovery.h"
-#include "PpdevPorts.h"
-#include "RawX86Ports.h"
+#include "ports/linux/DevPortFile.h"
+#include "ports/linux/LinuxPorts.h"
+#include "ports/linux/ParallelPortDiscovery.h"
+#include "ports/linux/PpdevPorts.h"
+#include "ports/linux/RawX86Ports.h"
 
 namespace portprov::hardwaretest {
 

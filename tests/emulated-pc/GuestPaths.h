@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortIo.h"
+#include "ports/PortIo.h"
 
 #include <string>
 

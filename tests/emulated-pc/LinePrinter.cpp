@@ -1,6 +1,6 @@
 #include "LinePrinter.h"
 
-#include "PortIo.h"
+#include "ports/PortIo.h"
 
 namespace portprov::hardwaretest {
 

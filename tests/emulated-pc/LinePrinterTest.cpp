@@ -1,7 +1,7 @@
 #include "LinePrinter.h"
 
-#include "PortIo.h"
 #include "RecordingPorts.h"
+#include "ports/PortIo.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 //
 //   build/test/tests/emulated-pc/port_layer_benchmark
 
-#include "PortIo.h"
+#include "ports/PortIo.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,8 +4,8 @@
 // is the text. An independent reading of the text (below, exact, no floating
 // point) decides what every conversion and check must give.
 
-#include "CommandInputs.h"
-#include "Conversions.h"
+#include "input/CommandInputs.h"
+#include "input/Conversions.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Writes the program's icon as PNG files icons/<N>x<N>/portprov.png under the
 // folder given on the command line, for the desktop's icon theme, and as
 // icons/portprov.ico for a Windows executable.
-#include "IconArt.h"
+#include "art/IconArt.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,7 +1,7 @@
-#include "DevPortFile.h"
+#include "ports/linux/DevPortFile.h"
 
-#include "HardwareMessages.h"
-#include "RetryOnInterrupt.h"
+#include "ports/HardwareMessages.h"
+#include "ports/linux/RetryOnInterrupt.h"
 
 #include <cerrno>
 #include <fcntl.h>

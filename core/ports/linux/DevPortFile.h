@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortBackend.h"
+#include "ports/PortBackend.h"
 
 #include <string>
 

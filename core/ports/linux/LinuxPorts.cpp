@@ -1,10 +1,10 @@
-#include "LinuxPorts.h"
+#include "ports/linux/LinuxPorts.h"
 
-#include "DevPortFile.h"
-#include "HardwareMessages.h"
-#include "KernelLockdown.h"
-#include "PpdevPorts.h"
-#include "RawX86Ports.h"
+#include "ports/HardwareMessages.h"
+#include "ports/linux/DevPortFile.h"
+#include "ports/linux/KernelLockdown.h"
+#include "ports/linux/PpdevPorts.h"
+#include "ports/linux/RawX86Ports.h"
 
 #include <cerrno>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ParallelPortDiscovery.h"
-#include "PortBackend.h"
+#include "ports/PortBackend.h"
+#include "ports/linux/ParallelPortDiscovery.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
-#include "PpdevPorts.h"
+#include "ports/linux/PpdevPorts.h"
 
-#include "HardwareMessages.h"
-#include "KernelLockdown.h"
+#include "ports/HardwareMessages.h"
+#include "ports/linux/KernelLockdown.h"
 
 #include <algorithm>
 #include <cerrno>

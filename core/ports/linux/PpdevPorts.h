@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ParallelPortDiscovery.h"
-#include "PortBackend.h"
-#include "PpdevSystem.h"
+#include "ports/PortBackend.h"
+#include "ports/linux/ParallelPortDiscovery.h"
+#include "ports/linux/PpdevSystem.h"
 
 #include <chrono>
 #include <memory>

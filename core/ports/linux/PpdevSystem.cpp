@@ -1,6 +1,6 @@
-#include "PpdevSystem.h"
+#include "ports/linux/PpdevSystem.h"
 
-#include "RetryOnInterrupt.h"
+#include "ports/linux/RetryOnInterrupt.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,6 +1,6 @@
-#include "RawX86Ports.h"
+#include "ports/linux/RawX86Ports.h"
 
-#include "HardwareMessages.h"
+#include "ports/HardwareMessages.h"
 
 #include <bitset>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "SimulatedPc.h"
+#include "ports/simulated/SimulatedPc.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "RuntimeLibrary.h"
+#include "ports/windows/RuntimeLibrary.h"
 
 #include <windows.h>
 

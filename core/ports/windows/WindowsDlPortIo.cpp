@@ -1,7 +1,7 @@
-#include "WindowsDlPortIo.h"
+#include "ports/windows/WindowsDlPortIo.h"
 
-#include "HardwareMessages.h"
-#include "RuntimeLibrary.h"
+#include "ports/HardwareMessages.h"
+#include "ports/windows/RuntimeLibrary.h"
 
 #include <windows.h>
 

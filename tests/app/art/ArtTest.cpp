@@ -1,9 +1,9 @@
 // Checks the painted connector, legend and icon on their pixels: each lamp lies
 // on its drawn contact at every scale, the labels stay clear of the lamps, the
 // legend's texts are whole, and the icon keeps its shape at every size.
-#include "ConnectorDrawing.h"
-#include "IconArt.h"
-#include "LegendDrawing.h"
+#include "art/ConnectorDrawing.h"
+#include "art/IconArt.h"
+#include "art/LegendDrawing.h"
 
 #include <QDir>
 #include <QImage>

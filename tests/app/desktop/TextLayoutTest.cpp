@@ -1,7 +1,7 @@
 // Line breaking of the hint label, and the command line of the program.
-#include "ClassicWrapLabel.h"
-#include "CommandLine.h"
-#include "SwedishToolkitTexts.h"
+#include "desktop/CommandLine.h"
+#include "desktop/SwedishToolkitTexts.h"
+#include "widgets/ClassicWrapLabel.h"
 
 #include <QAction>
 #include <QApplication>

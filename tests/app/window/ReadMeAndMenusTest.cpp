@@ -1,8 +1,8 @@
 // The menu commands: closing the window, and opening the read-me in the
 // system's word processor, with the path handed over whole.
-#include "ProgramStarter.h"
-#include "ReadMeLaunch.h"
 #include "WindowFixture.h"
+#include "desktop/ProgramStarter.h"
+#include "desktop/ReadMeLaunch.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "PortIo.h"
 #include "RecordingPorts.h"
-#include "WindowLampPanel.h"
-#include "frmPortCom.h"
+#include "ports/PortIo.h"
+#include "window/WindowLampPanel.h"
+#include "window/frmPortCom.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // The window as it opens: places, texts, colours, fonts that fit, the list,
 // the menus, the keyboard order and the connector's lamps.
-#include "BitNumbersLabel.h"
-#include "ClassicWrapLabel.h"
-#include "ConnectorPicture.h"
 #include "WindowFixture.h"
+#include "art/ConnectorPicture.h"
+#include "widgets/BitNumbersLabel.h"
+#include "widgets/ClassicWrapLabel.h"
 
 #include <QAction>
 #include <QFontMetricsF>

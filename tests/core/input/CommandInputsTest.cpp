@@ -1,4 +1,4 @@
-#include "CommandInputs.h"
+#include "input/CommandInputs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "BinaryPattern.h"
+#include "lamps/BinaryPattern.h"
 #include "RecordingLamps.h"
 
 #include <gtest/gtest.h>

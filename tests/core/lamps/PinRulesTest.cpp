@@ -1,6 +1,6 @@
-#include "PinRules.h"
-#include "BinaryPattern.h"
+#include "lamps/PinRules.h"
 #include "RecordingLamps.h"
+#include "lamps/BinaryPattern.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "PortIo.h"
+#include "ports/PortIo.h"
 #include "RecordingPorts.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "SimulatedPc.h"
-#include "PortIo.h"
+#include "ports/simulated/SimulatedPc.h"
+#include "ports/PortIo.h"
 
 #include <gtest/gtest.h>
 

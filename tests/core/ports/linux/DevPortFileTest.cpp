@@ -1,4 +1,4 @@
-#include "DevPortFile.h"
+#include "ports/linux/DevPortFile.h"
 #include "TestPaths.h"
 
 #include <gmock/gmock.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PpdevSystem.h"
+#include "ports/linux/PpdevSystem.h"
 
 #include <deque>
 #include <map>

@@ -1,4 +1,4 @@
-#include "KernelLockdown.h"
+#include "ports/linux/KernelLockdown.h"
 #include "TestPaths.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "LinuxPorts.h"
-#include "HardwarePorts.h"
+#include "ports/linux/LinuxPorts.h"
+#include "ports/HardwarePorts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

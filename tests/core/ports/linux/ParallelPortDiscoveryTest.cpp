@@ -1,4 +1,4 @@
-#include "ParallelPortDiscovery.h"
+#include "ports/linux/ParallelPortDiscovery.h"
 #include "TestPaths.h"
 
 #include <gmock/gmock.h>

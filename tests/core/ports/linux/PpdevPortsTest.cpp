@@ -1,4 +1,4 @@
-#include "PpdevPorts.h"
+#include "ports/linux/PpdevPorts.h"
 #include "FakePpdev.h"
 
 #include <gmock/gmock.h>

@@ -1,5 +1,5 @@
-#include "RawX86Ports.h"
-#include "HardwarePorts.h"
+#include "ports/linux/RawX86Ports.h"
+#include "ports/HardwarePorts.h"
 
 #include <gtest/gtest.h>
 
