@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Portprov: tests a PC's parallel and game ports at the level of their I/O
 // registers, in one window.
 #include "desktop/CommandLine.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs the icon tool and lays its PNG files out as an icon theme:
 #   cmake -DTOOL=<portprov_icons> -DOUT=<folder> -P LayOutIcons.cmake
 # gives <folder>/hicolor/<N>x<N>/apps/portprov.png for every size the tool paints.

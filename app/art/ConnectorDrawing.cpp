@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "art/ConnectorDrawing.h"
 
 #include "art/WindowColours.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "art/ConnectorPicture.h"
 
 #include "art/ConnectorDrawing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "art/IconArt.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "art/LegendDrawing.h"
 
 #include "art/WindowColours.h"

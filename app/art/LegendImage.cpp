@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "art/LegendImage.h"
 
 #include "art/LegendDrawing.h"

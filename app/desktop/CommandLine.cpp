@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop/CommandLine.h"
 
 #include <QCommandLineParser>

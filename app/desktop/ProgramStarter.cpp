@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop/ProgramStarter.h"
 
 #include "ports/HardwarePorts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop/ReadMeLaunch.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "desktop/SwedishToolkitTexts.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/ClassicButtonStyle.h"
 
 #include <QPainter>

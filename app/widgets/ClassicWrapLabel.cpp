@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/ClassicWrapLabel.h"
 
 #include <QFontMetricsF>

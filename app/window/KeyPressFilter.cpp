@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/KeyPressFilter.h"
 
 #include <QKeyEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/frmPortCom.h"
 
 #include "art/IconArt.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The commands of the three buttons and the Enter key of the two boxes: read a
 // byte from the active address, write the value box to the active address, and
 // write it to the control register.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which event procedure runs for which user action: all in one place.
 #include "window/frmPortCom.h"
 

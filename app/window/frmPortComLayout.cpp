@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window as it opens: every control at its place, with its text, colours
 // and font. Positions come in twips (15 to a pixel at 96 dots per inch),
 // measured from the top-left corner of the area below the menu bar.

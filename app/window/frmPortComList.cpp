@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The address list: choosing an entry makes it the active address and reads it.
 #include "window/frmPortCom.h"
 

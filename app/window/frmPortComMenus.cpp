@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menu bar and its two commands: closing the window, and opening the
 // read-me document in the system's word processor.
 #include "window/frmPortCom.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a command may change, taken before it runs and put back when a port
 // access fails, so that a failed command leaves the window as it found it.
 #include "window/frmPortCom.h"

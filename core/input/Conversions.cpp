@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "input/Conversions.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lamps/BinaryPattern.h"
 
 namespace portprov {

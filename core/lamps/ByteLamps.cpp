@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lamps/ByteLamps.h"
 
 #include "lamps/BinaryPattern.h"

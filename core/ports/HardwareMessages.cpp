@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/HardwareMessages.h"
 
 #include "ports/linux/KernelLockdown.h"

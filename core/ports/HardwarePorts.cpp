@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/HardwarePorts.h"
 
 #include "ports/HardwareMessages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/PortIo.h"
 
 #include <utility>

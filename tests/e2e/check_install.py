@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks what installation gives a user.
 
     check_install.py --build BUILD --shots DIR install   # cmake --install into a fresh prefix

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks the read-me document: well-formed RTF in code page 1252 (non-ASCII
 letters only as escapes, so every word processor shows å, ä and ö), and a text
 that covers what a user needs to know.

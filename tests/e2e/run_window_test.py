@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Drives the real program in a private X server and checks its window on
 screenshot pixels.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Pixel checks on a screenshot of the window. Each returns a list of
 complaints; an empty list means the screenshot shows what was expected."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Where the window's controls and lamps are, in logical pixels of the client
 area (twips / 15), and the colours they show."""
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A private X server with the program in it: start, drive with xdotool, and
 read the screen back as pixels. Python standard library only; the X tools
 (Xvfb, xdotool, ImageMagick's import and convert) come from Debian."""

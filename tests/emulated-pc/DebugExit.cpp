@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DebugExit.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What one port read and one port write cost through each of the program's
 // paths (DlPortReadPortUchar and DlPortWritePortUchar bound to a backend),
 // beside the bare access each path is built on: the in and out instructions,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The port checks that run inside the emulated PC, started by its init
 // script as root:
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "GuestPaths.h"
 
 #include "ports/linux/DevPortFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LinePrinter.h"
 
 #include "ports/PortIo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the program's own port layer costs on the machine it runs on, without
 // any port: DlPortReadPortUchar and DlPortWritePortUchar bound to a backend
 // that does nothing, beside a plain virtual call of that backend. The

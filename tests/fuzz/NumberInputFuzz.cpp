@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target for what users type into the address and value boxes.
 //
 // The first byte of each input picks the locale's decimal separator, the rest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RecordingPorts.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the program's icon as PNG files icons/<N>x<N>/portprov.png under the
 // folder given on the command line, for the desktop's icon theme, and as
 // icons/portprov.ico for a Windows executable.

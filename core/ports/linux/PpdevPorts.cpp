@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/linux/PpdevPorts.h"
 
 #include "ports/HardwareMessages.h"

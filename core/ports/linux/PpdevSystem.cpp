@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/linux/PpdevSystem.h"
 
 #include "ports/linux/RetryOnInterrupt.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/windows/RuntimeLibrary.h"
 
 #include <windows.h>

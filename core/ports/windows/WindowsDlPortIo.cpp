@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/windows/WindowsDlPortIo.h"
 
 #include "ports/HardwareMessages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks the painted connector, legend and icon on their pixels: each lamp lies
 // on its drawn contact at every scale, the labels stay clear of the lamps, the
 // legend's texts are whole, and the icon keeps its shape at every size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Läs Mig" through the desktop's document opener: the window's own starter
 // runs an opener found on the PATH, here a small script standing in for
 // xdg-open, and tells the user when the opener could not open the read-me.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Line breaking of the hint label, and the command line of the program.
 #include "desktop/CommandLine.h"
 #include "desktop/SwedishToolkitTexts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menu commands: closing the window, and opening the read-me in the
 // system's word processor, with the path handed over whole.
 #include "WindowFixture.h"

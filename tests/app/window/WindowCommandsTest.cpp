@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The read command, the write command, the control register write and the
 // Enter keys, driven on the real window against recorded ports.
 #include "WindowFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Choosing an address in the list: the entry becomes the active address and
 // is read at once.
 #include "WindowFixture.h"

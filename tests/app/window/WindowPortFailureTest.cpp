@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A port access that fails shows its message and leaves the window exactly as
 // it was before the command; the window goes on working.
 #include "WindowFixture.h"

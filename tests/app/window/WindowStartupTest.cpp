@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window as it opens: places, texts, colours, fonts that fit, the list,
 // the menus, the keyboard order and the connector's lamps.
 #include "WindowFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lamps/PinRules.h"
 #include "RecordingLamps.h"
 #include "lamps/BinaryPattern.h"

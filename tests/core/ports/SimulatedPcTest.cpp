@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/simulated/SimulatedPc.h"
 #include "ports/PortIo.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/linux/DevPortFile.h"
 #include "TestPaths.h"
 

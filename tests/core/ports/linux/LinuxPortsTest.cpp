@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/linux/LinuxPorts.h"
 #include "ports/HardwarePorts.h"
 

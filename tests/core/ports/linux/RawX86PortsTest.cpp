@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ports/linux/RawX86Ports.h"
 #include "ports/HardwarePorts.h"
 
