@@ -10,8 +10,9 @@
 namespace portprov {
 
 // Shows a byte on the bit lamps and, when a register is given, on the pins of
-// that register's rule: position by position from bit 7 down, each bit lamp
-// followed by the rule for the same position.
+// that register's rule, position by position from bit 7 down. The bit lamps
+// and the rule's lamps are different lamps, so the window ends the same
+// whichever is painted first.
 void ShowByteOnLamps(LampPanel& lamps, std::uint8_t byte, std::optional<Register> rule);
 
 } // namespace portprov
