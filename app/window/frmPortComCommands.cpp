@@ -6,6 +6,7 @@
 
 #include "input/CommandInputs.h"
 #include "lamps/ByteLamps.h"
+#include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
 #include "window/LocaleNumbers.h"
 #include "window/WindowLampPanel.h"
@@ -16,7 +17,6 @@
 namespace {
 
 constexpr int kEnter = 13;
-constexpr std::int32_t kControlRegister = 890;
 
 std::string TextOf(const QLineEdit* box) {
     return box->text().toStdString();
@@ -51,7 +51,7 @@ void frmPortCom::Command2_Click() {
             Text2->setText(QStringLiteral("255"));
         // The data pins show the value for every address, before it is written.
         portprov::ShowByteOnLamps(*lamps_, value.value, portprov::Register::Data);
-        if (address.port == kControlRegister) {
+        if (address.port == portprov::kLpt1Control) {
             Command3_Click();
             return;
         }
@@ -72,7 +72,7 @@ void frmPortCom::Command3_Click() {
             Text2->setText(QStringLiteral("255"));
         portprov::ShowByteOnLamps(*lamps_, value.value, portprov::Register::Control);
         // No read-back: the value display keeps the byte last read.
-        portprov::DlPortWritePortUchar(kControlRegister, value.value);
+        portprov::DlPortWritePortUchar(portprov::kLpt1Control, value.value);
     });
 }
 

@@ -4,6 +4,7 @@
 
 #include "input/CommandInputs.h"
 #include "lamps/ByteLamps.h"
+#include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
 #include "window/LocaleNumbers.h"
 #include "window/WindowLampPanel.h"
@@ -23,9 +24,9 @@ constexpr int kStatusRegisterEntry = 1; // the entry "889"
 // The data pins show the data register (888) and the status register (889) of
 // the first parallel port; a byte read elsewhere says nothing about them.
 std::optional<portprov::Register> PinRuleFor(std::uint16_t port) {
-    if (port == 888)
+    if (port == portprov::kLpt1Data)
         return portprov::Register::Data;
-    if (port == 889)
+    if (port == portprov::kLpt1Status)
         return portprov::Register::Status;
     return std::nullopt;
 }

@@ -2,18 +2,13 @@
 #pragma once
 
 #include "input/Conversions.h"
+#include "input/Refusals.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace portprov {
-
-// The refusals the window shows for input it cannot use.
-inline constexpr std::string_view kInvalidAddressMessage =
-    "Ogiltig adress: skriv ett heltal 0 - 65535";
-inline constexpr std::string_view kInvalidValueMessage = "Ogiltigt värde: skriv ett tal 0 - 255";
-inline constexpr std::string_view kEmptyValueMessage = "Input får ej vara tom";
 
 // A port address from the address box: the port, or the refusal to show.
 struct AddressInput {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ports/PortIo.h"
 
+#include "input/Refusals.h"
+
 #include <utility>
 
 namespace portprov {
@@ -35,7 +37,7 @@ private:
 
 std::uint16_t CheckedPort(std::int32_t port) {
     if (!IsValidPort(port))
-        throw PortError("Ogiltig adress: skriv ett heltal 0 - 65535");
+        throw PortError(std::string(kInvalidAddressMessage));
     return static_cast<std::uint16_t>(port);
 }
 

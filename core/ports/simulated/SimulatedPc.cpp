@@ -7,11 +7,6 @@ namespace portprov {
 
 namespace {
 
-// Register offsets from a parallel port's base.
-constexpr int kDataOffset = 0;
-constexpr int kStatusOffset = 1;
-constexpr int kControlOffset = 2;
-
 // With nothing attached every status input is pulled high; busy reads
 // inverted as 0 and the three unused bits read 1.
 constexpr std::uint8_t kStatusNothingAttached = 127;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
 
 #include <array>
@@ -17,7 +18,7 @@ public:
     using Clock = std::function<std::chrono::nanoseconds()>;
 
     // Bases of the simulated parallel ports.
-    static constexpr std::array<std::uint16_t, 3> kParallelBases{888, 632, 956};
+    static constexpr std::array<std::uint16_t, 3> kParallelBases = kUsualParallelBases;
     // The game port answers at 512 to 519.
     static constexpr std::uint16_t kGamePortFirst = 512;
     static constexpr std::uint16_t kGamePortLast = 519;

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace portprov {
+
+// A parallel port's three registers lie at its base address and the two after it.
+inline constexpr std::uint16_t kDataOffset = 0;
+inline constexpr std::uint16_t kStatusOffset = 1;
+inline constexpr std::uint16_t kControlOffset = 2;
+
+// The usual bases of a PC's parallel ports, the first port (LPT1) first:
+// 0x378, 0x278 and 0x3BC.
+inline constexpr std::array<std::uint16_t, 3> kUsualParallelBases{888, 632, 956};
+
+// The registers of the first parallel port.
+inline constexpr std::uint16_t kLpt1Base = kUsualParallelBases[0];
+inline constexpr std::uint16_t kLpt1Data = kLpt1Base + kDataOffset;       // 888
+inline constexpr std::uint16_t kLpt1Status = kLpt1Base + kStatusOffset;   // 889
+inline constexpr std::uint16_t kLpt1Control = kLpt1Base + kControlOffset; // 890
+
+} // namespace portprov
