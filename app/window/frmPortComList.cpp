@@ -4,7 +4,7 @@
 
 #include "input/CommandInputs.h"
 #include "lamps/ByteLamps.h"
-#include "ports/ParallelPortRegisters.h"
+#include "lamps/PinRules.h"
 #include "ports/PortIo.h"
 #include "window/LocaleNumbers.h"
 #include "window/WindowLampPanel.h"
@@ -20,16 +20,6 @@
 namespace {
 
 constexpr int kStatusRegisterEntry = 1; // the entry "889"
-
-// The data pins show the data register (888) and the status register (889) of
-// the first parallel port; a byte read elsewhere says nothing about them.
-std::optional<portprov::Register> PinRuleFor(std::uint16_t port) {
-    if (port == portprov::kLpt1Data)
-        return portprov::Register::Data;
-    if (port == portprov::kLpt1Status)
-        return portprov::Register::Status;
-    return std::nullopt;
-}
 
 } // namespace
 
@@ -52,7 +42,7 @@ void frmPortCom::List1_Click() {
         Text1->setText(entry);
         const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
         lblValue->setText(QString::number(byte));
-        portprov::ShowByteOnLamps(*lamps_, byte, PinRuleFor(address.port));
+        portprov::ShowByteOnLamps(*lamps_, byte, portprov::PinRuleAt(address.port));
     });
     if (!read) {
         // The address did not change, so no entry stands chosen; the same one

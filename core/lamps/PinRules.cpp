@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "lamps/PinRules.h"
 
+#include "ports/ParallelPortRegisters.h"
+
 #include <cstdint>
 
 namespace portprov {
@@ -84,6 +86,23 @@ const std::array<PinRule, 8>& RuleOf(Register reg) {
         return kStatusRule;
     }
     return kDataRule;
+}
+
+std::optional<Register> PinRuleAt(std::uint16_t port, std::span<const std::uint16_t> otherBases) {
+    const auto ruleFrom = [port](std::uint16_t base) -> std::optional<Register> {
+        if (port == base + kDataOffset)
+            return Register::Data;
+        if (port == base + kStatusOffset)
+            return Register::Status;
+        return std::nullopt;
+    };
+    if (const std::optional<Register> rule = ruleFrom(kLpt1Base))
+        return rule;
+    for (const std::uint16_t base : otherBases) {
+        if (const std::optional<Register> rule = ruleFrom(base))
+            return rule;
+    }
+    return std::nullopt;
 }
 
 void ApplyPinRule(Register reg, int position, char bit, LampPanel& lamps) {

@@ -4,6 +4,9 @@
 #include "lamps/LampPanel.h"
 
 #include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string_view>
 
 namespace portprov {
@@ -27,6 +30,13 @@ struct PinRule {
 
 // The rule of a register, indexed by pattern position - 1 (position 1 is bit 7).
 const std::array<PinRule, 8>& RuleOf(Register reg);
+
+// The rule that shows a byte read at port on the connector's pins: the data
+// and status registers of the first parallel port, and of each other parallel
+// port whose base is in otherBases (ports the computer reports). A byte read
+// anywhere else says nothing about the connector: nullopt.
+std::optional<Register> PinRuleAt(std::uint16_t port,
+                                  std::span<const std::uint16_t> otherBases = {});
 
 // Applies the rule of one register to one pattern position (1 to 8) with its
 // character; touches only that position's lamp or the direction text.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 #include <string>
 
 using namespace portprov;
@@ -161,6 +162,22 @@ TEST(PinRules, ExamplesOfTheControlAndStatusRegisters) {
     const std::map<int, LampColour> status135{{9, kWhite}, {8, kWhite}, {7, kWhite}, {6, kWhite},
                                               {5, kRed},   {4, kWhite}, {3, kWhite}, {2, kWhite}};
     EXPECT_EQ(ApplyWholeRule(Register::Status, "10000111").pinLamps, status135);
+}
+
+TEST(PinRules, TheDataAndStatusRegistersOfAParallelPortShowOnThePins) {
+    EXPECT_EQ(PinRuleAt(888), Register::Data);
+    EXPECT_EQ(PinRuleAt(889), Register::Status);
+    // The control register shows through its own command, not through a read.
+    EXPECT_EQ(PinRuleAt(890), std::nullopt);
+    EXPECT_EQ(PinRuleAt(887), std::nullopt);
+    EXPECT_EQ(PinRuleAt(513), std::nullopt);
+    // Other ports only when the computer reports them.
+    EXPECT_EQ(PinRuleAt(632), std::nullopt);
+    const std::vector<std::uint16_t> reported{632, 0xD010};
+    EXPECT_EQ(PinRuleAt(632, reported), Register::Data);
+    EXPECT_EQ(PinRuleAt(0xD011, reported), Register::Status);
+    EXPECT_EQ(PinRuleAt(0xD012, reported), std::nullopt);
+    EXPECT_EQ(PinRuleAt(888, reported), Register::Data);
 }
 
 TEST(PinRules, OddCharactersAndPositions) {
