@@ -26,8 +26,8 @@ private:
     QLabel* directionText_;
 };
 
-inline constexpr const char* kWriteModeText = "D0 - D7 står i Skrivläge  bit 5 Låg";
-inline constexpr const char* kReadModeText = "D0 - D7 står i Läsläge  bit 5 Hög";
+using portprov::kReadModeText;
+using portprov::kWriteModeText;
 
 QColor ColourOf(portprov::LampColour colour);
 void SetLampColour(QLabel* lamp, const QColor& colour);

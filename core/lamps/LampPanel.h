@@ -35,6 +35,13 @@ constexpr Rgb ToRgb(LampColour colour) {
 // control bit 5 low) or to be read (read mode, bit 5 high).
 enum class DataDirection { Write, Read };
 
+// The direction text for each direction.
+inline constexpr const char* kWriteModeText = "D0 - D7 står i Skrivläge  bit 5 Låg";
+inline constexpr const char* kReadModeText = "D0 - D7 står i Läsläge  bit 5 Hög";
+constexpr const char* DirectionText(DataDirection direction) {
+    return direction == DataDirection::Read ? kReadModeText : kWriteModeText;
+}
+
 // The lamps and the direction text of the window. Core code colours the window
 // only through this interface; the window implements it, tests record it.
 class LampPanel {

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+#include "cli/PortOperationArguments.h"
+
+#include <cstddef>
+#include <string_view>
+
+namespace portprov {
+
+namespace {
+
+constexpr std::string_view kRead = "--read";
+constexpr std::string_view kWrite = "--write";
+
+// "--read" or "--read=..." for name "--read"; the text after "=" if any.
+std::optional<std::optional<std::string>> Matches(std::string_view argument,
+                                                  std::string_view name) {
+    if (argument == name)
+        return std::optional<std::string>();
+    if (argument.size() > name.size() && argument.substr(0, name.size()) == name &&
+        argument[name.size()] == '=') {
+        return std::optional<std::string>(std::string(argument.substr(name.size() + 1)));
+    }
+    return std::nullopt;
+}
+
+bool IsOption(const std::string& argument) {
+    return argument.size() >= 2 && argument[0] == '-' && argument[1] == '-';
+}
+
+} // namespace
+
+PortOperationArguments TakePortOperations(const std::vector<std::string>& arguments) {
+    PortOperationArguments result;
+    const std::size_t count = arguments.size();
+    // The next argument as a number of the operation, if there is one.
+    const auto next = [&](std::size_t& i) -> std::optional<std::string> {
+        if (i + 1 >= count || IsOption(arguments[i + 1]))
+            return std::nullopt;
+        return arguments[++i];
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--") {
+            result.others.insert(result.others.end(), arguments.begin() + static_cast<long>(i),
+                                 arguments.end());
+            break;
+        }
+        if (const auto read = Matches(argument, kRead)) {
+            const std::optional<std::string> address = *read ? *read : next(i);
+            if (!address) {
+                result.error = "--read saknar adress: skriv --read ADRESS";
+                return result;
+            }
+            result.operations.push_back({PortOperation::Kind::Read, *address, {}});
+        } else if (const auto write = Matches(argument, kWrite)) {
+            const std::optional<std::string> address = *write ? *write : next(i);
+            const std::optional<std::string> value = address ? next(i) : std::nullopt;
+            if (!address || !value) {
+                result.error = "--write saknar adress eller värde: skriv --write ADRESS VÄRDE";
+                return result;
+            }
+            result.operations.push_back({PortOperation::Kind::Write, *address, *value});
+        } else {
+            result.others.push_back(argument);
+        }
+    }
+    return result;
+}
+
+} // namespace portprov

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace portprov {
+
+// The line printed for a byte read on the command line:
+//   "888: 85 01010101 stift 9=låg 8=hög 7=låg 6=hög 5=låg 4=hög 3=låg 2=hög"
+// the address and the byte in decimal, the byte in binary (bit 7 first) and,
+// for a register of a parallel port, the pins its rule shows (hög where the
+// window's lamp is red, låg where it is white), in the order of the bits. The
+// control register adds the direction text: "...; D0 - D7 står i Läsläge  bit
+// 5 Hög". Parallel ports are the first one (888) and those at parallelBases.
+std::string ReadReport(std::uint16_t port, std::uint8_t byte,
+                       std::span<const std::uint16_t> parallelBases);
+
+} // namespace portprov
