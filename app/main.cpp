@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Portprov: tests a PC's parallel and game ports at the level of their I/O
 // registers, in one window.
+#include "cli/PortOperations.h"
 #include "desktop/CommandLine.h"
 #include "desktop/SwedishToolkitTexts.h"
 #include "ports/HardwarePorts.h"
 #include "ports/PortIo.h"
+#include "ports/ReportedParallelPorts.h"
 #include "ports/simulated/SimulatedPc.h"
+#include "window/LocaleNumbers.h"
 #include "window/frmPortCom.h"
 
 #include <QApplication>
@@ -15,28 +18,59 @@
 
 #include <cstdio>
 #include <memory>
+#include <sstream>
 
 namespace {
 
 QString HardwareAccessDescription() {
-    return QString::fromStdString(portprov::ProbeHardwareAccess());
+    const std::string text = portprov::ProbeHardwareAccess() + "\n\n" +
+                             portprov::ReportedPortsDescription(portprov::ReportedParallelPorts());
+    // The help text puts its own blank line after the description.
+    return QString::fromStdString(text).trimmed();
 }
 
-void Print(const CommandLine& commandLine) {
-    const QByteArray text = commandLine.textToPrint->toLocal8Bit();
-    std::FILE* stream = commandLine.exitCode == 0 ? stdout : stderr;
-    std::fwrite(text.constData(), 1, static_cast<std::size_t>(text.size()), stream);
+void Print(const QString& text, std::FILE* stream) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     std::fflush(stream);
 }
 
-// --help and --version need no screen: they are answered before the window
-// toolkit starts. Options of the toolkit itself are looked at later.
+void Print(const CommandLine& commandLine) {
+    Print(*commandLine.textToPrint, commandLine.exitCode == 0 ? stdout : stderr);
+}
+
+// Nothing is opened before the first port access.
+void SelectPorts(bool simulate) {
+    if (simulate)
+        portprov::SelectPortBackend([] { return std::make_unique<portprov::SimulatedPc>(); });
+    else
+        portprov::SelectPortBackend(portprov::OpenHardwarePorts);
+}
+
+// --read and --write, on the same ports the window would use.
+int RunPortOperations(const CommandLine& commandLine) {
+    SelectPorts(commandLine.simulate);
+    const std::vector<std::uint16_t> bases = portprov::BasesOf(portprov::ReportedParallelPorts());
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status =
+        portprov::RunPortOperations(commandLine.operations, bases, LocaleNumberFormat(), out, err);
+    Print(QString::fromStdString(out.str()), stdout);
+    Print(QString::fromStdString(err.str()), stderr);
+    return status;
+}
+
+// --help, --version, --read and --write need no screen: they are answered
+// before the window toolkit starts. Options of the toolkit itself are looked
+// at later.
 std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     QCoreApplication console(argc, argv);
     SwedishToolkitTexts swedish;
     QCoreApplication::installTranslator(&swedish);
     const CommandLine commandLine =
         ReadCommandLine(console.arguments(), true, HardwareAccessDescription);
+    if (!commandLine.textToPrint && !commandLine.operations.empty())
+        return RunPortOperations(commandLine);
     if (!commandLine.textToPrint)
         return std::nullopt;
     Print(commandLine);
@@ -73,13 +107,10 @@ int main(int argc, char** argv) {
         return commandLine.exitCode;
     }
 
-    // Nothing is opened before the first port access.
-    if (commandLine.simulate)
-        portprov::SelectPortBackend([] { return std::make_unique<portprov::SimulatedPc>(); });
-    else
-        portprov::SelectPortBackend(portprov::OpenHardwarePorts);
+    SelectPorts(commandLine.simulate);
 
     frmPortCom window;
+    window.setReportedParallelPorts(portprov::BasesOf(portprov::ReportedParallelPorts()));
     window.adjustSize();
     CentreOnScreen(window);
     window.show();

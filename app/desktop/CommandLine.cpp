@@ -4,6 +4,15 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kBadCommandLine = 2;
+
+} // namespace
+
 CommandLine ReadCommandLine(const QStringList& arguments, bool ignoreUnknown,
                             QString (*accessDescription)()) {
     QCommandLineParser parser;
@@ -17,12 +26,36 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool ignoreUnknown,
                                   QString::fromUtf8("Visa den här hjälptexten."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QString::fromUtf8("Visa programmets version."));
+    const QCommandLineOption read(
+        QStringLiteral("read"),
+        QString::fromUtf8("Läs en byte från adressen och skriv ut den, utan fönster."),
+        QString::fromUtf8("adress"));
+    // One value name shows both numbers: "--write <adress> <värde>".
+    const QCommandLineOption write(
+        QStringLiteral("write"),
+        QString::fromUtf8("Skriv värdet till adressen, utan fönster. --read och --write kan "
+                          "upprepas och görs i den ordning de står."),
+        QString::fromUtf8("adress> <värde"));
     parser.addOption(simulate);
+    parser.addOption(read);
+    parser.addOption(write);
     parser.addOption(help);
     parser.addOption(version);
 
     CommandLine result;
-    const bool understood = parser.parse(arguments);
+    // The parser keeps no order between options, and --write takes two
+    // numbers: the operations are taken out before it sees the rest.
+    std::vector<std::string> texts;
+    for (const QString& argument : arguments)
+        texts.push_back(argument.toStdString());
+    portprov::PortOperationArguments split = portprov::TakePortOperations(texts);
+    QStringList others;
+    for (const std::string& text : split.others)
+        others.append(QString::fromStdString(text));
+    result.operations = std::move(split.operations);
+    ignoreUnknown = ignoreUnknown && result.operations.empty();
+
+    const bool understood = parser.parse(others);
     if (parser.isSet(help)) {
         parser.setApplicationDescription(parser.applicationDescription() + QStringLiteral("\n\n") +
                                          accessDescription());
@@ -34,15 +67,20 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool ignoreUnknown,
                              QCoreApplication::applicationVersion() + QLatin1Char('\n');
         return result;
     }
+    if (split.error) {
+        result.textToPrint = QString::fromStdString(*split.error) + QLatin1Char('\n');
+        result.exitCode = kBadCommandLine;
+        return result;
+    }
     if (!understood && !ignoreUnknown) {
         result.textToPrint = parser.errorText() + QLatin1Char('\n');
-        result.exitCode = 1;
+        result.exitCode = kBadCommandLine;
         return result;
     }
     if (!parser.positionalArguments().isEmpty() && !ignoreUnknown) {
         result.textToPrint = QString::fromUtf8("Okänt argument: %1\n")
                                  .arg(parser.positionalArguments().join(QLatin1Char(' ')));
-        result.exitCode = 1;
+        result.exitCode = kBadCommandLine;
         return result;
     }
     result.simulate = parser.isSet(simulate);

@@ -1,22 +1,30 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "cli/PortOperationArguments.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
-// The program's command line: --simulate, --help and --version.
+// The program's command line: --simulate, --help, --version and the port
+// operations --read and --write.
 struct CommandLine {
     bool simulate = false;
+    // --read and --write in the order given: run them without the window.
+    std::vector<portprov::PortOperation> operations;
     // Set when the program is to print this text and end with exitCode
-    // instead of opening its window (--help, --version, or a bad option).
+    // instead of opening its window (--help, --version, or a bad command
+    // line, which ends with 2).
     std::optional<QString> textToPrint;
     int exitCode = 0;
 };
 
 // Reads the arguments (the program's name first). accessDescription is asked
 // only for --help, where it tells which way to the real ports would be used.
-// Options the window toolkit takes itself are let through when ignoreUnknown.
+// Options the window toolkit takes itself are let through when ignoreUnknown,
+// but not beside a port operation: there is no window to take them.
 CommandLine ReadCommandLine(const QStringList& arguments, bool ignoreUnknown,
                             QString (*accessDescription)());

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "lamps/PinRules.h"
 #include "widgets/MessageBox.h"
 #include "window/ControlArray.h"
 
@@ -8,8 +9,11 @@
 #include <QMainWindow>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -70,6 +74,12 @@ public:
     // Where the read-me is looked for: beside the program, else the data
     // folders (relative ones from the program's folder).
     void setReadMeFolders(const QString& programFolder, const QStringList& dataFolders);
+    // The parallel ports the computer reports, by base. Those not at 888, 632
+    // or 956 get their three registers at the end of the address list, each
+    // after a blank entry, and their data and status registers the pin rules.
+    void setReportedParallelPorts(const std::vector<std::uint16_t>& bases);
+    // The rule that shows a byte read at port on the connector's pins.
+    std::optional<portprov::Register> PinRuleFor(std::uint16_t port) const;
 
 private:
     // Everything a command may change, to put back when a port access fails.
@@ -106,4 +116,5 @@ private:
     QString programFolder_;
     QStringList dataFolders_;
     int runningPortCommands_ = 0;
+    std::vector<std::uint16_t> otherParallelBases_;
 };

@@ -6,6 +6,7 @@
 #include "lamps/ByteLamps.h"
 #include "lamps/PinRules.h"
 #include "ports/PortIo.h"
+#include "ports/ReportedParallelPorts.h"
 #include "window/LocaleNumbers.h"
 #include "window/WindowLampPanel.h"
 
@@ -20,6 +21,7 @@
 namespace {
 
 constexpr int kStatusRegisterEntry = 1; // the entry "889"
+constexpr int kFixedEntries = 20;       // the entries the list always has
 
 } // namespace
 
@@ -42,7 +44,7 @@ void frmPortCom::List1_Click() {
         Text1->setText(entry);
         const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
         lblValue->setText(QString::number(byte));
-        portprov::ShowByteOnLamps(*lamps_, byte, portprov::PinRuleAt(address.port));
+        portprov::ShowByteOnLamps(*lamps_, byte, PinRuleFor(address.port));
     });
     if (!read) {
         // The address did not change, so no entry stands chosen; the same one
@@ -52,4 +54,17 @@ void frmPortCom::List1_Click() {
             list->clearSelection();
         });
     }
+}
+
+void frmPortCom::setReportedParallelPorts(const std::vector<std::uint16_t>& bases) {
+    otherParallelBases_ = portprov::OtherParallelBases(bases);
+    const QSignalBlocker quiet(List1);
+    while (List1->count() > kFixedEntries)
+        delete List1->takeItem(List1->count() - 1);
+    for (const std::string& entry : portprov::AddressEntriesFor(otherParallelBases_))
+        List1->addItem(QString::fromStdString(entry));
+}
+
+std::optional<portprov::Register> frmPortCom::PinRuleFor(std::uint16_t port) const {
+    return portprov::PinRuleAt(port, otherParallelBases_);
 }

@@ -83,13 +83,37 @@ private slots:
         QCOMPARE(line.textToPrint.value_or(QString()), QStringLiteral("Portprov 1.2.3\n"));
 
         line = ReadCommandLine({"portprov", "--simulera"}, false, Probe);
-        QCOMPARE(line.exitCode, 1);
+        QCOMPARE(line.exitCode, 2);
         QVERIFY(line.textToPrint);
         // Before the window toolkit has taken its own options, they pass.
         line = ReadCommandLine({"portprov", "-platform", "offscreen", "--simulate"}, true, Probe);
         QVERIFY(!line.textToPrint);
         line = ReadCommandLine({"portprov", "extra"}, false, Probe);
-        QCOMPARE(line.exitCode, 1);
+        QCOMPARE(line.exitCode, 2);
+    }
+
+    void portOperationsInTheirOrder() {
+        CommandLine line = ReadCommandLine(
+            {"portprov", "--write", "888", "85", "--simulate", "--read", "888"}, true, Probe);
+        QVERIFY(!line.textToPrint);
+        QVERIFY(line.simulate);
+        using Kind = portprov::PortOperation::Kind;
+        QVERIFY((line.operations == std::vector<portprov::PortOperation>{{Kind::Write, "888", "85"},
+                                                                         {Kind::Read, "888", ""}}));
+
+        // A bad command line ends with 2, also where the toolkit's options
+        // would otherwise pass: there is no window beside an operation.
+        for (const QStringList& arguments :
+             {QStringList{"portprov", "--read"}, QStringList{"portprov", "--write", "888"},
+              QStringList{"portprov", "--read", "888", "--simulera"},
+              QStringList{"portprov", "--read", "888", "-platform", "offscreen"},
+              QStringList{"portprov", "--read", "888", "889"}}) {
+            line = ReadCommandLine(arguments, true, Probe);
+            QVERIFY2(line.textToPrint, qPrintable(arguments.join(' ')));
+            QCOMPARE(line.exitCode, 2);
+        }
+        line = ReadCommandLine({"portprov", "--help"}, false, Probe);
+        QVERIFY(line.textToPrint->contains(QString::fromUtf8("--write <adress> <värde>")));
     }
 
     // The toolkit's own texts that a user meets are Swedish too.

@@ -87,6 +87,46 @@ private slots:
         QCOMPARE(expected.size(), std::size_t{17});
     }
 
+    // A port the computer reports (a PCI Express card at 0xD010) is added
+    // after a blank entry; its data and status registers show on the pins as
+    // 888 and 889 do, and nothing else of the list changes.
+    void reportedPortJoinsTheListAfterTheUsualOnes() {
+        WindowFixture f;
+        QStringList fixed;
+        for (int row = 0; row < f.window->List1->count(); ++row)
+            fixed << f.window->List1->item(row)->text();
+        f.window->setReportedParallelPorts({632, 0xD010, 888});
+        QStringList entries;
+        for (int row = 0; row < f.window->List1->count(); ++row)
+            entries << f.window->List1->item(row)->text();
+        const QStringList added{"", "53264", "53265", "53266"};
+        QCOMPARE(entries, fixed + added);
+        QVERIFY(f.calls().empty());
+
+        f.ports->scriptRead(0xD010, 5);
+        choose(*f.window, 21);
+        QCOMPARE(f.window->Text1->text(), QStringLiteral("53264"));
+        QCOMPARE(PinLamps(*f.window), Pins("WRWRWWWWW WWWW WWWW BBBBBBBB"));
+        f.ports->scriptRead(0xD011, 135); // 10000111
+        choose(*f.window, 22);
+        QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWWW WWWW WWWW BBBBBBBB"));
+        // Only the entry "889" tells the direction.
+        QCOMPARE(f.window->Label5->text(), kWriteMode);
+        f.ports->scriptRead(0xD012, 0);
+        choose(*f.window, 23);
+        QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWWW WWWW WWWW BBBBBBBB"));
+        // 632 is one of the usual ports: its entry still leaves the pins alone.
+        f.ports->scriptRead(632, 0);
+        choose(*f.window, 4);
+        QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWWW WWWW WWWW BBBBBBBB"));
+        f.ports->clearCalls();
+        choose(*f.window, 20);
+        QVERIFY(f.calls().empty());
+
+        f.window->setReportedParallelPorts({});
+        QCOMPARE(f.window->List1->count(), fixed.size());
+    }
+
     void keyboardAndMouseChooseTabbingInDoesNot() {
         WindowFixture f;
         QVERIFY(f.showActive());
