@@ -165,6 +165,34 @@ def scenario_address_list(exe, shots):
         s.expect("list-889", status)
 
 
+def scenario_reported_port(exe, shots):
+    """A parallel port the computer reports at 0xD010 (from a folder standing
+    in for /proc/sys/dev/parport) ends the address list after a blank entry:
+    End, Up, Up chooses 53264, its data register, and the data pins show the
+    byte read (255 on the simulated PC's floating bus); Down, 53265, shows it
+    by the status register's rule."""
+    with tempfile.TemporaryDirectory() as tmp, X11Session(shots, "reported-port") as s:
+        root = Path(tmp)
+        for name, base in (("parport0", "888\t1912\n"), ("parport1", "53264\t53256\n")):
+            (root / name).mkdir()
+            (root / name / "base-addr").write_text(base)
+        s.start(exe, extra_env={"PORTPROV_TEST_PARPORT_ROOT": str(root)})
+        check_start_up(s)
+        s.click(L.LIST1[0] + 15, L.LIST1[1] + 6)  # 888 reads 0
+        pins = L.start_up_pins()
+        s.expect("list-888", lambda shot: C.bit_lamps(s, shot, "00000000") +
+                 C.pin_lamps(s, shot, pins))
+        s.key("End")
+        s.key("Up")
+        s.key("Up")
+        pins.update(C.data_pins("11111111"))
+        s.expect("list-53264", lambda shot: C.bit_lamps(s, shot, "11111111") +
+                 C.pin_lamps(s, shot, pins))
+        s.key("Down")
+        pins.update({9: L.WHITE, 5: L.WHITE, 4: L.WHITE, 3: L.WHITE, 2: L.WHITE})
+        s.expect("list-53265", lambda shot: C.pin_lamps(s, shot, pins))
+
+
 def scenario_exit_shortcut(exe, shots):
     """Ctrl+Q ends the program at once, with status 0."""
     with X11Session(shots, "exit-shortcut") as s:
@@ -318,6 +346,7 @@ SCENARIOS = {
     "refusals": scenario_refusals,
     "read-me": scenario_read_me,
     "read-me-folder-with-spaces": scenario_read_me_folder_with_spaces,
+    "reported-port": scenario_reported_port,
 }
 
 

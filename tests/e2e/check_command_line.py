@@ -1,0 +1,89 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""The real program's port reads and writes from the command line, with no
+display at all: what it prints, where, and the exit status.
+
+    check_command_line.py --exe build/app/portprov
+
+PORTPROV_TEST_PARPORT_ROOT points the program's list of the parallel ports
+the computer reports at a folder made here instead of /proc/sys/dev/parport."""
+
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+WRITE_MODE = "D0 - D7 står i Skrivläge  bit 5 Låg"
+
+
+def run(exe, *args, env_extra=None):
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    env.setdefault("LANG", "C.UTF-8")
+    env.update(env_extra or {})
+    result = subprocess.run([str(exe), *args], env=env, capture_output=True, timeout=30)
+    return result.returncode, result.stdout.decode(), result.stderr.decode()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    exe = parser.parse_args().exe
+    complaints = []
+
+    def expect(args, status, out=None, err=None, env_extra=None, out_has=None):
+        got = run(exe, *args, env_extra=env_extra)
+        wanted = (status, out if out is not None else got[1], err if err is not None else got[2])
+        if got != wanted or (out_has and out_has not in got[1]):
+            complaints.append(f"{' '.join(args)}: got {got!r}, wanted {wanted!r}"
+                              + (f" with {out_has!r}" if out_has else ""))
+
+    # The example of the read-me, and the order of several operations.
+    expect(["--simulate", "--write", "888", "85", "--read", "888"], 0,
+           "888: 85 01010101 stift 9=låg 8=hög 7=låg 6=hög 5=låg 4=hög 3=låg 2=hög\n", "")
+    expect(["--simulate", "--read", "0x37A", "--write", "890", "0", "--read", "890"], 0,
+           "890: 192 11000000 stift 17=hög 16=låg 14=hög 1=hög; " + WRITE_MODE + "\n"
+           "890: 192 11000000 stift 17=hög 16=låg 14=hög 1=hög; " + WRITE_MODE + "\n", "")
+    # A refusal: the window's text on standard error, status 1, nothing after it runs.
+    expect(["--simulate", "--read", "513", "--read", "65536", "--read", "888"], 1,
+           "513: 240 11110000\n", "Ogiltig adress: skriv ett heltal 0 - 65535\n")
+    expect(["--simulate", "--write", "888", "-1"], 1, "",
+           "Ogiltigt värde: skriv ett tal 0 - 255\n")
+    # A bad command line: status 2.
+    for args in (["--simulate", "--read"], ["--simulate", "--write", "888"],
+                 ["--simulate", "--read", "888", "--simulera"]):
+        expect(args, 2, "")
+    # The decimal separator of the user's locale, and "." everywhere.
+    expect(["--simulate", "--read", "888,4"], 0, env_extra={"LANG": "sv_SE.UTF-8"},
+           out_has="888: 0 ")
+    expect(["--simulate", "--read", "888.4"], 0, env_extra={"LANG": "sv_SE.UTF-8"},
+           out_has="888: 0 ")
+    expect(["--simulate", "--read", "888,4"], 1, "",
+           "Ogiltig adress: skriv ett heltal 0 - 65535\n", env_extra={"LANG": "C.UTF-8"})
+
+    with tempfile.TemporaryDirectory() as tmp:
+        root = Path(tmp)
+        expect(["--help"], 0, env_extra={"PORTPROV_TEST_PARPORT_ROOT": str(root)},
+               out_has="Datorn rapporterar inga parallellportar.")
+        for name, base in (("parport0", "888\t1912\n"), ("parport1", "53264\t53256\n")):
+            (root / name).mkdir()
+            (root / name / "base-addr").write_text(base)
+        reported = {"PORTPROV_TEST_PARPORT_ROOT": str(root)}
+        expect(["--help"], 0, env_extra=reported,
+               out_has="  parport0: 888 (0x378)\n  parport1: 53264 (0xD010)\n")
+        # A reported port's status register shows its pins; 53267 is no register of it.
+        expect(["--simulate", "--read", "53265", "--read", "53267"], 0,
+               "53265: 255 11111111 stift 9=låg 8=hög 7=hög 6=hög 5=låg 4=låg 3=låg 2=låg\n"
+               "53267: 255 11111111\n", "", env_extra=reported)
+
+    if complaints:
+        print("FAIL command-line:\n  " + "\n  ".join(complaints), file=sys.stderr)
+        return 1
+    print("ok command-line")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
