@@ -62,8 +62,13 @@ std::vector<std::string> AddressEntriesFor(std::span<const std::uint16_t> otherB
 }
 
 std::string ReportedPortsDescription(const std::vector<ReportedParallelPort>& ports) {
-    if (ports.empty())
+    if (ports.empty()) {
+#if defined(__linux__)
         return "Datorn rapporterar inga parallellportar.\n";
+#else
+        return {}; // the program does not ask this system for its ports
+#endif
+    }
     std::string text = "Parallellportar som datorn rapporterar:\n";
     for (const ReportedParallelPort& port : ports) {
         char hex[8];

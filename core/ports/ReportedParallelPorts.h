@@ -32,7 +32,8 @@ std::vector<std::uint16_t> BasesOf(const std::vector<ReportedParallelPort>& port
 std::vector<std::string> AddressEntriesFor(std::span<const std::uint16_t> otherBases);
 
 // For --help: each port as "parport0: 888 (0x378)" on a line of its own under
-// a heading, or a line saying that none is reported.
+// a heading, or a line saying that none is reported (nothing where the
+// program does not ask the system).
 std::string ReportedPortsDescription(const std::vector<ReportedParallelPort>& ports);
 
 } // namespace portprov
