@@ -50,8 +50,11 @@ std::string ReadReport(std::uint16_t port, std::uint8_t byte,
     PinNotes notes;
     ShowByteOnLamps(notes, byte, rule);
     line += " stift";
-    for (const auto& [pin, colour] : notes.pins)
-        line += " " + std::to_string(pin) + (colour == LampColour::Red ? "=hög" : "=låg");
+    for (const auto& [pin, colour] : notes.pins) {
+        line += ' ';
+        line += std::to_string(pin);
+        line += colour == LampColour::Red ? "=hög" : "=låg";
+    }
     if (notes.direction)
         line += std::string("; ") + DirectionText(*notes.direction);
     return line;
