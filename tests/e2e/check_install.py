@@ -5,10 +5,14 @@
     check_install.py --build BUILD --shots DIR install   # cmake --install into a fresh prefix
     check_install.py --build BUILD --shots DIR deb       # cpack -G DEB and the package's contents
 
-The installed program must start, tell its version, and find its read-me."""
+The installed program must start, tell its version, and find its read-me; its
+manual page must describe every option the program lists; the Debian package
+must pass lintian without errors or warnings."""
 
 import argparse
+import gzip
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -38,6 +42,11 @@ def install_dirs(build: Path):
     datadir = cache_value(build, "CMAKE_INSTALL_DATADIR",
                           cache_value(build, "CMAKE_INSTALL_DATAROOTDIR", "share"))
     return bindir, datadir
+
+
+def mandir(build: Path) -> str:
+    return cache_value(build, "CMAKE_INSTALL_MANDIR",
+                       cache_value(build, "CMAKE_INSTALL_DATAROOTDIR", "share") + "/man")
 
 
 def run(command, **kwargs):
@@ -82,6 +91,7 @@ def check_tree(root: Path, bindir: str, datadir: str, source: Path):
 
 
 def check_starts(program: Path, version: str):
+    """Returns the help text."""
     env = {**os.environ, "QT_QPA_PLATFORM": "offscreen"}
     out = run([str(program), "--version"], env=env)
     if version not in out:
@@ -89,6 +99,53 @@ def check_starts(program: Path, version: str):
     out = run([str(program), "--help"], env=env)
     if "--simulate" not in out:
         raise E2EFailure(f"'portprov --help' does not mention --simulate: {out!r}")
+    return out
+
+
+def check_manual(page: Path, help_text: str):
+    """The gzipped manual page has an entry for every long option of --help."""
+    if not page.is_file():
+        raise E2EFailure(f"no manual page at {page}")
+    text = gzip.decompress(page.read_bytes()).decode("utf-8")
+    if ".TH PORTPROV 1 " not in text or "\n.SH FLAGGOR\n" not in text:
+        raise E2EFailure(f"{page} is not portprov's manual page with a section FLAGGOR")
+    options_section = text.split("\n.SH FLAGGOR\n")[1].split("\n.SH ")[0]
+    for option in sorted(set(re.findall(r"^\s+(?:-\w, )?(--[\w-]+)", help_text, re.M))):
+        if option.replace("-", "\\-") not in options_section:
+            raise E2EFailure(f"the manual page {page.name} does not describe {option},"
+                             f" which 'portprov --help' lists")
+
+
+def check_debian_documents(doc: Path, version: str):
+    """The licence in Debian's machine-readable form, and a changelog whose
+    latest entry is this version."""
+    copyright_file = doc / "copyright"
+    if not copyright_file.is_file():
+        raise E2EFailure(f"no copyright file at {copyright_file}")
+    text = copyright_file.read_text(encoding="utf-8")
+    if not text.startswith("Format: https://www.debian.org/doc/packaging-manuals/"
+                           "copyright-format/1.0/") or "\nLicense: MIT\n" not in text:
+        raise E2EFailure(f"{copyright_file} is not a machine-readable copyright file naming MIT")
+    changelog = doc / "changelog.gz"
+    if not changelog.is_file():
+        raise E2EFailure(f"no changelog at {changelog}")
+    first = gzip.decompress(changelog.read_bytes()).decode("utf-8").splitlines()[0]
+    if not first.startswith(f"portprov ({version}) "):
+        raise E2EFailure(f"the changelog's latest entry is {first!r}, not version {version}")
+
+
+def check_lintian(deb: Path):
+    """lintian finds no error and no warning. (Its notes are not checked: it
+    calls the Swedish word "adress" a misspelling, and the read-me belongs in
+    the program's data folder, from where the program opens it.)"""
+    if not shutil.which("lintian"):
+        raise E2EFailure("lintian is not installed (apt-get install lintian)")
+    result = subprocess.run(["lintian", "--tag-display-limit", "0", str(deb)], capture_output=True,
+                            text=True, timeout=240)
+    complaints = [line for line in result.stdout.splitlines() if line[:2] in ("E:", "W:")]
+    if complaints or result.returncode not in (0, 1):
+        raise E2EFailure("lintian complains about the package:\n  " +
+                         "\n  ".join(complaints or [result.stderr[-2000:]]))
 
 
 def check_install(build: Path, shots: Path):
@@ -102,7 +159,8 @@ def check_install(build: Path, shots: Path):
         program = check_tree(prefix, bindir, datadir, source)
         if (program.parent / "Doruv.rtf").exists():
             raise E2EFailure("the read-me is installed next to the program, not in its data folder")
-        check_starts(program, version)
+        help_text = check_starts(program, version)
+        check_manual(prefix / mandir(build) / "man1" / "portprov.1.gz", help_text)
         # The installed program opens its installed read-me.
         # The prefix differs from the one the build was configured with, as
         # with "cmake --install --prefix ~/.local": the program has to find its
@@ -147,7 +205,10 @@ def check_deb(build: Path, shots: Path):
         run(["dpkg-deb", "-x", str(deb), str(root)])
         # A Debian package installs under /usr.
         program = check_tree(root / "usr", bindir, datadir, source)
-        check_starts(program, version)
+        help_text = check_starts(program, version)
+        check_manual(root / "usr/share/man/man1/portprov.1.gz", help_text)
+        check_debian_documents(root / "usr/share/doc/portprov", fields["Version"])
+        check_lintian(deb)
         # Unpacked anywhere, the packaged program still finds its read-me.
         open_read_me(program, shots, "packaged-read-me",
                      root / "usr" / datadir / "portprov" / "Doruv.rtf")
