@@ -3,20 +3,22 @@
 // registers, in one window.
 #include "cli/PortOperations.h"
 #include "desktop/CommandLine.h"
+#include "desktop/FontConfigurationReader.h"
 #include "desktop/SwedishToolkitTexts.h"
 #include "ports/HardwarePorts.h"
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "ports/simulated/SimulatedPc.h"
+#include "widgets/ProgramStyle.h"
 #include "window/LocaleNumbers.h"
 #include "window/frmPortCom.h"
 
 #include <QApplication>
 #include <QScreen>
 #include <QStyle>
-#include <QStyleFactory>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sstream>
 
@@ -60,10 +62,23 @@ int RunPortOperations(const CommandLine& commandLine) {
     return status;
 }
 
+// Started from the desktop, or with --simulate only, there is nothing to
+// answer: the window opens without first building an application object for
+// the console.
+bool OnlyOpensTheWindow(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--simulate") != 0)
+            return false;
+    }
+    return true;
+}
+
 // --help, --version, --read and --write need no screen: they are answered
 // before the window toolkit starts. Options of the toolkit itself are looked
 // at later.
 std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
+    if (OnlyOpensTheWindow(argc, argv))
+        return std::nullopt;
     QCoreApplication console(argc, argv);
     SwedishToolkitTexts swedish;
     QCoreApplication::installTranslator(&swedish);
@@ -93,11 +108,12 @@ int main(int argc, char** argv) {
     if (const std::optional<int> exitCode = AnswerWithoutWindow(argc, argv))
         return *exitCode;
 
+    FontConfigurationReader fontConfiguration;
     QApplication app(argc, argv);
     SwedishToolkitTexts swedish;
     QCoreApplication::installTranslator(&swedish);
     // One look everywhere, so that the colours of the buttons show the same.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(new ProgramStyle);
     QApplication::setPalette(QApplication::style()->standardPalette());
 
     const CommandLine commandLine =
@@ -109,6 +125,7 @@ int main(int argc, char** argv) {
 
     SelectPorts(commandLine.simulate);
 
+    fontConfiguration.Wait();
     frmPortCom window;
     window.setReportedParallelPorts(portprov::BasesOf(portprov::ReportedParallelPorts()));
     window.adjustSize();

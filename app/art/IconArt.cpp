@@ -112,7 +112,10 @@ QImage PaintIcon(int size) {
 
 QIcon PortprovIcon() {
     QIcon icon;
-    for (const int size : {16, 32, 48, 64, 128, 256}) {
+    // The sizes a window's icon is shown in (title bar, task bar, switcher).
+    // The larger ones come from the icon theme: painting and sending them to
+    // the X server with every start cost more than the rest of the window.
+    for (const int size : {16, 32, 48}) {
         icon.addPixmap(QPixmap::fromImage(PaintIcon(size)));
     }
     return icon;

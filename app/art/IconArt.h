@@ -10,7 +10,7 @@
 namespace iconart {
 
 QImage PaintIcon(int size);
-// The icon with its 16, 32, 48 and larger renditions.
+// The window's icon, with its 16, 32 and 48 renditions.
 QIcon PortprovIcon();
 
 } // namespace iconart
