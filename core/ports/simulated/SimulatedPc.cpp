@@ -7,9 +7,43 @@ namespace portprov {
 
 namespace {
 
-// With nothing attached every status input is pulled high; busy reads
-// inverted as 0 and the three unused bits read 1.
-constexpr std::uint8_t kStatusNothingAttached = 127;
+// Status bits 0 to 2 have no input and read 1.
+constexpr std::uint8_t kStatusUnusedBits = 0b0000'0111;
+// The status inputs: pin and bit. Busy (pin 11) reads inverted. With nothing
+// attached every input is pulled high, and the register reads 127.
+struct StatusInput {
+    int pin;
+    int bit;
+    bool inverted;
+};
+constexpr std::array<StatusInput, 5> kStatusInputs{{
+    {10, 6, false}, // ack
+    {11, 7, true},  // busy
+    {12, 5, false}, // paper end
+    {13, 4, false}, // select
+    {15, 3, false}, // error
+}};
+// The control lines: pin, bit, and whether the pin level is the bit's opposite.
+struct ControlLine {
+    int pin;
+    int bit;
+    bool inverted;
+};
+constexpr std::array<ControlLine, 4> kControlLines{{
+    {1, 0, true},   // strobe
+    {14, 1, true},  // auto feed
+    {16, 2, false}, // init
+    {17, 3, true},  // select in
+}};
+// The data lines D0 to D7 lie on pins 2 to 9.
+constexpr int kFirstDataPin = 2;
+constexpr int kLastDataPin = 9;
+
+// The loopback plugs, as the pin pairs they join: output pin, input pin.
+constexpr std::array<std::array<int, 2>, 5> kControlLoopPins{
+    {{1, 13}, {2, 15}, {14, 12}, {16, 10}, {17, 11}}};
+constexpr std::array<std::array<int, 2>, 5> kDataLoopPins{
+    {{2, 15}, {3, 13}, {4, 12}, {5, 10}, {6, 11}}};
 // Bits 0 to 3 drive the control lines, bit 4 enables the interrupt and
 // bit 5 turns the data lines to input; bits 6 and 7 do not exist and read 1.
 constexpr std::uint8_t kControlStoredBits = 0b0011'1111;
@@ -35,6 +69,25 @@ bool IsGamePort(std::uint16_t port) {
     return port >= SimulatedPc::kGamePortFirst && port <= SimulatedPc::kGamePortLast;
 }
 
+bool HasBit(std::uint8_t byte, int bit) {
+    return ((byte >> bit) & 1u) != 0;
+}
+
+// The level (true = high) the port drives on an output pin. Data lines turned
+// to input drive nothing and are pulled high.
+bool OutputPinLevel(int pin, std::uint8_t dataLatch, std::uint8_t control) {
+    if (pin >= kFirstDataPin && pin <= kLastDataPin) {
+        if ((control & kControlDataInput) != 0)
+            return true;
+        return HasBit(dataLatch, pin - kFirstDataPin);
+    }
+    for (const ControlLine& line : kControlLines) {
+        if (line.pin == pin)
+            return HasBit(control, line.bit) != line.inverted;
+    }
+    return true;
+}
+
 } // namespace
 
 SimulatedPc::SimulatedPc(Clock clock) : clock_(clock ? std::move(clock) : Clock(SteadyNow)) {}
@@ -58,7 +111,7 @@ std::uint8_t SimulatedPc::read(std::uint16_t port) {
             return (parallel->control & kControlDataInput) != 0 ? kDataLinesNothingAttached
                                                                 : parallel->dataLatch;
         case kStatusOffset:
-            return kStatusNothingAttached;
+            return statusOf(*parallel);
         default:
             return static_cast<std::uint8_t>(parallel->control | kControlMissingBits);
         }
@@ -70,6 +123,40 @@ std::uint8_t SimulatedPc::read(std::uint16_t port) {
                                   : kGameButtonsUp;
     }
     return kFloatingBus;
+}
+
+std::uint8_t SimulatedPc::statusOf(const ParallelPort& port) const {
+    auto status = kStatusUnusedBits;
+    for (const StatusInput& input : kStatusInputs) {
+        bool level = true; // pulled high
+        if (&port == &parallel_[0]) {
+            for (const PlugWire& wire : plug_) {
+                if (wire.inputPin == input.pin && !wire.broken)
+                    level = OutputPinLevel(wire.outputPin, port.dataLatch, port.control);
+            }
+        }
+        if (level != input.inverted)
+            status = static_cast<std::uint8_t>(status | (1u << input.bit));
+    }
+    return status;
+}
+
+void SimulatedPc::insertPlug(LoopbackPlug plug) {
+    plug_.clear();
+    for (const auto& [output, input] :
+         plug == LoopbackPlug::Control ? kControlLoopPins : kDataLoopPins)
+        plug_.push_back({output, input});
+}
+
+bool SimulatedPc::breakWire(int pinA, int pinB) {
+    for (PlugWire& wire : plug_) {
+        if ((wire.outputPin == pinA && wire.inputPin == pinB) ||
+            (wire.outputPin == pinB && wire.inputPin == pinA)) {
+            wire.broken = true;
+            return true;
+        }
+    }
+    return false;
 }
 
 void SimulatedPc::write(std::uint16_t port, std::uint8_t value) {

@@ -141,3 +141,44 @@ TEST(SimulatedPc, WriteThenReadBackThroughThePortLayer) {
     EXPECT_EQ(DlPortReadPortUchar(888), 85);
     SelectPortBackend({});
 }
+
+TEST(SimulatedPc, TheControlLoopPlugJoinsTheControlPinsAndD0ToTheStatusInputs) {
+    SimulatedPc pc;
+    pc.insertPlug(LoopbackPlug::Control);
+    // Control 0: strobe, auto feed and select in high (inverted lines), init
+    // low; D0 low. Select and paper end high, ack and error low, busy's pin
+    // high reading 0: 0011 0111.
+    EXPECT_EQ(pc.read(889), 0b0011'0111);
+    // Control 15 turns every one of them over: busy's pin low reads 1.
+    pc.write(890, 15);
+    EXPECT_EQ(pc.read(889), 0b1100'0111);
+    pc.write(888, 1);
+    EXPECT_EQ(pc.read(889), 0b1100'1111);
+    // The other ports have nothing attached.
+    EXPECT_EQ(pc.read(633), 127);
+
+    // A broken wire leaves its input pulled high; other wires still work.
+    EXPECT_FALSE(pc.breakWire(2, 13));
+    EXPECT_TRUE(pc.breakWire(12, 14));
+    EXPECT_EQ(pc.read(889), 0b1110'1111);
+}
+
+TEST(SimulatedPc, TheDataLoopPlugJoinsD0ToD4ToTheStatusInputs) {
+    SimulatedPc pc;
+    pc.insertPlug(LoopbackPlug::Data);
+    // D0 to error (bit 3), D1 to select (4), D2 to paper end (5), D3 to ack
+    // (6), D4 to busy (7, read inverted).
+    EXPECT_EQ(pc.read(889), 0b1000'0111);
+    pc.write(888, 0b0000'0001);
+    EXPECT_EQ(pc.read(889), 0b1000'1111);
+    pc.write(888, 0b0000'1010);
+    EXPECT_EQ(pc.read(889), 0b1101'0111);
+    pc.write(888, 0b1111'0000);
+    EXPECT_EQ(pc.read(889), 0b0000'0111);
+    // Data lines turned to input drive nothing: every input pulled high,
+    // and the lines read 255 as without a plug.
+    pc.write(888, 0);
+    pc.write(890, 32);
+    EXPECT_EQ(pc.read(889), 127);
+    EXPECT_EQ(pc.read(888), 255);
+}

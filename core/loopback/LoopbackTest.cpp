@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+#include "loopback/LoopbackTest.h"
+
+#include "ports/ParallelPortRegisters.h"
+#include "ports/PortBackend.h"
+#include "ports/PortIo.h"
+
+#include <algorithm>
+#include <string>
+
+namespace portprov {
+
+namespace {
+
+bool Bit(std::uint8_t byte, std::size_t i) {
+    return ((byte >> i) & 1u) != 0;
+}
+
+// Whether input `index` equals f(outputs) in every sample.
+template <typename Rule>
+bool InputFollows(const std::vector<LoopbackSample>& samples, std::size_t index, Rule rule) {
+    return std::all_of(samples.begin(), samples.end(), [&](const LoopbackSample& sample) {
+        return Bit(sample.inputs, index) == rule(sample.outputs);
+    });
+}
+
+// Writes the data and control registers back as they were, once: by
+// restore() when the test ends normally (a failure is then reported), or
+// quietly by the destructor when the test is left by an exception.
+class RegisterRestorer {
+public:
+    RegisterRestorer(std::int32_t base, std::uint8_t data, std::uint8_t control)
+        : base_(base), data_(data), control_(control) {}
+    RegisterRestorer(const RegisterRestorer&) = delete;
+    RegisterRestorer& operator=(const RegisterRestorer&) = delete;
+    ~RegisterRestorer() {
+        if (pending_) {
+            try {
+                restore();
+            } catch (const PortError&) {
+                // The port failed already; the first failure is the one reported.
+            }
+        }
+    }
+
+    void restore() {
+        pending_ = false;
+        // The data first: the direction in the control register comes back last.
+        DlPortWritePortUchar(base_ + kDataOffset, data_);
+        DlPortWritePortUchar(base_ + kControlOffset, control_);
+    }
+
+private:
+    std::int32_t base_;
+    std::uint8_t data_;
+    std::uint8_t control_;
+    bool pending_ = true;
+};
+
+} // namespace
+
+bool LoopbackReport::passed() const {
+    return !wires.empty() && failedWires() == 0;
+}
+
+std::size_t LoopbackReport::failedWires() const {
+    return static_cast<std::size_t>(std::count_if(
+        wires.begin(), wires.end(), [](const auto& w) { return w.result != WireResult::Works; }));
+}
+
+WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,
+                        const std::vector<LoopbackSample>& samples) {
+    const auto wiring = WiringOf(plug);
+    WireReport report{wiring[index], WireResult::Erratic, std::nullopt};
+    const auto own = [index](std::uint8_t outputs) { return Bit(outputs, index); };
+    if (InputFollows(samples, index, own)) {
+        report.result = WireResult::Works;
+        return report;
+    }
+    if (InputFollows(samples, index, [](std::uint8_t) { return true; })) {
+        report.result = WireResult::StuckHigh;
+        return report;
+    }
+    if (InputFollows(samples, index, [](std::uint8_t) { return false; })) {
+        report.result = WireResult::StuckLow;
+        return report;
+    }
+    for (std::size_t other = 0; other < wiring.size(); ++other) {
+        if (other == index)
+            continue;
+        const auto theirs = [other](std::uint8_t outputs) { return Bit(outputs, other); };
+        // A wire to the other input, or two outputs shorted together (the
+        // low one wins on open-collector lines, the high one on others).
+        const bool joined =
+            InputFollows(samples, index, theirs) ||
+            InputFollows(samples, index, [&](std::uint8_t o) { return own(o) && theirs(o); }) ||
+            InputFollows(samples, index, [&](std::uint8_t o) { return own(o) || theirs(o); });
+        if (joined) {
+            report.result = WireResult::Joined;
+            report.joinedWith = other;
+            return report;
+        }
+    }
+    return report;
+}
+
+LoopbackReport RunLoopbackTest(std::int32_t base, LoopbackPlug plug) {
+    if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
+        throw PortError("Ogiltig basadress för slingtestet: " + std::to_string(base));
+    const auto wiring = WiringOf(plug);
+    const std::uint8_t savedData = DlPortReadPortUchar(base + kDataOffset);
+    const std::uint8_t savedControl = DlPortReadPortUchar(base + kControlOffset);
+    RegisterRestorer restorer(base, savedData, savedControl);
+
+    std::vector<LoopbackSample> samples;
+    const unsigned combinations = 1u << wiring.size();
+    for (unsigned outputs = 0; outputs < combinations; ++outputs) {
+        std::uint8_t data = savedData;
+        auto control = static_cast<std::uint8_t>(savedControl & kControlOutputBits);
+        for (std::size_t i = 0; i < wiring.size(); ++i)
+            DriveOutputPin(wiring[i], Bit(static_cast<std::uint8_t>(outputs), i), data, control);
+        DlPortWritePortUchar(base + kControlOffset, control);
+        DlPortWritePortUchar(base + kDataOffset, data);
+        const std::uint8_t status = DlPortReadPortUchar(base + kStatusOffset);
+        std::uint8_t inputs = 0;
+        for (std::size_t i = 0; i < wiring.size(); ++i) {
+            if (InputPinLevel(wiring[i], status))
+                inputs = static_cast<std::uint8_t>(inputs | (1u << i));
+        }
+        samples.push_back({static_cast<std::uint8_t>(outputs), inputs});
+    }
+    restorer.restore();
+
+    LoopbackReport report;
+    report.plug = plug;
+    report.base = static_cast<std::uint16_t>(base);
+    for (std::size_t i = 0; i < wiring.size(); ++i)
+        report.wires.push_back(ClassifyWire(plug, i, samples));
+    return report;
+}
+
+} // namespace portprov

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "loopback/LoopbackPlug.h"
+#include "loopback/LoopbackWiring.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace portprov {
+
+// What a wire of the plug does, as seen at the status register.
+enum class WireResult {
+    Works,     // the input follows its own output
+    StuckHigh, // the input stays high whatever the outputs do
+    StuckLow,  // the input stays low whatever the outputs do
+    Joined,    // the input follows another wire's output (alone or with its own)
+    Erratic,   // none of these
+};
+
+struct WireReport {
+    LoopbackWire wire;
+    WireResult result = WireResult::Works;
+    // For Joined: the index, in the plug's wiring, of the other wire.
+    std::optional<std::size_t> joinedWith;
+};
+
+struct LoopbackReport {
+    LoopbackPlug plug = LoopbackPlug::Control;
+    std::uint16_t base = 0;
+    std::vector<WireReport> wires;
+
+    bool passed() const;
+    std::size_t failedWires() const;
+};
+
+// The pin levels of one step: bit i is wire i's output pin (or input pin).
+struct LoopbackSample {
+    std::uint8_t outputs;
+    std::uint8_t inputs;
+};
+
+// Classifies wire `index` from the samples of every output combination.
+WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,
+                        const std::vector<LoopbackSample>& samples);
+
+// Runs the test on the parallel port at base through the program's port
+// operations: every combination of the plug's outputs is driven, the status
+// register read after each. The data and control registers are written back
+// as they were read before the test, also when an access throws PortError
+// (which is passed on). A base whose registers would pass 65535 is refused
+// with PortError before any port is touched.
+LoopbackReport RunLoopbackTest(std::int32_t base, LoopbackPlug plug);
+
+} // namespace portprov

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: MIT
+#include "loopback/LoopbackTexts.h"
+
+#include <algorithm>
+
+namespace portprov {
+
+namespace {
+
+const char* const kDash = "\u2013";
+
+std::string PinList(LoopbackPlug plug) {
+    std::string list;
+    for (const LoopbackWire& wire : WiringOf(plug)) {
+        if (!list.empty())
+            list += ", ";
+        list += WirePinsText(wire);
+    }
+    return list;
+}
+
+} // namespace
+
+std::string PlugText(LoopbackPlug plug) {
+    const char* name = plug == LoopbackPlug::Control ? "Styrslinga" : "Dataslinga";
+    return std::string(name) + " (stift " + PinList(plug) + ")";
+}
+
+std::string WirePinsText(const LoopbackWire& wire) {
+    return std::to_string(wire.outputPin) + kDash + std::to_string(wire.inputPin);
+}
+
+std::string WireSignalsText(const LoopbackWire& wire) {
+    return std::string(wire.outputSignal) + " \u2192 " + wire.inputSignal;
+}
+
+std::string WireResultText(const LoopbackReport& report, const WireReport& wire) {
+    switch (wire.result) {
+    case WireResult::Works:
+        return "fungerar";
+    case WireResult::StuckHigh:
+        return "fastnat hög";
+    case WireResult::StuckLow:
+        return "fastnat låg";
+    case WireResult::Joined:
+        if (wire.joinedWith && *wire.joinedWith < report.wires.size()) {
+            const LoopbackWire& other = report.wires[*wire.joinedWith].wire;
+            return "ihopkopplad med stift " + WirePinsText(other) + " (" + other.outputSignal + ")";
+        }
+        return "ihopkopplad med en annan ledning";
+    case WireResult::Erratic:
+        break;
+    }
+    return "oregelbunden";
+}
+
+std::string VerdictText(const LoopbackReport& report) {
+    const std::size_t total = report.wires.size();
+    if (report.passed())
+        return "Godkänt: alla " + std::to_string(total) + " ledningarna fungerar.";
+    const bool allHigh = std::all_of(report.wires.begin(), report.wires.end(), [](const auto& w) {
+        return w.result == WireResult::StuckHigh;
+    });
+    if (allHigh)
+        return "Underkänt: ingen ledning fungerar. Sitter slingkontakten i porten?";
+    std::string broken;
+    for (const WireReport& wire : report.wires) {
+        if (wire.result == WireResult::Works)
+            continue;
+        if (!broken.empty())
+            broken += ", ";
+        broken += WirePinsText(wire.wire);
+    }
+    return "Underkänt: " + std::to_string(report.failedWires()) + " av " + std::to_string(total) +
+           " ledningar fungerar inte (stift " + broken + ").";
+}
+
+} // namespace portprov

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "loopback/LoopbackTest.h"
+
+#include <string>
+
+namespace portprov {
+
+// The Swedish texts of the loopback test.
+
+// "Styrslinga (stift 1–13, 2–15, 14–12, 16–10, 17–11)"
+std::string PlugText(LoopbackPlug plug);
+// "1–13"
+std::string WirePinsText(const LoopbackWire& wire);
+// "Strobe → Select"
+std::string WireSignalsText(const LoopbackWire& wire);
+// "fungerar", "fastnat hög", "fastnat låg", "ihopkopplad med stift 14–12 (Auto Feed)", ...
+std::string WireResultText(const LoopbackReport& report, const WireReport& wire);
+// One line: whether the port passed, and which wires do not work.
+std::string VerdictText(const LoopbackReport& report);
+
+} // namespace portprov

@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: MIT
+// The loopback test on the simulated PC's plugs, whole and with faults.
+#include "loopback/LoopbackTest.h"
+#include "RecordingPorts.h"
+#include "loopback/LoopbackTexts.h"
+#include "ports/PortIo.h"
+#include "ports/simulated/SimulatedPc.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace portprov;
+
+namespace {
+
+// The simulated PC with a fault between the plug and the status register:
+// `fault` may change the status byte read; after `failAfter` accesses, the
+// next one throws, once (the port glitches).
+class FaultyPc : public SimulatedPc {
+public:
+    std::function<std::uint8_t(std::uint8_t)> fault = [](std::uint8_t status) { return status; };
+    int failAfter = -1;
+
+    std::uint8_t read(std::uint16_t port) override {
+        countAccess();
+        const std::uint8_t value = SimulatedPc::read(port);
+        return port == 889 ? fault(value) : value;
+    }
+    void write(std::uint16_t port, std::uint8_t value) override {
+        countAccess();
+        SimulatedPc::write(port, value);
+    }
+
+private:
+    void countAccess() {
+        if (failAfter < 0)
+            return;
+        if (failAfter-- == 0)
+            throw PortError("Porten svarar inte.");
+    }
+};
+
+struct LoopbackTestFixture : ::testing::Test {
+    std::shared_ptr<FaultyPc> pc = std::make_shared<FaultyPc>();
+    void SetUp() override { SelectPortBackend(SharedBackend(pc)); }
+};
+
+std::vector<WireResult> Results(const LoopbackReport& report) {
+    std::vector<WireResult> results;
+    for (const WireReport& wire : report.wires)
+        results.push_back(wire.result);
+    return results;
+}
+
+constexpr auto W = WireResult::Works;
+constexpr auto H = WireResult::StuckHigh;
+
+} // namespace
+
+TEST_F(LoopbackTestFixture, EachPlugPassesItsOwnTestAndNoPlugFailsEveryWire) {
+    LoopbackReport report = RunLoopbackTest(888, LoopbackPlug::Control);
+    EXPECT_EQ(Results(report), std::vector<WireResult>(5, H));
+    EXPECT_EQ(VerdictText(report),
+              "Underkänt: ingen ledning fungerar. Sitter slingkontakten i porten?");
+
+    for (const LoopbackPlug plug : {LoopbackPlug::Control, LoopbackPlug::Data}) {
+        auto plugged = std::make_shared<SimulatedPc>();
+        plugged->insertPlug(plug);
+        SelectPortBackend(SharedBackend(plugged));
+        report = RunLoopbackTest(888, plug);
+        EXPECT_TRUE(report.passed());
+        EXPECT_EQ(Results(report), std::vector<WireResult>(5, W));
+        EXPECT_EQ(VerdictText(report), "Godkänt: alla 5 ledningarna fungerar.");
+        // The plug sits in the first port only.
+        EXPECT_EQ(Results(RunLoopbackTest(632, plug)), std::vector<WireResult>(5, H));
+    }
+}
+
+TEST_F(LoopbackTestFixture, ABrokenWireIsNamedAndTheOthersStillWork) {
+    for (const LoopbackPlug plug : {LoopbackPlug::Control, LoopbackPlug::Data}) {
+        const auto wiring = WiringOf(plug);
+        for (std::size_t broken = 0; broken < wiring.size(); ++broken) {
+            auto plugged = std::make_shared<SimulatedPc>();
+            plugged->insertPlug(plug);
+            ASSERT_TRUE(plugged->breakWire(wiring[broken].inputPin, wiring[broken].outputPin));
+            SelectPortBackend(SharedBackend(plugged));
+            const LoopbackReport report = RunLoopbackTest(888, plug);
+            std::vector<WireResult> expected(5, W);
+            expected[broken] = H;
+            SCOPED_TRACE(WirePinsText(wiring[broken]));
+            EXPECT_EQ(Results(report), expected);
+            EXPECT_EQ(VerdictText(report), "Underkänt: 1 av 5 ledningar fungerar inte (stift " +
+                                               WirePinsText(wiring[broken]) + ").");
+        }
+    }
+}
+
+TEST_F(LoopbackTestFixture, StuckLowCrossedAndShortedWiresAreToldApart) {
+    pc->insertPlug(LoopbackPlug::Control);
+    // Ack (bit 6) shorted to ground; select (bit 4) and paper end (bit 5)
+    // crossed; error (bit 3) sees D0 and busy's pin shorted together, the
+    // low one winning (busy reads inverted: bit 7 set is a low pin).
+    pc->fault = [](std::uint8_t status) {
+        const bool select = (status >> 4) & 1;
+        const bool paperEnd = (status >> 5) & 1;
+        const bool error = (status >> 3) & 1;
+        const bool busyPin = !((status >> 7) & 1);
+        auto out = static_cast<std::uint8_t>(status & ~0b0111'1000);
+        out |= static_cast<std::uint8_t>(paperEnd << 4 | select << 5 | (error && busyPin) << 3);
+        return out;
+    };
+    const LoopbackReport report = RunLoopbackTest(888, LoopbackPlug::Control);
+    const std::vector<WireResult> expected{WireResult::Joined, WireResult::Joined,
+                                           WireResult::Joined, WireResult::StuckLow, W};
+    EXPECT_EQ(Results(report), expected);
+    EXPECT_EQ(WireResultText(report, report.wires[0]), "ihopkopplad med stift 14–12 (Auto Feed)");
+    EXPECT_EQ(WireResultText(report, report.wires[1]), "ihopkopplad med stift 17–11 (Select In)");
+    EXPECT_EQ(WireResultText(report, report.wires[2]), "ihopkopplad med stift 1–13 (Strobe)");
+    EXPECT_EQ(WireResultText(report, report.wires[3]), "fastnat låg");
+    EXPECT_EQ(WireResultText(report, report.wires[4]), "fungerar");
+    EXPECT_EQ(VerdictText(report),
+              "Underkänt: 4 av 5 ledningar fungerar inte (stift 1–13, 2–15, 14–12, 16–10).");
+}
+
+TEST_F(LoopbackTestFixture, TheRegistersAreRestoredAfterTheTestAndAfterAFailure) {
+    pc->insertPlug(LoopbackPlug::Data);
+    // The data lines set to input: the test must turn them to output to pass.
+    pc->write(888, 85);
+    pc->write(890, 0b0010'0100);
+    EXPECT_TRUE(RunLoopbackTest(888, LoopbackPlug::Data).passed());
+    EXPECT_EQ(pc->read(890), 0b1110'0100);
+    EXPECT_EQ(pc->read(888), 255);
+
+    pc->write(890, 0b0001'0100);
+    pc->write(888, 85);
+
+    // The port fails part-way, after the registers were changed.
+    pc->failAfter = 20;
+    EXPECT_THROW(RunLoopbackTest(888, LoopbackPlug::Data), PortError);
+    EXPECT_EQ(pc->read(888), 85);
+    EXPECT_EQ(pc->read(890), 0b1101'0100);
+}
+
+TEST(LoopbackTest, ABaseWhoseRegistersPass65535TouchesNoPort) {
+    auto ports = std::make_shared<RecordingPorts>();
+    SelectPortBackend(SharedBackend(ports));
+    EXPECT_THROW(RunLoopbackTest(65534, LoopbackPlug::Control), PortError);
+    EXPECT_THROW(RunLoopbackTest(-1, LoopbackPlug::Control), PortError);
+    EXPECT_TRUE(ports->calls().empty());
+}
