@@ -42,9 +42,14 @@ void Print(const CommandLine& commandLine) {
 }
 
 // Nothing is opened before the first port access.
-void SelectPorts(bool simulate) {
+void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug = std::nullopt) {
     if (simulate)
-        portprov::SelectPortBackend([] { return std::make_unique<portprov::SimulatedPc>(); });
+        portprov::SelectPortBackend([plug] {
+            auto pc = std::make_unique<portprov::SimulatedPc>();
+            if (plug)
+                pc->insertPlug(*plug);
+            return pc;
+        });
     else
         portprov::SelectPortBackend(portprov::OpenHardwarePorts);
 }
@@ -123,7 +128,7 @@ int main(int argc, char** argv) {
         return commandLine.exitCode;
     }
 
-    SelectPorts(commandLine.simulate);
+    SelectPorts(commandLine.simulate, commandLine.plug);
 
     fontConfiguration.Wait();
     frmPortCom window;

@@ -39,6 +39,13 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool ignoreUnknown,
     parser.addOption(simulate);
     parser.addOption(read);
     parser.addOption(write);
+    const QCommandLineOption plug(
+        QStringLiteral("plug"),
+        QString::fromUtf8("Med --simulate: en slingkontakt i den simulerade porten 888, "
+                          "control (stift 1-13, 2-15, 14-12, 16-10, 17-11) eller "
+                          "data (stift 2-15, 3-13, 4-12, 5-10, 6-11)."),
+        QStringLiteral("koppling"));
+    parser.addOption(plug);
     parser.addOption(help);
     parser.addOption(version);
 
@@ -84,5 +91,22 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool ignoreUnknown,
         return result;
     }
     result.simulate = parser.isSet(simulate);
+    if (parser.isSet(plug)) {
+        const QString wiring = parser.value(plug);
+        QString refusal;
+        if (!result.simulate)
+            refusal = QString::fromUtf8("--plug fungerar bara med --simulate.\n");
+        else if (wiring == QLatin1String("control"))
+            result.plug = portprov::LoopbackPlug::Control;
+        else if (wiring == QLatin1String("data"))
+            result.plug = portprov::LoopbackPlug::Data;
+        else
+            refusal =
+                QString::fromUtf8("Okänd slingkontakt: %1 (välj control eller data)\n").arg(wiring);
+        if (!refusal.isEmpty()) {
+            result.textToPrint = refusal;
+            result.exitCode = kBadCommandLine;
+        }
+    }
     return result;
 }

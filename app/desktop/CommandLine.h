@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/PortOperationArguments.h"
+#include "loopback/LoopbackPlug.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,10 +10,12 @@
 #include <optional>
 #include <vector>
 
-// The program's command line: --simulate, --help, --version and the port
-// operations --read and --write.
+// The program's command line: --simulate, --plug, --help, --version and the
+// port operations --read and --write.
 struct CommandLine {
     bool simulate = false;
+    // --plug=control or --plug=data: the loopback plug in the simulated port at 888.
+    std::optional<portprov::LoopbackPlug> plug;
     // --read and --write in the order given: run them without the window.
     std::vector<portprov::PortOperation> operations;
     // Set when the program is to print this text and end with exitCode

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QLayout>
 #include <QPointer>
+#include <QTimer>
 
 #include <utility>
 
@@ -44,6 +45,7 @@ frmPortCom::frmPortCom(QWidget* parent)
     BuildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     lamps_ = std::make_unique<WindowLampPanel>(lblBin, Lpt, Label5);
+    tmrLive = new QTimer(this);
     ConnectEvents();
 }
 
@@ -81,6 +83,8 @@ bool frmPortCom::RunPortCommand(const std::function<void()>& command) {
         const Running running(runningPortCommands_);
         command();
     } catch (const portprov::PortError& error) {
+        // Before the message: its modal loop would let the ticks pile up.
+        StopLiveReading();
         Restore(before);
         ShowMessage(QString::fromStdString(error.what()));
         return false;

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QMainWindow>
+#include <QPalette>
 
 #include <array>
 #include <cstdint>
@@ -21,6 +22,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QTimer;
 class ClassicWrapLabel;
 class ConnectorPicture;
 class LegendImage;
@@ -57,6 +59,10 @@ public:
     QAction* mnuExit = nullptr;
     QMenu* mnuInfo = nullptr;
     QAction* mnuRead = nullptr;
+    QMenu* mnuVerktyg = nullptr;
+    QAction* mnuLive = nullptr;     // read the active address continuously
+    QAction* mnuLoopback = nullptr; // the loopback self-test dialog
+    QTimer* tmrLive = nullptr;      // the ticks of continuous reading
 
     // Event procedures.
     void Command1_Click();
@@ -67,6 +73,9 @@ public:
     void List1_Click();
     void mnuExit_Click();
     void mnuRead_Click();
+    void mnuLive_Click();
+    void tmrLive_Timer();
+    void mnuLoopback_Click();
 
     // What shows the window's messages, and what starts the read-me viewer.
     void setMessageHandler(ShowMessage showMessage);
@@ -80,6 +89,9 @@ public:
     void setReportedParallelPorts(const std::vector<std::uint16_t>& bases);
     // The rule that shows a byte read at port on the connector's pins.
     std::optional<portprov::Register> PinRuleFor(std::uint16_t port) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // Everything a command may change, to put back when a port access fails.
@@ -103,6 +115,11 @@ private:
     // False when the command failed.
     bool RunPortCommand(const std::function<void()>& command);
     void ShowMessage(const QString& text);
+    // Turns continuous reading off and takes its mark off the read button.
+    void StopLiveReading();
+    // The parallel-port bases the loopback test offers: the usual three and
+    // those the computer reports.
+    std::vector<std::uint16_t> LoopbackBases() const;
     // Whether a box's input can be used; if not, its refusal is shown.
     template <typename Input> bool Accepted(const Input& input) {
         if (!input.accepted)
@@ -117,4 +134,7 @@ private:
     QStringList dataFolders_;
     int runningPortCommands_ = 0;
     std::vector<std::uint16_t> otherParallelBases_;
+    // The read button as it was before continuous reading marked it.
+    QString readButtonText_;
+    QPalette readButtonPalette_;
 };

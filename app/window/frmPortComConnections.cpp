@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 
 void frmPortCom::ConnectEvents() {
     connect(Command1, &QPushButton::clicked, this, &frmPortCom::Command1_Click);
@@ -21,4 +22,7 @@ void frmPortCom::ConnectEvents() {
     connect(List1, &QListWidget::itemSelectionChanged, this, &frmPortCom::List1_Click);
     connect(mnuExit, &QAction::triggered, this, &frmPortCom::mnuExit_Click);
     connect(mnuRead, &QAction::triggered, this, &frmPortCom::mnuRead_Click);
+    connect(mnuLive, &QAction::triggered, this, &frmPortCom::mnuLive_Click);
+    connect(tmrLive, &QTimer::timeout, this, &frmPortCom::tmrLive_Timer);
+    connect(mnuLoopback, &QAction::triggered, this, &frmPortCom::mnuLoopback_Click);
 }

@@ -4,7 +4,6 @@
 
 #include "input/CommandInputs.h"
 #include "lamps/ByteLamps.h"
-#include "lamps/PinRules.h"
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "window/LocaleNumbers.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The menu bar and its two commands: closing the window, and opening the
-// read-me document in the system's word processor.
+// The menu bar and the commands of Arkiv and Info: closing the window, and
+// opening the read-me document in the system's word processor. The commands
+// of Verktyg are in frmPortComLive.cpp and frmPortComLoopback.cpp.
 #include "window/frmPortCom.h"
 
 #include "desktop/ProgramStarter.h"
@@ -23,6 +24,15 @@ void frmPortCom::BuildMenus() {
     mnuRead = mnuInfo->addAction(QString::fromUtf8("Läs Mig"));
     mnuRead->setObjectName(QStringLiteral("mnuRead"));
     mnuRead->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+
+    mnuVerktyg = menuBar()->addMenu(QStringLiteral("Verktyg"));
+    mnuVerktyg->setObjectName(QStringLiteral("mnuVerktyg"));
+    mnuLive = mnuVerktyg->addAction(QString::fromUtf8("Läs kontinuerligt"));
+    mnuLive->setObjectName(QStringLiteral("mnuLive"));
+    mnuLive->setCheckable(true);
+    mnuLive->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuLoopback = mnuVerktyg->addAction(QString::fromUtf8("Slingtest…"));
+    mnuLoopback->setObjectName(QStringLiteral("mnuLoopback"));
 }
 
 void frmPortCom::mnuExit_Click() {

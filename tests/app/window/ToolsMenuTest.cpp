@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+// Verktyg: continuous reading follows the port and stops at the first
+// failure with one message; the loopback dialog reports each wire.
+#include "WindowFixture.h"
+#include "loopback/LoopbackDialog.h"
+#include "ports/simulated/SimulatedPc.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace {
+
+const QString kNoAccess = QString::fromUtf8("Ingen behörighet till portarna: kör som root.");
+const QString kReadButton = QString::fromUtf8("Läs från Aktiv Adress");
+
+bool LiveOff(const frmPortCom& window) {
+    return !window.tmrLive->isActive() && !window.mnuLive->isChecked() &&
+           window.Command1->text() == kReadButton;
+}
+
+// Messages are caught as a modal box would show them: the event loop runs
+// while the message is up, so that ticks still due would run too.
+void CatchLikeAModalBox(WindowFixture& f) {
+    f.window->setMessageHandler([&f](QWidget*, const QString& text) {
+        f.messages.append(text);
+        QTest::qWait(300);
+    });
+}
+
+} // namespace
+
+class ToolsMenuTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void liveReadingFollowsThePlugWithTheStatusRule() {
+        WindowFixture f;
+        auto pc = std::make_shared<portprov::SimulatedPc>();
+        pc->insertPlug(portprov::LoopbackPlug::Control);
+        f.useBackend(pc);
+        f.window->show();
+        f.window->Text1->setText(QStringLiteral("889"));
+        f.window->mnuLive->trigger();
+        QVERIFY(f.window->mnuLive->isChecked());
+        QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("55"));
+        QVERIFY(f.window->Command1->text().startsWith(kReadButton + QLatin1Char(' ')));
+        // The mark fits on the button.
+        QVERIFY(f.window->Command1->fontMetrics().horizontalAdvance(f.window->Command1->text()) <
+                f.window->Command1->width() - 8);
+
+        // The control register write works as always; the next tick shows
+        // the status it causes: 199, bit 7 and bit 3 inverted on their pins.
+        f.window->Text2->setText(QStringLiteral("15"));
+        f.window->Command3_Click();
+        QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("199"));
+        QCOMPARE(BitLamps(*f.window), QStringLiteral("11000111"));
+        QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWRW WWWW WWRW BBBBBBBB"));
+        QCOMPARE(pc->read(890), 207);
+
+        // 890 says nothing about the pins: the control pins stay as written.
+        f.window->Text1->setText(QStringLiteral("890"));
+        QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("207"));
+        QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWRW WWWW WWRW BBBBBBBB"));
+
+        f.window->mnuLive->trigger();
+        QVERIFY(LiveOff(*f.window));
+        QCOMPARE(f.window->Command1->palette().color(QPalette::Button),
+                 f.window->Command2->style()->standardPalette().color(QPalette::Button));
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void aFailedAccessStopsItWithOneMessageAndPutsTheWindowBack() {
+        WindowFixture f;
+        CatchLikeAModalBox(f);
+        f.window->Text1->setText(QStringLiteral("888"));
+        f.ports->setIdleValue(888, 85);
+        f.window->mnuLive->trigger();
+        QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("85"));
+        const QStringList before = WindowState(*f.window);
+
+        f.ports->failWith(kNoAccess.toStdString());
+        QTRY_VERIFY(!f.messages.isEmpty());
+        QTest::qWait(300);
+        QCOMPARE(f.messages, QStringList{kNoAccess});
+        QVERIFY(LiveOff(*f.window));
+        QCOMPARE(WindowState(*f.window), before);
+    }
+
+    void aRefusedAddressStopsItWithOneMessage() {
+        WindowFixture f;
+        CatchLikeAModalBox(f);
+        f.window->mnuLive->trigger();
+        QTRY_VERIFY(!f.calls().empty());
+        f.window->Text1->setText(QStringLiteral("70000"));
+        QTRY_VERIFY(!f.messages.isEmpty());
+        QTest::qWait(300);
+        QCOMPARE(f.messages, QStringList{kBadAddress});
+        QVERIFY(LiveOff(*f.window));
+        // 70000 reached no port.
+        for (const Call& call : f.calls())
+            QCOMPARE(call.port, std::uint16_t{888});
+    }
+
+    void closingTheWindowStopsIt() {
+        WindowFixture f;
+        f.window->show();
+        f.window->mnuLive->trigger();
+        QVERIFY(f.window->tmrLive->isActive());
+        f.window->close();
+        QVERIFY(LiveOff(*f.window));
+    }
+
+    void theLoopbackDialogNamesTheBrokenWireAndRestoresThePort() {
+        WindowFixture f;
+        auto pc = std::make_shared<portprov::SimulatedPc>();
+        pc->insertPlug(portprov::LoopbackPlug::Control);
+        QVERIFY(pc->breakWire(14, 12));
+        f.useBackend(pc);
+        pc->write(888, 85);
+        pc->write(890, 4);
+        f.window->mnuLoopback->trigger();
+        auto* dialog = f.window->findChild<LoopbackDialog*>();
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Slingtest"));
+        QCOMPARE(dialog->cboPort->count(), 3);
+        QCOMPARE(dialog->cboPort->itemText(2), QStringLiteral("956 (0x3BC)"));
+
+        dialog->cmdStart->click();
+        const QStringList expected{QStringLiteral("fungerar"), QStringLiteral("fungerar"),
+                                   QString::fromUtf8("fastnat hög"), QStringLiteral("fungerar"),
+                                   QStringLiteral("fungerar")};
+        for (int row = 0; row < 5; ++row) {
+            QCOMPARE(dialog->grdResult->item(row, 2)->text(), expected[row]);
+            QCOMPARE(dialog->grdResult->item(row, 2)->background().color(),
+                     row == 2 ? kLoopbackFailFace : kLoopbackPassFace);
+        }
+        QCOMPARE(dialog->grdResult->item(2, 0)->text(), QString::fromUtf8("14–12"));
+        QCOMPARE(dialog->lblVerdict->text(),
+                 QString::fromUtf8("Underkänt: 1 av 5 ledningar fungerar inte (stift 14–12)."));
+        QCOMPARE(pc->read(888), 85);
+        QCOMPARE(pc->read(890), 196);
+
+        // The data wiring on the same plug: only 2-15 is common to both.
+        dialog->cboPlug->setCurrentIndex(1);
+        QVERIFY(dialog->grdResult->item(0, 2)->text().isEmpty());
+        dialog->cmdStart->click();
+        QCOMPARE(dialog->grdResult->item(0, 2)->text(), QStringLiteral("fungerar"));
+        QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8("Underkänt: 4 av 5")));
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void aPortFailureInTheLoopbackTestIsShownOnce() {
+        WindowFixture f;
+        f.ports->failWith(kNoAccess.toStdString());
+        f.window->mnuLoopback->trigger();
+        auto* dialog = f.window->findChild<LoopbackDialog*>();
+        QVERIFY(dialog != nullptr);
+        dialog->cmdStart->click();
+        QCOMPARE(f.messages, QStringList{kNoAccess});
+        QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8("Testet avbröts")));
+        QVERIFY(dialog->grdResult->item(0, 2)->text().isEmpty());
+    }
+};
+
+QTEST_MAIN(ToolsMenuTest)
+#include "ToolsMenuTest.moc"
