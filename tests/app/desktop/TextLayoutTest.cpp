@@ -116,6 +116,25 @@ private slots:
         QVERIFY(line.textToPrint->contains(QString::fromUtf8("--write <adress> <värde>")));
     }
 
+    void aPlugGoesIntoTheSimulatedPcOnly() {
+        CommandLine line = ReadCommandLine({"portprov", "--simulate", "--plug=data"}, false, Probe);
+        QVERIFY(!line.textToPrint);
+        QVERIFY(line.plug == portprov::LoopbackPlug::Data);
+        line = ReadCommandLine({"portprov", "--plug", "control", "--simulate"}, false, Probe);
+        QVERIFY(line.plug == portprov::LoopbackPlug::Control);
+        QVERIFY(!ReadCommandLine({"portprov", "--simulate"}, false, Probe).plug);
+        // Refused already before the toolkit starts, with status 2.
+        for (const bool beforeToolkit : {true, false}) {
+            line = ReadCommandLine({"portprov", "--plug=control"}, beforeToolkit, Probe);
+            QCOMPARE(line.exitCode, 2);
+            QCOMPARE(line.textToPrint.value_or(QString()),
+                     QStringLiteral("--plug fungerar bara med --simulate.\n"));
+            line = ReadCommandLine({"portprov", "--simulate", "--plug=loop"}, beforeToolkit, Probe);
+            QCOMPARE(line.exitCode, 2);
+            QVERIFY(!line.plug);
+        }
+    }
+
     // The toolkit's own texts that a user meets are Swedish too.
     void toolkitTextsInSwedish() {
         SwedishToolkitTexts swedish;
