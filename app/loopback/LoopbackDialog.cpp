@@ -76,6 +76,7 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
     grdResult->verticalHeader()->hide();
     grdResult->setSelectionMode(QAbstractItemView::NoSelection);
     grdResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdResult->setTabKeyNavigation(false);
     grdResult->horizontalHeader()->setStretchLastSection(true);
     grdResult->setMinimumWidth(480);
 
@@ -87,7 +88,6 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
     auto* buttons = new QDialogButtonBox;
     cmdStart = buttons->addButton(QStringLiteral("Starta"), QDialogButtonBox::ActionRole);
     cmdStart->setObjectName(QStringLiteral("cmdStart"));
-    cmdStart->setDefault(true);
     cmdClose = buttons->addButton(QString::fromUtf8("Stäng"), QDialogButtonBox::RejectRole);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
 
@@ -102,6 +102,15 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(cboPlug, &QComboBox::currentIndexChanged, this, &LoopbackDialog::ShowWiring);
     connect(cboPort, &QComboBox::currentIndexChanged, this, &LoopbackDialog::ShowWiring);
+
+    // Enter starts the test wherever the focus is, once the buttons are in the dialog.
+    cmdStart->setDefault(true);
+    cmdClose->setAutoDefault(false);
+
+    setTabOrder(cboPort, cboPlug);
+    setTabOrder(cboPlug, grdResult);
+    setTabOrder(grdResult, cmdStart);
+    setTabOrder(cmdStart, cmdClose);
 
     ShowWiring();
     grdResult->resizeColumnsToContents();

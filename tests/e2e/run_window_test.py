@@ -269,6 +269,130 @@ def scenario_refusals(exe, shots):
         shutil.rmtree(empty_bin, ignore_errors=True)
 
 
+LIVE_FACE = (176, 216, 255)  # the read button while live reading runs
+PASS_FACE = (192, 255, 192)  # a working wire and a passed verdict in the loopback dialog
+FAIL_FACE = (255, 192, 192)
+
+
+def status_pins(pattern):
+    """Pins 2 to 9 for a status byte: bits 7 and 3 inverted, bits 2 to 0 white."""
+    pins = {}
+    for i, bit in enumerate(pattern):
+        bit_number = 7 - i
+        red = bit == "1"
+        if bit_number in (7, 3):
+            red = not red
+        if bit_number <= 2:
+            red = False
+        pins[2 + bit_number] = L.RED if red else L.WHITE
+    return pins
+
+
+def scenario_live_reading(exe, shots):
+    """With the control-loop plug and 889 in the address box, Ctrl+L reads the
+    status register over and over: a write to the control register changes
+    the status lamps without a click on the read button, which is marked
+    while the reading runs."""
+    with X11Session(shots, "live-reading") as s:
+        s.start(exe, args=("--simulate", "--plug=control"))
+        check_start_up(s)
+        s.replace_text_in(*L.centre(L.TEXT1), "889")
+        s.key("ctrl+l")
+        # Control 0: select and paper end high, busy's pin high: 55.
+        pins = L.start_up_pins()
+        pins.update(status_pins("00110111"))
+
+        def reading(pattern):
+            def check(shot):
+                return (C.bit_lamps(s, shot, pattern) + C.pin_lamps(s, shot, pins) +
+                        C.value_display_has_text(s, shot, True) +
+                        C.dominant(s, shot, "the marked read button", L.COMMAND1, LIVE_FACE))
+            return check
+
+        s.expect("live-889", reading("00110111"))
+
+        # 15 to the control register: strobe, auto feed and select in low,
+        # init high; the status turns to 199 on the next tick.
+        s.replace_text_in(*L.centre(L.TEXT2), "15")
+        s.click(*L.centre(L.COMMAND3))
+        pins.update(status_pins("11000111"))
+        pins.update({1: L.WHITE, 14: L.WHITE, 16: L.RED, 17: L.WHITE})
+        s.expect("live-after-890-15", reading("11000111"))
+
+        # Off again: the read button loses its mark.
+        s.key("ctrl+l")
+
+        def unmarked(shot):
+            if C.dominant(s, shot, "the read button", L.COMMAND1, LIVE_FACE):
+                return []
+            return ["the read button is still marked after live reading stopped"]
+
+        s.expect("live-off", unmarked)
+
+
+def open_loopback_dialog(s):
+    """Verktyg, down to its second item, Enter: the dialog, with Starta focused."""
+    x, y, _, _ = s.window_geometry()
+    menu_x, menu_y = L.VERKTYG_MENU
+    s._xdotool("mousemove", str(x + menu_x), str(y + menu_y))
+    s._xdotool("click", "1")
+    time.sleep(0.3)
+    s.key("Down", "Down", "Return")
+    return s.wait_for_dialog("Slingtest")
+
+
+def dialog_faces(s, shot, dialog):
+    values = {}
+    for line in s._xdotool("getwindowgeometry", "--shell", dialog).splitlines():
+        key, _, value = line.partition("=")
+        values[key] = value
+    x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    pixels = shot.region(x, y, w, h)
+    return (sum(1 for p in pixels if p == PASS_FACE), sum(1 for p in pixels if p == FAIL_FACE))
+
+
+def choose_data_wiring(s):
+    # From Starta back over the result table to the wiring, one entry down.
+    s.key("shift+Tab", "shift+Tab", "Down")
+
+
+def scenario_loopback(exe, shots):
+    """The loopback dialog passes with each simulated plug in its own wiring,
+    and fails the data wiring on the control plug."""
+    with X11Session(shots, "loopback-control") as s:
+        s.start(exe, args=("--simulate", "--plug=control"))
+        check_start_up(s)
+        dialog = open_loopback_dialog(s)
+        s.key("Return")
+
+        def passed(shot):
+            ok, bad = dialog_faces(s, shot, dialog)
+            return [] if ok > 3000 and bad == 0 else [f"{ok} pass and {bad} fail pixels"]
+
+        s.expect("control-plug-control-wiring", passed)
+        choose_data_wiring(s)
+        s.key("Return")
+
+        def failed(shot):
+            ok, bad = dialog_faces(s, shot, dialog)
+            # D0 to error (2-15) is in both wirings; the other four fail.
+            return [] if bad > 4 * ok > 0 else [f"{ok} pass and {bad} fail pixels"]
+
+        s.expect("control-plug-data-wiring", failed)
+        s.key("Escape")
+        s.wait_for_dialog_gone(dialog)
+        # The test put the port back: the window is as it started.
+        s.expect("after-loopback", lambda shot: C.start_up_lamps(s, shot))
+
+    with X11Session(shots, "loopback-data") as s:
+        s.start(exe, args=("--simulate", "--plug=data"))
+        check_start_up(s)
+        dialog = open_loopback_dialog(s)
+        choose_data_wiring(s)
+        s.key("Return")
+        s.expect("data-plug-data-wiring", passed)
+
+
 FAKE_OPENER = """#!/bin/sh
 # Records how the program asked for a document to be opened.
 for arg in "$@"; do printf '%s\\n' "$arg"; done > "{record}.tmp"
@@ -347,6 +471,8 @@ SCENARIOS = {
     "read-me": scenario_read_me,
     "read-me-folder-with-spaces": scenario_read_me_folder_with_spaces,
     "reported-port": scenario_reported_port,
+    "live-reading": scenario_live_reading,
+    "loopback": scenario_loopback,
 }
 
 

@@ -45,6 +45,9 @@ def pin_lamp(pin):
             LAMP_SIZE)
 
 
+# The "Verktyg" title in the menu bar, from the window's top-left corner.
+VERKTYG_MENU = (114, 9)
+
 # Spots of bare window background, away from every control and label.
 TEAL_SPOTS = [(2, 2), (350, 100), (468, 344), (230, 60), (250, 170), (250, 300), (455, 270)]
 
