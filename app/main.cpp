@@ -42,7 +42,7 @@ void Print(const CommandLine& commandLine) {
 }
 
 // Nothing is opened before the first port access.
-void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug = std::nullopt) {
+void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug) {
     if (simulate)
         portprov::SelectPortBackend([plug] {
             auto pc = std::make_unique<portprov::SimulatedPc>();
@@ -56,7 +56,7 @@ void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug = std
 
 // --read and --write, on the same ports the window would use.
 int RunPortOperations(const CommandLine& commandLine) {
-    SelectPorts(commandLine.simulate);
+    SelectPorts(commandLine.simulate, commandLine.plug);
     const std::vector<std::uint16_t> bases = portprov::BasesOf(portprov::ReportedParallelPorts());
     std::ostringstream out;
     std::ostringstream err;
