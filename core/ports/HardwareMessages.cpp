@@ -167,12 +167,21 @@ std::string PpdevNodeMissing(const std::string& node) {
 
 std::string PpdevBusy(const std::string& node, int seconds) {
     return "Parallellporten " + node +
-           " används av en annan drivrutin eller ett annat program (till exempel "
+           " är upptagen: den används av en annan drivrutin eller ett annat program (till exempel "
            "skrivardrivrutinen lp under en utskrift) och släpptes inte inom " +
            std::to_string(seconds) +
            " sekunder.\n"
            "Vänta tills utskriften är klar eller stäng det andra programmet och försök igen. "
            "Skrivardrivrutinen kan tas bort med sudo rmmod lp.";
+}
+
+std::string PpdevHeldExclusively(const std::string& node) {
+    return "Parallellporten " + node +
+           " är upptagen: ett annat program har tagit den för sig själv (till exempel "
+           "det här programmet, startat en gång till).\n"
+           "Stäng det andra programmet och försök igen. Finns inget sådant program har kärnan "
+           "tappat porten: ladda drivrutinerna igen med " +
+           std::string(kLoadPpdev) + ".";
 }
 
 std::string PpdevFailed(const std::string& node, const std::string& request, int error) {

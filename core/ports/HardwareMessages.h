@@ -46,6 +46,8 @@ std::string DevPortAccessFailed(const std::string& path, bool writing, std::uint
 std::string PpdevNodeDenied(const std::string& node);
 std::string PpdevNodeMissing(const std::string& node);
 std::string PpdevBusy(const std::string& node, int seconds);
+// Another program holds the port for itself alone, so even a shared claim is refused.
+std::string PpdevHeldExclusively(const std::string& node);
 std::string PpdevFailed(const std::string& node, const std::string& request, int error);
 // port is not one of the registers the kernel's ports cover (listed in coverage).
 std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,

@@ -4,7 +4,8 @@
 //
 //   portprov-guest-check direct <text>   through ioperm/inb/outb and /dev/port
 //   portprov-guest-check ppdev <text>    through ppdev, as an unprivileged
-//                                        member of the lp group
+//                                        member of the lp group, also while
+//                                        another process holds the port
 //   portprov-guest-check lockdown <text> <0|1>
 //                                        locks the kernel down (integrity),
 //                                        checks that ppdev still works, and
@@ -22,11 +23,13 @@
 #include "DebugExit.h"
 #include "GuestPaths.h"
 #include "LinePrinter.h"
+#include "PortHolder.h"
 
 #include "ports/PortIo.h"
 #include "ports/linux/KernelLockdown.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -225,6 +228,44 @@ void CheckRefusalNamesLpGroup(CheckLog& log) {
                        : "child did not finish");
 }
 
+// Another program holds the port: each access gives up within a few seconds
+// with a message that names the busy port, and once the other program lets
+// go the port is reached again.
+void CheckBusyPort(CheckLog& log, PortHolder::Claim claim, const std::string& who) {
+    constexpr double kPatience = 5.0; // seconds
+    SelectPortBackend({});            // lets go of this program's own claim
+    {
+        const PortHolder holder(kParportNode, claim);
+        log.expectTrue(who + " holds " + kParportNode, holder.holding(), holder.error());
+        SelectPortBackend(ChooserPath().open);
+        for (const char* attempt : {"first", "second"}) {
+            const auto start = std::chrono::steady_clock::now();
+            std::string message;
+            try {
+                const unsigned value = DlPortReadPortUchar(kLpt1);
+                message = "read " + std::to_string(value);
+            } catch (const PortError& error) {
+                message = error.what();
+            }
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.1f s: ", took.count());
+            log.expectTrue(who + ": " + attempt + " access gives up within 5 s naming the port",
+                           took.count() < kPatience &&
+                               message.find(std::string(kParportNode) + " är upptagen") !=
+                                   std::string::npos,
+                           seconds + message.substr(0, message.find('\n')));
+        }
+    }
+    try {
+        DlPortWritePortUchar(kLpt1, 0x5A);
+        log.expectEqual(who + " gone: 888 reads back 0x5A", 0x5A, DlPortReadPortUchar(kLpt1));
+    } catch (const std::exception& error) {
+        log.fail(who + " gone: port access failed: " + Describe(error));
+    }
+    SelectPortBackend({});
+}
+
 int RunPpdev(const std::string& text) {
     CheckLog log;
     struct stat node {};
@@ -240,6 +281,8 @@ int RunPpdev(const std::string& text) {
     CheckPrinting(log, ppdev, text);
     CheckChooser(log, "ppdev");
     CheckUncoveredAddress(log);
+    CheckBusyPort(log, PortHolder::Claim::Shared, "another ppdev user");
+    CheckBusyPort(log, PortHolder::Claim::Exclusive, "a second instance");
     SelectPortBackend({});
     return log.finish("ppdev as a member of lp");
 }

@@ -117,6 +117,11 @@ void PpdevPorts::claim(Port& port) {
             const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(kClaimLimit);
             throw PortError(msg::PpdevBusy(node, static_cast<int>(seconds.count())));
         }
+        // The kernel lets no one else on while a program holds the port
+        // exclusively, as this program does.
+        if (result == -ENXIO) {
+            throw PortError(msg::PpdevHeldExclusively(node));
+        }
         throw PortError(msg::PpdevFailed(node, "PPCLAIM", -result));
     }
     port.fd = fd;

@@ -173,6 +173,24 @@ private slots:
         }
     }
 
+    void controlRegisterReadsTheLocalesDecimalSeparator() {
+        struct Case {
+            QLocale locale;
+            const char* value;
+        };
+        const Case cases[] = {{QLocale(QLocale::Swedish, QLocale::Sweden), "12,7"},
+                              {QLocale(QLocale::English, QLocale::UnitedStates), "12.7"}};
+        for (const Case& c : cases) {
+            QLocale::setDefault(c.locale);
+            WindowFixture f;
+            f.window->Text2->setText(QString::fromLatin1(c.value));
+            f.window->Command3_Click();
+            QVERIFY2(f.messages.isEmpty(), c.value);
+            QCOMPARE(f.calls(), (std::vector<Call>{Write(890, 13)}));
+            QCOMPARE(BitLamps(*f.window), QStringLiteral("00001101"));
+        }
+    }
+
     void controlRegisterCorrectsValuesBeyondSixteenBits() {
         for (const char* text : {"40000", "70000", "1000000000000"}) {
             WindowFixture f;

@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 using portprov::DevPortFile;
@@ -85,6 +88,45 @@ TEST_F(DevPortFileTest, FailuresAreReportedNotPassedOffAsBytes) {
     } catch (const PortError& error) {
         EXPECT_THAT(error.what(), HasSubstr("port 900"));
     }
+}
+
+// The descriptor of this process that has path open, -1 when none has.
+int DescriptorOf(const fs::path& path) {
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (fs::read_symlink(entry.path(), error) == path) {
+            return std::stoi(entry.path().filename().string());
+        }
+    }
+    return -1;
+}
+
+// Whether a program started now finds descriptor fd open.
+bool StartedProgramHasDescriptor(int fd) {
+    const std::string check = "[ -e /proc/self/fd/" + std::to_string(fd) + " ]";
+    const pid_t child = fork();
+    if (child == 0) {
+        ::execl("/bin/sh", "sh", "-c", check.c_str(), static_cast<char*>(nullptr));
+        std::_Exit(127);
+    }
+    int status = 0;
+    EXPECT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) <= 1) << "the check did not run";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The device stays this program's own: a program it starts (the read-me's
+// word processor) must not inherit raw access to every port.
+TEST_F(DevPortFileTest, ProgramsStartedWhileOpenDoNotInheritTheDevice) {
+    DevPortFile ports(path.string());
+    const int fd = DescriptorOf(fs::canonical(path));
+    ASSERT_GE(fd, 0) << "the device is not open";
+    EXPECT_FALSE(StartedProgramHasDescriptor(fd));
+
+    // A copy without the flag is inherited: the check sees what it should.
+    const int copy = ::dup(fd);
+    EXPECT_TRUE(StartedProgramHasDescriptor(copy));
+    ::close(copy);
 }
 
 } // namespace

@@ -31,7 +31,8 @@ public:
     std::map<unsigned long, int> failing;
 
     std::vector<Call> calls;
-    std::vector<std::string> opened; // nodes, in order
+    std::vector<std::string> opened;                    // nodes, in order
+    std::vector<std::chrono::milliseconds> claimLimits; // as asked, in order
     int openCount = 0;
 
     int open(const std::string& node) override {
@@ -67,7 +68,8 @@ public:
         return 0;
     }
 
-    int claim(int fd, std::chrono::milliseconds) override {
+    int claim(int fd, std::chrono::milliseconds limit) override {
+        claimLimits.push_back(limit);
         const int error = Next(claimErrors);
         calls.push_back({"claim", fd, error});
         return -error;

@@ -144,6 +144,24 @@ TEST_F(LinuxPortsTest, NoDevPortIsNamedWhereNothingElseIsMissing) {
     EXPECT_THAT(refusal(), HasSubstr("sudo setcap"));
 }
 
+TEST_F(LinuxPortsTest, AMissingDevPortIsTheCauseOnlyWhenNothingWeighsMore) {
+    // Raw access failing for a reason of its own: that reason is told.
+    raw = EIO;
+    devPort = ENOENT;
+    std::string message = refusal();
+    EXPECT_THAT(message, HasSubstr(std::strerror(EIO)));
+    EXPECT_THAT(message, Not(HasSubstr("/dev/port finns inte")));
+
+    // A node this user may not open is a cause the user can remove, before
+    // a kernel built without /dev/port.
+    raw = ENOSYS;
+    ports = {kLpt1};
+    nodeErrors["/dev/parport0"] = EPERM;
+    message = refusal();
+    EXPECT_THAT(message, HasSubstr("behörighet"));
+    EXPECT_THAT(message, Not(HasSubstr("/dev/port finns inte")));
+}
+
 TEST_F(LinuxPortsTest, OtherFailuresShowTheSystemsOwnWords) {
     raw = EIO;
     devPort = ENODEV;

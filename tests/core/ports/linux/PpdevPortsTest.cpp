@@ -119,6 +119,25 @@ TEST_F(PpdevPortsTest, APortHeldElsewhereGivesUpWithAMessageAndIsTriedAgainLater
     EXPECT_EQ(ports.read(888), 7);
 }
 
+TEST_F(PpdevPortsTest, AnExclusiveClaimThatTimesOutGivesUpWithoutWaitingAgain) {
+    kernel->claimErrors = {ETIMEDOUT};
+    const std::string message = messageOf([&] { ports.read(888); });
+    EXPECT_THAT(message, HasSubstr("/dev/parport0"));
+    EXPECT_THAT(message, HasSubstr("3 sekunder"));
+    // A second, shared claim would keep the window waiting as long again.
+    EXPECT_THAT(kernel->calls, ElementsAre(Call{"open", 100, -1}, Call{"PPEXCL", 100, -1},
+                                           Call{"claim", 100, ETIMEDOUT}, Call{"close", 100, -1}));
+    EXPECT_THAT(kernel->claimLimits, ElementsAre(PpdevPorts::kClaimLimit));
+}
+
+TEST_F(PpdevPortsTest, APortAnotherProgramHoldsAloneIsNamedBusy) {
+    kernel->claimErrors = {ENXIO, ENXIO};
+    const std::string message = messageOf([&] { ports.read(888); });
+    EXPECT_THAT(message, HasSubstr("/dev/parport0 är upptagen"));
+    EXPECT_THAT(message, HasSubstr("annat program"));
+    EXPECT_EQ(kernel->calls.back(), (Call{"close", 101, -1}));
+}
+
 TEST_F(PpdevPortsTest, OpenFailuresNameTheirRemedy) {
     kernel->openErrors = {EACCES};
     const std::string denied = messageOf([&] { ports.read(888); });
