@@ -20,6 +20,7 @@
 // up in a file on the host, which checks it.
 
 #include "CheckLog.h"
+#include "ChildWithDeadline.h"
 #include "DebugExit.h"
 #include "GuestPaths.h"
 #include "LinePrinter.h"
@@ -234,36 +235,38 @@ void CheckRefusalNamesLpGroup(CheckLog& log) {
 void CheckBusyPort(CheckLog& log, PortHolder::Claim claim, const std::string& who) {
     constexpr double kPatience = 5.0; // seconds
     SelectPortBackend({});            // lets go of this program's own claim
-    {
-        const PortHolder holder(kParportNode, claim);
-        log.expectTrue(who + " holds " + kParportNode, holder.holding(), holder.error());
-        SelectPortBackend(ChooserPath().open);
-        for (const char* attempt : {"first", "second"}) {
-            const auto start = std::chrono::steady_clock::now();
-            std::string message;
-            try {
-                const unsigned value = DlPortReadPortUchar(kLpt1);
-                message = "read " + std::to_string(value);
-            } catch (const PortError& error) {
-                message = error.what();
+    RunWithDeadline(log, who, std::chrono::seconds(20), [&](CheckLog& own) {
+        {
+            const PortHolder holder(kParportNode, claim);
+            own.expectTrue(who + " holds " + kParportNode, holder.holding(), holder.error());
+            SelectPortBackend(ChooserPath().open);
+            for (const char* attempt : {"first", "second"}) {
+                const auto start = std::chrono::steady_clock::now();
+                std::string message;
+                try {
+                    const unsigned value = DlPortReadPortUchar(kLpt1);
+                    message = "read " + std::to_string(value);
+                } catch (const PortError& error) {
+                    message = error.what();
+                }
+                const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+                char seconds[32];
+                std::snprintf(seconds, sizeof seconds, "%.1f s: ", took.count());
+                own.expectTrue(who + ": " + attempt + " access gives up within 5 s naming the port",
+                               took.count() < kPatience &&
+                                   message.find(std::string(kParportNode) + " är upptagen") !=
+                                       std::string::npos,
+                               seconds + message.substr(0, message.find('\n')));
             }
-            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-            char seconds[32];
-            std::snprintf(seconds, sizeof seconds, "%.1f s: ", took.count());
-            log.expectTrue(who + ": " + attempt + " access gives up within 5 s naming the port",
-                           took.count() < kPatience &&
-                               message.find(std::string(kParportNode) + " är upptagen") !=
-                                   std::string::npos,
-                           seconds + message.substr(0, message.find('\n')));
         }
-    }
-    try {
-        DlPortWritePortUchar(kLpt1, 0x5A);
-        log.expectEqual(who + " gone: 888 reads back 0x5A", 0x5A, DlPortReadPortUchar(kLpt1));
-    } catch (const std::exception& error) {
-        log.fail(who + " gone: port access failed: " + Describe(error));
-    }
-    SelectPortBackend({});
+        try {
+            DlPortWritePortUchar(kLpt1, 0x5A);
+            own.expectEqual(who + " gone: 888 reads back 0x5A", 0x5A, DlPortReadPortUchar(kLpt1));
+        } catch (const std::exception& error) {
+            own.fail(who + " gone: port access failed: " + Describe(error));
+        }
+        SelectPortBackend({});
+    });
 }
 
 int RunPpdev(const std::string& text) {
