@@ -16,7 +16,18 @@ namespace {
 // only makes the kernel give up waiting, and the call return EINTR.
 constexpr int kTimeoutSignal = SIGALRM;
 
+// How soon the timer fires again once the limit has passed.
+constexpr std::chrono::milliseconds kReminder{50};
+
 void IgnoreTimeout(int) {}
+
+timespec TimeSpec(std::chrono::milliseconds span) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(span);
+    timespec result{};
+    result.tv_sec = static_cast<time_t>(seconds.count());
+    result.tv_nsec = static_cast<long>(std::chrono::nanoseconds(span - seconds).count());
+    return result;
+}
 
 } // namespace
 
@@ -41,27 +52,24 @@ int CallWithTimeLimit(std::chrono::milliseconds limit, const std::function<int()
     event._sigev_un._tid = static_cast<pid_t>(::syscall(SYS_gettid));
     timer_t timer{};
     const bool timed = ::timer_create(CLOCK_MONOTONIC, &event, &timer) == 0;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     if (timed) {
-        itimerspec deadline{};
-        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit);
-        deadline.it_value.tv_sec = static_cast<time_t>(seconds.count());
-        deadline.it_value.tv_nsec =
-            static_cast<long>(std::chrono::nanoseconds(limit - seconds).count());
-        ::timer_settime(timer, 0, &deadline, nullptr);
+        // After the limit the timer keeps firing: a signal that came before
+        // the call began to wait interrupted nothing, the next one will.
+        itimerspec times{};
+        times.it_value = TimeSpec(limit);
+        times.it_interval = TimeSpec(kReminder);
+        ::timer_settime(timer, 0, &times, nullptr);
     }
 
-    // Another signal may cut the wait short too; only the timer's ends it.
+    // Another signal may cut the wait short too; only the limit ends it.
     int result = -1;
     int error = 0;
     bool expired = false;
     do {
         result = call();
         error = result < 0 ? errno : 0;
-        if (error == EINTR && timed) {
-            itimerspec left{};
-            ::timer_gettime(timer, &left);
-            expired = left.it_value.tv_sec == 0 && left.it_value.tv_nsec == 0;
-        }
+        expired = error == EINTR && timed && std::chrono::steady_clock::now() >= deadline;
     } while (error == EINTR && !expired);
 
     if (timed) {

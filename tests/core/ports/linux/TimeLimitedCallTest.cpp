@@ -53,14 +53,21 @@ protected:
 
     // The read with limit, in a thread of its own; meanwhile runs alongside.
     // A read still waiting at the deadline is let go with a byte, so that
-    // the test fails instead of hanging.
+    // the test fails instead of hanging. beforeReading runs first, inside
+    // the time limit.
     Outcome readWithin(std::chrono::milliseconds limit,
-                       const std::function<void(pthread_t)>& meanwhile = {}) {
+                       const std::function<void(pthread_t)>& meanwhile = {},
+                       const std::function<void()>& beforeReading = {}) {
         std::promise<Outcome> done;
         std::future<Outcome> outcome = done.get_future();
         std::thread reader([&] {
             const auto start = Clock::now();
-            const int result = CallWithTimeLimit(limit, [&] { return readByte(); });
+            const int result = CallWithTimeLimit(limit, [&] {
+                if (beforeReading) {
+                    beforeReading();
+                }
+                return readByte();
+            });
             done.set_value({result, Clock::now() - start});
         });
         if (meanwhile) {
@@ -95,6 +102,17 @@ TEST_F(TimeLimitedCallTest, OtherSignalsDoNotEndTheWait) {
     ::sigaction(SIGUSR1, &previous, nullptr);
     EXPECT_EQ(outcome.result, -ETIMEDOUT);
     EXPECT_GE(outcome.took, 600ms);
+}
+
+TEST_F(TimeLimitedCallTest, ALimitThatPassesBeforeTheCallWaitsStillEndsTheWait) {
+    // A busy machine may run the timer out before the call has begun to
+    // wait; then its signal interrupts nothing.
+    const auto start = Clock::now();
+    const Outcome outcome = readWithin(100ms, {}, [&] {
+        while (Clock::now() - start < 300ms) {
+        }
+    });
+    EXPECT_EQ(outcome.result, -ETIMEDOUT);
 }
 
 TEST_F(TimeLimitedCallTest, ACallThatFinishesInTimeLeavesNoTimerBehind) {
