@@ -4,7 +4,7 @@
 #include "cli/PortOperations.h"
 #include "desktop/CommandLine.h"
 #include "desktop/FontConfigurationReader.h"
-#include "desktop/SwedishToolkitTexts.h"
+#include "desktop/ToolkitTranslations.h"
 #include "ports/HardwarePorts.h"
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
@@ -85,8 +85,7 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     if (OnlyOpensTheWindow(argc, argv))
         return std::nullopt;
     QCoreApplication console(argc, argv);
-    SwedishToolkitTexts swedish;
-    QCoreApplication::installTranslator(&swedish);
+    const ToolkitTranslations swedish;
     const CommandLine commandLine =
         ReadCommandLine(console.arguments(), true, HardwareAccessDescription);
     if (!commandLine.textToPrint && !commandLine.operations.empty())
@@ -115,8 +114,7 @@ int main(int argc, char** argv) {
 
     FontConfigurationReader fontConfiguration;
     QApplication app(argc, argv);
-    SwedishToolkitTexts swedish;
-    QCoreApplication::installTranslator(&swedish);
+    const ToolkitTranslations swedish;
     // One look everywhere, so that the colours of the buttons show the same.
     QApplication::setStyle(new ProgramStyle);
     QApplication::setPalette(QApplication::style()->standardPalette());

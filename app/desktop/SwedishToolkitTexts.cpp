@@ -20,13 +20,6 @@ constexpr Text kTexts[] = {
     {"QCommandLineParser", "Unknown options: %1.", "Okända flaggor: %1."},
     {"QCommandLineParser", "Missing value after '%1'.", "Värde saknas efter '%1'."},
     {"QCommandLineParser", "Unexpected value after '%1'.", "Oväntat värde efter '%1'."},
-    {"QLineEdit", "&Undo", "&Ångra"},
-    {"QLineEdit", "&Redo", "&Gör om"},
-    {"QLineEdit", "Cu&t", "Klipp &ut"},
-    {"QLineEdit", "&Copy", "&Kopiera"},
-    {"QLineEdit", "&Paste", "Klistra &in"},
-    {"QLineEdit", "Delete", "Ta bort"},
-    {"QLineEdit", "Select All", "Markera allt"},
 };
 
 } // namespace

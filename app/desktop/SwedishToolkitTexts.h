@@ -3,10 +3,10 @@
 
 #include <QTranslator>
 
-// Swedish for the few texts of the window toolkit itself that a user of the
-// program meets: the command-line help and its errors, and the context menu of
-// the text boxes. Installed on the application, it answers only those texts
-// and leaves everything else as it is.
+// Swedish for the few texts of the window toolkit that a user of the program
+// meets and Qt's Swedish catalogue lacks: the command-line help and its
+// errors. Installed on the application, it answers only those texts and
+// leaves everything else as it is.
 class SwedishToolkitTexts : public QTranslator {
 public:
     using QTranslator::QTranslator;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Line breaking of the hint label, and the command line of the program.
 #include "desktop/CommandLine.h"
-#include "desktop/SwedishToolkitTexts.h"
+#include "desktop/ToolkitTranslations.h"
 #include "widgets/ClassicWrapLabel.h"
 
 #include <QAction>
@@ -137,8 +137,7 @@ private slots:
 
     // The toolkit's own texts that a user meets are Swedish too.
     void toolkitTextsInSwedish() {
-        SwedishToolkitTexts swedish;
-        QCoreApplication::installTranslator(&swedish);
+        const ToolkitTranslations swedish;
 
         CommandLine line = ReadCommandLine({"portprov", "--help"}, false, Probe);
         QVERIFY(line.textToPrint);
@@ -161,8 +160,7 @@ private slots:
         QCOMPARE(items, (QStringList{QString::fromUtf8("&Ångra"), QStringLiteral("&Gör om"),
                                      QStringLiteral("Klipp &ut"), QStringLiteral("&Kopiera"),
                                      QStringLiteral("Klistra &in"), QStringLiteral("Ta bort"),
-                                     QStringLiteral("Markera allt")}));
-        QCoreApplication::removeTranslator(&swedish);
+                                     QStringLiteral("Markera alla")}));
     }
 };
 
