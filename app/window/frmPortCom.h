@@ -114,6 +114,9 @@ private:
     // failure shown; commands called from within it do not catch on their own.
     // False when the command failed.
     bool RunPortCommand(const std::function<void()>& command);
+    // Reads the list entry in the given row (-1 for none) as List1_Click does;
+    // false when the port access failed.
+    bool ReadListEntry(int row);
     void ShowMessage(const QString& text);
     // Turns continuous reading off and takes its mark off the read button.
     void StopLiveReading();
@@ -137,4 +140,5 @@ private:
     // The read button as it was before continuous reading marked it.
     QString readButtonText_;
     QPalette readButtonPalette_;
+    int chosenEntry_ = -1; // the row of the list that stands chosen, -1 for none
 };

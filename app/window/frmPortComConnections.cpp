@@ -2,6 +2,8 @@
 // Which event procedure runs for which user action: all in one place.
 #include "window/frmPortCom.h"
 
+#include "widgets/EnterClicksButton.h"
+#include "widgets/ListStartsAtFirstEntry.h"
 #include "window/KeyPressFilter.h"
 
 #include <QAction>
@@ -14,12 +16,16 @@ void frmPortCom::ConnectEvents() {
     connect(Command1, &QPushButton::clicked, this, &frmPortCom::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmPortCom::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmPortCom::Command3_Click);
+    auto* enterClicks = new EnterClicksButton(this);
+    for (QPushButton* button : {Command1, Command2, Command3})
+        button->installEventFilter(enterClicks);
     Text1->installEventFilter(
         new KeyPressFilter(this, [this](int keyAscii) { Text1_KeyPress(keyAscii); }));
     Text2->installEventFilter(
         new KeyPressFilter(this, [this](int keyAscii) { Text2_KeyPress(keyAscii); }));
     // A selection by mouse or keyboard; merely tabbing into the list selects nothing.
     connect(List1, &QListWidget::itemSelectionChanged, this, &frmPortCom::List1_Click);
+    List1->installEventFilter(new ListStartsAtFirstEntry(this));
     connect(mnuExit, &QAction::triggered, this, &frmPortCom::mnuExit_Click);
     connect(mnuRead, &QAction::triggered, this, &frmPortCom::mnuRead_Click);
     connect(mnuLive, &QAction::triggered, this, &frmPortCom::mnuLive_Click);

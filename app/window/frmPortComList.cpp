@@ -9,6 +9,7 @@
 #include "window/LocaleNumbers.h"
 #include "window/WindowLampPanel.h"
 
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -26,18 +27,33 @@ constexpr int kFixedEntries = 20;       // the entries the list always has
 
 void frmPortCom::List1_Click() {
     const QList<QListWidgetItem*> selected = List1->selectedItems();
-    if (selected.isEmpty())
+    const int row = selected.isEmpty() ? -1 : List1->row(selected.constFirst());
+    if (ReadListEntry(row)) {
+        chosenEntry_ = row;
         return;
-    const QString entry = selected.constFirst()->text();
-    const int row = List1->row(selected.constFirst());
+    }
+    // The read failed: the entry chosen before stands chosen again, as the
+    // rest of the window stands as it was, and is not read again. Done once
+    // the list has finished this choice, which would otherwise overwrite it.
+    QTimer::singleShot(0, List1, [list = List1, row = chosenEntry_] {
+        const QSignalBlocker quiet(list);
+        if (row < 0)
+            list->selectionModel()->clear();
+        else
+            list->setCurrentRow(row);
+    });
+}
+
+bool frmPortCom::ReadListEntry(int row) {
+    const QString entry = row < 0 ? QString() : List1->item(row)->text();
     // The blank entries only separate the groups.
     if (entry.isEmpty())
-        return;
+        return true;
     const portprov::AddressInput address = portprov::CheckAddress(
         entry.toStdString(), portprov::Rounding::HalfEven, LocaleNumberFormat());
     if (!Accepted(address))
-        return;
-    const bool read = RunPortCommand([&] {
+        return true;
+    return RunPortCommand([&] {
         if (row == kStatusRegisterEntry)
             lamps_->showDirection(portprov::DataDirection::Read);
         Text1->setText(entry);
@@ -45,14 +61,6 @@ void frmPortCom::List1_Click() {
         lblValue->setText(QString::number(byte));
         portprov::ShowByteOnLamps(*lamps_, byte, PinRuleFor(address.port));
     });
-    if (!read) {
-        // The address did not change, so no entry stands chosen; the same one
-        // can be chosen again. Done once the list has finished this choice.
-        QTimer::singleShot(0, List1, [list = List1] {
-            const QSignalBlocker quiet(list);
-            list->clearSelection();
-        });
-    }
 }
 
 void frmPortCom::setReportedParallelPorts(const std::vector<std::uint16_t>& bases) {

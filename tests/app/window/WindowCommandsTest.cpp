@@ -2,6 +2,7 @@
 // The read command, the write command, the control register write and the
 // Enter keys, driven on the real window against recorded ports.
 #include "WindowFixture.h"
+#include "art/ConnectorPicture.h"
 
 #include <QLocale>
 #include <QPushButton>
@@ -252,6 +253,31 @@ private slots:
         QTest::keyClick(f.window->Text2, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(f.calls(), (std::vector<Call>{Write(889, 255), Read(889, 255)}));
         QCOMPARE(BitLamps(*f.window), QStringLiteral("11111111"));
+    }
+
+    void enterOrSpaceOnTheFocusedButtonClicksIt() {
+        WindowFixture f;
+        QVERIFY(f.showActive());
+        // The focus starts on the read button: Enter at once reads.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(f.calls(), (std::vector<Call>{Read(888, 255)}));
+
+        f.window->Command2->setFocus();
+        QTest::keyClick(f.window->Command2, Qt::Key_Enter, Qt::KeypadModifier);
+        f.window->Command3->setFocus();
+        QTest::keyClick(f.window->Command3, Qt::Key_Space);
+        QCOMPARE(f.calls(),
+                 (std::vector<Call>{Read(888, 255), Write(888, 0), Read(888, 255), Write(890, 0)}));
+
+        // A held key clicks once; Enter elsewhere clicks no button.
+        f.ports->clearCalls();
+        QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                           true);
+        QApplication::sendEvent(f.window->Command3, &repeated);
+        f.window->Picture1->setFocus();
+        QTest::keyClick(f.window->Picture1, Qt::Key_Return);
+        QTest::keyClick(f.window.get(), Qt::Key_Return);
+        QVERIFY(f.calls().empty());
     }
 
     void buttonsRunTheirCommands() {

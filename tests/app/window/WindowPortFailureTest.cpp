@@ -85,26 +85,40 @@ private slots:
         QCOMPARE(WindowState(*f.window), before);
     }
 
-    void aFailedListReadLeavesTheAddressAndNoChoice() {
+    void aFailedListReadPutsBackTheEntryChosenBefore() {
         WindowFixture f;
+        // With nothing chosen before, nothing stands chosen after.
         portprov::SelectPortBackend(Unopenable());
-        Prepare(*f.window);
-        f.window->Label5->setText(kWriteMode);
-        const QStringList before = WindowState(*f.window);
         f.window->List1->setCurrentRow(1); // "889": would show read mode
         QCoreApplication::processEvents();
         QCOMPARE(f.messages, QStringList{kNoAccess});
-        QCOMPARE(WindowState(*f.window).mid(0, 6), before.mid(0, 6));
         QVERIFY(f.window->List1->selectedItems().isEmpty());
 
-        // Once the ports can be reached, the same entry works.
-        f.messages.clear();
         f.useBackend(f.ports);
-        f.ports->scriptRead(889, 120);
-        f.window->List1->setCurrentRow(1);
+        f.window->List1->setCurrentRow(4); // "632"
+        f.ports->failWith(kNoAccess.toStdString());
+        f.messages.clear();
+        f.ports->clearCalls();
+        QVERIFY(f.showActive());
+        f.window->List1->setFocus();
+        const QStringList before = WindowState(*f.window);
+        // By keyboard, twice: the second Down tries "633" again, not "634".
+        for (int attempt = 1; attempt <= 2; ++attempt) {
+            QTest::keyClick(f.window->List1, Qt::Key_Down);
+            QCoreApplication::processEvents();
+            QCOMPARE(f.messages.size(), attempt);
+            QCOMPARE(WindowState(*f.window), before);
+            QCOMPARE(f.window->List1->currentRow(), 4);
+        }
+        QVERIFY(f.calls().empty());
+
+        // Once the ports can be reached, the same entry works, by mouse too.
+        f.messages.clear();
+        f.useBackend(std::make_shared<portprov::RecordingPorts>());
+        f.window->List1->setCurrentRow(5);
         QVERIFY(f.messages.isEmpty());
-        QCOMPARE(f.window->lblValue->text(), QStringLiteral("120"));
-        QCOMPARE(f.window->Label5->text(), kReadMode);
+        QCOMPARE(f.window->Text1->text(), QStringLiteral("633"));
+        QCOMPARE(f.window->lblValue->text(), QStringLiteral("255"));
     }
 
     void messagesHaveTheProgramsTitleAndOkOnly() {
