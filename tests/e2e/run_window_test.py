@@ -193,6 +193,42 @@ def scenario_reported_port(exe, shots):
         s.expect("list-53265", lambda shot: C.pin_lamps(s, shot, pins))
 
 
+def scenario_keyboard(exe, shots):
+    """The window from the keyboard alone: Enter at start-up reads (the focus
+    is on the read button), Enter and Space click the focused write button,
+    and Down in the list, tabbed into with nothing chosen, chooses 888."""
+    with X11Session(shots, "keyboard") as s:
+        s.start(exe)
+        check_start_up(s)
+        s.click(*L.TEAL_SPOTS[1])  # pointer on the window; the focus stays where it is
+        s.key("Return")
+        s.expect("enter-reads", lambda shot: C.value_display_has_text(s, shot, True))
+
+        # Read button, address box, write button, value box.
+        s.key("Tab", "Tab", "Tab", "ctrl+a")
+        s.type_text("170")
+        s.key("shift+Tab", "Return")
+        pins = L.start_up_pins()
+        pins.update(C.data_pins("10101010"))
+        s.expect("enter-writes-888", lambda shot: C.bit_lamps(s, shot, "10101010") +
+                 C.pin_lamps(s, shot, pins))
+
+        s.key("shift+Tab", "ctrl+a")
+        s.type_text("632")
+        s.key("Tab", "Tab", "ctrl+a")
+        s.type_text("0")
+        s.key("shift+Tab", "space")
+        pins.update(C.data_pins("00000000"))
+        s.expect("space-writes-632", lambda shot: C.bit_lamps(s, shot, "00000000") +
+                 C.pin_lamps(s, shot, pins))
+
+        # Value box, then the list: Down reads 888 back, not the status register.
+        s.key("Tab", "Tab", "Down")
+        pins.update(C.data_pins("10101010"))
+        s.expect("down-chooses-888", lambda shot: C.bit_lamps(s, shot, "10101010") +
+                 C.pin_lamps(s, shot, pins))
+
+
 def scenario_exit_shortcut(exe, shots):
     """Ctrl+Q ends the program at once, with status 0."""
     with X11Session(shots, "exit-shortcut") as s:
@@ -465,6 +501,7 @@ SCENARIOS = {
     "write-keyboard": scenario_write_keyboard,
     "control-register": scenario_control_register,
     "address-list": scenario_address_list,
+    "keyboard": scenario_keyboard,
     "exit-shortcut": scenario_exit_shortcut,
     "scale-2": scenario_scale_2,
     "refusals": scenario_refusals,
