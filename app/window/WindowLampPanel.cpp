@@ -1,7 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include "window/WindowLampPanel.h"
 
+#include "lamps/LampNames.h"
+
 #include <QLabel>
+
+namespace {
+
+// What a lamp's colour tells, as the legend says it; nothing for a colour
+// that no command sets.
+QString StateOf(const QColor& colour) {
+    for (const portprov::LampColour lamp :
+         {portprov::LampColour::Red, portprov::LampColour::White, portprov::LampColour::Black}) {
+        if (ColourOf(lamp) == colour)
+            return QString::fromStdString(portprov::LampStateName(lamp));
+    }
+    return {};
+}
+
+} // namespace
 
 QColor ColourOf(portprov::LampColour colour) {
     const portprov::Rgb rgb = portprov::ToRgb(colour);
@@ -13,6 +30,17 @@ void SetLampColour(QLabel* lamp, const QColor& colour) {
     palette.setColor(QPalette::Window, colour);
     lamp->setPalette(palette);
     lamp->setAutoFillBackground(true);
+    DescribeLamp(lamp);
+}
+
+void DescribeLamp(QLabel* lamp) {
+    const QString name = lamp->accessibleName();
+    const QString state = StateOf(LampColourOf(lamp));
+    // A ground pin is named by its line, which is also all its lamp shows.
+    if (state.isEmpty() || name.endsWith(QStringLiteral(", ") + state))
+        lamp->setAccessibleDescription(name);
+    else
+        lamp->setAccessibleDescription(name + QStringLiteral(": ") + state);
 }
 
 QColor LampColourOf(const QLabel* lamp) {

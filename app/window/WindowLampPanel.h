@@ -30,5 +30,8 @@ using portprov::kReadModeText;
 using portprov::kWriteModeText;
 
 QColor ColourOf(portprov::LampColour colour);
+// Colours a lamp; its accessible description follows ("Bit 7: hög").
 void SetLampColour(QLabel* lamp, const QColor& colour);
+// Tells a screen reader the lamp's name and what its colour shows.
+void DescribeLamp(QLabel* lamp);
 QColor LampColourOf(const QLabel* lamp);

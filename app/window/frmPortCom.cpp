@@ -43,6 +43,7 @@ frmPortCom::frmPortCom(QWidget* parent)
                    Qt::WindowCloseButtonHint);
     BuildControls();
     BuildMenus();
+    NameControls();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     lamps_ = std::make_unique<WindowLampPanel>(lblBin, Lpt, Label5);
     tmrLive = new QTimer(this);

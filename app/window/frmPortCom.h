@@ -106,6 +106,7 @@ private:
 
     void BuildControls();
     void BuildMenus();
+    void NameControls();
     void ConnectEvents();
     Snapshot TakeSnapshot() const;
     void Restore(const Snapshot& snapshot);

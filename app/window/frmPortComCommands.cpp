@@ -9,6 +9,7 @@
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
 #include "window/LocaleNumbers.h"
+#include "window/ValueDisplay.h"
 #include "window/WindowLampPanel.h"
 
 #include <QLabel>
@@ -31,7 +32,7 @@ void frmPortCom::Command1_Click() {
         return;
     RunPortCommand([&] {
         const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
-        lblValue->setText(QString::number(byte));
+        SetValueText(lblValue, QString::number(byte));
         portprov::ShowByteOnLamps(*lamps_, byte, std::nullopt);
     });
 }
@@ -57,7 +58,7 @@ void frmPortCom::Command2_Click() {
         }
         portprov::DlPortWritePortUchar(address.port, value.value);
         const std::uint8_t readBack = portprov::DlPortReadPortUchar(address.port);
-        lblValue->setText(QString::number(readBack));
+        SetValueText(lblValue, QString::number(readBack));
     });
 }
 

@@ -7,6 +7,7 @@
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "window/LocaleNumbers.h"
+#include "window/ValueDisplay.h"
 #include "window/WindowLampPanel.h"
 
 #include <QItemSelectionModel>
@@ -58,7 +59,7 @@ bool frmPortCom::ReadListEntry(int row) {
             lamps_->showDirection(portprov::DataDirection::Read);
         Text1->setText(entry);
         const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
-        lblValue->setText(QString::number(byte));
+        SetValueText(lblValue, QString::number(byte));
         portprov::ShowByteOnLamps(*lamps_, byte, PinRuleFor(address.port));
     });
 }

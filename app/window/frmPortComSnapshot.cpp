@@ -3,6 +3,7 @@
 // access fails, so that a failed command leaves the window as it found it.
 #include "window/frmPortCom.h"
 
+#include "window/ValueDisplay.h"
 #include "window/WindowLampPanel.h"
 
 #include <QLabel>
@@ -29,5 +30,5 @@ void frmPortCom::Restore(const Snapshot& snapshot) {
     Label5->setText(snapshot.direction);
     Text1->setText(snapshot.address);
     Text2->setText(snapshot.value);
-    lblValue->setText(snapshot.shownByte);
+    SetValueText(lblValue, snapshot.shownByte);
 }
