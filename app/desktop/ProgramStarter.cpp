@@ -14,17 +14,18 @@ namespace {
 // Starts an opener and calls failed when it ends with a status other than 0
 // or crashes. The process has no parent: closing the window neither waits for
 // the opener nor stops it, and a viewer it started keeps running.
-bool StartWatchedOpener(const LaunchAttempt& attempt, const std::function<void()>& failed) {
+bool StartWatchedOpener(const LaunchAttempt& attempt,
+                        const SystemProgramStarter::OpenerFailed& failed) {
     auto* process = new QProcess();
     process->setProgram(attempt.program);
     process->setArguments(attempt.arguments);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     QObject::connect(process, &QProcess::finished, process,
-                     [process, failed](int exitCode, QProcess::ExitStatus status) {
+                     [process, failed, attempt](int exitCode, QProcess::ExitStatus status) {
                          process->deleteLater();
                          if ((status != QProcess::NormalExit || exitCode != 0) && failed)
-                             failed();
+                             failed(attempt, status == QProcess::NormalExit ? exitCode : -1);
                      });
     process->start();
     if (!process->waitForStarted()) {
@@ -36,7 +37,7 @@ bool StartWatchedOpener(const LaunchAttempt& attempt, const std::function<void()
 
 } // namespace
 
-SystemProgramStarter::SystemProgramStarter(std::function<void()> openerFailed)
+SystemProgramStarter::SystemProgramStarter(OpenerFailed openerFailed)
     : openerFailed_(std::move(openerFailed)) {}
 
 bool SystemProgramStarter::start(const LaunchAttempt& attempt) {

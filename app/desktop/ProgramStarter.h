@@ -16,12 +16,15 @@ public:
 
 // Starts real processes, detached from this program. An opener is watched
 // instead: when it ends saying that no viewer opened the document,
-// openerFailed runs (later, from the event loop).
+// openerFailed runs (later, from the event loop) with the attempt and the
+// opener's exit status (-1 when it crashed).
 class SystemProgramStarter : public ProgramStarter {
 public:
-    explicit SystemProgramStarter(std::function<void()> openerFailed = {});
+    using OpenerFailed = std::function<void(const LaunchAttempt& attempt, int exitStatus)>;
+
+    explicit SystemProgramStarter(OpenerFailed openerFailed = {});
     bool start(const LaunchAttempt& attempt) override;
 
 private:
-    std::function<void()> openerFailed_;
+    OpenerFailed openerFailed_;
 };

@@ -5,21 +5,27 @@
 #include <QFileInfo>
 #include <QProcessEnvironment>
 
-QString ReadMePath(const QString& programFolder, const QStringList& dataFolders,
-                   const FileExists& exists) {
+QStringList ReadMePlaces(const QString& programFolder, const QStringList& dataFolders) {
     const QDir program(programFolder);
     const QString name = QString::fromLatin1(kReadMeName);
-    const QString besideProgram = program.filePath(name);
-    if (exists(besideProgram))
-        return QDir::toNativeSeparators(besideProgram);
+    QStringList places{QDir::toNativeSeparators(program.filePath(name))};
     for (const QString& folder : dataFolders) {
-        if (folder.isEmpty())
-            continue;
-        const QString candidate = QDir::cleanPath(QDir(program.filePath(folder)).filePath(name));
-        if (exists(candidate))
-            return QDir::toNativeSeparators(candidate);
+        if (!folder.isEmpty())
+            places.append(QDir::toNativeSeparators(
+                QDir::cleanPath(QDir(program.filePath(folder)).filePath(name))));
     }
-    return QDir::toNativeSeparators(besideProgram);
+    places.removeDuplicates();
+    return places;
+}
+
+QString ReadMePath(const QString& programFolder, const QStringList& dataFolders,
+                   const FileExists& exists) {
+    const QStringList places = ReadMePlaces(programFolder, dataFolders);
+    for (const QString& place : places) {
+        if (exists(QDir::fromNativeSeparators(place)))
+            return place;
+    }
+    return places.constFirst();
 }
 
 QList<LaunchAttempt> LinuxReadMeLaunch(const QString& documentPath) {
@@ -63,9 +69,4 @@ QList<LaunchAttempt> ReadMeLaunch(const QString& documentPath) {
 #else
     return LinuxReadMeLaunch(documentPath);
 #endif
-}
-
-QString ReadMeFailureMessage() {
-    return QStringLiteral("Kunde inte hitta fil WordPad.exe") + QStringLiteral("\r\n\r\n") +
-           QStringLiteral("Lägg in WordPad i Windows\\System");
 }

@@ -14,10 +14,13 @@ using FileExists = std::function<bool(const QString& path)>;
 
 inline constexpr const char* kReadMeName = "Doruv.rtf";
 
-// The read-me next to the program, else in the first data folder that has it
-// (a folder given relative is taken from the program's folder, so that an
-// installed tree can move). When none has it, the path next to the program:
-// the viewer then tells the user.
+// Where the read-me is looked for, in order: next to the program, then in
+// each data folder (a folder given relative is taken from the program's
+// folder, so that an installed tree can move).
+QStringList ReadMePlaces(const QString& programFolder, const QStringList& dataFolders);
+
+// The first of those places that has the read-me; when none has it, the one
+// next to the program.
 QString ReadMePath(const QString& programFolder, const QStringList& dataFolders,
                    const FileExists& exists);
 
@@ -47,6 +50,3 @@ QList<LaunchAttempt> WindowsReadMeLaunch(const QString& documentPath,
 
 // The attempts for the platform the program was built for.
 QList<LaunchAttempt> ReadMeLaunch(const QString& documentPath);
-
-// Shown when no attempt could start.
-QString ReadMeFailureMessage();

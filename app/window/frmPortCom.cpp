@@ -4,6 +4,7 @@
 #include "art/IconArt.h"
 #include "desktop/ProgramStarter.h"
 #include "desktop/ReadMeLaunch.h"
+#include "desktop/ReadMeMessages.h"
 #include "ports/PortBackend.h"
 #include "widgets/ClassicWrapLabel.h"
 #include "window/WindowLampPanel.h"
@@ -27,10 +28,11 @@
 frmPortCom::frmPortCom(QWidget* parent)
     : QMainWindow(parent), showMessage_(ShowMessageBox),
       // An opener may tell only later that nothing could show the read-me.
-      starter_(std::make_shared<SystemProgramStarter>([window = QPointer<frmPortCom>(this)] {
-          if (window)
-              window->ShowMessage(ReadMeFailureMessage());
-      })),
+      starter_(std::make_shared<SystemProgramStarter>(
+          [window = QPointer<frmPortCom>(this)](const LaunchAttempt& attempt, int exitStatus) {
+              if (window)
+                  window->ShowMessage(OpenerFailureMessage(attempt.arguments.value(0), exitStatus));
+          })),
       programFolder_(QCoreApplication::applicationDirPath()),
       dataFolders_{QString::fromUtf8(PORTPROV_DATADIR_FROM_BINDIR),
                    QString::fromUtf8(PORTPROV_DATADIR)} {

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The menu bar and the commands of Arkiv and Info: closing the window, and
-// opening the read-me document in the system's word processor. The commands
-// of Verktyg are in frmPortComLive.cpp and frmPortComLoopback.cpp.
+// opening the read-me document in the system's word processor, or telling why
+// it cannot. The commands of Verktyg are in frmPortComLive.cpp and
+// frmPortComLoopback.cpp.
 #include "window/frmPortCom.h"
 
 #include "desktop/ProgramStarter.h"
 #include "desktop/ReadMeLaunch.h"
+#include "desktop/ReadMeMessages.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -40,8 +42,13 @@ void frmPortCom::mnuExit_Click() {
 }
 
 void frmPortCom::mnuRead_Click() {
-    const QString document = ReadMePath(
-        programFolder_, dataFolders_, [](const QString& path) { return QFileInfo::exists(path); });
+    const FileExists exists = [](const QString& path) { return QFileInfo::exists(path); };
+    const QString document = ReadMePath(programFolder_, dataFolders_, exists);
+    if (const std::optional<QString> missing =
+            MissingReadMeMessage(ReadMePlaces(programFolder_, dataFolders_), exists(document))) {
+        ShowMessage(*missing);
+        return;
+    }
     for (const LaunchAttempt& attempt : ReadMeLaunch(document)) {
         if (starter_->start(attempt))
             return;

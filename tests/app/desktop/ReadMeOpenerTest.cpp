@@ -11,9 +11,6 @@
 
 namespace {
 
-const QString kFailure =
-    QString::fromUtf8("Kunde inte hitta fil WordPad.exe\r\n\r\nLägg in WordPad i Windows\\System");
-
 bool WriteFile(const QString& path, const QByteArray& contents) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
@@ -80,7 +77,7 @@ private slots:
         QVERIFY(f.calls().empty());
     }
 
-    void anOpenerThatFindsNoViewerGivesTheMessage() {
+    void anOpenerThatFindsNoViewerSaysWhatToInstall() {
         // xdg-open ends with 3 when no program on the desktop opens RTF, and
         // with 4 when the program it chose failed.
         for (const int status : {3, 4}) {
@@ -92,18 +89,40 @@ private slots:
             const QStringList before = WindowState(*f.window);
 
             f.window->mnuRead_Click();
-            QTRY_COMPARE(f.messages, QStringList{kFailure});
+            QTRY_COMPARE(f.messages.size(), 1);
+            QCOMPARE(f.messages.front(),
+                     QString::fromUtf8("Hittade inget program som kan visa läs mig-filen, ett "
+                                       "RTF-dokument:\n%1\n\nInstallera ett, till exempel "
+                                       "LibreOffice Writer (paketet libreoffice-writer) eller "
+                                       "AbiWord (paketet abiword).")
+                         .arg(sandbox.document()));
             QCOMPARE(WindowState(*f.window), before);
         }
     }
 
-    void noOpenerAtAllGivesTheMessageAtOnce() {
+    void anOpenerThatFindsNoFileNamesIt() {
+        OpenerSandbox sandbox;
+        QVERIFY(sandbox.folder.isValid());
+        QVERIFY(sandbox.installOpener(2));
+        WindowFixture f;
+        f.window->setReadMeFolders(sandbox.folder.path(), {});
+        f.window->mnuRead_Click();
+        QTRY_COMPARE(f.messages.size(), 1);
+        QVERIFY2(f.messages.front().contains(QString::fromUtf8("saknas")) &&
+                     f.messages.front().contains(sandbox.document()),
+                 qPrintable(f.messages.front()));
+    }
+
+    void noOpenerAtAllSaysToInstallIt() {
         OpenerSandbox sandbox;
         QVERIFY(sandbox.folder.isValid());
         WindowFixture f;
         f.window->setReadMeFolders(sandbox.folder.path(), {});
         f.window->mnuRead_Click();
-        QCOMPARE(f.messages, QStringList{kFailure});
+        QCOMPARE(f.messages,
+                 QStringList{QString::fromUtf8(
+                     "Kunde inte starta xdg-open, som öppnar läs mig-filen i skrivbordets program "
+                     "för RTF-dokument.\n\nInstallera paketet xdg-utils.")});
     }
 };
 

@@ -101,22 +101,56 @@ private slots:
     }
 
     void failureToStartGivesItsMessage() {
+        QTemporaryDir folder;
+        QVERIFY(Create(QDir(folder.path()).filePath(QStringLiteral("Doruv.rtf"))));
         WindowFixture f;
         auto starter = std::make_shared<RecordingStarter>(false);
         f.window->setProgramStarter(starter);
+        f.window->setReadMeFolders(folder.path(), {});
         const QStringList before = WindowState(*f.window);
         f.window->mnuRead_Click();
         QVERIFY(!starter->attempts.isEmpty());
+#ifdef Q_OS_WIN
         QCOMPARE(f.messages,
                  QStringList{QString::fromUtf8(
                      "Kunde inte hitta fil WordPad.exe\r\n\r\nLägg in WordPad i Windows\\System")});
+#else
+        // Linux names neither WordPad nor a Windows folder: the opener is what is missing.
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY2(f.messages.front().contains(QStringLiteral("xdg-open")) &&
+                     f.messages.front().contains(QStringLiteral("xdg-utils")) &&
+                     !f.messages.front().contains(QStringLiteral("WordPad")),
+                 qPrintable(f.messages.front()));
+#endif
         QCOMPARE(WindowState(*f.window), before);
+    }
+
+    void aMissingReadMeIsNamedWhereItWasLookedFor() {
+#ifdef Q_OS_WIN
+        QSKIP("on Windows the word processor tells that the document is missing");
+#endif
+        QTemporaryDir folder;
+        WindowFixture f;
+        auto starter = std::make_shared<RecordingStarter>(true);
+        f.window->setProgramStarter(starter);
+        f.window->setReadMeFolders(folder.filePath(QStringLiteral("bin")),
+                                   {QStringLiteral("../share/portprov")});
+        f.window->mnuRead_Click();
+        QVERIFY(starter->attempts.isEmpty());
+        QCOMPARE(f.messages,
+                 QStringList{QString::fromUtf8("Läs mig-filen Doruv.rtf saknas. Den söktes här:\n"
+                                               "%1/bin/Doruv.rtf\n%1/share/portprov/Doruv.rtf\n\n"
+                                               "Installera om Portprov för att få tillbaka den.")
+                                 .arg(folder.path())});
     }
 
     void shortcutsRunTheMenuCommands() {
         WindowFixture f;
         auto starter = std::make_shared<RecordingStarter>(true);
         f.window->setProgramStarter(starter);
+        QTemporaryDir folder;
+        QVERIFY(Create(QDir(folder.path()).filePath(QStringLiteral("Doruv.rtf"))));
+        f.window->setReadMeFolders(folder.path(), {});
         QVERIFY(f.showActive());
         QTest::keyClick(f.window.get(), Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(starter->attempts.size(), 1);
