@@ -23,33 +23,25 @@ void CollectUnnamed(QAccessibleInterface* node, QStringList& unnamed) {
         CollectUnnamed(node->child(i), unnamed);
 }
 
-// What a lamp's description must say for the colour it shows.
-QString Expected(const QLabel* lamp) {
-    const QString name = Accessible(const_cast<QLabel*>(lamp))->text(QAccessible::Name);
-    switch (LampLetter(lamp)) {
-    case 'R':
-        return name + QStringLiteral(": hög");
-    case 'W':
-        return name + QString::fromUtf8(": låg");
-    case 'B':
-        return name.endsWith(QStringLiteral(", jord")) ? name : name + QStringLiteral(": jord");
-    default:
-        return QStringLiteral("?");
-    }
-}
-
-// The lamps whose description does not match their colour.
+// The lamps whose description does not say what their colour shows. Black
+// lamps are the ground pins, named by their line ("Stift 18, jord").
 QStringList Mismatched(const frmPortCom& window) {
-    QStringList wrong;
-    const auto check = [&](const QLabel* lamp) {
-        const QString said = Accessible(const_cast<QLabel*>(lamp))->text(QAccessible::Description);
-        if (said != Expected(lamp))
-            wrong << lamp->objectName() + QStringLiteral(" says ") + said;
-    };
+    QList<QLabel*> lamps;
     for (int i = 1; i <= 8; ++i)
-        check(window.lblBin[i]);
+        lamps << window.lblBin[i];
     for (int pin = 1; pin <= 25; ++pin)
-        check(window.Lpt[pin]);
+        lamps << window.Lpt[pin];
+    QStringList wrong;
+    for (QLabel* lamp : lamps) {
+        const QString name = Accessible(lamp)->text(QAccessible::Name);
+        const char letter = LampLetter(lamp);
+        const QString expected = letter == 'R'   ? name + QStringLiteral(": hög")
+                                 : letter == 'W' ? name + QStringLiteral(": låg")
+                                                 : name;
+        const QString said = Accessible(lamp)->text(QAccessible::Description);
+        if (said != expected || (letter == 'B') != name.endsWith(QStringLiteral(", jord")))
+            wrong << lamp->objectName() + QStringLiteral(" says ") + said;
+    }
     return wrong;
 }
 
