@@ -30,8 +30,9 @@ void Name(QWidget* control, const char* name, const char* description = nullptr)
 void frmPortCom::NameControls() {
     Name(centralWidget(), "Portprov");
     Name(menuBar(), "Menyrad");
-    Name(mnuArkiv, "Arkiv");
-    Name(mnuInfo, "Info");
+    // A menu is read by its title, as the menu bar shows it.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>())
+        menu->setAccessibleName(QString(menu->title()).remove(QLatin1Char('&')));
     Name(Command1, "Läs från Aktiv Adress");
     Name(Command2, "Skriva till Aktiv Adress");
     // The caption spaces its register number out to the button's edge.
