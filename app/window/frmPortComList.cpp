@@ -69,8 +69,13 @@ void frmPortCom::setReportedParallelPorts(const std::vector<std::uint16_t>& base
     const QSignalBlocker quiet(List1);
     while (List1->count() > kFixedEntries)
         delete List1->takeItem(List1->count() - 1);
-    for (const std::string& entry : portprov::AddressEntriesFor(otherParallelBases_))
+    for (const std::string& entry : portprov::AddressEntriesFor(otherParallelBases_)) {
         List1->addItem(QString::fromStdString(entry));
+        // A screen reader names the blank separator as the fixed ones.
+        if (entry.empty())
+            List1->item(List1->count() - 1)
+                ->setData(Qt::AccessibleTextRole, QStringLiteral("tom rad"));
+    }
 }
 
 std::optional<portprov::Register> frmPortCom::PinRuleFor(std::uint16_t port) const {
