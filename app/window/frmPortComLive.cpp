@@ -10,6 +10,7 @@
 #include "lamps/ByteLamps.h"
 #include "ports/PortIo.h"
 #include "window/LocaleNumbers.h"
+#include "window/ValueDisplay.h"
 #include "window/WindowLampPanel.h"
 
 #include <QAction>
@@ -69,7 +70,10 @@ void frmPortCom::tmrLive_Timer() {
     // A failed access stops the reading before its message is shown.
     RunPortCommand([&] {
         const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
-        lblValue->setText(QString::number(byte));
+        // The screen reader hears of a new value only when there is one.
+        const QString shown = QString::number(byte);
+        if (lblValue->text() != shown)
+            SetValueText(lblValue, shown);
         portprov::ShowByteOnLamps(*lamps_, byte, PinRuleFor(address.port));
     });
 }
