@@ -11,9 +11,54 @@ namespace {
 
 constexpr int kBadCommandLine = 2;
 
+// The options the window toolkit takes itself (with one or two dashes), and
+// those of them that take the next argument as their value.
+const QStringList kToolkitFlags{
+    QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
+    QStringLiteral("dograb"),  QStringLiteral("sync"),        QStringLiteral("testability"),
+};
+const QStringList kToolkitOptionsWithValue{
+    QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+    QStringLiteral("qwindowgeometry"), QStringLiteral("geometry"),
+    QStringLiteral("qwindowtitle"),    QStringLiteral("title"),
+    QStringLiteral("qwindowicon"),     QStringLiteral("icon"),
+    QStringLiteral("display"),         QStringLiteral("name"),
+    QStringLiteral("session"),         QStringLiteral("style"),
+    QStringLiteral("stylesheet"),      QStringLiteral("qmljsdebugger"),
+};
+
+// The arguments without the toolkit's own options, so that anything else
+// unknown can be refused before the toolkit starts (and would fail without a
+// screen). "-style=fusion" and "-style fusion" are both the toolkit's.
+QStringList WithoutToolkitOptions(const QStringList& arguments) {
+    QStringList rest;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (i == 0 || !argument.startsWith(QLatin1Char('-'))) {
+            rest.append(argument);
+            continue;
+        }
+        QString name = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        const bool valueAttached = equals >= 0;
+        if (valueAttached)
+            name.truncate(equals);
+        if (kToolkitFlags.contains(name) && !valueAttached)
+            continue;
+        if (kToolkitOptionsWithValue.contains(name)) {
+            if (!valueAttached)
+                ++i; // its value
+            continue;
+        }
+        rest.append(argument);
+    }
+    return rest;
+}
+
 } // namespace
 
-CommandLine ReadCommandLine(const QStringList& arguments, bool ignoreUnknown,
+CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPresent,
                             QString (*accessDescription)()) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -60,7 +105,9 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool ignoreUnknown,
     for (const std::string& text : split.others)
         others.append(QString::fromStdString(text));
     result.operations = std::move(split.operations);
-    ignoreUnknown = ignoreUnknown && result.operations.empty();
+    // Beside a port operation there is no window to take the toolkit's options.
+    if (toolkitOptionsPresent && result.operations.empty())
+        others = WithoutToolkitOptions(others);
 
     const bool understood = parser.parse(others);
     if (parser.isSet(help)) {
@@ -79,12 +126,12 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool ignoreUnknown,
         result.exitCode = kBadCommandLine;
         return result;
     }
-    if (!understood && !ignoreUnknown) {
+    if (!understood) {
         result.textToPrint = parser.errorText() + QLatin1Char('\n');
         result.exitCode = kBadCommandLine;
         return result;
     }
-    if (!parser.positionalArguments().isEmpty() && !ignoreUnknown) {
+    if (!parser.positionalArguments().isEmpty()) {
         result.textToPrint = QString::fromUtf8("Okänt argument: %1\n")
                                  .arg(parser.positionalArguments().join(QLatin1Char(' ')));
         result.exitCode = kBadCommandLine;

@@ -86,8 +86,19 @@ private slots:
         QCOMPARE(line.exitCode, 2);
         QVERIFY(line.textToPrint);
         // Before the window toolkit has taken its own options, they pass.
-        line = ReadCommandLine({"portprov", "-platform", "offscreen", "--simulate"}, true, Probe);
+        line = ReadCommandLine({"portprov", "-platform", "offscreen", "--simulate", "-style=fusion",
+                                "--reverse", "-geometry", "100x100"},
+                               true, Probe);
         QVERIFY(!line.textToPrint);
+        QVERIFY(line.simulate);
+        // Anything else unknown is refused before the toolkit starts, which
+        // without a screen would end the program with an abort.
+        for (const QStringList& arguments :
+             {QStringList{"portprov", "--bogus"}, QStringList{"portprov", "--simulate", "extra"}}) {
+            line = ReadCommandLine(arguments, true, Probe);
+            QVERIFY2(line.textToPrint, qPrintable(arguments.join(' ')));
+            QCOMPARE(line.exitCode, 2);
+        }
         line = ReadCommandLine({"portprov", "extra"}, false, Probe);
         QCOMPARE(line.exitCode, 2);
     }
