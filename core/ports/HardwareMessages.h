@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Every text the hardware backends show the user, in one place so they can be
 // read and reviewed together. Each message names the cause and what to do.
@@ -10,7 +11,6 @@ namespace portprov::hardware_messages {
 
 // Descriptions of the access paths, shown in --help and in messages.
 inline constexpr const char* kRawAccessDescription = "direkt portåtkomst (ioperm/iopl)";
-inline constexpr const char* kDlPortIoDescription = "drivrutinsbiblioteket dlportio.dll";
 // "kärnans parallellportsdrivrutin (ppdev): /dev/parport0 på 888-890", the
 // ports given as "/dev/parport0 på 888-890, /dev/parport1 på 632-634".
 std::string PpdevDescription(const std::string& ports);
@@ -56,9 +56,19 @@ std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
 std::string PpdevNotCoveredLocked(std::uint16_t port, const std::string& coverage,
                                   const std::string& mode);
 
-// The Windows port driver library.
-std::string DlPortIoMissing();
-std::string DlPortIoEntryMissing(const std::string& entry);
+// The Windows port driver library: "drivrutinsbiblioteket <name>".
+std::string DriverLibraryDescription(const std::string& name);
+// None of names in the program's folder or the system folder.
+std::string DriverLibraryMissing(const std::vector<std::string>& names,
+                                 const std::string& programFolder, const std::string& systemFolder);
+// name is there but not of this program's bitness (Windows error 193);
+// fitting is the library that fits.
+std::string DriverLibraryWrongBitness(const std::string& name, int programBits,
+                                      const std::string& fitting);
+// name lacks the entry point entry.
+std::string DriverLibraryEntryMissing(const std::string& name, const std::string& entry);
+// name could not be loaded for another reason (Windows error code).
+std::string DriverLibraryFailed(const std::string& name, unsigned long error);
 
 // No hardware backend exists for this operating system.
 std::string NoHardwareBackend();

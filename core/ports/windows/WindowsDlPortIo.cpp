@@ -6,42 +6,52 @@
 
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 namespace portprov {
 
 namespace msg = hardware_messages;
 
 namespace {
 
-constexpr const char* kLibraryName = "dlportio.dll";
 constexpr const char* kReadEntry = "DlPortReadPortUchar";
 constexpr const char* kWriteEntry = "DlPortWritePortUchar";
 
-// The library's two entry points.
+// Windows' answers to a failed load that matter here.
+constexpr unsigned long kNotFound = ERROR_MOD_NOT_FOUND;      // 126
+constexpr unsigned long kWrongBitness = ERROR_BAD_EXE_FORMAT; // 193
+
+constexpr int kProgramBits = sizeof(void*) * 8;
+// The library of the same bitness that the InpOut32 driver brings along.
+constexpr const char* kFallbackLibrary = kProgramBits == 64 ? "inpoutx64.dll" : "inpout32.dll";
+
+// The library's two entry points. The port goes as a whole ULONG: a library
+// declaring it USHORT reads the low half, and none sees stray upper bits.
 using ReadPortUchar = UCHAR(__stdcall*)(ULONG port);
 using WritePortUchar = void(__stdcall*)(ULONG port, UCHAR value);
 
 class DlPortIo : public PortBackend {
 public:
-    DlPortIo() : library_(kLibraryName) {
-        if (!library_.loaded()) {
-            throw PortError(msg::DlPortIoMissing());
-        }
-        read_ = library_.resolve<ReadPortUchar>(kReadEntry);
+    DlPortIo(std::unique_ptr<RuntimeLibrary> library, std::string name)
+        : library_(std::move(library)), name_(std::move(name)) {
+        read_ = library_->resolve<ReadPortUchar>(kReadEntry);
         if (read_ == nullptr) {
-            throw PortError(msg::DlPortIoEntryMissing(kReadEntry));
+            throw PortError(msg::DriverLibraryEntryMissing(name_, kReadEntry));
         }
-        write_ = library_.resolve<WritePortUchar>(kWriteEntry);
+        write_ = library_->resolve<WritePortUchar>(kWriteEntry);
         if (write_ == nullptr) {
-            throw PortError(msg::DlPortIoEntryMissing(kWriteEntry));
+            throw PortError(msg::DriverLibraryEntryMissing(name_, kWriteEntry));
         }
     }
 
     std::uint8_t read(std::uint16_t port) override { return read_(port); }
     void write(std::uint16_t port, std::uint8_t value) override { write_(port, value); }
-    std::string describe() const override { return msg::kDlPortIoDescription; }
+    std::string describe() const override { return msg::DriverLibraryDescription(name_); }
 
 private:
-    RuntimeLibrary library_;
+    std::unique_ptr<RuntimeLibrary> library_;
+    std::string name_;
     ReadPortUchar read_ = nullptr;
     WritePortUchar write_ = nullptr;
 };
@@ -49,7 +59,28 @@ private:
 } // namespace
 
 std::unique_ptr<PortBackend> OpenDlPortIo() {
-    return std::make_unique<DlPortIo>();
+    const std::vector<std::string> names = {"dlportio.dll", kFallbackLibrary};
+    std::string wrongBitness;
+    for (const std::string& name : names) {
+        auto library = std::make_unique<RuntimeLibrary>(name);
+        if (library->loaded()) {
+            return std::make_unique<DlPortIo>(std::move(library), name);
+        }
+        if (library->error() == kWrongBitness) {
+            // A library of the other bitness is there; a fitting one may still
+            // come next, so look on before saying so.
+            if (wrongBitness.empty()) {
+                wrongBitness = name;
+            }
+        } else if (library->error() != kNotFound) {
+            throw PortError(msg::DriverLibraryFailed(name, library->error()));
+        }
+    }
+    if (!wrongBitness.empty()) {
+        throw PortError(
+            msg::DriverLibraryWrongBitness(wrongBitness, kProgramBits, kFallbackLibrary));
+    }
+    throw PortError(msg::DriverLibraryMissing(names, ProgramFolder(), SystemFolder()));
 }
 
 } // namespace portprov
