@@ -5,12 +5,14 @@
 #include "desktop/CommandLine.h"
 #include "desktop/FontConfigurationReader.h"
 #include "desktop/ToolkitTranslations.h"
+#include "desktop/WindowsConsole.h"
 #include "ports/HardwarePorts.h"
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "ports/simulated/SimulatedPc.h"
 #include "widgets/ProgramStyle.h"
 #include "window/LocaleNumbers.h"
+#include "window/WindowFonts.h"
 #include "window/frmPortCom.h"
 
 #include <QApplication>
@@ -32,6 +34,8 @@ QString HardwareAccessDescription() {
 }
 
 void Print(const QString& text, std::FILE* stream) {
+    if (windowsconsole::WriteToConsole(stream, text))
+        return;
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
     std::fflush(stream);
@@ -107,6 +111,7 @@ void CentreOnScreen(QWidget& window) {
 } // namespace
 
 int main(int argc, char** argv) {
+    windowsconsole::AttachParentConsole();
     QCoreApplication::setApplicationName(QStringLiteral("Portprov"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PORTPROV_VERSION));
     if (const std::optional<int> exitCode = AnswerWithoutWindow(argc, argv))
@@ -114,6 +119,7 @@ int main(int argc, char** argv) {
 
     FontConfigurationReader fontConfiguration;
     QApplication app(argc, argv);
+    windowfonts::RegisterBundledFonts();
     const ToolkitTranslations swedish;
     // One look everywhere, so that the colours of the buttons show the same.
     QApplication::setStyle(new ProgramStyle);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "window/WindowFonts.h"
 
+#include <QDir>
+#include <QFontDatabase>
 #include <QStringList>
 
 #include <cmath>
@@ -18,6 +20,12 @@ QFont SansSerif(double points, bool bold) {
 
 QFont Standard() {
     return SansSerif(8.25, true);
+}
+
+void RegisterBundledFonts() {
+    const QDir bundled(QStringLiteral(":/fonts"));
+    for (const QString& file : bundled.entryList({QStringLiteral("*.ttf")}, QDir::Files))
+        QFontDatabase::addApplicationFont(bundled.filePath(file));
 }
 
 } // namespace windowfonts

@@ -17,4 +17,8 @@ QFont SansSerif(double points, bool bold);
 // The font of every control that names none of its own: 8.25 pt bold.
 QFont Standard();
 
+// Registers the fonts the program carries in its resources (the Windows
+// build carries Liberation Sans). Call once the application exists.
+void RegisterBundledFonts();
+
 } // namespace windowfonts
