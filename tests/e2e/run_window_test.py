@@ -20,7 +20,9 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import window_checks as C  # noqa: E402
 import window_layout as L  # noqa: E402
-from x11session import CAPTION, CLIENT_SIZE, SCREEN, E2EFailure, X11Session  # noqa: E402
+import windows_scenarios  # noqa: E402
+from x11session import (CAPTION, CLIENT_SIZE, SCREEN, E2EFailure, X11Session,  # noqa: E402
+                        is_windows_program)
 
 
 def fail_if(complaints):
@@ -513,14 +515,32 @@ SCENARIOS = {
 }
 
 
+# The scenarios that hold for the Windows program under Wine as well; the
+# others are about the Linux desktop (xdg-open, PATH).
+SHARED = ["start-up", "write-keyboard", "control-register", "address-list", "exit-shortcut",
+          "scale-2"]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--exe", required=True, help="the portprov program")
+    parser.add_argument("--exe", required=True,
+                        help="the portprov program (portprov.exe: run under Wine)")
     parser.add_argument("--shots", required=True, help="folder for the screenshots")
-    parser.add_argument("scenario", choices=sorted(SCENARIOS))
+    parser.add_argument("--doubles", help="folder of the driver doubles (Windows scenarios)")
+    parser.add_argument("scenario", choices=sorted([*SCENARIOS, *windows_scenarios.SCENARIOS]))
     args = parser.parse_args()
+    windows = is_windows_program(args.exe)
+    if args.scenario in windows_scenarios.SCENARIOS:
+        if not windows or not args.doubles:
+            parser.error(f"{args.scenario} needs portprov.exe and --doubles")
+    elif windows and args.scenario not in SHARED:
+        parser.error(f"{args.scenario} is a scenario of the Linux program only")
     try:
-        SCENARIOS[args.scenario](args.exe, Path(args.shots))
+        if args.scenario in windows_scenarios.SCENARIOS:
+            windows_scenarios.SCENARIOS[args.scenario](args.exe, Path(args.shots),
+                                                       Path(args.doubles))
+        else:
+            SCENARIOS[args.scenario](args.exe, Path(args.shots))
     except E2EFailure as failure:
         print(f"FAIL {args.scenario}: {failure}", file=sys.stderr)
         return 1

@@ -20,6 +20,23 @@ class E2EFailure(AssertionError):
     pass
 
 
+def is_windows_program(exe) -> bool:
+    """A Windows program (portprov.exe) runs under Wine, in the prefix and with
+    the settings of the environment (WINEPREFIX, WINEDEBUG, WINEDLLOVERRIDES)."""
+    return str(exe).lower().endswith(".exe")
+
+
+def windows_path(path) -> str:
+    """A host path as the Windows program sees it: Wine's drive Z: is /."""
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def program_command(exe, args=()):
+    if is_windows_program(exe):
+        return ["wine", str(exe), *args]
+    return [str(exe), *args]
+
+
 class Screenshot:
     """An RGB screenshot parsed from a binary PPM (P6)."""
 
@@ -99,7 +116,8 @@ class X11Session:
 
     # --- the program -------------------------------------------------------
 
-    def start(self, exe, args=("--simulate",), scale=1, extra_env=None, path_prefix=None):
+    def start(self, exe, args=("--simulate",), scale=1, extra_env=None, path_prefix=None,
+              cwd=None):
         self.scale = scale
         self._origin = None
         env = dict(os.environ)
@@ -116,13 +134,17 @@ class X11Session:
             env.pop(key, None)
         if scale != 1:
             env["QT_SCALE_FACTOR"] = str(scale)
+        if is_windows_program(exe):
+            env["QT_QPA_PLATFORM"] = "windows"
+            env.setdefault("WINEDEBUG", "-all")
+            env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
         if path_prefix:
             env["PATH"] = f"{path_prefix}{os.pathsep}{env.get('PATH', '')}"
         if extra_env:
             env.update(extra_env)
         self.log_file = open(self.app_log, "w")
-        self.app = subprocess.Popen([str(exe), *args], env=env, stdout=self.log_file,
-                                    stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        self.app = subprocess.Popen(program_command(exe, args), env=env, stdout=self.log_file,
+                                    stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL, cwd=cwd)
         self.window = self._find_window()
         return self.window
 
@@ -170,8 +192,19 @@ class X11Session:
             time.sleep(0.1)
         raise E2EFailure("the message box did not close")
 
-    def window_name(self):
-        return self._xdotool("getwindowname", self.window).rstrip("\n")
+    def wait_for_window_named(self, pattern, timeout=20.0):
+        """The id of a visible window whose name matches `pattern` (another program's)."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = self._xdotool("search", "--onlyvisible", "--name", pattern, check=False)
+            for wid in found.split():
+                if wid != self.window:
+                    return wid
+            time.sleep(0.2)
+        raise E2EFailure(f"no window named like {pattern!r} appeared")
+
+    def window_name(self, wid=None):
+        return self._xdotool("getwindowname", wid or self.window).rstrip("\n")
 
     def window_geometry(self):
         values = {}

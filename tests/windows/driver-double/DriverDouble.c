@@ -1,15 +1,41 @@
 // SPDX-License-Identifier: MIT
 // A stand-in for a port driver's library: the two DLPortIO entry points over a
 // small simulated port, every access appended as a line to the file named by
-// PORTPROV_DRIVER_DOUBLE_LOG ("load <file>", "read 889 120", "write 888 85").
+// PORTPROV_DRIVER_DOUBLE_LOG ("load <file>", "read 889 127", "write 888 85").
 // Built for 64-bit and 32-bit Windows, and once without the write entry.
 #include <windows.h>
 
 #include <stdio.h>
 
-static unsigned char dataLatch = 0;      // 888: what was last written
-static unsigned char controlLatch = 0x0C; // 890
-static const unsigned char kStatus = 0x78; // 889: a fixed pattern on the lamps
+// Three parallel ports with nothing attached, as the program's simulated PC
+// has them, so that the same window checks hold against either: data latch,
+// status 127, control latch (bits 6 and 7 read 1; bit 5 turns the data lines
+// to input, which then read 255). A game port at rest at 512 to 519 (240);
+// 255 everywhere else.
+static const unsigned long kBases[3] = {888, 632, 956};
+static unsigned char dataLatch[3];
+static unsigned char control[3];
+
+static unsigned char Read(unsigned long port) {
+    for (int i = 0; i < 3; ++i) {
+        if (port == kBases[i])
+            return (control[i] & 0x20) ? 255 : dataLatch[i];
+        if (port == kBases[i] + 1)
+            return 127;
+        if (port == kBases[i] + 2)
+            return (unsigned char)(control[i] | 0xC0);
+    }
+    return (port >= 512 && port <= 519) ? 240 : 255;
+}
+
+static void Write(unsigned long port, unsigned char value) {
+    for (int i = 0; i < 3; ++i) {
+        if (port == kBases[i])
+            dataLatch[i] = value;
+        else if (port == kBases[i] + 2)
+            control[i] = value & 0x3F;
+    }
+}
 
 static void Log(const char* line) {
     char path[MAX_PATH];
@@ -41,13 +67,7 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
 }
 
 __declspec(dllexport) unsigned char __stdcall DlPortReadPortUchar(unsigned long port) {
-    unsigned char value = 0xFF;
-    if (port == 888)
-        value = dataLatch;
-    else if (port == 889)
-        value = kStatus;
-    else if (port == 890)
-        value = controlLatch;
+    const unsigned char value = Read(port);
     char line[64];
     snprintf(line, sizeof line, "read %lu %u", port, (unsigned)value);
     Log(line);
@@ -56,10 +76,7 @@ __declspec(dllexport) unsigned char __stdcall DlPortReadPortUchar(unsigned long 
 
 #ifndef DOUBLE_WITHOUT_WRITE
 __declspec(dllexport) void __stdcall DlPortWritePortUchar(unsigned long port, unsigned char value) {
-    if (port == 888)
-        dataLatch = value;
-    else if (port == 890)
-        controlLatch = value;
+    Write(port, value);
     char line[64];
     snprintf(line, sizeof line, "write %lu %u", port, (unsigned)value);
     Log(line);
