@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/WindowFonts.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QStringList>
@@ -24,8 +25,21 @@ QFont Standard() {
 
 void RegisterBundledFonts() {
     const QDir bundled(QStringLiteral(":/fonts"));
-    for (const QString& file : bundled.entryList({QStringLiteral("*.ttf")}, QDir::Files))
+    const QStringList files = bundled.entryList({QStringLiteral("*.ttf")}, QDir::Files);
+    if (files.isEmpty())
+        return;
+    for (const QString& file : files)
         QFontDatabase::addApplicationFont(bundled.filePath(file));
+    // The fonts the system names for the menus and messages, where it lacks
+    // them (Wine has no Segoe UI and would fall back to a serif face).
+    const QStringList installed = QFontDatabase::families();
+    for (const char* widgetClass : {"QMenuBar", "QMenu", "QMessageBox"}) {
+        QFont font = QApplication::font(widgetClass);
+        if (!installed.contains(font.family(), Qt::CaseInsensitive)) {
+            font.setFamilies({QString::fromLatin1(kFamily)});
+            QApplication::setFont(font, widgetClass);
+        }
+    }
 }
 
 } // namespace windowfonts
