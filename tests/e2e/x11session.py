@@ -31,6 +31,14 @@ def windows_path(path) -> str:
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
+def end_wine_session():
+    """Ends every Windows program of the Wine prefix and its Wine server.
+    Wine's desktop process belongs to the X server the session began on, so
+    each X server gets a session of its own."""
+    subprocess.run(["wineserver", "-k"], capture_output=True, timeout=30)
+    subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
+
+
 def program_command(exe, args=()):
     if is_windows_program(exe):
         return ["wine", str(exe), *args]
@@ -96,6 +104,7 @@ class X11Session:
         self.shots_dir.mkdir(parents=True, exist_ok=True)
         self.shot_count = 0
         self.app = None
+        self.wine = False
         self.window = None
         self._origin = None
         self.scale = 1
@@ -135,6 +144,9 @@ class X11Session:
         if scale != 1:
             env["QT_SCALE_FACTOR"] = str(scale)
         if is_windows_program(exe):
+            if not self.wine:
+                end_wine_session()  # one begun on another X server, or on none
+                self.wine = True
             env["QT_QPA_PLATFORM"] = "windows"
             env.setdefault("WINEDEBUG", "-all")
             env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
@@ -295,6 +307,8 @@ class X11Session:
             except subprocess.TimeoutExpired:
                 self.app.kill()
                 self.app.wait()
+        if self.wine:
+            end_wine_session()
         if self.app is not None:
             self.log_file.close()
         if self.xvfb.poll() is None:
