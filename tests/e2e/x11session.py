@@ -39,6 +39,16 @@ def end_wine_session():
     subprocess.run(["wineserver", "-w"], capture_output=True, timeout=30)
 
 
+def set_wine_scale(scale):
+    """Windows' way to a larger screen scale: the desktop's dots per inch (96
+    at scale 1), which Qt follows. Takes effect in the next Wine session."""
+    subprocess.run(["wine", "reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "LogPixels",
+                    "/t", "REG_DWORD", "/d", str(round(96 * scale)), "/f"],
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
+    end_wine_session()
+
+
 def program_command(exe, args=()):
     if is_windows_program(exe):
         return ["wine", str(exe), *args]
@@ -147,6 +157,8 @@ class X11Session:
             if not self.wine:
                 end_wine_session()  # one begun on another X server, or on none
                 self.wine = True
+            if scale != 1:
+                set_wine_scale(scale)  # Wine hands no QT_ variables to Windows programs
             env["QT_QPA_PLATFORM"] = "windows"
             env.setdefault("WINEDEBUG", "-all")
             env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
@@ -309,6 +321,8 @@ class X11Session:
                 self.app.wait()
         if self.wine:
             end_wine_session()
+            if self.scale != 1:
+                set_wine_scale(1)
         if self.app is not None:
             self.log_file.close()
         if self.xvfb.poll() is None:
