@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "window/WindowFonts.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QStringList>
@@ -30,16 +29,6 @@ void RegisterBundledFonts() {
         return;
     for (const QString& file : files)
         QFontDatabase::addApplicationFont(bundled.filePath(file));
-    // The fonts the system names for the menus and messages, where it lacks
-    // them (Wine has no Segoe UI and would fall back to a serif face).
-    const QStringList installed = QFontDatabase::families();
-    for (const char* widgetClass : {"QMenuBar", "QMenu", "QMessageBox"}) {
-        QFont font = QApplication::font(widgetClass);
-        if (!installed.contains(font.family(), Qt::CaseInsensitive)) {
-            font.setFamilies({QString::fromLatin1(kFamily)});
-            QApplication::setFont(font, widgetClass);
-        }
-    }
 }
 
 } // namespace windowfonts

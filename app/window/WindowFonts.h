@@ -18,8 +18,7 @@ QFont SansSerif(double points, bool bold);
 QFont Standard();
 
 // Registers the fonts the program carries in its resources (the Windows
-// build carries Liberation Sans), and gives the menus and message boxes that
-// font where the system's own is missing. Call once the application exists.
+// build carries Liberation Sans). Call once the application exists.
 void RegisterBundledFonts();
 
 } // namespace windowfonts
