@@ -119,11 +119,11 @@ int main(int argc, char** argv) {
 
     FontConfigurationReader fontConfiguration;
     QApplication app(argc, argv);
-    windowfonts::RegisterBundledFonts();
     const ToolkitTranslations swedish;
     // One look everywhere, so that the colours of the buttons show the same.
     QApplication::setStyle(new ProgramStyle);
     QApplication::setPalette(QApplication::style()->standardPalette());
+    windowfonts::RegisterBundledFonts();
 
     const CommandLine commandLine =
         ReadCommandLine(app.arguments(), false, HardwareAccessDescription);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/WindowFonts.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QStringList>
@@ -29,6 +30,11 @@ void RegisterBundledFonts() {
         return;
     for (const QString& file : files)
         QFontDatabase::addApplicationFont(bundled.filePath(file));
+    // Menus and message boxes too, as on Linux: the system's own fonts for them
+    // differ from PC to PC (Wine has none and draws them with a serif face).
+    QApplication::setFont(SansSerif(9, false));
+    for (const char* widgetClass : {"QMenuBar", "QMenu", "QMessageBox", "QMessageBoxLabel"})
+        QApplication::setFont(SansSerif(9, false), widgetClass);
 }
 
 } // namespace windowfonts

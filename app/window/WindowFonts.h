@@ -18,7 +18,8 @@ QFont SansSerif(double points, bool bold);
 QFont Standard();
 
 // Registers the fonts the program carries in its resources (the Windows
-// build carries Liberation Sans). Call once the application exists.
+// build carries Liberation Sans) and sets the menus and message boxes in it.
+// Call once the application exists.
 void RegisterBundledFonts();
 
 } // namespace windowfonts
