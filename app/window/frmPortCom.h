@@ -115,6 +115,9 @@ private:
     // failure shown; commands called from within it do not catch on their own.
     // False when the command failed.
     bool RunPortCommand(const std::function<void()>& command);
+    // Reads port and shows the byte in the value display and on the bit
+    // lamps, and on the pins by rule where one is given.
+    void ShowByteRead(std::uint16_t port, std::optional<portprov::Register> rule);
     // Reads the list entry in the given row (-1 for none) as List1_Click does;
     // false when the port access failed.
     bool ReadListEntry(int row);

@@ -30,11 +30,13 @@ void frmPortCom::Command1_Click() {
         portprov::CheckAddress(TextOf(Text1), portprov::Rounding::HalfEven, LocaleNumberFormat());
     if (!Accepted(address))
         return;
-    RunPortCommand([&] {
-        const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
-        SetValueText(lblValue, QString::number(byte));
-        portprov::ShowByteOnLamps(*lamps_, byte, std::nullopt);
-    });
+    RunPortCommand([&] { ShowByteRead(address.port, std::nullopt); });
+}
+
+void frmPortCom::ShowByteRead(std::uint16_t port, std::optional<portprov::Register> rule) {
+    const std::uint8_t byte = portprov::DlPortReadPortUchar(port);
+    SetValueText(lblValue, QString::number(byte));
+    portprov::ShowByteOnLamps(*lamps_, byte, rule);
 }
 
 void frmPortCom::Command2_Click() {

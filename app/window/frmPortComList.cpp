@@ -3,15 +3,11 @@
 #include "window/frmPortCom.h"
 
 #include "input/CommandInputs.h"
-#include "lamps/ByteLamps.h"
-#include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "window/LocaleNumbers.h"
-#include "window/ValueDisplay.h"
 #include "window/WindowLampPanel.h"
 
 #include <QItemSelectionModel>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -58,9 +54,7 @@ bool frmPortCom::ReadListEntry(int row) {
         if (row == kStatusRegisterEntry)
             lamps_->showDirection(portprov::DataDirection::Read);
         Text1->setText(entry);
-        const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
-        SetValueText(lblValue, QString::number(byte));
-        portprov::ShowByteOnLamps(*lamps_, byte, PinRuleFor(address.port));
+        ShowByteRead(address.port, PinRuleFor(address.port));
     });
 }
 

@@ -7,15 +7,10 @@
 #include "window/frmPortCom.h"
 
 #include "input/CommandInputs.h"
-#include "lamps/ByteLamps.h"
-#include "ports/PortIo.h"
 #include "window/LocaleNumbers.h"
-#include "window/ValueDisplay.h"
-#include "window/WindowLampPanel.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -68,14 +63,7 @@ void frmPortCom::tmrLive_Timer() {
         return;
     }
     // A failed access stops the reading before its message is shown.
-    RunPortCommand([&] {
-        const std::uint8_t byte = portprov::DlPortReadPortUchar(address.port);
-        // The screen reader hears of a new value only when there is one.
-        const QString shown = QString::number(byte);
-        if (lblValue->text() != shown)
-            SetValueText(lblValue, shown);
-        portprov::ShowByteOnLamps(*lamps_, byte, PinRuleFor(address.port));
-    });
+    RunPortCommand([&] { ShowByteRead(address.port, PinRuleFor(address.port)); });
 }
 
 void frmPortCom::closeEvent(QCloseEvent* event) {

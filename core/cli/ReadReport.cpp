@@ -3,6 +3,7 @@
 
 #include "lamps/BinaryPattern.h"
 #include "lamps/ByteLamps.h"
+#include "lamps/LampNames.h"
 #include "lamps/LampPanel.h"
 #include "lamps/PinRules.h"
 #include "ports/ParallelPortRegisters.h"
@@ -53,7 +54,8 @@ std::string ReadReport(std::uint16_t port, std::uint8_t byte,
     for (const auto& [pin, colour] : notes.pins) {
         line += ' ';
         line += std::to_string(pin);
-        line += colour == LampColour::Red ? "=hög" : "=låg";
+        line += '=';
+        line += LampStateName(colour);
     }
     if (notes.direction)
         line += std::string("; ") + DirectionText(*notes.direction);

@@ -21,9 +21,6 @@ constexpr int DataPin(int bit) {
 
 // No data line is inverted at the connector.
 constexpr std::uint8_t kDataInvertedLines = 0;
-// Control lines whose level at the connector is the opposite of their bit:
-// strobe, auto feed and select in.
-constexpr std::uint8_t kControlInvertedLines = 0b0000'1011;
 // Status bits shown inverted on their lamp: busy (bit 7) and bit 3.
 constexpr std::uint8_t kStatusInvertedLines = 0b1000'1000;
 // Status bits 0 to 2 have no line of their own; their lamps are shown white.
@@ -62,10 +59,10 @@ constexpr std::array<PinRule, 8> kControlRule{
     kNoPin,
     PinRule{0, PinEffect::DirectionText}, // bit 5
     kNoPin,
-    Line(kPinSelectIn, 3, kControlInvertedLines),
-    Line(kPinInit, 2, kControlInvertedLines),
-    Line(kPinAutoFeed, 1, kControlInvertedLines),
-    Line(kPinStrobe, 0, kControlInvertedLines),
+    Line(kPinSelectIn, 3, kControlLinesInverted),
+    Line(kPinInit, 2, kControlLinesInverted),
+    Line(kPinAutoFeed, 1, kControlLinesInverted),
+    Line(kPinStrobe, 0, kControlLinesInverted),
 };
 static_assert(kControlRule[7 - kDirectionBit].effect == PinEffect::DirectionText);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "loopback/LoopbackPlug.h"
+#include "ports/ParallelPortRegisters.h"
 
 #include <cstdint>
 #include <span>
@@ -22,11 +23,6 @@ struct LoopbackWire {
     int statusBit;
 };
 
-// Control lines whose pin level is the opposite of their bit: strobe (bit 0),
-// auto feed (bit 1) and select in (bit 3).
-inline constexpr std::uint8_t kControlLinesInverted = 0b0000'1011;
-// Status inputs whose bit is the opposite of their pin level: busy (bit 7).
-inline constexpr std::uint8_t kStatusLinesInverted = 0b1000'0000;
 // Control bits the test leaves clear while it runs: the interrupt enable
 // (bit 4) and the data direction (bit 5, the data lines must drive).
 inline constexpr std::uint8_t kControlOutputBits = 0b0000'1111;
