@@ -106,7 +106,7 @@ WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,
 
 LoopbackReport RunLoopbackTest(std::int32_t base, LoopbackPlug plug) {
     if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
-        throw PortError("Ogiltig basadress för slingtestet: " + std::to_string(base));
+        throw PortError(PortErrorKind::RefusedInput, "Ogiltig basadress för slingtestet: " + std::to_string(base));
     const auto wiring = WiringOf(plug);
     const std::uint8_t savedData = DlPortReadPortUchar(base + kDataOffset);
     const std::uint8_t savedControl = DlPortReadPortUchar(base + kControlOffset);

@@ -20,7 +20,7 @@ std::unique_ptr<PortBackend> OpenHardwarePorts() {
 #elif defined(_WIN32)
     return OpenDlPortIo();
 #else
-    throw PortError(msg::NoHardwareBackend());
+    throw PortError(PortErrorKind::Missing, msg::NoHardwareBackend());
 #endif
 }
 

@@ -1,18 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "ports/PortError.h"
+
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
 namespace portprov {
-
-// A port access that failed: the message is Swedish, for the user, and names
-// the cause and what to do about it.
-class PortError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // One way of reaching the PC's I/O ports. Addresses reaching a backend are
 // already checked to be 0 to 65535.

@@ -37,7 +37,7 @@ private:
 
 std::uint16_t CheckedPort(std::int32_t port) {
     if (!IsValidPort(port))
-        throw PortError(std::string(kInvalidAddressMessage));
+        throw PortError(PortErrorKind::RefusedInput, std::string(kInvalidAddressMessage));
     return static_cast<std::uint16_t>(port);
 }
 
@@ -48,10 +48,10 @@ PortBackend& BoundBackend() {
     PortBinding& binding = Binding();
     if (!binding.backend) {
         if (!binding.factory)
-            throw PortError("Ingen portåtkomst är vald i programmet.");
+            throw PortError(PortErrorKind::Missing, "Ingen portåtkomst är vald i programmet.");
         std::unique_ptr<PortBackend> opened = binding.factory();
         if (!opened)
-            throw PortError("Portåtkomsten kunde inte öppnas.");
+            throw PortError(PortErrorKind::Missing, "Portåtkomsten kunde inte öppnas.");
         binding.backend = std::move(opened);
     }
     return *binding.backend;

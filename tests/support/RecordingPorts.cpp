@@ -23,7 +23,7 @@ void RecordingPorts::failWith(std::string message) {
 
 std::uint8_t RecordingPorts::read(std::uint16_t port) {
     if (failure_)
-        throw PortError(*failure_);
+        throw PortError(PortErrorKind::FailedAccess, *failure_);
     std::uint8_t answer = kDefaultIdleValue;
     if (auto queue = scripted_.find(port); queue != scripted_.end() && !queue->second.empty()) {
         answer = queue->second.front();
@@ -37,7 +37,7 @@ std::uint8_t RecordingPorts::read(std::uint16_t port) {
 
 void RecordingPorts::write(std::uint16_t port, std::uint8_t value) {
     if (failure_)
-        throw PortError(*failure_);
+        throw PortError(PortErrorKind::FailedAccess, *failure_);
     calls_.push_back({Call::Kind::Write, port, value});
 }
 

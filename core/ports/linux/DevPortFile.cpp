@@ -20,10 +20,19 @@ int OpenReadWrite(const std::string& path) {
     return RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDWR | O_CLOEXEC); });
 }
 
+// Opening fails for want of the device, of permission, or otherwise.
+PortErrorKind DevPortOpenFailureKind(int error) {
+    if (error == ENOENT)
+        return PortErrorKind::Missing;
+    if (error == EACCES || error == EPERM)
+        return PortErrorKind::NotPermitted;
+    return PortErrorKind::FailedAccess;
+}
+
 // A transfer of one byte that did not move it becomes the user's message.
 void CheckTransfer(ssize_t done, const std::string& path, bool writing, std::uint16_t port) {
     if (done != 1) {
-        throw PortError(msg::DevPortAccessFailed(
+        throw PortError(PortErrorKind::FailedAccess, msg::DevPortAccessFailed(
             path, writing, port, done < 0 ? msg::ErrorText(errno) : "porten finns inte i enheten"));
     }
 }
@@ -34,7 +43,7 @@ DevPortFile::DevPortFile(std::string path) : path_(std::move(path)) {
     fd_ = OpenReadWrite(path_);
     if (fd_ < 0) {
         const int error = errno;
-        throw PortError(msg::DevPortOpenFailed(path_, error, msg::OwnProgramPath()));
+        throw PortError(DevPortOpenFailureKind(error), msg::DevPortOpenFailed(path_, error, msg::OwnProgramPath()));
     }
 }
 

@@ -65,16 +65,16 @@ std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes) {
     // No way to the ports: tell the weightiest cause.
     const auto lockdown = probes.lockdownMode();
     if (LockdownForbidsRawPorts(lockdown)) {
-        throw PortError(msg::Lockdown(*lockdown));
+        throw PortError(PortErrorKind::NotPermitted, msg::Lockdown(*lockdown));
     }
     if (IsPermissionError(raw) || IsPermissionError(devPort) || IsPermissionError(nodeError)) {
-        throw PortError(msg::NotPermitted(probes.programPath()));
+        throw PortError(PortErrorKind::NotPermitted, msg::NotPermitted(probes.programPath()));
     }
     if (devPort == ENOENT && raw == ENOSYS) {
-        throw PortError(msg::NoDevPort());
+        throw PortError(PortErrorKind::Missing, msg::NoDevPort());
     }
     throw PortError(
-        msg::NoWayToPorts(msg::ErrorText(raw), msg::ErrorText(devPort), probes.programPath()));
+        PortErrorKind::FailedAccess, msg::NoWayToPorts(msg::ErrorText(raw), msg::ErrorText(devPort), probes.programPath()));
 }
 
 std::unique_ptr<PortBackend> OpenLinuxPorts() {

@@ -76,9 +76,9 @@ PpdevPorts::Port& PpdevPorts::claimed(std::uint16_t address) {
             (coverage.empty() ? "" : ", ") + Range(port.where.base) + " (" + port.where.node + ")";
     }
     if (LockdownForbidsRawPorts(lockdownMode_)) {
-        throw PortError(msg::PpdevNotCoveredLocked(address, coverage, *lockdownMode_));
+        throw PortError(PortErrorKind::NotCovered, msg::PpdevNotCoveredLocked(address, coverage, *lockdownMode_));
     }
-    throw PortError(msg::PpdevNotCovered(address, coverage, programPath_));
+    throw PortError(PortErrorKind::NotCovered, msg::PpdevNotCovered(address, coverage, programPath_));
 }
 
 void PpdevPorts::claim(Port& port) {
@@ -90,12 +90,12 @@ void PpdevPorts::claim(Port& port) {
         }
         const int error = -fd;
         if (error == EACCES || error == EPERM) {
-            throw PortError(msg::PpdevNodeDenied(node));
+            throw PortError(PortErrorKind::NotPermitted, msg::PpdevNodeDenied(node));
         }
         if (error == ENOENT || error == ENXIO || error == ENODEV) {
-            throw PortError(msg::PpdevNodeMissing(node));
+            throw PortError(PortErrorKind::Missing, msg::PpdevNodeMissing(node));
         }
-        throw PortError(msg::PpdevFailed(node, "open", error));
+        throw PortError(PortErrorKind::FailedAccess, msg::PpdevFailed(node, "open", error));
     };
 
     // Exclusive first, so that no other driver can come between our accesses.
@@ -115,14 +115,14 @@ void PpdevPorts::claim(Port& port) {
         system_->close(fd);
         if (result == -ETIMEDOUT) {
             const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(kClaimLimit);
-            throw PortError(msg::PpdevBusy(node, static_cast<int>(seconds.count())));
+            throw PortError(PortErrorKind::Busy, msg::PpdevBusy(node, static_cast<int>(seconds.count())));
         }
         // The kernel lets no one else on while a program holds the port
         // exclusively, as this program does.
         if (result == -ENXIO) {
-            throw PortError(msg::PpdevHeldExclusively(node));
+            throw PortError(PortErrorKind::Busy, msg::PpdevHeldExclusively(node));
         }
-        throw PortError(msg::PpdevFailed(node, "PPCLAIM", -result));
+        throw PortError(PortErrorKind::FailedAccess, msg::PpdevFailed(node, "PPCLAIM", -result));
     }
     port.fd = fd;
 }
@@ -130,7 +130,7 @@ void PpdevPorts::claim(Port& port) {
 void PpdevPorts::call(const Port& port, unsigned long request, const char* name, void* arg) {
     const int result = system_->ioctl(port.fd, request, arg);
     if (result != 0) {
-        throw PortError(msg::PpdevFailed(port.where.node, name, -result));
+        throw PortError(PortErrorKind::FailedAccess, msg::PpdevFailed(port.where.node, name, -result));
     }
 }
 

@@ -96,13 +96,13 @@ void RawX86Ports::grant(std::uint16_t port) const {
         error = errno;
     }
     if (error == EPERM || error == EACCES) {
-        throw PortError(msg::NotPermitted(msg::OwnProgramPath()));
+        throw PortError(PortErrorKind::NotPermitted, msg::NotPermitted(msg::OwnProgramPath()));
     }
     throw PortError(
-        msg::RawAccessFailed(msg::ErrorText(error), "används inte", msg::OwnProgramPath()));
+        PortErrorKind::FailedAccess, msg::RawAccessFailed(msg::ErrorText(error), "används inte", msg::OwnProgramPath()));
 #else
     (void)port;
-    throw PortError(msg::RawAccessUnavailable());
+    throw PortError(PortErrorKind::Missing, msg::RawAccessUnavailable());
 #endif
 }
 

@@ -37,11 +37,11 @@ public:
         : library_(std::move(library)), name_(std::move(name)) {
         read_ = library_->resolve<ReadPortUchar>(kReadEntry);
         if (read_ == nullptr) {
-            throw PortError(msg::DriverLibraryEntryMissing(name_, kReadEntry));
+            throw PortError(PortErrorKind::Missing, msg::DriverLibraryEntryMissing(name_, kReadEntry));
         }
         write_ = library_->resolve<WritePortUchar>(kWriteEntry);
         if (write_ == nullptr) {
-            throw PortError(msg::DriverLibraryEntryMissing(name_, kWriteEntry));
+            throw PortError(PortErrorKind::Missing, msg::DriverLibraryEntryMissing(name_, kWriteEntry));
         }
     }
 
@@ -73,14 +73,14 @@ std::unique_ptr<PortBackend> OpenDlPortIo() {
                 wrongBitness = name;
             }
         } else if (library->error() != kNotFound) {
-            throw PortError(msg::DriverLibraryFailed(name, library->error()));
+            throw PortError(PortErrorKind::FailedAccess, msg::DriverLibraryFailed(name, library->error()));
         }
     }
     if (!wrongBitness.empty()) {
         throw PortError(
-            msg::DriverLibraryWrongBitness(wrongBitness, kProgramBits, kFallbackLibrary));
+            PortErrorKind::Missing, msg::DriverLibraryWrongBitness(wrongBitness, kProgramBits, kFallbackLibrary));
     }
-    throw PortError(msg::DriverLibraryMissing(names, ProgramFolder(), SystemFolder()));
+    throw PortError(PortErrorKind::Missing, msg::DriverLibraryMissing(names, ProgramFolder(), SystemFolder()));
 }
 
 } // namespace portprov

@@ -18,14 +18,14 @@ const QString kNoAccess = QString::fromUtf8("Ingen behÃ¶righet till portarna: kÃ
 class FailingReads : public portprov::RecordingPorts {
 public:
     std::uint8_t read(std::uint16_t) override {
-        throw portprov::PortError(kNoAccess.toStdString());
+        throw portprov::PortError(portprov::PortErrorKind::NotPermitted, kNoAccess.toStdString());
     }
 };
 
 // A backend that cannot be opened at all.
 portprov::BackendFactory Unopenable() {
     return []() -> std::unique_ptr<portprov::PortBackend> {
-        throw portprov::PortError(kNoAccess.toStdString());
+        throw portprov::PortError(portprov::PortErrorKind::NotPermitted, kNoAccess.toStdString());
     };
 }
 

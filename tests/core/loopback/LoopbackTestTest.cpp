@@ -38,7 +38,7 @@ private:
         if (failAfter < 0)
             return;
         if (failAfter-- == 0)
-            throw PortError("Porten svarar inte.");
+            throw PortError(PortErrorKind::FailedAccess, "Porten svarar inte.");
     }
 };
 

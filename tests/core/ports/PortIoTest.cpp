@@ -67,7 +67,7 @@ TEST_F(PortIo, FailedOpeningIsTriedAgainOnTheNextAccess) {
     auto ports = std::make_shared<RecordingPorts>();
     SelectPortBackend([&]() -> std::unique_ptr<PortBackend> {
         if (++attempts < 3)
-            throw PortError("Drivrutinen saknas");
+            throw PortError(PortErrorKind::Missing, "Drivrutinen saknas");
         return SharedBackend(ports)();
     });
     EXPECT_EQ(MessageOf([] { DlPortReadPortUchar(888); }), "Drivrutinen saknas");
