@@ -54,7 +54,7 @@ void frmPortCom::Command2_Click() {
             Text2->setText(QStringLiteral("255"));
         // The data pins show the value for every address, before it is written.
         portprov::ShowByteOnLamps(*lamps_, value.value, portprov::Register::Data);
-        if (address.port == portprov::kLpt1Control) {
+        if (portprov::IsControlRegisterWrite(address.port)) {
             Command3_Click();
             return;
         }

@@ -3,7 +3,6 @@
 
 #include "cli/ReadReport.h"
 #include "input/CommandInputs.h"
-#include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
 #include "ports/PortIo.h"
 
@@ -31,7 +30,7 @@ std::string Run(const PortOperation& operation, std::span<const std::uint16_t> p
     const AddressInput address = CheckAddress(operation.address, Rounding::Floor, format);
     if (!address.accepted)
         return address.refusal;
-    if (address.port == kLpt1Control) {
+    if (IsControlRegisterWrite(address.port)) {
         value = CheckValue(operation.value, Rounding::HalfEven, format);
         if (!value.accepted)
             return value.refusal;

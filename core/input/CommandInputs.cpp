@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "input/CommandInputs.h"
 
+#include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
 
 namespace portprov {
@@ -42,6 +43,10 @@ ValueInput CheckValue(std::string_view text, Rounding rounding, const NumberForm
         input.value = static_cast<std::uint8_t>(whole);
     }
     return input;
+}
+
+bool IsControlRegisterWrite(std::uint16_t port) {
+    return port == kLpt1Control;
 }
 
 } // namespace portprov

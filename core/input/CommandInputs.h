@@ -34,4 +34,9 @@ struct ValueInput {
 // Any number above 255, however large, is accepted as 255 with aboveRange set.
 ValueInput CheckValue(std::string_view text, Rounding rounding, const NumberFormat& format);
 
+// Whether a write to port is the control register write of the first
+// parallel port (890): its value is rounded half to even, not down, and it is
+// not read back. The window and the command line both ask here.
+bool IsControlRegisterWrite(std::uint16_t port);
+
 } // namespace portprov

@@ -9,67 +9,63 @@ namespace portprov {
 
 namespace {
 
-// Connector pins of the registers' lines.
-constexpr int kPinStrobe = 1;    // control bit 0
-constexpr int kPinAutoFeed = 14; // control bit 1
-constexpr int kPinInit = 16;     // control bit 2
-constexpr int kPinSelectIn = 17; // control bit 3
-// D0 to D7 lie on pins 2 to 9; the status byte is shown on the same lamps.
-constexpr int DataPin(int bit) {
-    return 2 + bit;
-}
-
-// No data line is inverted at the connector.
-constexpr std::uint8_t kDataInvertedLines = 0;
-// Status bits shown inverted on their lamp: busy (bit 7) and bit 3.
-constexpr std::uint8_t kStatusInvertedLines = 0b1000'1000;
-// Status bits 0 to 2 have no line of their own; their lamps are shown white.
-constexpr std::uint8_t kStatusBitsWithoutLine = 0b0000'0111;
-// Control bit 5 sets the direction of the data lines.
-constexpr int kDirectionBit = 5;
-
 constexpr bool HasBit(std::uint8_t mask, int bit) {
     return ((mask >> bit) & 1u) != 0;
 }
 
-constexpr PinRule Line(int pin, int bit, std::uint8_t invertedLines) {
-    return {pin, HasBit(invertedLines, bit) ? PinEffect::Inverted : PinEffect::Direct};
-}
-
-constexpr PinRule StatusLine(int bit) {
-    if (HasBit(kStatusBitsWithoutLine, bit))
-        return {DataPin(bit), PinEffect::AlwaysWhite};
-    return Line(DataPin(bit), bit, kStatusInvertedLines);
-}
-
 constexpr PinRule kNoPin{0, PinEffect::Nothing};
 
-// Each table is indexed by pattern position - 1: bit 7 first, bit 0 last.
-constexpr PinRule DataLine(int bit) {
-    return Line(DataPin(bit), bit, kDataInvertedLines);
+// A bit on its own line's pin, red where the pin is high.
+constexpr PinRule OwnLine(Register reg, int bit) {
+    const std::optional<ConnectorPin> pin = PinOf(reg, bit);
+    if (!pin)
+        return kNoPin;
+    return {pin->pin, pin->inverted ? PinEffect::Inverted : PinEffect::Direct};
 }
 
-constexpr std::array<PinRule, 8> kDataRule{
-    DataLine(7), DataLine(6), DataLine(5), DataLine(4),
-    DataLine(3), DataLine(2), DataLine(1), DataLine(0),
-};
+// The data register: D0 to D7 on pins 2 to 9, none inverted.
+constexpr PinRule DataLine(int bit) {
+    return OwnLine(Register::Data, bit);
+}
 
-constexpr std::array<PinRule, 8> kControlRule{
-    kNoPin,
-    kNoPin,
-    PinRule{0, PinEffect::DirectionText}, // bit 5
-    kNoPin,
-    Line(kPinSelectIn, 3, kControlLinesInverted),
-    Line(kPinInit, 2, kControlLinesInverted),
-    Line(kPinAutoFeed, 1, kControlLinesInverted),
-    Line(kPinStrobe, 0, kControlLinesInverted),
-};
-static_assert(kControlRule[7 - kDirectionBit].effect == PinEffect::DirectionText);
+// The control register: its four output lines on their pins (strobe, auto
+// feed and select in inverted), and bit 5, which has no pin, in the text that
+// tells the direction of the data lines.
+constexpr PinRule ControlLine(int bit) {
+    if (bit == control_bit::kBidirectional)
+        return {0, PinEffect::DirectionText};
+    return OwnLine(Register::Control, bit);
+}
 
-constexpr std::array<PinRule, 8> kStatusRule{
-    StatusLine(7), StatusLine(6), StatusLine(5), StatusLine(4),
-    StatusLine(3), StatusLine(2), StatusLine(1), StatusLine(0),
-};
+// The status register is shown where the byte is shown for the data
+// register, on the lamps of pins 2 to 9 (bit 7 on pin 9), not on the inputs'
+// own pins 10 to 15, which keep their colour: the window reads the status
+// byte off the same eight lamps as a data byte. Busy is inverted, as it is at
+// the connector, so its lamp is red while the printer's line is high. Error
+// is shown inverted although its line is not: it is active low, and its lamp
+// lights while the printer reports an error. Bits 0 to 2 have no line, and
+// their lamps are shown white whatever they read.
+constexpr std::uint8_t kStatusShownInverted = Bit(status_bit::kBusy) | Bit(status_bit::kError);
+static_assert((kStatusShownInverted & InvertedLinesOf(Register::Status)) ==
+              InvertedLinesOf(Register::Status));
+constexpr PinRule StatusLine(int bit) {
+    const int pin = PinOf(Register::Data, bit)->pin;
+    if (!HasBit(LinesOf(Register::Status), bit))
+        return {pin, PinEffect::AlwaysWhite};
+    return {pin, HasBit(kStatusShownInverted, bit) ? PinEffect::Inverted : PinEffect::Direct};
+}
+
+// Each table is indexed by pattern position - 1: bit 7 first, bit 0 last.
+template <typename Line> constexpr std::array<PinRule, 8> RuleFrom(Line line) {
+    std::array<PinRule, 8> rule{};
+    for (int bit = 0; bit < 8; ++bit)
+        rule[static_cast<std::size_t>(7 - bit)] = line(bit);
+    return rule;
+}
+
+constexpr std::array<PinRule, 8> kDataRule = RuleFrom(DataLine);
+constexpr std::array<PinRule, 8> kControlRule = RuleFrom(ControlLine);
+constexpr std::array<PinRule, 8> kStatusRule = RuleFrom(StatusLine);
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "connector/Connector.h"
 #include "lamps/LampPanel.h"
 
 #include <array>
@@ -10,9 +11,6 @@
 #include <string_view>
 
 namespace portprov {
-
-// The registers of the first parallel port whose bits are shown on the pins.
-enum class Register { Data, Control, Status };
 
 // What one pattern position does to the connector under a register's rule.
 enum class PinEffect {

@@ -16,54 +16,24 @@ constexpr void SetBit(std::uint8_t& byte, int bit, bool one) {
     byte = static_cast<std::uint8_t>(one ? (byte | mask) : (byte & ~mask));
 }
 
-// The two ends of a wire.
-struct Output {
-    int pin;
-    const char* signal;
-    OutputRegister reg;
-    int bit;
-};
-struct Input {
-    int pin;
-    const char* signal;
-    int statusBit;
-};
-
-constexpr LoopbackWire Wire(Output from, Input to) {
-    return {from.pin, from.signal, from.reg, from.bit, to.pin, to.signal, to.statusBit};
+// The wire from output pin `from` to input pin `to`, from the connector's table.
+constexpr LoopbackWire Wire(int from, int to) {
+    const ConnectorPin output = *PinOf(from);
+    const ConnectorPin input = *PinOf(to);
+    return {output.pin, output.name, output.reg, output.bit,
+            input.pin,  input.name,  input.bit};
 }
 
-constexpr Output kStrobe{1, "Strobe", OutputRegister::Control, 0};
-constexpr Output kAutoFeed{14, "Auto Feed", OutputRegister::Control, 1};
-constexpr Output kInit{16, "Init", OutputRegister::Control, 2};
-constexpr Output kSelectIn{17, "Select In", OutputRegister::Control, 3};
-constexpr std::array<Output, 5> kData{{
-    {2, "D0", OutputRegister::Data, 0},
-    {3, "D1", OutputRegister::Data, 1},
-    {4, "D2", OutputRegister::Data, 2},
-    {5, "D3", OutputRegister::Data, 3},
-    {6, "D4", OutputRegister::Data, 4},
-}};
-
-constexpr Input kAck{10, "Ack", 6};
-constexpr Input kBusy{11, "Busy", 7};
-constexpr Input kPaperEnd{12, "Paper End", 5};
-constexpr Input kSelect{13, "Select", 4};
-constexpr Input kError{15, "Error", 3};
-
 constexpr std::array<LoopbackWire, 5> kControlLoop{
-    Wire(kStrobe, kSelect), Wire(kData[0], kError), Wire(kAutoFeed, kPaperEnd),
-    Wire(kInit, kAck),      Wire(kSelectIn, kBusy),
+    Wire(1, 13), Wire(2, 15), Wire(14, 12), Wire(16, 10), Wire(17, 11),
 };
 
 constexpr std::array<LoopbackWire, 5> kDataLoop{
-    Wire(kData[0], kError), Wire(kData[1], kSelect), Wire(kData[2], kPaperEnd),
-    Wire(kData[3], kAck),   Wire(kData[4], kBusy),
+    Wire(2, 15), Wire(3, 13), Wire(4, 12), Wire(5, 10), Wire(6, 11),
 };
 
 bool OutputInverted(const LoopbackWire& wire) {
-    return wire.outputRegister == OutputRegister::Control &&
-           HasBit(kControlLinesInverted, wire.outputBit);
+    return HasBit(InvertedLinesOf(wire.outputRegister), wire.outputBit);
 }
 
 } // namespace
@@ -74,18 +44,18 @@ std::span<const LoopbackWire> WiringOf(LoopbackPlug plug) {
 }
 
 bool OutputPinLevel(const LoopbackWire& wire, std::uint8_t data, std::uint8_t control) {
-    const std::uint8_t reg = wire.outputRegister == OutputRegister::Data ? data : control;
+    const std::uint8_t reg = wire.outputRegister == Register::Data ? data : control;
     return HasBit(reg, wire.outputBit) != OutputInverted(wire);
 }
 
 void DriveOutputPin(const LoopbackWire& wire, bool high, std::uint8_t& data,
                     std::uint8_t& control) {
-    std::uint8_t& reg = wire.outputRegister == OutputRegister::Data ? data : control;
+    std::uint8_t& reg = wire.outputRegister == Register::Data ? data : control;
     SetBit(reg, wire.outputBit, high != OutputInverted(wire));
 }
 
 bool InputPinLevel(const LoopbackWire& wire, std::uint8_t status) {
-    return HasBit(status, wire.statusBit) != HasBit(kStatusLinesInverted, wire.statusBit);
+    return HasBit(status, wire.statusBit) != HasBit(InvertedLinesOf(Register::Status), wire.statusBit);
 }
 
 } // namespace portprov

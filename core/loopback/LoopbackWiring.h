@@ -1,31 +1,29 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "connector/Connector.h"
 #include "loopback/LoopbackPlug.h"
-#include "ports/ParallelPortRegisters.h"
 
 #include <cstdint>
 #include <span>
 
 namespace portprov {
 
-// The register whose bit drives an output pin.
-enum class OutputRegister { Data, Control };
-
-// One wire of a loopback plug: from an output pin to a status input pin.
+// One wire of a loopback plug: from an output pin (a data or control line)
+// to a status input pin, with the connector's facts of both ends.
 struct LoopbackWire {
     int outputPin;
     const char* outputSignal;
-    OutputRegister outputRegister;
+    Register outputRegister; // Data or Control
     int outputBit;
     int inputPin;
     const char* inputSignal;
     int statusBit;
 };
 
-// Control bits the test leaves clear while it runs: the interrupt enable
-// (bit 4) and the data direction (bit 5, the data lines must drive).
-inline constexpr std::uint8_t kControlOutputBits = 0b0000'1111;
+// Control bits the test may set while it runs: the four output lines. The
+// interrupt enable and the data direction stay clear (the data lines must drive).
+inline constexpr std::uint8_t kControlOutputBits = kControlOutputLines;
 
 // The five wires of a plug, in the order the plug's pin pairs are named.
 std::span<const LoopbackWire> WiringOf(LoopbackPlug plug);

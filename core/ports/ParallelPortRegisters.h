@@ -21,10 +21,4 @@ inline constexpr std::uint16_t kLpt1Data = kLpt1Base + kDataOffset;       // 888
 inline constexpr std::uint16_t kLpt1Status = kLpt1Base + kStatusOffset;   // 889
 inline constexpr std::uint16_t kLpt1Control = kLpt1Base + kControlOffset; // 890
 
-// Control lines whose pin level is the opposite of their bit: strobe (bit 0),
-// auto feed (bit 1) and select in (bit 3).
-inline constexpr std::uint8_t kControlLinesInverted = 0b0000'1011;
-// Status inputs whose bit is the opposite of their pin level: busy (bit 7).
-inline constexpr std::uint8_t kStatusLinesInverted = 0b1000'0000;
-
 } // namespace portprov

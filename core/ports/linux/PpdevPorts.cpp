@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/PpdevPorts.h"
 
+#include "connector/Connector.h"
 #include "ports/HardwareMessages.h"
+#include "ports/ParallelPortRegisters.h"
 #include "ports/linux/KernelLockdown.h"
 
 #include <algorithm>
@@ -17,14 +19,13 @@ namespace msg = hardware_messages;
 namespace {
 
 // The registers, counted from the port's base.
-constexpr int kDataRegister = 0;
-constexpr int kStatusRegister = 1;
-constexpr int kControlRegister = 2;
+constexpr int kDataRegister = kDataOffset;
+constexpr int kStatusRegister = kStatusOffset;
+constexpr int kControlRegister = kControlOffset;
 
-// Control register: bits 0-3 drive the connector's output lines, bit 5 turns
-// the data lines round to input. The driver reads back only the output lines.
-constexpr std::uint8_t kControlOutputLines = 0x0F;
-constexpr std::uint8_t kControlDataInput = 0x20;
+// Control register: the driver reads back only the output lines; bit 5,
+// which turns the data lines round to input, is its own request.
+constexpr std::uint8_t kControlDataInput = Bit(control_bit::kBidirectional);
 
 // Whether address is one of the three registers of the port.
 bool HasRegister(const ParallelPortNode& port, std::uint16_t address) {

@@ -1,4 +1,9 @@
 // SPDX-License-Identifier: MIT
+// The simulated PC keeps its own model of the connector (which pin is which
+// bit, and which lines are inverted) instead of reading the program's
+// connector table: the loopback test and the pin rules are checked against
+// it, and a mistake in the table would otherwise be copied into the very
+// port that is meant to catch it.
 #include "ports/simulated/SimulatedPc.h"
 
 #include <utility>

@@ -115,7 +115,7 @@ TEST_F(LoopbackTestFixture, StuckLowCrossedAndShortedWiresAreToldApart) {
     const std::vector<WireResult> expected{WireResult::Joined, WireResult::Joined,
                                            WireResult::Joined, WireResult::StuckLow, W};
     EXPECT_EQ(Results(report), expected);
-    EXPECT_EQ(WireResultText(report, report.wires[0]), "ihopkopplad med stift 14–12 (Auto Feed)");
+    EXPECT_EQ(WireResultText(report, report.wires[0]), "ihopkopplad med stift 14–12 (Autofeed)");
     EXPECT_EQ(WireResultText(report, report.wires[1]), "ihopkopplad med stift 17–11 (Select In)");
     EXPECT_EQ(WireResultText(report, report.wires[2]), "ihopkopplad med stift 1–13 (Strobe)");
     EXPECT_EQ(WireResultText(report, report.wires[3]), "fastnat låg");
