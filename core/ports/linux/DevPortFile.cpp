@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/DevPortFile.h"
 
-#include "ports/HardwareMessages.h"
+#include "ports/linux/LinuxMessages.h"
+#include "ports/linux/ProgramPath.h"
 #include "ports/linux/RetryOnInterrupt.h"
 
 #include <cerrno>
@@ -12,7 +13,7 @@
 
 namespace portprov {
 
-namespace msg = hardware_messages;
+namespace msg = linux_messages;
 
 namespace {
 
@@ -43,7 +44,7 @@ DevPortFile::DevPortFile(std::string path) : path_(std::move(path)) {
     fd_ = OpenReadWrite(path_);
     if (fd_ < 0) {
         const int error = errno;
-        throw PortError(DevPortOpenFailureKind(error), msg::DevPortOpenFailed(path_, error, msg::OwnProgramPath()));
+        throw PortError(DevPortOpenFailureKind(error), msg::DevPortOpenFailed(path_, error, OwnProgramPath()));
     }
 }
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/LinuxPorts.h"
 
-#include "ports/HardwareMessages.h"
+#include "ports/linux/LinuxMessages.h"
+#include "ports/linux/ProgramPath.h"
 #include "ports/linux/DevPortFile.h"
 #include "ports/linux/KernelLockdown.h"
 #include "ports/linux/PpdevPorts.h"
@@ -12,7 +13,7 @@
 
 namespace portprov {
 
-namespace msg = hardware_messages;
+namespace msg = linux_messages;
 
 namespace {
 
@@ -31,7 +32,7 @@ LinuxAccessProbes LinuxSystemProbes() {
     probes.nodeAccess = [](const std::string& node) {
         return ::access(node.c_str(), R_OK | W_OK) == 0 ? 0 : errno;
     };
-    probes.programPath = [] { return msg::OwnProgramPath(); };
+    probes.programPath = [] { return OwnProgramPath(); };
     probes.openRaw = [] { return std::make_unique<RawX86Ports>(); };
     probes.openDevPort = [] { return std::make_unique<DevPortFile>(); };
     probes.openPpdev = [](std::vector<ParallelPortNode> ports) {

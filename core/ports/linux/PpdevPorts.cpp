@@ -2,7 +2,8 @@
 #include "ports/linux/PpdevPorts.h"
 
 #include "connector/Connector.h"
-#include "ports/HardwareMessages.h"
+#include "ports/linux/LinuxMessages.h"
+#include "ports/linux/ProgramPath.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/linux/KernelLockdown.h"
 
@@ -14,7 +15,7 @@
 
 namespace portprov {
 
-namespace msg = hardware_messages;
+namespace msg = linux_messages;
 
 namespace {
 
@@ -41,7 +42,7 @@ std::string Range(std::uint16_t base) {
 PpdevPorts::PpdevPorts(std::vector<ParallelPortNode> ports, std::shared_ptr<PpdevSystem> system,
                        std::string programPath, std::optional<std::string> lockdownMode)
     : system_(std::move(system)),
-      programPath_(programPath.empty() ? msg::OwnProgramPath() : std::move(programPath)),
+      programPath_(programPath.empty() ? OwnProgramPath() : std::move(programPath)),
       lockdownMode_(std::move(lockdownMode)) {
     for (auto& where : ports) {
         ports_.push_back({std::move(where)});

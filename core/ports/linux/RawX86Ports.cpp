@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/RawX86Ports.h"
 
-#include "ports/HardwareMessages.h"
+#include "ports/linux/LinuxMessages.h"
+#include "ports/linux/ProgramPath.h"
 
 #include <bitset>
 #include <cerrno>
@@ -15,7 +16,7 @@
 
 namespace portprov {
 
-namespace msg = hardware_messages;
+namespace msg = linux_messages;
 
 namespace {
 
@@ -96,10 +97,10 @@ void RawX86Ports::grant(std::uint16_t port) const {
         error = errno;
     }
     if (error == EPERM || error == EACCES) {
-        throw PortError(PortErrorKind::NotPermitted, msg::NotPermitted(msg::OwnProgramPath()));
+        throw PortError(PortErrorKind::NotPermitted, msg::NotPermitted(OwnProgramPath()));
     }
     throw PortError(
-        PortErrorKind::FailedAccess, msg::RawAccessFailed(msg::ErrorText(error), "används inte", msg::OwnProgramPath()));
+        PortErrorKind::FailedAccess, msg::RawAccessFailed(msg::ErrorText(error), "används inte", OwnProgramPath()));
 #else
     (void)port;
     throw PortError(PortErrorKind::Missing, msg::RawAccessUnavailable());

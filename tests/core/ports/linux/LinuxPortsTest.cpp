@@ -64,12 +64,15 @@ protected:
         return p;
     }
 
+    std::optional<portprov::PortErrorKind> kind; // of the last refusal
+
     std::string chosen() { return OpenLinuxPorts(probes())->describe(); }
 
     std::string refusal() {
         try {
             OpenLinuxPorts(probes());
         } catch (const PortError& error) {
+            kind = error.kind();
             return error.what();
         }
         ADD_FAILURE() << "a backend was chosen";
@@ -172,6 +175,30 @@ TEST_F(LinuxPortsTest, OtherFailuresShowTheSystemsOwnWords) {
     // Every refusal of the choice tells the way to the parallel ports without root.
     EXPECT_THAT(message, HasSubstr("gruppen lp"));
     EXPECT_THAT(message, HasSubstr("modprobe -a parport_pc ppdev"));
+}
+
+TEST_F(LinuxPortsTest, EachRefusalHasItsKind) {
+    using portprov::PortErrorKind;
+    struct Case {
+        int raw;
+        int devPort;
+        std::optional<std::string> lockdown;
+        PortErrorKind kind;
+    };
+    const Case cases[] = {
+        {EPERM, EACCES, std::nullopt, PortErrorKind::NotPermitted},
+        {EPERM, EACCES, "integrity", PortErrorKind::NotPermitted},
+        {ENOSYS, ENOENT, std::nullopt, PortErrorKind::Missing},
+        {EIO, ENODEV, std::nullopt, PortErrorKind::FailedAccess},
+    };
+    for (const Case& c : cases) {
+        raw = c.raw;
+        devPort = c.devPort;
+        lockdown = c.lockdown;
+        kind.reset();
+        refusal();
+        EXPECT_EQ(kind, c.kind) << c.raw << " " << c.devPort;
+    }
 }
 
 TEST(HardwareProbe, TellsTheWayOrWhyThereIsNoneWithoutThrowing) {

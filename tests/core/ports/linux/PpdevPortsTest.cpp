@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <deque>
+#include <fcntl.h>
+#include <unistd.h>
 
 using portprov::ParallelPortNode;
 using portprov::PortError;
@@ -155,6 +158,50 @@ TEST_F(PpdevPortsTest, OpenFailuresNameTheirRemedy) {
     // The driver cannot be unloaded while this program holds the port open.
     EXPECT_THAT(failed, HasSubstr("sudo modprobe -r ppdev"));
     EXPECT_LT(failed.find("avsluta programmet"), failed.find("modprobe -r ppdev"));
+}
+
+// The window and the command line tell the causes apart by kind, not by text.
+TEST(PpdevKinds, EachFailureHasItsKind) {
+    using portprov::PortErrorKind;
+    struct Case {
+        std::deque<int> openErrors;
+        std::deque<int> claimErrors;
+        int statusError;
+        std::uint16_t address;
+        PortErrorKind kind;
+    };
+    const Case cases[] = {
+        {{EACCES}, {}, 0, 888, PortErrorKind::NotPermitted},
+        {{ENOENT}, {}, 0, 888, PortErrorKind::Missing},
+        {{}, {ENXIO, ETIMEDOUT}, 0, 888, PortErrorKind::Busy},
+        {{}, {ENXIO, ENXIO}, 0, 888, PortErrorKind::Busy},
+        {{}, {}, EIO, 889, PortErrorKind::FailedAccess},
+        {{}, {}, 0, 513, PortErrorKind::NotCovered},
+    };
+    for (const Case& c : cases) {
+        auto kernel = std::make_shared<FakePpdev>();
+        kernel->openErrors = c.openErrors;
+        kernel->claimErrors = c.claimErrors;
+        if (c.statusError != 0)
+            kernel->failing[PPRSTATUS] = c.statusError;
+        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov");
+        try {
+            ports.read(c.address);
+            ADD_FAILURE() << "no PortError for " << c.address;
+        } catch (const PortError& error) {
+            EXPECT_EQ(error.kind(), c.kind) << error.what();
+        }
+    }
+}
+
+// The kernel's port is opened close-on-exec: a program started from the
+// window (the read-me viewer) must not inherit it and keep the claim after
+// Portprov has ended.
+TEST(PpdevKernel, OpensNodesCloseOnExec) {
+    const int fd = portprov::KernelPpdev()->open("/dev/null");
+    ASSERT_GE(fd, 0);
+    EXPECT_NE(::fcntl(fd, F_GETFD) & FD_CLOEXEC, 0);
+    ::close(fd);
 }
 
 TEST_F(PpdevPortsTest, AnAddressNoPortCoversIsRefusedWithoutTouchingAnything) {

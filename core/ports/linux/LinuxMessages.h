@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Every text the Linux backends show the user, in one place so they can be
+// read and reviewed together. Each message names the cause and what to do.
+namespace portprov::linux_messages {
+
+// Descriptions of the access paths, shown in --help and in messages.
+inline constexpr const char* kRawAccessDescription = "direkt portåtkomst (ioperm/iopl)";
+// "kärnans parallellportsdrivrutin (ppdev): /dev/parport0 på 888-890", the
+// ports given as "/dev/parport0 på 888-890, /dev/parport1 på 632-634".
+std::string PpdevDescription(const std::string& ports);
+
+// The user may not reach the ports: root, setcap, or the lp group.
+std::string NotPermitted(const std::string& programPath);
+// Kernel lockdown (mode as read, e.g. "integrity") forbids raw access even to root.
+std::string Lockdown(const std::string& mode);
+// /dev/port (at path) is not there: the kernel is built without it.
+std::string DevPortMissing(const std::string& path);
+// Neither raw port instructions nor /dev/port on this machine.
+std::string NoDevPort();
+// Raw access failed for a reason other than permission (errno text included).
+std::string RawAccessFailed(const std::string& ioperm, const std::string& devPort,
+                            const std::string& programPath);
+// The same when the program has no way to the ports at all: adds the way to
+// the parallel ports through ppdev and the lp group.
+std::string NoWayToPorts(const std::string& ioperm, const std::string& devPort,
+                         const std::string& programPath);
+// The processor has no I/O port instructions.
+std::string RawAccessUnavailable();
+// Opening a /dev/port-like device failed.
+std::string DevPortOpenFailed(const std::string& path, int error, const std::string& programPath);
+// One read or write through /dev/port failed.
+std::string DevPortAccessFailed(const std::string& path, bool writing, std::uint16_t port,
+                                const std::string& reason);
+
+// ppdev, the kernel's parallel-port driver.
+std::string PpdevNodeDenied(const std::string& node);
+std::string PpdevNodeMissing(const std::string& node);
+std::string PpdevBusy(const std::string& node, int seconds);
+// Another program holds the port for itself alone, so even a shared claim is refused.
+std::string PpdevHeldExclusively(const std::string& node);
+std::string PpdevFailed(const std::string& node, const std::string& request, int error);
+// port is not one of the registers the kernel's ports cover (listed in coverage).
+std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
+                            const std::string& programPath);
+// The same while kernel lockdown (mode as read) forbids raw access even to root.
+std::string PpdevNotCoveredLocked(std::uint16_t port, const std::string& coverage,
+                                  const std::string& mode);
+
+// errno as text (the C library's own wording).
+std::string ErrorText(int error);
+
+} // namespace portprov::linux_messages

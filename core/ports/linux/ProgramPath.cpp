@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: MIT
+#include "ports/linux/ProgramPath.h"
+
+#include <array>
+#include <cstring>
+#include <unistd.h>
+
+namespace portprov {
+
+namespace {
+
+// Characters a shell takes literally outside quotes.
+bool IsShellSafe(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::strchr("/._-+,:@%", c) != nullptr;
+}
+
+} // namespace
+
+std::string ShellQuoted(const std::string& text) {
+    bool safe = !text.empty();
+    for (char c : text) {
+        safe = safe && IsShellSafe(c);
+    }
+    if (safe) {
+        return text;
+    }
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
+std::string OwnProgramPath() {
+    std::array<char, 4096> buffer{};
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length > 0) {
+        return std::string(buffer.data(), static_cast<std::size_t>(length));
+    }
+    return "<sökvägen till portprov>";
+}
+
+std::string SetcapCommand(const std::string& programPath) {
+    return "sudo setcap cap_sys_rawio+ep " + ShellQuoted(programPath);
+}
+
+} // namespace portprov
