@@ -10,6 +10,7 @@ the computer reports at a folder made here instead of /proc/sys/dev/parport."""
 
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -77,6 +78,17 @@ def main():
         expect(["--simulate", "--read", "53265", "--read", "53267"], 0,
                "53265: 255 11111111 stift 9=låg 8=hög 7=hög 6=hög 5=låg 4=låg 3=låg 2=låg\n"
                "53267: 255 11111111\n", "", env_extra=reported)
+        # A program given more rights than its caller (here by a set group, as
+        # by setcap) takes its port list from the system, not the caller.
+        if os.geteuid() == 0:
+            raised = root / "raised" / "portprov"
+            raised.parent.mkdir()
+            shutil.copy(exe, raised)
+            os.chown(raised, -1, 65534)
+            os.chmod(raised, 0o2755)
+            got = run(raised, "--help", env_extra=reported)
+            if got[0] != 0 or "parport1: 53264" in got[1]:
+                complaints.append(f"raised --help took the caller's port list: {got!r}")
 
     if complaints:
         print("FAIL command-line:\n  " + "\n  ".join(complaints), file=sys.stderr)
