@@ -99,9 +99,9 @@ std::vector<ParallelPortNode> WithoutClashes(const std::vector<ParallelPortNode>
             return sharesWithPort(other.base);
         });
         if (!IsUsualBase(port.base)) {
-            clash = clash || shares(kGamePortFirst, kGamePortLast) ||
-                    std::any_of(kUsualParallelBases.begin(), kUsualParallelBases.end(),
-                                sharesWithPort);
+            clash =
+                clash || shares(kGamePortFirst, kGamePortLast) ||
+                std::any_of(kUsualParallelBases.begin(), kUsualParallelBases.end(), sharesWithPort);
         }
         if (!clash)
             kept.push_back(port);
