@@ -42,7 +42,10 @@ TEST(TakePortOperations, AMissingNumberIsAnError) {
                                                {"portprov", "--read", "--simulate"},
                                                {"portprov", "--write", "888"},
                                                {"portprov", "--write=888"},
-                                               {"portprov", "--write", "888", "--read", "888"}}) {
+                                               {"portprov", "--write", "888", "--read", "888"},
+                                               {"portprov", "--read="},
+                                               {"portprov", "--read", ""},
+                                               {"portprov", "--write=", "5"}}) {
         const PortOperationArguments split = TakePortOperations(arguments);
         ASSERT_TRUE(split.error) << arguments.back();
         EXPECT_NE(split.error->find("saknar"), std::string::npos);
@@ -96,6 +99,17 @@ TEST_F(RunPortOperationsTest, AFailedAccessPrintsItsMessage) {
     EXPECT_EQ(run({Read("513"), Write("888", "1")}), 1);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "Porten kunde inte läsas.\n");
+}
+
+// A line that cannot be printed is a failure: the run stops, the read done.
+TEST_F(RunPortOperationsTest, AFailedPrintStopsTheRun) {
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(run({Read("888"), Write("888", "1")}), 1);
+    EXPECT_EQ(ports->calls().size(), 1u);
+    EXPECT_EQ(err.str(), "Resultatet kunde inte skrivas ut.\n");
+    err.setstate(std::ios::badbit);
+    EXPECT_EQ(run({Write("888", "300"), Write("888", "1")}), 1);
+    EXPECT_EQ(ports->calls().size(), 2u);
 }
 
 // The numbers are read as the boxes read them: a read's address rounded half
