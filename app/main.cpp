@@ -4,6 +4,7 @@
 #include "cli/PortOperations.h"
 #include "desktop/CommandLine.h"
 #include "desktop/FontConfigurationReader.h"
+#include "desktop/NoScreenGuard.h"
 #include "desktop/ToolkitTranslations.h"
 #include "desktop/WindowsConsole.h"
 #include "ports/HardwarePorts.h"
@@ -156,7 +157,9 @@ int main(int argc, char** argv) {
         return *exitCode;
 
     FontConfigurationReader fontConfiguration;
+    std::optional<NoScreenGuard> noScreen(std::in_place);
     QApplication app(argc, argv);
+    noScreen.reset();
     const ToolkitTranslations swedish;
     // One look everywhere, so that the colours of the buttons show the same.
     QApplication::setStyle(new ProgramStyle);
