@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -34,6 +35,7 @@ struct HeldMessage {
 
 QtMessageHandler previousHandler = nullptr;
 std::vector<HeldMessage> heldMessages;
+std::mutex heldMessagesMutex; // the toolkit may log from any thread
 
 void HoldOrEnd(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     // The toolkit's last word when no display plugin could start.
@@ -49,6 +51,7 @@ void HoldOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
     }
     const QByteArray category(context.category != nullptr ? context.category : "");
     if (category.startsWith("qt.qpa") || previousHandler == nullptr) {
+        const std::lock_guard<std::mutex> lock(heldMessagesMutex);
         heldMessages.push_back(
             {type, context.file, context.line, context.function, context.category, text});
         return;
@@ -64,6 +67,7 @@ NoScreenGuard::NoScreenGuard() {
 
 NoScreenGuard::~NoScreenGuard() {
     qInstallMessageHandler(previousHandler);
+    const std::lock_guard<std::mutex> lock(heldMessagesMutex);
     for (const HeldMessage& held : heldMessages) {
         const QMessageLogContext context(held.file, held.line, held.function, held.category);
         qt_message_output(held.type, context, held.text);
