@@ -4,6 +4,7 @@
 #include "cli/PortOperations.h"
 #include "desktop/CommandLine.h"
 #include "desktop/FontConfigurationReader.h"
+#include "desktop/NoScreenGuard.h"
 #include "desktop/ToolkitTranslations.h"
 #include "desktop/WindowsConsole.h"
 #include "ports/HardwarePorts.h"
@@ -22,28 +23,69 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <sstream>
+#include <optional>
+#include <streambuf>
+#include <string>
 
 namespace {
 
-QString HardwareAccessDescription() {
-    const std::string text = portprov::ProbeHardwareAccess() + "\n\n" +
-                             portprov::ReportedPortsDescription(portprov::ReportedParallelPorts());
+// With --simulate the real ports are not even probed.
+QString AccessDescription(bool simulate) {
+    const std::string access =
+        simulate ? "Portarna nås i en simulerad PC (--simulate): parallellportarna 888, 632 och "
+                   "956 och spelporten 512-519 finns bara i minnet, och datorns egna portar "
+                   "rörs inte."
+                 : portprov::ProbeHardwareAccess();
+    const std::string text =
+        access + "\n\n" + portprov::ReportedPortsDescription(portprov::ReportedParallelPorts());
     // The help text puts its own blank line after the description.
     return QString::fromStdString(text).trimmed();
 }
 
-void Print(const QString& text, std::FILE* stream) {
+// False when the text did not get out (a full disk, a closed pipe).
+bool Print(const QString& text, std::FILE* stream) {
     if (windowsconsole::WriteToConsole(stream, text))
-        return;
+        return true;
     const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    const auto size = static_cast<std::size_t>(bytes.size());
+    return std::fwrite(bytes.constData(), 1, size, stream) == size && std::fflush(stream) == 0;
 }
 
-void Print(const CommandLine& commandLine) {
-    Print(*commandLine.textToPrint, commandLine.exitCode == 0 ? stdout : stderr);
+// Text that did not get out fails a run that would have ended well.
+int Print(const CommandLine& commandLine) {
+    const bool ok = commandLine.exitCode == 0;
+    const bool printed = Print(*commandLine.textToPrint, ok ? stdout : stderr);
+    return ok && !printed ? 1 : commandLine.exitCode;
 }
+
+// Prints what the port operations write at each flush, that is as each
+// operation ends, so that a run cut short has shown what it did and stdout
+// and stderr come in the order of the operations. A failed print fails the
+// stream, which ends the run.
+class PrintingBuffer : public std::streambuf {
+public:
+    explicit PrintingBuffer(std::FILE* stream) : stream_(stream) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof()))
+            pending_.push_back(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        pending_.append(text, static_cast<std::size_t>(count));
+        return count;
+    }
+    int sync() override {
+        const bool printed = Print(QString::fromStdString(pending_), stream_);
+        pending_.clear();
+        return printed ? 0 : -1;
+    }
+
+private:
+    std::FILE* stream_;
+    std::string pending_;
+};
 
 // Nothing is opened before the first port access.
 void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug) {
@@ -62,13 +104,12 @@ void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug) {
 int RunPortOperations(const CommandLine& commandLine) {
     SelectPorts(commandLine.simulate, commandLine.plug);
     const std::vector<std::uint16_t> bases = portprov::BasesOf(portprov::ReportedParallelPorts());
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status =
-        portprov::RunPortOperations(commandLine.operations, bases, LocaleNumberFormat(), out, err);
-    Print(QString::fromStdString(out.str()), stdout);
-    Print(QString::fromStdString(err.str()), stderr);
-    return status;
+    PrintingBuffer outBuffer(stdout);
+    PrintingBuffer errBuffer(stderr);
+    std::ostream out(&outBuffer);
+    std::ostream err(&errBuffer);
+    return portprov::RunPortOperations(commandLine.operations, bases, LocaleNumberFormat(), out,
+                                       err);
 }
 
 // Started from the desktop, or with --simulate only, there is nothing to
@@ -90,14 +131,12 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
         return std::nullopt;
     QCoreApplication console(argc, argv);
     const ToolkitTranslations swedish;
-    const CommandLine commandLine =
-        ReadCommandLine(console.arguments(), true, HardwareAccessDescription);
+    const CommandLine commandLine = ReadCommandLine(console.arguments(), true, AccessDescription);
     if (!commandLine.textToPrint && !commandLine.operations.empty())
         return RunPortOperations(commandLine);
     if (!commandLine.textToPrint)
         return std::nullopt;
-    Print(commandLine);
-    return commandLine.exitCode;
+    return Print(commandLine);
 }
 
 void CentreOnScreen(QWidget& window) {
@@ -118,19 +157,18 @@ int main(int argc, char** argv) {
         return *exitCode;
 
     FontConfigurationReader fontConfiguration;
+    std::optional<NoScreenGuard> noScreen(std::in_place);
     QApplication app(argc, argv);
+    noScreen.reset();
     const ToolkitTranslations swedish;
     // One look everywhere, so that the colours of the buttons show the same.
     QApplication::setStyle(new ProgramStyle);
     QApplication::setPalette(QApplication::style()->standardPalette());
     windowfonts::RegisterBundledFonts();
 
-    const CommandLine commandLine =
-        ReadCommandLine(app.arguments(), false, HardwareAccessDescription);
-    if (commandLine.textToPrint) {
-        Print(commandLine);
-        return commandLine.exitCode;
-    }
+    const CommandLine commandLine = ReadCommandLine(app.arguments(), false, AccessDescription);
+    if (commandLine.textToPrint)
+        return Print(commandLine);
 
     SelectPorts(commandLine.simulate, commandLine.plug);
 

@@ -46,7 +46,9 @@ QStringList WithoutToolkitOptions(const QStringList& arguments) {
             name.truncate(equals);
         if (kToolkitFlags.contains(name) && !valueAttached)
             continue;
-        if (kToolkitOptionsWithValue.contains(name)) {
+        // Without its value the toolkit would pass it over: refused here.
+        if (kToolkitOptionsWithValue.contains(name) &&
+            (valueAttached || i + 1 < arguments.size())) {
             if (!valueAttached)
                 ++i; // its value
             continue;
@@ -59,8 +61,10 @@ QStringList WithoutToolkitOptions(const QStringList& arguments) {
 } // namespace
 
 CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPresent,
-                            QString (*accessDescription)()) {
+                            QString (*accessDescription)(bool simulate)) {
     QCommandLineParser parser;
+    // "-platform" is one option, as the toolkit reads it, not seven letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         QString::fromUtf8("Portprov läser och skriver en byte i taget i parallellportens och "
                           "spelportens register."));
@@ -109,10 +113,24 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
     if (toolkitOptionsPresent && result.operations.empty())
         others = WithoutToolkitOptions(others);
 
+    // An unknown option or argument is a bad command line also beside --help
+    // or --version: a script that misspells an option must not pass.
     const bool understood = parser.parse(others);
+    if (!understood) {
+        result.textToPrint = parser.errorText() + QLatin1Char('\n');
+        result.exitCode = kBadCommandLine;
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.textToPrint = QString::fromUtf8("Okänt argument: %1\n")
+                                 .arg(parser.positionalArguments().join(QLatin1Char(' ')));
+        result.exitCode = kBadCommandLine;
+        return result;
+    }
+    result.simulate = parser.isSet(simulate);
     if (parser.isSet(help)) {
         parser.setApplicationDescription(parser.applicationDescription() + QStringLiteral("\n\n") +
-                                         accessDescription());
+                                         accessDescription(result.simulate));
         result.textToPrint = parser.helpText();
         return result;
     }
@@ -126,22 +144,15 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
         result.exitCode = kBadCommandLine;
         return result;
     }
-    if (!understood) {
-        result.textToPrint = parser.errorText() + QLatin1Char('\n');
-        result.exitCode = kBadCommandLine;
-        return result;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        result.textToPrint = QString::fromUtf8("Okänt argument: %1\n")
-                                 .arg(parser.positionalArguments().join(QLatin1Char(' ')));
-        result.exitCode = kBadCommandLine;
-        return result;
-    }
-    result.simulate = parser.isSet(simulate);
     if (parser.isSet(plug)) {
-        const QString wiring = parser.value(plug);
+        QStringList wirings = parser.values(plug);
+        wirings.removeDuplicates();
+        const QString wiring = wirings.constFirst();
         QString refusal;
-        if (!result.simulate)
+        if (wirings.size() > 1)
+            refusal = QString::fromUtf8("--plug står med olika kopplingar: %1 (välj en)\n")
+                          .arg(wirings.join(QStringLiteral(", ")));
+        else if (!result.simulate)
             refusal = QString::fromUtf8("--plug fungerar bara med --simulate.\n");
         else if (wiring == QLatin1String("control"))
             result.plug = portprov::LoopbackPlug::Control;

@@ -26,10 +26,11 @@ struct CommandLine {
 };
 
 // Reads the arguments (the program's name first). accessDescription is asked
-// only for --help, where it tells which way to the real ports would be used.
+// only for --help, where it tells which way to the ports would be used: the
+// simulated PC's with --simulate (simulate true), otherwise the real ones.
 // toolkitOptionsPresent: the arguments are read before the window toolkit has
 // taken its own options (-platform, -style, ...). They are let through then,
 // but not beside a port operation, where there is no window to take them;
 // any other unknown option is a bad command line either way.
 CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPresent,
-                            QString (*accessDescription)());
+                            QString (*accessDescription)(bool simulate));

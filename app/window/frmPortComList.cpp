@@ -73,5 +73,11 @@ void frmPortCom::setReportedParallelPorts(const std::vector<std::uint16_t>& base
 }
 
 std::optional<portprov::Register> frmPortCom::PinRuleFor(std::uint16_t port) const {
-    return portprov::PinRuleAt(port, otherParallelBases_);
+    const std::optional<portprov::Register> shown =
+        portprov::RegisterShownAt(port, otherParallelBases_);
+    // A read leaves the control pins and the direction text as the control
+    // command set them: they show what the user last wrote there, not the
+    // bits a read gives back (many ports read bits 6 and 7 as 1). --read
+    // names them, as its line stands alone.
+    return shown == portprov::Register::Control ? std::nullopt : shown;
 }

@@ -47,7 +47,7 @@ PortOperationArguments TakePortOperations(const std::vector<std::string>& argume
         }
         if (const auto read = Matches(argument, kRead)) {
             const std::optional<std::string> address = *read ? *read : next(i);
-            if (!address) {
+            if (!address || address->empty()) {
                 result.error = "--read saknar adress: skriv --read ADRESS";
                 return result;
             }
@@ -55,7 +55,7 @@ PortOperationArguments TakePortOperations(const std::vector<std::string>& argume
         } else if (const auto write = Matches(argument, kWrite)) {
             const std::optional<std::string> address = *write ? *write : next(i);
             const std::optional<std::string> value = address ? next(i) : std::nullopt;
-            if (!address || !value) {
+            if (!address || address->empty() || !value) {
                 result.error = "--write saknar adress eller värde: skriv --write ADRESS VÄRDE";
                 return result;
             }

@@ -28,7 +28,8 @@ struct PortOperationArguments {
 // Takes out "--read ADDRESS" and "--write ADDRESS VALUE" (also "--read=ADDRESS"
 // and "--write=ADDRESS VALUE"). The numbers are taken as they stand, also one
 // that begins with "-" (a negative number is refused later, like in the
-// boxes); a missing one, or an option ("--...") in its place, is an error.
+// boxes); a missing one, an empty address ("--read=") or an option ("--...")
+// in its place is an error.
 // Everything after "--" is left to the option parser.
 PortOperationArguments TakePortOperations(const std::vector<std::string>& arguments);
 

@@ -54,6 +54,13 @@ int RunPortOperations(const std::vector<PortOperation>& operations,
                 err << refusal << '\n' << std::flush;
                 return 1;
             }
+            // A line that could not be printed is lost: the run stops there.
+            if (!out) {
+                err << "Resultatet kunde inte skrivas ut.\n" << std::flush;
+                return 1;
+            }
+            if (!err)
+                return 1;
         } catch (const PortError& error) {
             err << error.what() << '\n' << std::flush;
             return 1;

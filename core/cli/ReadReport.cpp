@@ -6,9 +6,7 @@
 #include "lamps/LampNames.h"
 #include "lamps/LampPanel.h"
 #include "lamps/PinRules.h"
-#include "ports/ParallelPortRegisters.h"
 
-#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -28,24 +26,16 @@ public:
     std::optional<DataDirection> direction;
 };
 
-std::optional<Register> RegisterAt(std::uint16_t port, std::span<const std::uint16_t> bases) {
-    if (const std::optional<Register> rule = PinRuleAt(port, bases))
-        return rule;
-    const auto isControl = [port](std::uint16_t base) {
-        return int{port} == int{base} + int{kControlOffset};
-    };
-    if (isControl(kLpt1Base) || std::any_of(bases.begin(), bases.end(), isControl))
-        return Register::Control;
-    return std::nullopt;
-}
-
 } // namespace
 
 std::string ReadReport(std::uint16_t port, std::uint8_t byte,
                        std::span<const std::uint16_t> parallelBases) {
     std::string line =
         std::to_string(port) + ": " + std::to_string(byte) + " " + EightPlacePattern(byte);
-    const std::optional<Register> rule = RegisterAt(port, parallelBases);
+    // The control register's pins too, where the window leaves them to its
+    // control command (frmPortCom::PinRuleFor): this line stands alone, with
+    // no picture of the connector to keep.
+    const std::optional<Register> rule = RegisterShownAt(port, parallelBases);
     if (!rule)
         return line;
     PinNotes notes;

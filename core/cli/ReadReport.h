@@ -13,7 +13,8 @@ namespace portprov {
 // for a register of a parallel port, the pins its rule shows (hög where the
 // window's lamp is red, låg where it is white), in the order of the bits. The
 // control register adds the direction text: "...; D0 - D7 står i Läsläge  bit
-// 5 Hög". Parallel ports are the first one (888) and those at parallelBases.
+// 5 Hög". The register is the one RegisterShownAt names for the reported
+// parallelBases.
 std::string ReadReport(std::uint16_t port, std::uint8_t byte,
                        std::span<const std::uint16_t> parallelBases);
 

@@ -3,6 +3,7 @@
 
 #include "ports/ParallelPortRegisters.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace portprov {
@@ -81,19 +82,27 @@ const std::array<PinRule, 8>& RuleOf(Register reg) {
     return kDataRule;
 }
 
-std::optional<Register> PinRuleAt(std::uint16_t port, std::span<const std::uint16_t> otherBases) {
-    const auto ruleFrom = [port](std::uint16_t base) -> std::optional<Register> {
-        if (port == base + kDataOffset)
+std::optional<Register> RegisterShownAt(std::uint16_t port,
+                                        std::span<const std::uint16_t> reportedBases) {
+    const auto registerOf = [port](std::uint16_t base) -> std::optional<Register> {
+        switch (int{port} - int{base}) {
+        case kDataOffset:
             return Register::Data;
-        if (port == base + kStatusOffset)
+        case kStatusOffset:
             return Register::Status;
-        return std::nullopt;
+        case kControlOffset:
+            return Register::Control;
+        default:
+            return std::nullopt;
+        }
     };
-    if (const std::optional<Register> rule = ruleFrom(kLpt1Base))
-        return rule;
-    for (const std::uint16_t base : otherBases) {
-        if (const std::optional<Register> rule = ruleFrom(base))
-            return rule;
+    if (const std::optional<Register> shown = registerOf(kLpt1Base))
+        return shown;
+    for (const std::uint16_t base : reportedBases) {
+        const bool usual = std::find(kUsualParallelBases.begin(), kUsualParallelBases.end(),
+                                     base) != kUsualParallelBases.end();
+        if (const std::optional<Register> shown = usual ? std::nullopt : registerOf(base))
+            return shown;
     }
     return std::nullopt;
 }

@@ -29,12 +29,14 @@ struct PinRule {
 // The rule of a register, indexed by pattern position - 1 (position 1 is bit 7).
 const std::array<PinRule, 8>& RuleOf(Register reg);
 
-// The rule that shows a byte read at port on the connector's pins: the data
-// and status registers of the first parallel port, and of each other parallel
-// port whose base is in otherBases (ports the computer reports). A byte read
-// anywhere else says nothing about the connector: nullopt.
-std::optional<Register> PinRuleAt(std::uint16_t port,
-                                  std::span<const std::uint16_t> otherBases = {});
+// The register whose rule shows a byte read at port on the connector's pins:
+// data, status or control of the first parallel port (888), and of each port
+// the computer reports (reportedBases) at a base other than the usual three.
+// A reported port at 632 or 956 is one of the usual ports of the address list,
+// which say nothing about the connector, like any other address: nullopt.
+// The address list, live reading and --read all ask here.
+std::optional<Register> RegisterShownAt(std::uint16_t port,
+                                        std::span<const std::uint16_t> reportedBases = {});
 
 // Applies the rule of one register to one pattern position (1 to 8) with its
 // character; touches only that position's lamp or the direction text.

@@ -26,7 +26,10 @@ std::vector<ReportedParallelPort> ReportedParallelPorts(const std::string& procR
 
 std::vector<ReportedParallelPort> ReportedParallelPorts() {
 #if defined(__linux__)
-    const char* testRoot = std::getenv("PORTPROV_TEST_PARPORT_ROOT");
+    // Not taken from the caller's environment where the program runs with
+    // rights the caller lacks (setcap cap_sys_rawio): the list decides which
+    // addresses are treated as a parallel port's.
+    const char* testRoot = ::secure_getenv("PORTPROV_TEST_PARPORT_ROOT");
     return ReportedParallelPorts(testRoot != nullptr ? testRoot : kParportProcRoot);
 #else
     return {};

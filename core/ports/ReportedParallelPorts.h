@@ -19,7 +19,8 @@ struct ReportedParallelPort {
 // (FindParallelPorts), elsewhere none.
 std::vector<ReportedParallelPort> ReportedParallelPorts(const std::string& procRoot);
 // The same from the system's own list. Tests point it at a folder of their
-// own with the environment variable PORTPROV_TEST_PARPORT_ROOT.
+// own with the environment variable PORTPROV_TEST_PARPORT_ROOT, which a
+// program with more rights than its caller leaves unread (secure_getenv).
 std::vector<ReportedParallelPort> ReportedParallelPorts();
 
 // The bases that are not one of the usual three (888, 632, 956), each once,

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace portprov {
@@ -20,11 +22,19 @@ struct ParallelPortNode {
     bool operator==(const ParallelPortNode&) const = default;
 };
 
+// The base address at the start of a base-addr text ("888\t1912\n": the base,
+// then the ECP base), or nothing when there is none from 256 to 65533. Below
+// 256 lie the motherboard's own devices; the kernel gives base 0 to ports
+// without an I/O address (a USB adapter), which must not answer for the PC's
+// own ports 0 to 2. Above 65533 the three registers do not fit below 65536.
+std::optional<std::uint16_t> ParseBaseAddress(std::string_view text);
+
 // The ports listed under procRoot, by number. Folders that are not parportN,
-// or whose base address is missing, unreadable or leaves no room for the
-// three registers below 65536, are left out. So are ports at base 0: the
-// kernel gives that to ports that have no I/O address (a USB adapter), and
-// they must not answer for the PC's own ports 0 to 2.
+// or whose base-addr is missing, unreadable (also a folder, FIFO or device in
+// its place, or longer than the kernel's line) or without a base address
+// (ParseBaseAddress), are left out. So is a port at a base that is not one of
+// the usual three and whose registers would share an address with a usual
+// port, the game port (512-519) or a port of a lower number.
 std::vector<ParallelPortNode> FindParallelPorts(const std::string& procRoot = kParportProcRoot,
                                                 const std::string& deviceFolder = kDeviceFolder);
 

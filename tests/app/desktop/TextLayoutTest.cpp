@@ -19,7 +19,7 @@ ClassicTextMetrics Units() {
 }
 
 int probes = 0;
-QString Probe() {
+QString Probe(bool) {
     ++probes;
     return QStringLiteral("Portarna nås genom ioperm.");
 }
@@ -74,6 +74,29 @@ private slots:
         QVERIFY(line.textToPrint->contains(QStringLiteral("--simulate")));
         QVERIFY(line.textToPrint->contains(QStringLiteral("Portarna nås genom ioperm.")));
         QCOMPARE(probes, 1);
+    }
+
+    // A bad command line ends with 2 also beside --help or --version, and an
+    // unknown option is named whole, as the toolkit reads its own options.
+    void aBadCommandLineEndsWith2() {
+        const ToolkitTranslations swedish;
+        const std::vector<std::pair<QStringList, QString>> table{
+            {{"portprov", "--help", "--bogus"}, QString::fromUtf8("Okänd flagga 'bogus'.")},
+            {{"portprov", "--version", "-x"}, QString::fromUtf8("Okänd flagga 'x'.")},
+            {{"portprov", "--simulate", "-platform"},
+             QString::fromUtf8("Okänd flagga 'platform'.")},
+            {{"portprov", "-xyz", "--read", "888"}, QString::fromUtf8("Okänd flagga 'xyz'.")},
+            {{"portprov", "--simulate", "--read="}, QStringLiteral("--read saknar adress")},
+            {{"portprov", "--simulate", "--plug=data", "--plug", "control"},
+             QString::fromUtf8("--plug står med olika kopplingar: data, control")}};
+        for (const auto& [arguments, start] : table) {
+            for (const bool beforeToolkit : {true, false}) {
+                const CommandLine line = ReadCommandLine(arguments, beforeToolkit, Probe);
+                QVERIFY2(line.textToPrint.value_or(QString()).startsWith(start),
+                         qPrintable(arguments.join(' ') + ": " + line.textToPrint.value_or("")));
+                QCOMPARE(line.exitCode, 2);
+            }
+        }
     }
 
     void versionAndUnknownOptions() {

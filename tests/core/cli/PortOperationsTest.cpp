@@ -42,7 +42,10 @@ TEST(TakePortOperations, AMissingNumberIsAnError) {
                                                {"portprov", "--read", "--simulate"},
                                                {"portprov", "--write", "888"},
                                                {"portprov", "--write=888"},
-                                               {"portprov", "--write", "888", "--read", "888"}}) {
+                                               {"portprov", "--write", "888", "--read", "888"},
+                                               {"portprov", "--read="},
+                                               {"portprov", "--read", ""},
+                                               {"portprov", "--write=", "5"}}) {
         const PortOperationArguments split = TakePortOperations(arguments);
         ASSERT_TRUE(split.error) << arguments.back();
         EXPECT_NE(split.error->find("saknar"), std::string::npos);
@@ -98,6 +101,17 @@ TEST_F(RunPortOperationsTest, AFailedAccessPrintsItsMessage) {
     EXPECT_EQ(err.str(), "Porten kunde inte läsas.\n");
 }
 
+// A line that cannot be printed is a failure: the run stops, the read done.
+TEST_F(RunPortOperationsTest, AFailedPrintStopsTheRun) {
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(run({Read("888"), Write("888", "1")}), 1);
+    EXPECT_EQ(ports->calls().size(), 1u);
+    EXPECT_EQ(err.str(), "Resultatet kunde inte skrivas ut.\n");
+    err.setstate(std::ios::badbit);
+    EXPECT_EQ(run({Write("888", "300"), Write("888", "1")}), 1);
+    EXPECT_EQ(ports->calls().size(), 2u);
+}
+
 // The numbers are read as the boxes read them: a read's address rounded half
 // to even, a write's address and value rounded down, except that a write to
 // 890 rounds its value as the control register command does.
@@ -146,6 +160,10 @@ TEST(ReadReport, ShowsEachParallelRegistersPinsAndNoneElsewhere) {
               "53266: 0 00000000 stift 17=hög 16=låg 14=hög 1=hög; D0 - D7 står i Skrivläge  "
               "bit 5 Låg");
     EXPECT_EQ(ReadReport(0xD013, 0, reported), "53267: 0 00000000");
+    // A reported port at a usual base other than 888 shows no pins, as in the window's list.
+    for (const std::uint16_t port : std::vector<std::uint16_t>{632, 633, 634, 956})
+        EXPECT_EQ(ReadReport(port, 0, std::vector<std::uint16_t>{632, 956}),
+                  std::to_string(port) + ": 0 00000000");
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <vector>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 using namespace portprov;
 
@@ -164,20 +166,21 @@ TEST(PinRules, ExamplesOfTheControlAndStatusRegisters) {
     EXPECT_EQ(ApplyWholeRule(Register::Status, "10000111").pinLamps, status135);
 }
 
-TEST(PinRules, TheDataAndStatusRegistersOfAParallelPortShowOnThePins) {
-    EXPECT_EQ(PinRuleAt(888), Register::Data);
-    EXPECT_EQ(PinRuleAt(889), Register::Status);
-    // The control register shows through its own command, not through a read.
-    EXPECT_EQ(PinRuleAt(890), std::nullopt);
-    EXPECT_EQ(PinRuleAt(887), std::nullopt);
-    EXPECT_EQ(PinRuleAt(513), std::nullopt);
-    // Other ports only when the computer reports them.
-    EXPECT_EQ(PinRuleAt(632), std::nullopt);
-    const std::vector<std::uint16_t> reported{632, 0xD010};
-    EXPECT_EQ(PinRuleAt(632, reported), Register::Data);
-    EXPECT_EQ(PinRuleAt(0xD011, reported), Register::Status);
-    EXPECT_EQ(PinRuleAt(0xD012, reported), std::nullopt);
-    EXPECT_EQ(PinRuleAt(888, reported), Register::Data);
+TEST(PinRules, TheRegistersOfTheFirstAndOfOtherReportedPortsShowOnThePins) {
+    constexpr auto D = Register::Data, S = Register::Status, C = Register::Control;
+    constexpr std::optional<Register> no;
+    // Address, register shown with no port reported, and with those reported.
+    // The usual ports other than 888 (632, 634, 957) show nothing either way.
+    const std::vector<std::uint16_t> reported{632, 0xD010, 956};
+    const std::vector<std::tuple<int, std::optional<Register>, std::optional<Register>>> table{
+        {888, D, D},   {889, S, S},     {890, C, C},     {887, no, no},   {891, no, no},
+        {513, no, no}, {0xD010, no, D}, {0xD011, no, S}, {0xD012, no, C}, {0xD013, no, no},
+        {632, no, no}, {634, no, no},   {957, no, no}};
+    for (const auto& [port, alone, withReported] : table) {
+        EXPECT_EQ(RegisterShownAt(static_cast<std::uint16_t>(port)), alone) << port;
+        EXPECT_EQ(RegisterShownAt(static_cast<std::uint16_t>(port), reported), withReported)
+            << port;
+    }
 }
 
 TEST(PinRules, OddCharactersAndPositions) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 using portprov::FindParallelPorts;
 using portprov::ParallelPortNode;
@@ -54,6 +55,39 @@ TEST_F(ParallelPortDiscoveryTest, LeavesOutWhatIsNotAUsablePort) {
     port("parport11", "0\t0\n");               // a USB adapter: no I/O address
     EXPECT_THAT(FindParallelPorts(root.string(), "/dev"),
                 ElementsAre(ParallelPortNode{8, 65533, "/dev/parport8"}));
+}
+
+// A base-addr that is no short regular file is left out at once: a folder
+// (once an abort), a FIFO (once a hang), a device (once a growing read).
+TEST_F(ParallelPortDiscoveryTest, LeavesOutWhatCannotBeReadAtOnceAndInFull) {
+    fs::create_directories(root / "parport0" / "base-addr");
+    fs::create_directories(root / "parport1");
+    ASSERT_EQ(::mkfifo((root / "parport1" / "base-addr").c_str(), 0600), 0);
+    fs::create_directories(root / "parport2");
+    fs::create_symlink("/dev/zero", root / "parport2" / "base-addr");
+    port("parport3", "53264" + std::string(100, ' ') + "\n"); // longer than the kernel's line
+    port("parport4", "888\t1912\n");
+    EXPECT_THAT(FindParallelPorts(root.string(), "/dev"),
+                ElementsAre(ParallelPortNode{4, 888, "/dev/parport4"}));
+}
+
+// A usual base is that port. Any other is left out below 256 (the
+// motherboard's own devices) and where its registers would share an address
+// with a usual port, the game port (512-519) or a port listed before it.
+TEST_F(ParallelPortDiscoveryTest, LeavesOutBasesThatClash) {
+    const std::vector<std::pair<std::string, bool>> table{
+        {"888", true},  {"890", false}, {"633", false}, {"513", false},  {"510", false},
+        {"255", false}, {"256", true},  {"258", false}, {"632", true},   {"520", true},
+        {"509", true},  {"886", false}, {"959", true},  {"53264", true}, {"53264", false}};
+    std::vector<ParallelPortNode> kept;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        port("parport" + std::to_string(i), table[i].first + "\t-1\n");
+        const int base = std::stoi(table[i].first);
+        if (table[i].second)
+            kept.push_back({int(i), std::uint16_t(base), "/dev/parport" + std::to_string(i)});
+    }
+    port("parport00", "956\n"); // named alike parport0: not the kernel's name
+    EXPECT_EQ(FindParallelPorts(root.string(), "/dev"), kept);
 }
 
 TEST_F(ParallelPortDiscoveryTest, NoTreeMeansNoPorts) {
