@@ -85,7 +85,8 @@ public:
     void setReadMeFolders(const QString& programFolder, const QStringList& dataFolders);
     // The parallel ports the computer reports, by base. Those not at 888, 632
     // or 956 get their three registers at the end of the address list, each
-    // after a blank entry, and their data and status registers the pin rules.
+    // after a blank entry; the data and status registers of each reported
+    // port get the pin rules.
     void setReportedParallelPorts(const std::vector<std::uint16_t>& bases);
     // The rule that shows a byte read at port on the connector's pins.
     std::optional<portprov::Register> PinRuleFor(std::uint16_t port) const;
@@ -140,7 +141,8 @@ private:
     QString programFolder_;
     QStringList dataFolders_;
     int runningPortCommands_ = 0;
-    std::vector<std::uint16_t> otherParallelBases_;
+    std::vector<std::uint16_t> reportedParallelBases_;
+    std::vector<std::uint16_t> otherParallelBases_; // those not at a usual base
     // The read button as it was before continuous reading marked it.
     QString readButtonText_;
     QPalette readButtonPalette_;

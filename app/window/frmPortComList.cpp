@@ -59,6 +59,7 @@ bool frmPortCom::ReadListEntry(int row) {
 }
 
 void frmPortCom::setReportedParallelPorts(const std::vector<std::uint16_t>& bases) {
+    reportedParallelBases_ = bases;
     otherParallelBases_ = portprov::OtherParallelBases(bases);
     const QSignalBlocker quiet(List1);
     while (List1->count() > kFixedEntries)
@@ -74,7 +75,7 @@ void frmPortCom::setReportedParallelPorts(const std::vector<std::uint16_t>& base
 
 std::optional<portprov::Register> frmPortCom::PinRuleFor(std::uint16_t port) const {
     const std::optional<portprov::Register> shown =
-        portprov::RegisterShownAt(port, otherParallelBases_);
+        portprov::RegisterShownAt(port, reportedParallelBases_);
     // A read leaves the control pins and the direction text as the control
     // command set them: they show what the user last wrote there, not the
     // bits a read gives back (many ports read bits 6 and 7 as 1). --read

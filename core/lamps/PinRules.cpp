@@ -3,7 +3,6 @@
 
 #include "ports/ParallelPortRegisters.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace portprov {
@@ -99,9 +98,7 @@ std::optional<Register> RegisterShownAt(std::uint16_t port,
     if (const std::optional<Register> shown = registerOf(kLpt1Base))
         return shown;
     for (const std::uint16_t base : reportedBases) {
-        const bool usual = std::find(kUsualParallelBases.begin(), kUsualParallelBases.end(),
-                                     base) != kUsualParallelBases.end();
-        if (const std::optional<Register> shown = usual ? std::nullopt : registerOf(base))
+        if (const std::optional<Register> shown = registerOf(base))
             return shown;
     }
     return std::nullopt;

@@ -31,10 +31,10 @@ const std::array<PinRule, 8>& RuleOf(Register reg);
 
 // The register whose rule shows a byte read at port on the connector's pins:
 // data, status or control of the first parallel port (888), and of each port
-// the computer reports (reportedBases) at a base other than the usual three.
-// A reported port at 632 or 956 is one of the usual ports of the address list,
-// which say nothing about the connector, like any other address: nullopt.
-// The address list, live reading and --read all ask here.
+// the computer reports (reportedBases), at a usual base or any other. The
+// usual bases 632 and 956 show nothing on the pins unless the computer
+// reports a port there: a byte read where no port is known says nothing about
+// a connector. The address list, live reading and --read all ask here.
 std::optional<Register> RegisterShownAt(std::uint16_t port,
                                         std::span<const std::uint16_t> reportedBases = {});
 

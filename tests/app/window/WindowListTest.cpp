@@ -115,10 +115,14 @@ private slots:
         f.ports->scriptRead(0xD012, 0);
         choose(*f.window, 23);
         QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWWW WWWW WWWW BBBBBBBB"));
-        // 632 is one of the usual ports: its entry still leaves the pins alone.
+        // A reported port at a usual base shows its data pins too, as --read does;
+        // 956, not reported, leaves them alone.
         f.ports->scriptRead(632, 0);
         choose(*f.window, 4);
-        QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWWW WWWW WWWW BBBBBBBB"));
+        QCOMPARE(PinLamps(*f.window), Pins("WWWWWWWWW WWWW WWWW BBBBBBBB"));
+        f.ports->scriptRead(956, 255);
+        choose(*f.window, 8);
+        QCOMPARE(PinLamps(*f.window), Pins("WWWWWWWWW WWWW WWWW BBBBBBBB"));
         f.ports->clearCalls();
         choose(*f.window, 20);
         QVERIFY(f.calls().empty());
