@@ -80,8 +80,10 @@ void frmPortCom::Command3_Click() {
 }
 
 void frmPortCom::Text1_KeyPress(int keyAscii) {
-    if (keyAscii == kEnter)
-        Text2->setFocus();
+    if (keyAscii != kEnter)
+        return;
+    Text2->setFocus();
+    ConfirmLiveAddress(Text1->text());
 }
 
 void frmPortCom::Text2_KeyPress(int keyAscii) {

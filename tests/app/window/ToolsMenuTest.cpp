@@ -16,6 +16,18 @@ namespace {
 const QString kNoAccess = QString::fromUtf8("Ingen behörighet till portarna: kör som root.");
 const QString kReadButton = QString::fromUtf8("Läs från Aktiv Adress");
 
+QString LiveMark(int port) {
+    return QString::fromUtf8("Läs från Adress %1 (löpande)").arg(port);
+}
+
+// The ports read since call `from`.
+QList<int> PortsRead(const WindowFixture& f, std::size_t from) {
+    QList<int> ports;
+    for (std::size_t i = from; i < f.calls().size(); ++i)
+        ports.append(f.calls()[i].port);
+    return ports;
+}
+
 bool LiveOff(const frmPortCom& window) {
     return !window.tmrLive->isActive() && !window.mnuLive->isChecked() &&
            window.Command1->text() == kReadButton;
@@ -46,9 +58,9 @@ private slots:
         f.window->mnuLive->trigger();
         QVERIFY(f.window->mnuLive->isChecked());
         QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("55"));
-        QVERIFY(f.window->Command1->text().startsWith(kReadButton + QLatin1Char(' ')));
-        // The mark fits on the button.
-        QVERIFY(f.window->Command1->fontMetrics().horizontalAdvance(f.window->Command1->text()) <
+        QCOMPARE(f.window->Command1->text(), LiveMark(889));
+        // The mark fits on the button, with the longest address.
+        QVERIFY(f.window->Command1->fontMetrics().horizontalAdvance(LiveMark(65535)) <
                 f.window->Command1->width() - 8);
 
         // The control register write works as always; the next tick shows
@@ -62,6 +74,7 @@ private slots:
 
         // 890 says nothing about the pins: the control pins stay as written.
         f.window->Text1->setText(QStringLiteral("890"));
+        QTest::keyClick(f.window->Text1, Qt::Key_Return);
         QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("207"));
         QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWRW WWWW WWRW BBBBBBBB"));
 
@@ -95,6 +108,7 @@ private slots:
         f.window->mnuLive->trigger();
         QTRY_VERIFY(!f.calls().empty());
         f.window->Text1->setText(QStringLiteral("70000"));
+        QTest::keyClick(f.window->Text1, Qt::Key_Return);
         QTRY_VERIFY(!f.messages.isEmpty());
         QTest::qWait(300);
         QCOMPARE(f.messages, QStringList{kBadAddress});
@@ -102,6 +116,65 @@ private slots:
         // 70000 reached no port.
         for (const Call& call : f.calls())
             QCOMPARE(call.port, std::uint16_t{888});
+    }
+
+    void onlyAConfirmedAddressIsRead() {
+        WindowFixture f;
+        f.window->show();
+        f.window->Text1->setText(QStringLiteral("889"));
+        f.window->mnuLive->trigger();
+        QTRY_VERIFY(!f.calls().empty());
+
+        // Backspacing towards 888 and emptying the box read nothing else.
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(f.window->Text1, Qt::Key_Backspace);
+            QTest::qWait(150);
+        }
+        QVERIFY(f.window->Text1->text().isEmpty());
+        QCOMPARE(PortsRead(f, 0), QList<int>(static_cast<qsizetype>(f.calls().size()), 889));
+        QCOMPARE(f.window->Command1->text(), LiveMark(889));
+
+        // Enter confirms the address typed, and a list entry the one chosen.
+        QTest::keyClicks(f.window->Text1, QStringLiteral("890"));
+        QTest::keyClick(f.window->Text1, Qt::Key_Return);
+        QCOMPARE(f.window->Command1->text(), LiveMark(890));
+        std::size_t from = f.calls().size();
+        QTRY_VERIFY(f.calls().size() > from + 1);
+        QCOMPARE(PortsRead(f, from), QList<int>(static_cast<qsizetype>(f.calls().size() - from), 890));
+
+        f.window->List1->setCurrentRow(4); // "632"
+        QCOMPARE(f.window->Command1->text(), LiveMark(632));
+        from = f.calls().size();
+        QTRY_VERIFY(f.calls().size() > from + 1);
+        QCOMPARE(PortsRead(f, from), QList<int>(static_cast<qsizetype>(f.calls().size() - from), 632));
+        QVERIFY(f.window->mnuLive->isChecked());
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void itReadsAnAddressRoundedAsTheReadButtonDoes() {
+        // Halves to even: 889.5 is 890, 888.5 is 888.
+        for (const auto& [typed, port] : {std::pair{"889.5", 890}, std::pair{"888.5", 888}}) {
+            WindowFixture f;
+            f.window->Text1->setText(QString::fromLatin1(typed));
+            f.window->Command1_Click();
+            QCOMPARE(PortsRead(f, 0), QList<int>{port});
+            f.window->mnuLive->trigger();
+            QCOMPARE(f.window->Command1->text(), LiveMark(port));
+            QTRY_VERIFY(f.calls().size() > 2);
+            QCOMPARE(PortsRead(f, 1), QList<int>(static_cast<qsizetype>(f.calls().size() - 1), port));
+        }
+    }
+
+    void aRefusedAddressDoesNotSwitchItOn() {
+        for (const char* typed : {"", "70000", "8x"}) {
+            WindowFixture f;
+            f.window->Text1->setText(QString::fromLatin1(typed));
+            f.window->mnuLive->trigger();
+            QCOMPARE(f.messages.size(), 1);
+            QVERIFY(LiveOff(*f.window));
+            QTest::qWait(100);
+            QVERIFY(f.calls().empty());
+        }
     }
 
     void closingTheWindowStopsIt() {
