@@ -34,8 +34,8 @@ def write_with_keyboard(s, address, value):
     """Address box, Enter, value, Enter: the keyboard road to the write command."""
     s.replace_text_in(*L.centre(L.TEXT1), address)
     s.key("Return")
-    # Enter has moved the focus to the value box; type over what it holds.
-    s.key("ctrl+a")
+    # Enter has moved the focus to the value box with its text selected: the
+    # value typed replaces what it held.
     s.type_text(value)
     s.key("Return")
 
