@@ -148,5 +148,5 @@ private:
     QString readButtonText_;
     QPalette readButtonPalette_;
     std::uint16_t livePort_ = 0; // the confirmed address continuous reading reads
-    int chosenEntry_ = -1; // the row of the list that stands chosen, -1 for none
+    int chosenEntry_ = -1;       // the row of the list that stands chosen, -1 for none
 };

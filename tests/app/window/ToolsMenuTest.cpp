@@ -140,13 +140,15 @@ private slots:
         QCOMPARE(f.window->Command1->text(), LiveMark(890));
         std::size_t from = f.calls().size();
         QTRY_VERIFY(f.calls().size() > from + 1);
-        QCOMPARE(PortsRead(f, from), QList<int>(static_cast<qsizetype>(f.calls().size() - from), 890));
+        QCOMPARE(PortsRead(f, from),
+                 QList<int>(static_cast<qsizetype>(f.calls().size() - from), 890));
 
         f.window->List1->setCurrentRow(4); // "632"
         QCOMPARE(f.window->Command1->text(), LiveMark(632));
         from = f.calls().size();
         QTRY_VERIFY(f.calls().size() > from + 1);
-        QCOMPARE(PortsRead(f, from), QList<int>(static_cast<qsizetype>(f.calls().size() - from), 632));
+        QCOMPARE(PortsRead(f, from),
+                 QList<int>(static_cast<qsizetype>(f.calls().size() - from), 632));
         QVERIFY(f.window->mnuLive->isChecked());
         QVERIFY(f.messages.isEmpty());
     }
@@ -161,7 +163,8 @@ private slots:
             f.window->mnuLive->trigger();
             QCOMPARE(f.window->Command1->text(), LiveMark(port));
             QTRY_VERIFY(f.calls().size() > 2);
-            QCOMPARE(PortsRead(f, 1), QList<int>(static_cast<qsizetype>(f.calls().size() - 1), port));
+            QCOMPARE(PortsRead(f, 1),
+                     QList<int>(static_cast<qsizetype>(f.calls().size() - 1), port));
         }
     }
 
