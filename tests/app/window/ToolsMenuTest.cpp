@@ -225,6 +225,11 @@ private slots:
         dialog->cmdStart->click();
         QCOMPARE(dialog->grdResult->item(0, 2)->text(), QStringLiteral("fungerar"));
         QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8("Underkänt: 4 av 5")));
+        // It names the plug that is in, on lines of their own below the table.
+        QVERIFY(dialog->lblVerdict->text().contains(QStringLiteral("Styrslinga")));
+        QTRY_VERIFY(dialog->lblVerdict->y() > dialog->grdResult->geometry().bottom());
+        QVERIFY(dialog->lblVerdict->height() >=
+                dialog->lblVerdict->heightForWidth(dialog->lblVerdict->width()));
         QVERIFY(f.messages.isEmpty());
     }
 
