@@ -164,9 +164,28 @@ void LoopbackDialog::ShowReport(const portprov::LoopbackReport& report) {
 
 void LoopbackDialog::ShowVerdict(const QString& text, const QColor& face) {
     lblVerdict->setText(text);
+    FitVerdict();
     QPalette palette = lblVerdict->palette();
     palette.setColor(QPalette::Window, face);
     palette.setColor(QPalette::WindowText, Qt::black);
     lblVerdict->setPalette(palette);
     lblVerdict->setAutoFillBackground(!text.isEmpty());
+}
+
+void LoopbackDialog::FitVerdict() {
+    // A window's least height leaves out the lines its wrapping labels take
+    // at its width: the layout would squeeze the verdict over the table's
+    // last rows. The dialog is kept as high as the layout needs at its width.
+    // Before it is shown its width is not yet its own; showing sizes it whole.
+    if (!isVisible())
+        return;
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > 0 && needed != minimumHeight())
+        setMinimumHeight(needed);
+}
+
+void LoopbackDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    // Narrower, the verdict may take another line.
+    FitVerdict();
 }

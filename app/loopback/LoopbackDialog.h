@@ -36,10 +36,16 @@ public:
     // Runs the test with the chosen port and wiring.
     void cmdStart_Click();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void ShowWiring();
     void ShowReport(const portprov::LoopbackReport& report);
     void ShowVerdict(const QString& text, const QColor& face);
+    // Keeps room below the table for every line of the verdict, however
+    // many it takes.
+    void FitVerdict();
 
     ::ShowMessage showMessage_;
 };

@@ -125,6 +125,9 @@ private:
     void ShowMessage(const QString& text);
     // Turns continuous reading off and takes its mark off the read button.
     void StopLiveReading();
+    // While continuous reading runs, makes the address in text the one it
+    // reads; a refused address stops it with the refusal.
+    void ConfirmLiveAddress(const QString& text);
     // The parallel-port bases the loopback test offers: the usual three and
     // those the computer reports.
     std::vector<std::uint16_t> LoopbackBases() const;
@@ -146,5 +149,6 @@ private:
     // The read button as it was before continuous reading marked it.
     QString readButtonText_;
     QPalette readButtonPalette_;
-    int chosenEntry_ = -1; // the row of the list that stands chosen, -1 for none
+    std::uint16_t livePort_ = 0; // the confirmed address continuous reading reads
+    int chosenEntry_ = -1;       // the row of the list that stands chosen, -1 for none
 };

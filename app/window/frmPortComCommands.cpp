@@ -80,8 +80,13 @@ void frmPortCom::Command3_Click() {
 }
 
 void frmPortCom::Text1_KeyPress(int keyAscii) {
-    if (keyAscii == kEnter)
-        Text2->setFocus();
+    if (keyAscii != kEnter)
+        return;
+    // Into the value box with its text selected, as Tab brings it there: the
+    // value typed next replaces the old one instead of joining it.
+    Text2->setFocus();
+    Text2->selectAll();
+    ConfirmLiveAddress(Text1->text());
 }
 
 void frmPortCom::Text2_KeyPress(int keyAscii) {

@@ -20,6 +20,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
@@ -84,6 +86,16 @@ QLineEdit* Box(QWidget* parent, const char* name, const QRect& twipRect, const c
     return box;
 }
 
+// A list box of the platform the window comes from shows whole rows only: its
+// height is cut to the whole rows that fit in its place, from its top.
+void ShowWholeRows(QListWidget* list) {
+    const int frame = 2 * list->frameWidth();
+    const int row = list->sizeHintForRow(0);
+    if (row <= 0)
+        return;
+    list->resize(list->width(), frame + std::max(1, (list->height() - frame) / row) * row);
+}
+
 QStringList AddressEntries() {
     return {
         QStringLiteral("888"), QStringLiteral("889"), QStringLiteral("890"), QString(),
@@ -128,6 +140,7 @@ void frmPortCom::BuildControls() {
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SetColour(List1, QPalette::Base, kLightYellow);
+    ShowWholeRows(List1);
 
     lblBiny = Caption(client, "lblBiny", Twips(120, 810, 615, 240), "Binärt");
     lblBiny->setFont(windowfonts::SansSerif(9.75, true));

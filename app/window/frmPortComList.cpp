@@ -50,12 +50,16 @@ bool frmPortCom::ReadListEntry(int row) {
         entry.toStdString(), portprov::Rounding::HalfEven, LocaleNumberFormat());
     if (!Accepted(address))
         return true;
-    return RunPortCommand([&] {
+    const bool read = RunPortCommand([&] {
         if (row == kStatusRegisterEntry)
             lamps_->showDirection(portprov::DataDirection::Read);
         Text1->setText(entry);
         ShowByteRead(address.port, PinRuleFor(address.port));
     });
+    // A chosen entry is a confirmed address: continuous reading goes on there.
+    if (read)
+        ConfirmLiveAddress(entry);
+    return read;
 }
 
 void frmPortCom::setReportedParallelPorts(const std::vector<std::uint16_t>& bases) {

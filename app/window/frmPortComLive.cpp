@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
-// Continuous reading (Verktyg → Läs kontinuerligt): the active address is read
+// Continuous reading (Verktyg → Läs kontinuerligt): a confirmed address is read
 // about 20 times a second, shown like the read command shows it and, where
 // the address list would show the pins, on the pins with the register's rule.
-// The read button is marked while it runs. It stops when switched off, when
-// the window closes, and at the first refused address or failed access.
+// Confirmed is the address in the box when the reading is switched on, one
+// given later with Enter in the box, or one chosen in the list. A half-typed
+// address is never read: on a real PC "8" on the way from 889 to 888 is the
+// DMA controller, whose status register clears its flags when read.
+// The read button is marked, with the address read, while it runs. It stops
+// when switched off, when the window closes, and at the first refused address
+// or failed access.
 #include "window/frmPortCom.h"
 
 #include "input/CommandInputs.h"
@@ -18,11 +23,20 @@
 namespace {
 
 constexpr int kLiveIntervalMs = 50;
-// The read button's mark: a face of its own and a word after its text.
+// The read button's mark: a face of its own and a text that names the address
+// read. Not "Aktiv Adress": the box may hold another address, half typed.
 const QColor kLiveFace(176, 216, 255);
-constexpr const char* kLiveSuffix = " (löpande)";
+constexpr const char* kLiveMark = "Läs från Adress %1 (löpande)";
 constexpr const char* kLiveToolTip =
-    "Läser aktiv adress 20 gånger i sekunden. Stäng av med Verktyg → Läs kontinuerligt (Ctrl+L).";
+    "Läser adressen 20 gånger i sekunden. Byt adress med Enter i adressrutan eller i listan. "
+    "Stäng av med Verktyg → Läs kontinuerligt (Ctrl+L).";
+
+// An address confirmed for continuous reading, rounded as the read button
+// rounds it.
+portprov::AddressInput LiveAddress(const QString& text) {
+    return portprov::CheckAddress(text.toStdString(), portprov::Rounding::HalfEven,
+                                  LocaleNumberFormat());
+}
 
 } // namespace
 
@@ -33,14 +47,35 @@ void frmPortCom::mnuLive_Click() {
     }
     if (tmrLive->isActive())
         return;
+    const portprov::AddressInput address = LiveAddress(Text1->text());
+    if (!address.accepted) {
+        mnuLive->setChecked(false);
+        ShowMessage(QString::fromStdString(address.refusal));
+        return;
+    }
+    livePort_ = address.port;
     readButtonText_ = Command1->text();
     readButtonPalette_ = Command1->palette();
     QPalette marked = readButtonPalette_;
     marked.setColor(QPalette::Button, kLiveFace);
     Command1->setPalette(marked);
-    Command1->setText(readButtonText_ + QString::fromUtf8(kLiveSuffix));
+    Command1->setText(QString::fromUtf8(kLiveMark).arg(livePort_));
     Command1->setToolTip(QString::fromUtf8(kLiveToolTip));
     tmrLive->start(kLiveIntervalMs);
+}
+
+void frmPortCom::ConfirmLiveAddress(const QString& text) {
+    if (!tmrLive->isActive())
+        return;
+    const portprov::AddressInput address = LiveAddress(text);
+    if (!address.accepted) {
+        // Off first: one message, not one a tick.
+        StopLiveReading();
+        ShowMessage(QString::fromStdString(address.refusal));
+        return;
+    }
+    livePort_ = address.port;
+    Command1->setText(QString::fromUtf8(kLiveMark).arg(livePort_));
 }
 
 void frmPortCom::StopLiveReading() {
@@ -54,16 +89,8 @@ void frmPortCom::StopLiveReading() {
 }
 
 void frmPortCom::tmrLive_Timer() {
-    const portprov::AddressInput address = portprov::CheckAddress(
-        Text1->text().toStdString(), portprov::Rounding::HalfEven, LocaleNumberFormat());
-    if (!address.accepted) {
-        // Off first: one message, not one a tick.
-        StopLiveReading();
-        ShowMessage(QString::fromStdString(address.refusal));
-        return;
-    }
     // A failed access stops the reading before its message is shown.
-    RunPortCommand([&] { ShowByteRead(address.port, PinRuleFor(address.port)); });
+    RunPortCommand([&] { ShowByteRead(livePort_, PinRuleFor(livePort_)); });
 }
 
 void frmPortCom::closeEvent(QCloseEvent* event) {

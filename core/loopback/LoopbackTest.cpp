@@ -68,6 +68,25 @@ std::size_t LoopbackReport::failedWires() const {
         wires.begin(), wires.end(), [](const auto& w) { return w.result != WireResult::Works; }));
 }
 
+std::optional<LoopbackPlug> WiringTheFailuresMatch(const LoopbackReport& report) {
+    if (report.wires.empty() || report.passed())
+        return std::nullopt;
+    const LoopbackPlug other =
+        report.plug == LoopbackPlug::Control ? LoopbackPlug::Data : LoopbackPlug::Control;
+    const auto otherWiring = WiringOf(other);
+    const auto matches = [&](const WireReport& wire) {
+        const bool shared = std::any_of(otherWiring.begin(), otherWiring.end(), [&](const auto& w) {
+            return w.outputPin == wire.wire.outputPin && w.inputPin == wire.wire.inputPin;
+        });
+        if (shared)
+            return wire.result == WireResult::Works;
+        return wire.result == WireResult::StuckHigh || wire.result == WireResult::StuckLow;
+    };
+    if (!std::all_of(report.wires.begin(), report.wires.end(), matches))
+        return std::nullopt;
+    return other;
+}
+
 WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,
                         const std::vector<LoopbackSample>& samples) {
     const auto wiring = WiringOf(plug);

@@ -45,6 +45,15 @@ struct LoopbackSample {
 WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,
                         const std::vector<LoopbackSample>& samples);
 
+// The other wiring, when the failures are the ones a plug of that wiring
+// causes under this one: the wires both wirings have work, and every other
+// wire is stuck, its input held by an output the test does not drive. A plug
+// of the chosen wiring with broken wires gives this only when every wire but
+// the shared ones is broken (a broken wire's input is pulled high), which
+// cannot be told apart from the other plug whose held outputs are high.
+// Empty when the report passed or the failures are any others.
+std::optional<LoopbackPlug> WiringTheFailuresMatch(const LoopbackReport& report);
+
 // Runs the test on the parallel port at base through the program's port
 // operations: every combination of the plug's outputs is driven, the status
 // register read after each. The data and control registers are written back

@@ -2,6 +2,7 @@
 #include "loopback/LoopbackTexts.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace portprov {
 
@@ -19,11 +20,14 @@ std::string PinList(LoopbackPlug plug) {
     return list;
 }
 
+const char* PlugName(LoopbackPlug plug) {
+    return plug == LoopbackPlug::Control ? "Styrslinga" : "Dataslinga";
+}
+
 } // namespace
 
 std::string PlugText(LoopbackPlug plug) {
-    const char* name = plug == LoopbackPlug::Control ? "Styrslinga" : "Dataslinga";
-    return std::string(name) + " (stift " + PinList(plug) + ")";
+    return std::string(PlugName(plug)) + " (stift " + PinList(plug) + ")";
 }
 
 std::string WirePinsText(const LoopbackWire& wire) {
@@ -71,8 +75,13 @@ std::string VerdictText(const LoopbackReport& report) {
             broken += ", ";
         broken += WirePinsText(wire.wire);
     }
-    return "Underkänt: " + std::to_string(report.failedWires()) + " av " + std::to_string(total) +
-           " ledningar fungerar inte (stift " + broken + ").";
+    std::string verdict = "Underkänt: " + std::to_string(report.failedWires()) + " av " +
+                          std::to_string(total) + " ledningar fungerar inte (stift " + broken +
+                          ").";
+    if (const std::optional<LoopbackPlug> other = WiringTheFailuresMatch(report))
+        verdict += std::string(" Felen stämmer med en ") + PlugName(*other) +
+                   ": välj den kopplingen och tryck Starta igen.";
+    return verdict;
 }
 
 } // namespace portprov

@@ -17,7 +17,8 @@ std::string WirePinsText(const LoopbackWire& wire);
 std::string WireSignalsText(const LoopbackWire& wire);
 // "fungerar", "fastnat hög", "fastnat låg", "ihopkopplad med stift 14–12 (Auto Feed)", ...
 std::string WireResultText(const LoopbackReport& report, const WireReport& wire);
-// One line: whether the port passed, and which wires do not work.
+// Whether the port passed, which wires do not work and, when the failures
+// match the other wiring, that wiring to choose.
 std::string VerdictText(const LoopbackReport& report);
 
 } // namespace portprov

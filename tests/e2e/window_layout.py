@@ -19,7 +19,9 @@ def twips(left, top, width, height):
 
 COMMAND1 = twips(90, 330, 2955, 405)
 LBL_VALUE = twips(3540, 330, 1275, 405)
-LIST1 = twips(5700, 510, 915, 1260)
+# The list shows whole rows only: of its place it keeps the top and width, and
+# as much height as five rows of 15 pixels and its frame take.
+LIST1 = twips(5700, 510, 915, 1260)[:3] + (5 * 15 + 2,)
 COMMAND2 = twips(90, 1950, 2955, 435)
 TEXT1 = twips(3540, 1950, 1275, 375)
 COMMAND3 = twips(90, 3150, 2955, 435)

@@ -11,10 +11,22 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 const QString kNoAccess = QString::fromUtf8("Ingen behörighet till portarna: kör som root.");
 const QString kReadButton = QString::fromUtf8("Läs från Aktiv Adress");
+
+QString LiveMark(int port) {
+    return QString::fromUtf8("Läs från Adress %1 (löpande)").arg(port);
+}
+
+// Whether every port access since call `from` read port.
+bool OnlyRead(const WindowFixture& f, std::size_t from, int port) {
+    return std::all_of(f.calls().begin() + static_cast<std::ptrdiff_t>(from), f.calls().end(),
+                       [port](const Call& call) { return call.port == port; });
+}
 
 bool LiveOff(const frmPortCom& window) {
     return !window.tmrLive->isActive() && !window.mnuLive->isChecked() &&
@@ -46,9 +58,9 @@ private slots:
         f.window->mnuLive->trigger();
         QVERIFY(f.window->mnuLive->isChecked());
         QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("55"));
-        QVERIFY(f.window->Command1->text().startsWith(kReadButton + QLatin1Char(' ')));
-        // The mark fits on the button.
-        QVERIFY(f.window->Command1->fontMetrics().horizontalAdvance(f.window->Command1->text()) <
+        QCOMPARE(f.window->Command1->text(), LiveMark(889));
+        // The mark fits on the button, with the longest address.
+        QVERIFY(f.window->Command1->fontMetrics().horizontalAdvance(LiveMark(65535)) <
                 f.window->Command1->width() - 8);
 
         // The control register write works as always; the next tick shows
@@ -62,6 +74,7 @@ private slots:
 
         // 890 says nothing about the pins: the control pins stay as written.
         f.window->Text1->setText(QStringLiteral("890"));
+        QTest::keyClick(f.window->Text1, Qt::Key_Return);
         QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("207"));
         QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWRW WWWW WWRW BBBBBBBB"));
 
@@ -95,6 +108,7 @@ private slots:
         f.window->mnuLive->trigger();
         QTRY_VERIFY(!f.calls().empty());
         f.window->Text1->setText(QStringLiteral("70000"));
+        QTest::keyClick(f.window->Text1, Qt::Key_Return);
         QTRY_VERIFY(!f.messages.isEmpty());
         QTest::qWait(300);
         QCOMPARE(f.messages, QStringList{kBadAddress});
@@ -102,6 +116,29 @@ private slots:
         // 70000 reached no port.
         for (const Call& call : f.calls())
             QCOMPARE(call.port, std::uint16_t{888});
+    }
+
+    void onlyAConfirmedAddressIsRead() {
+        WindowFixture f;
+        f.window->show();
+        f.window->Text1->setText(QStringLiteral("70000")); // refused: not switched on
+        f.window->mnuLive->trigger();
+        QVERIFY(LiveOff(*f.window) && f.messages == QStringList{kBadAddress});
+        f.window->Text1->setText(QStringLiteral("889.5")); // halves to even, as the read button
+        f.window->mnuLive->trigger();
+        // Typing, through an empty box, reads nothing else and says nothing.
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(f.window->Text1, Qt::Key_Backspace);
+        QTest::qWait(150);
+        QTest::keyClicks(f.window->Text1, QStringLiteral("888.5"));
+        QTest::qWait(150);
+        QVERIFY(f.calls().size() > 2 && OnlyRead(f, 0, 890));
+        QTest::keyClick(f.window->Text1, Qt::Key_Return);
+        const std::size_t enter = f.calls().size();
+        QTRY_VERIFY(f.calls().size() > enter + 1 && OnlyRead(f, enter, 888));
+        f.window->List1->setCurrentRow(4); // "632"
+        QCOMPARE(f.window->Command1->text(), LiveMark(632));
+        QCOMPARE(f.messages.size(), 1);
     }
 
     void closingTheWindowStopsIt() {
@@ -149,6 +186,10 @@ private slots:
         dialog->cmdStart->click();
         QCOMPARE(dialog->grdResult->item(0, 2)->text(), QStringLiteral("fungerar"));
         QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8("Underkänt: 4 av 5")));
+        // The verdict, naming the plug that is in, has all its lines below the table.
+        QTRY_VERIFY(dialog->lblVerdict->y() > dialog->grdResult->geometry().bottom());
+        QVERIFY(dialog->lblVerdict->height() >=
+                dialog->lblVerdict->heightForWidth(dialog->lblVerdict->width()));
         QVERIFY(f.messages.isEmpty());
     }
 

@@ -247,12 +247,19 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), f.window->Text2);
         QVERIFY(f.calls().empty());
 
-        f.window->Text2->selectAll();
+        // The value box's text is selected: what is typed replaces it.
         QTest::keyClicks(f.window->Text2, QStringLiteral("255"));
         QVERIFY(f.calls().empty());
         QTest::keyClick(f.window->Text2, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(f.calls(), (std::vector<Call>{Write(889, 255), Read(889, 255)}));
         QCOMPARE(BitLamps(*f.window), QStringLiteral("11111111"));
+
+        // Again: 85, not "25585" cut to 255.
+        QTest::keyClick(f.window->Text1, Qt::Key_Return);
+        QTest::keyClicks(f.window->Text2, QStringLiteral("85"));
+        QTest::keyClick(f.window->Text2, Qt::Key_Return);
+        QCOMPARE(f.calls().back(), Read(889, 255));
+        QCOMPARE(f.calls().at(2), Write(889, 85));
     }
 
     void enterOrSpaceOnTheFocusedButtonClicksIt() {

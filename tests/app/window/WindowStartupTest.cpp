@@ -74,7 +74,17 @@ private slots:
             QWidget* widget = control<QWidget>(p.name);
             QVERIFY2(widget != nullptr, p.name);
             QCOMPARE(widget->parentWidget(), f.window->centralWidget());
-            QCOMPARE(widget->geometry(), Pixels(p.left, p.top, p.width, p.height));
+            const QRect place = Pixels(p.left, p.top, p.width, p.height);
+            if (widget == f.window->List1) { // as high as its whole rows: the bottom moves up
+                const int row = f.window->List1->sizeHintForRow(0);
+                QCOMPARE(widget->geometry().adjusted(0, 0, 0, place.height() - widget->height()),
+                         place);
+                QVERIFY(place.height() - row < widget->height() &&
+                        widget->height() <= place.height() &&
+                        f.window->List1->viewport()->height() % row == 0);
+                continue;
+            }
+            QCOMPARE(widget->geometry(), place);
         }
         // Captions sized to their text start at their place.
         QCOMPARE(f.window->Label4->pos(), Pixels(5640, 270, 0, 0).topLeft());

@@ -150,3 +150,38 @@ TEST(LoopbackTest, ABaseWhoseRegistersPass65535TouchesNoPort) {
     EXPECT_THROW(RunLoopbackTest(-1, LoopbackPlug::Control), PortError);
     EXPECT_TRUE(ports->calls().empty());
 }
+
+TEST(LoopbackTest, TheOtherWiringIsSuggestedWhenTheFailuresAreItsOwn) {
+    const std::optional<LoopbackPlug> C = LoopbackPlug::Control, D = LoopbackPlug::Data, none;
+    // Plug in, wiring chosen, a broken wire's pins, the data register, the suggestion.
+    struct Case {
+        std::optional<LoopbackPlug> in, chosen;
+        int a, b;
+        std::uint8_t data;
+        std::optional<LoopbackPlug> told;
+    };
+    // clang-format off
+    const Case cases[] = {{C, C, 0, 0, 0, none}, {D, D, 0, 0, 0, none}, {C, D, 0, 0, 0, C},
+                          {D, C, 0, 0, 0, D}, {D, C, 0, 0, 30, D}, {C, D, 14, 12, 0, C},
+                          {C, C, 1, 13, 0, none}, {D, D, 2, 15, 30, none},
+                          {none, C, 0, 0, 0, none}, {C, D, 2, 15, 0, none}};
+    // clang-format on
+    for (const Case& c : cases) {
+        auto pc = std::make_shared<SimulatedPc>();
+        if (c.in)
+            pc->insertPlug(*c.in);
+        EXPECT_TRUE(c.a == 0 || pc->breakWire(c.a, c.b));
+        pc->write(888, c.data);
+        SelectPortBackend(SharedBackend(pc));
+        const LoopbackReport report = RunLoopbackTest(888, *c.chosen);
+        EXPECT_EQ(WiringTheFailuresMatch(report), c.told) << PlugText(*c.chosen) << " " << c.a;
+        const std::string name = c.told ? PlugText(*c.told).substr(0, 10) : "-";
+        EXPECT_EQ(VerdictText(report).find("Felen stämmer med en " + name) != std::string::npos,
+                  c.told.has_value());
+    }
+    // Inputs that follow some output are not held by the other plug.
+    LoopbackReport joined{LoopbackPlug::Control, 888, {}};
+    for (const WireResult result : {WireResult::Joined, W, H, H, WireResult::Erratic})
+        joined.wires.push_back({WiringOf(joined.plug)[joined.wires.size()], result, std::nullopt});
+    EXPECT_EQ(WiringTheFailuresMatch(joined), none);
+}
