@@ -71,7 +71,7 @@ void frmPortCom::ShowMessage(const QString& text) {
     showMessage_(this, text);
 }
 
-bool frmPortCom::RunPortCommand(const std::function<void()>& command) {
+bool frmPortCom::RunPortCommand(const std::function<void()>& command, WhileBusy whileBusy) {
     if (runningPortCommands_ > 0) {
         command();
         return true;
@@ -86,6 +86,10 @@ bool frmPortCom::RunPortCommand(const std::function<void()>& command) {
         const Running running(runningPortCommands_);
         command();
     } catch (const portprov::PortError& error) {
+        if (whileBusy == WhileBusy::Wait && error.kind() == portprov::PortErrorKind::Busy) {
+            Restore(before);
+            return false;
+        }
         // Before the message: its modal loop would let the ticks pile up.
         StopLiveReading();
         Restore(before);

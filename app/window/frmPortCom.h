@@ -111,11 +111,16 @@ private:
     void ConnectEvents();
     Snapshot TakeSnapshot() const;
     void Restore(const Snapshot& snapshot);
+    // What a command does when another program holds the port for a while
+    // (a loopback test or a recording in a second Portprov).
+    enum class WhileBusy { Report, Wait };
     // Runs a command that reaches a port. When the port access fails, the
     // window is put back as it was before the outermost command and the
-    // failure shown; commands called from within it do not catch on their own.
-    // False when the command failed.
-    bool RunPortCommand(const std::function<void()>& command);
+    // failure shown, and continuous reading stops; commands called from
+    // within it do not catch on their own. With WhileBusy::Wait a busy port
+    // only puts the window back. False when the command failed.
+    bool RunPortCommand(const std::function<void()>& command,
+                        WhileBusy whileBusy = WhileBusy::Report);
     // Reads port and shows the byte in the value display and on the bit
     // lamps, and on the pins by rule where one is given.
     void ShowByteRead(std::uint16_t port, std::optional<portprov::Register> rule);

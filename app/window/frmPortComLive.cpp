@@ -8,7 +8,7 @@
 // DMA controller, whose status register clears its flags when read.
 // The read button is marked, with the address read, while it runs. It stops
 // when switched off, when the window closes, and at the first refused address
-// or failed access.
+// or failed access; a port another program holds for a test is waited for.
 #include "window/frmPortCom.h"
 
 #include "input/CommandInputs.h"
@@ -30,6 +30,11 @@ constexpr const char* kLiveMark = "Läs från Adress %1 (löpande)";
 constexpr const char* kLiveToolTip =
     "Läser adressen 20 gånger i sekunden. Byt adress med Enter i adressrutan eller i listan. "
     "Stäng av med Verktyg → Läs kontinuerligt (Ctrl+L).";
+// While another program holds the port for a test or a recording.
+constexpr const char* kBusyMark = "Läs från Adress %1 (väntar)";
+constexpr const char* kBusyToolTip =
+    "Porten är upptagen: ett annat program kör ett test eller en inspelning på den. Läsningen "
+    "fortsätter när porten blir ledig. Stäng av med Verktyg → Läs kontinuerligt (Ctrl+L).";
 
 // An address confirmed for continuous reading, rounded as the read button
 // rounds it.
@@ -89,8 +94,15 @@ void frmPortCom::StopLiveReading() {
 }
 
 void frmPortCom::tmrLive_Timer() {
-    // A failed access stops the reading before its message is shown.
-    RunPortCommand([&] { ShowByteRead(livePort_, PinRuleFor(livePort_)); });
+    // A failed access stops the reading before its message is shown. A port
+    // another program holds for a while is waited for instead, marked on the
+    // read button, with no message a tick.
+    const bool read = RunPortCommand([&] { ShowByteRead(livePort_, PinRuleFor(livePort_)); },
+                                     WhileBusy::Wait);
+    if (!tmrLive->isActive())
+        return;
+    Command1->setText(QString::fromUtf8(read ? kLiveMark : kBusyMark).arg(livePort_));
+    Command1->setToolTip(QString::fromUtf8(read ? kLiveToolTip : kBusyToolTip));
 }
 
 void frmPortCom::closeEvent(QCloseEvent* event) {

@@ -17,13 +17,18 @@ void RecordingPorts::setIdleValue(std::uint16_t port, std::uint8_t value) {
     idle_[port] = value;
 }
 
-void RecordingPorts::failWith(std::string message) {
+void RecordingPorts::failWith(std::string message, PortErrorKind kind) {
     failure_ = std::move(message);
+    failureKind_ = kind;
+}
+
+void RecordingPorts::stopFailing() {
+    failure_.reset();
 }
 
 std::uint8_t RecordingPorts::read(std::uint16_t port) {
     if (failure_)
-        throw PortError(PortErrorKind::FailedAccess, *failure_);
+        throw PortError(failureKind_, *failure_);
     std::uint8_t answer = kDefaultIdleValue;
     if (auto queue = scripted_.find(port); queue != scripted_.end() && !queue->second.empty()) {
         answer = queue->second.front();
@@ -37,7 +42,7 @@ std::uint8_t RecordingPorts::read(std::uint16_t port) {
 
 void RecordingPorts::write(std::uint16_t port, std::uint8_t value) {
     if (failure_)
-        throw PortError(PortErrorKind::FailedAccess, *failure_);
+        throw PortError(failureKind_, *failure_);
     calls_.push_back({Call::Kind::Write, port, value});
 }
 

@@ -26,9 +26,10 @@ public:
     void scriptRead(std::uint16_t port, std::uint8_t value);
     // Reads of port with nothing scripted answer value (default: 255).
     void setIdleValue(std::uint16_t port, std::uint8_t value);
-    // Every access throws PortError with this message from now on; a refused
-    // access reaches no port and is not logged.
-    void failWith(std::string message);
+    // Every access throws PortError of this kind with this message from now
+    // on, until stopFailing(); a refused access reaches no port and is not logged.
+    void failWith(std::string message, PortErrorKind kind = PortErrorKind::FailedAccess);
+    void stopFailing();
 
     std::uint8_t read(std::uint16_t port) override;
     void write(std::uint16_t port, std::uint8_t value) override;
@@ -41,6 +42,7 @@ private:
     std::map<std::uint16_t, std::deque<std::uint8_t>> scripted_;
     std::map<std::uint16_t, std::uint8_t> idle_;
     std::optional<std::string> failure_;
+    PortErrorKind failureKind_ = PortErrorKind::FailedAccess;
     std::vector<Call> calls_;
 };
 

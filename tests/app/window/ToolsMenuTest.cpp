@@ -102,6 +102,30 @@ private slots:
         QCOMPARE(WindowState(*f.window), before);
     }
 
+    void aPortHeldByAnotherProgramIsWaitedForWithoutMessages() {
+        WindowFixture f;
+        CatchLikeAModalBox(f);
+        f.ports->setIdleValue(888, 85);
+        f.window->mnuLive->trigger();
+        QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("85"));
+        const QStringList before = WindowState(*f.window);
+
+        f.ports->failWith("upptagen", portprov::PortErrorKind::Busy);
+        const QString waiting = QString::fromUtf8("Läs från Adress 888 (väntar)");
+        QTRY_COMPARE(f.window->Command1->text(), waiting);
+        QVERIFY(f.window->Command1->fontMetrics().horizontalAdvance(
+                    QString::fromUtf8("Läs från Adress 65535 (väntar)")) <
+                f.window->Command1->contentsRect().width());
+        QTest::qWait(200);
+        QVERIFY(f.messages.isEmpty() && f.window->tmrLive->isActive());
+        QCOMPARE(WindowState(*f.window), before);
+
+        f.ports->stopFailing();
+        f.ports->setIdleValue(888, 7);
+        QTRY_COMPARE(f.window->lblValue->text(), QStringLiteral("7"));
+        QCOMPARE(f.window->Command1->text(), LiveMark(888));
+    }
+
     void aRefusedAddressStopsItWithOneMessage() {
         WindowFixture f;
         CatchLikeAModalBox(f);
