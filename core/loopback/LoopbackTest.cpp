@@ -103,6 +103,8 @@ LoopbackReport RunLoopbackTest(std::int32_t base, LoopbackPlug plug) {
     if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
         throw PortError(PortErrorKind::RefusedInput, "Ogiltig basadress för slingtestet: " + std::to_string(base));
     const auto wiring = WiringOf(plug);
+    // A second program on the port must not come between the test's accesses.
+    const auto hold = HoldPortForSequence(base);
     // The port is put back before a signal may end the program.
     const DeferredTerminationSignals signalsAfterRestore;
     SavedRegisters saved(base);

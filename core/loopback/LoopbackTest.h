@@ -47,7 +47,8 @@ WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,
 
 // Runs the test on the parallel port at base through the program's port
 // operations: every combination of the plug's outputs is driven, the status
-// register read after each. The data latch and the control register are
+// register read after each, the port held for the test alone
+// (HoldPortForSequence). The data latch and the control register are
 // written back as they were before the test (SavedRegisters), also when an
 // access throws PortError (which is passed on), and before SIGINT, SIGTERM or
 // SIGHUP may end the program. A port that could not be put back ends in

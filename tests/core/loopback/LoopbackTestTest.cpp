@@ -28,6 +28,9 @@ public:
     int statusReads = 0;
     std::function<bool(std::uint16_t)> writeFails = [](std::uint16_t) { return false; };
     std::function<void()> afterStatusRead = [] {};
+    // Accesses made while the port was not held for the test.
+    int unheldAccesses = 0;
+    std::vector<std::uint16_t> holds;
 
     std::uint8_t read(std::uint16_t port) override {
         countAccess();
@@ -45,8 +48,20 @@ public:
         SimulatedPc::write(port, value);
     }
 
+    std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override {
+        struct Hold : PortHold {
+            bool& held;
+            explicit Hold(bool& h) : held(h) { held = true; }
+            ~Hold() override { held = false; }
+        };
+        holds.push_back(port);
+        return std::make_unique<Hold>(held_);
+    }
+
 private:
+    bool held_ = false;
     void countAccess() {
+        unheldAccesses += held_ ? 0 : 1;
         if (failAfter < 0)
             return;
         if (failAfter-- == 0)
@@ -76,6 +91,9 @@ TEST_F(LoopbackTestFixture, EachPlugPassesItsOwnTestAndNoPlugFailsEveryWire) {
     EXPECT_EQ(Results(report), std::vector<WireResult>(5, H));
     EXPECT_EQ(VerdictText(report),
               "Underkänt: ingen ledning fungerar. Sitter slingkontakten i porten?");
+    // No other program may come between the test's accesses.
+    EXPECT_EQ(pc->holds, std::vector<std::uint16_t>{888});
+    EXPECT_EQ(pc->unheldAccesses, 0);
 
     for (const LoopbackPlug plug : {LoopbackPlug::Control, LoopbackPlug::Data}) {
         auto plugged = std::make_shared<SimulatedPc>();
