@@ -15,40 +15,8 @@
 #include <unistd.h>
 
 using namespace portprov;
-namespace fs = std::filesystem;
 
 namespace {
-
-struct Unit {
-    std::uint16_t first, last;
-};
-
-class PortLocksTest : public testing::Test {
-protected:
-    fs::path folder = UniqueTestPath("portprov-locks-");
-    fs::path portFile = folder / "port";
-
-    mode_t umaskBefore = ::umask(077);
-
-    void SetUp() override {
-        fs::create_directory(folder);
-        std::ofstream(portFile, std::ios::binary) << std::string(65536, '\0');
-    }
-    void TearDown() override {
-        ::umask(umaskBefore);
-        SelectPortBackend({});
-        fs::remove_all(folder);
-    }
-    // This process's backend, with 1000 a base the kernel reports.
-    void Bind() {
-        SelectPortBackend([this] {
-            return std::make_unique<DevPortFile>(
-                portFile.string(),
-                std::make_shared<PortLocks>(folder.string(), std::vector<std::uint16_t>{888, 1000},
-                                            std::chrono::milliseconds(100)));
-        });
-    }
-};
 
 // The kind of the failure of an access, or none.
 std::optional<PortErrorKind> Refusal(const std::function<void()>& access) {
@@ -60,85 +28,95 @@ std::optional<PortErrorKind> Refusal(const std::function<void()>& access) {
     return std::nullopt;
 }
 
-char Await(int fd) {
-    char c = 0;
-    return ::read(fd, &c, 1) == 1 ? c : '?';
-}
-
-// A child process and the parent's ends of the pipes to and from it; going
-// away closes them, so that the child sees the end and finishes, and reaps it.
+// A second process that runs body(step) each time the parent asks with
+// next(), answering with body's letter ('x' if it threw). Going away closes
+// the pipes, so that the child finishes, and reaps it.
 struct Child {
-    pid_t pid = -1;
-    int to = -1, from = -1;
-    void tell(char c) const { (void)!::write(to, &c, 1); }
+    int to[2], from[2];
+    pid_t pid;
+    explicit Child(const std::function<char(int)>& body) {
+        (void)!::pipe(to), (void)!::pipe(from);
+        pid = ::fork();
+        ::close(pid == 0 ? to[1] : to[0]);
+        ::close(pid == 0 ? from[0] : from[1]);
+        for (int step = 0; pid == 0; ++step) {
+            char c = 0;
+            if (::read(to[0], &c, 1) != 1)
+                ::_exit(0);
+            try {
+                c = body(step);
+            } catch (...) {
+                c = 'x';
+            }
+            (void)!::write(from[1], &c, 1);
+        }
+    }
+    char next() {
+        char c = 0;
+        (void)!::write(to[1], &c, 1);
+        return ::read(from[0], &c, 1) == 1 ? c : '?';
+    }
     ~Child() {
-        ::close(to);
-        ::close(from);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
+        ::close(to[1]);
+        ::close(from[0]);
+        ::waitpid(pid, nullptr, 0);
     }
 };
 
-// Runs child in a process of its own, handing it its ends of the pipes.
-template <typename Body> void Fork(Child& parent, Body child) {
-    int toChild[2], toParent[2];
-    if (::pipe(toChild) != 0 || ::pipe(toParent) != 0)
-        return;
-    parent.pid = ::fork();
-    if (parent.pid == 0) {
-        ::close(toChild[1]);
-        ::close(toParent[0]);
-        child(toChild[0], toParent[1]);
-        ::_exit(0);
-    }
-    ::close(toChild[0]);
-    ::close(toParent[1]);
-    parent.to = toChild[1];
-    parent.from = toParent[0];
-}
-
 } // namespace
 
-TEST_F(PortLocksTest, ASequenceKeepsAnotherProcessOffItsPortUntilItEnds) {
-    for (const Unit unit : {Unit{888, 890}, Unit{512, 519}, Unit{1000, 1002}}) {
-        SCOPED_TRACE(unit.first);
-        Child holder;
-        Fork(holder, [&](int from, int to) {
-            // Holds the unit, and reaches it itself, until told to let go.
-            Bind();
-            auto hold = HoldPortForSequence(unit.first);
+TEST(PortLocks, ASequenceKeepsAnotherProcessOffItsPortUntilItEnds) {
+    const auto folder = UniqueTestPath("portprov-locks-");
+    std::filesystem::create_directory(folder);
+    std::ofstream(folder / "port") << std::string(65536, '\0');
+    const mode_t umaskBefore = ::umask(077);
+    const auto bind = [&] {
+        // 1000: a base the kernel reports.
+        SelectPortBackend([&] {
+            return std::make_unique<DevPortFile>(
+                (folder / "port").string(),
+                std::make_shared<PortLocks>(folder.string(), std::vector<std::uint16_t>{888, 1000},
+                                            std::chrono::milliseconds(100)));
+        });
+    };
+    for (const auto& [first, last] : {std::pair{888, 890}, {512, 519}, {1000, 1002}}) {
+        SCOPED_TRACE(first);
+        SelectPortBackend({});
+        std::unique_ptr<PortHold> hold;
+        Child holder([&](int step) {
+            if (step > 0) {
+                hold.reset();
+                return 'r';
+            }
+            bind();
+            hold = HoldPortForSequence(first);
             bool own = hold != nullptr;
-            for (int port = unit.first; port <= unit.last; ++port) {
+            for (int port = first; port <= last; ++port) {
                 DlPortWritePortUchar(port, port & 0xFF);
                 own = own && DlPortReadPortUchar(port) == (port & 0xFF);
             }
-            (void)!::write(to, own ? "h" : "x", 1);
-            Await(from);
-            hold.reset();
-            (void)!::write(to, "r", 1);
-            Await(from);
+            return own ? 'h' : 'x';
         });
-        ASSERT_EQ(Await(holder.from), 'h') << "the holder's own accesses work";
-        Bind();
-        for (int port = unit.first; port <= unit.last; ++port) {
+        ASSERT_EQ(holder.next(), 'h') << "the holder's own accesses work";
+        bind();
+        for (int port = first; port <= last; ++port) {
             EXPECT_EQ(Refusal([&] { DlPortReadPortUchar(port); }), PortErrorKind::Busy) << port;
             EXPECT_EQ(Refusal([&] { DlPortWritePortUchar(port, 0); }), PortErrorKind::Busy) << port;
         }
-        EXPECT_EQ(Refusal([&] { (void)HoldPortForSequence(unit.last); }), PortErrorKind::Busy);
-        for (const int outside : {unit.first - 1, unit.last + 1})
+        EXPECT_EQ(Refusal([&] { (void)HoldPortForSequence(last); }), PortErrorKind::Busy);
+        for (const int outside : {first - 1, last + 1})
             EXPECT_EQ(Refusal([&] { DlPortReadPortUchar(outside); }), std::nullopt) << outside;
 
-        holder.tell('g');
-        ASSERT_EQ(Await(holder.from), 'r');
-        for (int port = unit.first; port <= unit.last; ++port)
+        ASSERT_EQ(holder.next(), 'r');
+        for (int port = first; port <= last; ++port)
             EXPECT_EQ(Refusal([&] { DlPortWritePortUchar(port, 7); }), std::nullopt) << port;
-        EXPECT_EQ(Refusal([&] { (void)HoldPortForSequence(unit.first); }), std::nullopt);
-
-        holder.tell('e');
-        SelectPortBackend({});
+        EXPECT_EQ(Refusal([&] { (void)HoldPortForSequence(first); }), std::nullopt);
     }
+    SelectPortBackend({});
+    ::umask(umaskBefore);
     // Users of other accounts may take the lock shared, whatever the umask.
     struct stat file {};
     ASSERT_EQ(::stat((folder / "portprov-888.lock").c_str(), &file), 0);
     EXPECT_EQ(file.st_mode & 0777, 0644u);
+    std::filesystem::remove_all(folder);
 }
