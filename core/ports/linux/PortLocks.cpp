@@ -54,10 +54,18 @@ struct PortLocks::Unit {
     int file() {
         if (!opened) {
             opened = true;
-            fd = RetryOnInterrupt([&] {
-                return ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
-                              kLockFileMode);
-            });
+            // Created only when missing: in a sticky folder such as /run/lock
+            // the kernel may refuse O_CREAT on a file another user made
+            // (fs.protected_regular), though opening it is allowed.
+            const auto open = [&](int create) {
+                return RetryOnInterrupt([&] {
+                    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | create,
+                                  kLockFileMode);
+                });
+            };
+            fd = open(0);
+            if (fd < 0 && errno == ENOENT)
+                fd = open(O_CREAT);
             // The umask may have taken the others' read permission. On a file
             // another user made this fails, and that user's mode stands.
             if (fd >= 0 && ::fchmod(fd, kLockFileMode) != 0) {
