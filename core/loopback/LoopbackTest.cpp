@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "loopback/LoopbackTest.h"
 
+#include "loopback/SavedRegisters.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
 #include "ports/PortIo.h"
+#include "process/DeferredTerminationSignals.h"
 
 #include <algorithm>
 #include <string>
@@ -24,38 +26,31 @@ bool InputFollows(const std::vector<LoopbackSample>& samples, std::size_t index,
     });
 }
 
-// Writes the data and control registers back as they were, once: by
-// restore() when the test ends normally (a failure is then reported), or
-// quietly by the destructor when the test is left by an exception.
-class RegisterRestorer {
-public:
-    RegisterRestorer(std::int32_t base, std::uint8_t data, std::uint8_t control)
-        : base_(base), data_(data), control_(control) {}
-    RegisterRestorer(const RegisterRestorer&) = delete;
-    RegisterRestorer& operator=(const RegisterRestorer&) = delete;
-    ~RegisterRestorer() {
-        if (pending_) {
-            try {
-                restore();
-            } catch (const PortError&) {
-                // The port failed already; the first failure is the one reported.
-            }
+// Drives every combination of the plug's outputs, reading the status after
+// each; the lines the plug does not use keep the saved values.
+std::vector<LoopbackSample> DriveEveryCombination(std::int32_t base,
+                                                  std::span<const LoopbackWire> wiring,
+                                                  std::uint8_t savedData,
+                                                  std::uint8_t savedControl) {
+    std::vector<LoopbackSample> samples;
+    const unsigned combinations = 1u << wiring.size();
+    for (unsigned outputs = 0; outputs < combinations; ++outputs) {
+        std::uint8_t data = savedData;
+        auto control = static_cast<std::uint8_t>(savedControl & kControlOutputBits);
+        for (std::size_t i = 0; i < wiring.size(); ++i)
+            DriveOutputPin(wiring[i], Bit(static_cast<std::uint8_t>(outputs), i), data, control);
+        DlPortWritePortUchar(base + kControlOffset, control);
+        DlPortWritePortUchar(base + kDataOffset, data);
+        const std::uint8_t status = DlPortReadPortUchar(base + kStatusOffset);
+        std::uint8_t inputs = 0;
+        for (std::size_t i = 0; i < wiring.size(); ++i) {
+            if (InputPinLevel(wiring[i], status))
+                inputs = static_cast<std::uint8_t>(inputs | (1u << i));
         }
+        samples.push_back({static_cast<std::uint8_t>(outputs), inputs});
     }
-
-    void restore() {
-        pending_ = false;
-        // The data first: the direction in the control register comes back last.
-        DlPortWritePortUchar(base_ + kDataOffset, data_);
-        DlPortWritePortUchar(base_ + kControlOffset, control_);
-    }
-
-private:
-    std::int32_t base_;
-    std::uint8_t data_;
-    std::uint8_t control_;
-    bool pending_ = true;
-};
+    return samples;
+}
 
 } // namespace
 
@@ -127,28 +122,20 @@ LoopbackReport RunLoopbackTest(std::int32_t base, LoopbackPlug plug) {
     if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
         throw PortError(PortErrorKind::RefusedInput, "Ogiltig basadress för slingtestet: " + std::to_string(base));
     const auto wiring = WiringOf(plug);
-    const std::uint8_t savedData = DlPortReadPortUchar(base + kDataOffset);
-    const std::uint8_t savedControl = DlPortReadPortUchar(base + kControlOffset);
-    RegisterRestorer restorer(base, savedData, savedControl);
-
+    // A second program on the port must not come between the test's accesses.
+    const auto hold = HoldPortForSequence(base);
+    // The port is put back before a signal may end the program.
+    const DeferredTerminationSignals signalsAfterRestore;
+    SavedRegisters saved(base);
     std::vector<LoopbackSample> samples;
-    const unsigned combinations = 1u << wiring.size();
-    for (unsigned outputs = 0; outputs < combinations; ++outputs) {
-        std::uint8_t data = savedData;
-        auto control = static_cast<std::uint8_t>(savedControl & kControlOutputBits);
-        for (std::size_t i = 0; i < wiring.size(); ++i)
-            DriveOutputPin(wiring[i], Bit(static_cast<std::uint8_t>(outputs), i), data, control);
-        DlPortWritePortUchar(base + kControlOffset, control);
-        DlPortWritePortUchar(base + kDataOffset, data);
-        const std::uint8_t status = DlPortReadPortUchar(base + kStatusOffset);
-        std::uint8_t inputs = 0;
-        for (std::size_t i = 0; i < wiring.size(); ++i) {
-            if (InputPinLevel(wiring[i], status))
-                inputs = static_cast<std::uint8_t>(inputs | (1u << i));
-        }
-        samples.push_back({static_cast<std::uint8_t>(outputs), inputs});
+    try {
+        saved.save();
+        samples = DriveEveryCombination(base, wiring, saved.data(), saved.control());
+    } catch (const PortError& failure) {
+        saved.restoreAfter(failure);
+        throw;
     }
-    restorer.restore();
+    saved.restore();
 
     LoopbackReport report;
     report.plug = plug;

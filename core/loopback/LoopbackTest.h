@@ -56,10 +56,14 @@ std::optional<LoopbackPlug> WiringTheFailuresMatch(const LoopbackReport& report)
 
 // Runs the test on the parallel port at base through the program's port
 // operations: every combination of the plug's outputs is driven, the status
-// register read after each. The data and control registers are written back
-// as they were read before the test, also when an access throws PortError
-// (which is passed on). A base whose registers would pass 65535 is refused
-// with PortError before any port is touched.
+// register read after each, the port held for the test alone
+// (HoldPortForSequence). The data latch and the control register are
+// written back as they were before the test (SavedRegisters), also when an
+// access throws PortError (which is passed on), and before SIGINT, SIGTERM or
+// SIGHUP may end the program. A port that could not be put back ends in
+// PortError naming the values its registers should have, never in a report.
+// A base whose registers would pass 65535 is refused with PortError before
+// any port is touched.
 LoopbackReport RunLoopbackTest(std::int32_t base, LoopbackPlug plug);
 
 } // namespace portprov

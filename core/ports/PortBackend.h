@@ -4,9 +4,17 @@
 #include "ports/PortError.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace portprov {
+
+// Keeps a port for one process's sequence of accesses for as long as it lives
+// (PortBackend::holdForSequence).
+class PortHold {
+public:
+    virtual ~PortHold() = default;
+};
 
 // One way of reaching the PC's I/O ports. Addresses reaching a backend are
 // already checked to be 0 to 65535.
@@ -18,6 +26,15 @@ public:
     virtual void write(std::uint16_t port, std::uint8_t value) = 0;
     // Short Swedish description of the access path, for --help and messages.
     virtual std::string describe() const = 0;
+
+    // Keeps the port unit of `port` (a parallel port's three registers, or
+    // the game port) for a sequence of accesses by this process: while the
+    // hold lives, other processes' accesses to the unit are refused as Busy,
+    // and this process's own go through. Throws PortError (Busy) when another
+    // process keeps the unit past a short wait. nullptr where there is
+    // nothing to hold: the kernel already keeps the port to one program
+    // (ppdev), or no other process reaches it (the simulated PC).
+    virtual std::unique_ptr<PortHold> holdForSequence(std::uint16_t /*port*/) { return nullptr; }
 };
 
 } // namespace portprov

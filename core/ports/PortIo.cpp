@@ -30,6 +30,9 @@ public:
     std::uint8_t read(std::uint16_t port) override { return ports_->read(port); }
     void write(std::uint16_t port, std::uint8_t value) override { ports_->write(port, value); }
     std::string describe() const override { return ports_->describe(); }
+    std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override {
+        return ports_->holdForSequence(port);
+    }
 
 private:
     std::shared_ptr<PortBackend> ports_;
@@ -90,6 +93,11 @@ std::uint8_t DlPortReadPortUchar(std::int32_t port) {
 void DlPortWritePortUchar(std::int32_t port, std::int32_t value) {
     const std::uint16_t checked = CheckedPort(port);
     BoundBackend().write(checked, static_cast<std::uint8_t>(value & 0xFF));
+}
+
+std::unique_ptr<PortHold> HoldPortForSequence(std::int32_t port) {
+    const std::uint16_t checked = CheckedPort(port);
+    return BoundBackend().holdForSequence(checked);
 }
 
 } // namespace portprov

@@ -37,4 +37,11 @@ std::uint8_t DlPortReadPortUchar(std::int32_t port);
 // The low 8 bits of value are written.
 void DlPortWritePortUchar(std::int32_t port, std::int32_t value);
 
+// Keeps the port at `port` for a sequence of accesses by this program (a
+// loopback test) while the result lives, so that a second program on the same
+// port cannot come between them (PortBackend::holdForSequence). Throws
+// PortError like the accesses, and Busy while another program keeps the port.
+// nullptr where the backend needs no hold.
+[[nodiscard]] std::unique_ptr<PortHold> HoldPortForSequence(std::int32_t port);
+
 } // namespace portprov

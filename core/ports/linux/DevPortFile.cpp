@@ -40,7 +40,8 @@ void CheckTransfer(ssize_t done, const std::string& path, bool writing, std::uin
 
 } // namespace
 
-DevPortFile::DevPortFile(std::string path) : path_(std::move(path)) {
+DevPortFile::DevPortFile(std::string path, std::shared_ptr<PortLocks> locks)
+    : path_(std::move(path)), locks_(std::move(locks)) {
     fd_ = OpenReadWrite(path_);
     if (fd_ < 0) {
         const int error = errno;
@@ -62,6 +63,7 @@ int DevPortFile::ProbeAccess(const std::string& path) {
 }
 
 std::uint8_t DevPortFile::read(std::uint16_t port) {
+    const auto access = LockForAccess(locks_, port);
     unsigned char byte = 0;
     CheckTransfer(
         RetryOnInterrupt([&] { return ::pread(fd_, &byte, 1, static_cast<off_t>(port)); }), path_,
@@ -70,6 +72,7 @@ std::uint8_t DevPortFile::read(std::uint16_t port) {
 }
 
 void DevPortFile::write(std::uint16_t port, std::uint8_t value) {
+    const auto access = LockForAccess(locks_, port);
     const unsigned char byte = value;
     CheckTransfer(
         RetryOnInterrupt([&] { return ::pwrite(fd_, &byte, 1, static_cast<off_t>(port)); }), path_,
@@ -78,6 +81,10 @@ void DevPortFile::write(std::uint16_t port, std::uint8_t value) {
 
 std::string DevPortFile::describe() const {
     return path_;
+}
+
+std::unique_ptr<PortHold> DevPortFile::holdForSequence(std::uint16_t port) {
+    return locks_ ? locks_->holdForSequence(port) : nullptr;
 }
 
 } // namespace portprov

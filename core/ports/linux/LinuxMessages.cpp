@@ -149,6 +149,18 @@ std::string PpdevFailed(const std::string& node, const std::string& request, int
            kLoadPpdev + " och starta programmet igen.";
 }
 
+std::string PortInUseByTest(std::uint16_t first, std::uint16_t last, int waitedSeconds) {
+    const std::string waited = waitedSeconds > 0 ? " och släppte dem inte inom " +
+                                                       std::to_string(waitedSeconds) + " sekunder"
+                                                 : "";
+    return "Portarna " + std::to_string(first) + "-" + std::to_string(last) +
+           " är upptagna: ett annat program (till exempel Portprov, startat en gång till) kör "
+           "ett test på dem" +
+           waited +
+           ".\n"
+           "Vänta tills testet är klart, eller stäng det andra programmet, och försök igen.";
+}
+
 namespace {
 
 std::string NotCoveredByPpdev(std::uint16_t port, const std::string& coverage) {

@@ -44,6 +44,10 @@ std::string PpdevBusy(const std::string& node, int seconds);
 // Another program holds the port for itself alone, so even a shared claim is refused.
 std::string PpdevHeldExclusively(const std::string& node);
 std::string PpdevFailed(const std::string& node, const std::string& request, int error);
+
+// Another program (this one, started again, say) runs a test on ports first
+// to last: refused at once, or after waiting that many seconds.
+std::string PortInUseByTest(std::uint16_t first, std::uint16_t last, int waitedSeconds);
 // port is not one of the registers the kernel's ports cover (listed in coverage).
 std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
                             const std::string& programPath);

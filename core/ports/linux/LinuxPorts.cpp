@@ -5,6 +5,7 @@
 #include "ports/linux/ProgramPath.h"
 #include "ports/linux/DevPortFile.h"
 #include "ports/linux/KernelLockdown.h"
+#include "ports/linux/PortLocks.h"
 #include "ports/linux/PpdevPorts.h"
 #include "ports/linux/RawX86Ports.h"
 
@@ -33,8 +34,10 @@ LinuxAccessProbes LinuxSystemProbes() {
         return ::access(node.c_str(), R_OK | W_OK) == 0 ? 0 : errno;
     };
     probes.programPath = [] { return OwnProgramPath(); };
-    probes.openRaw = [] { return std::make_unique<RawX86Ports>(); };
-    probes.openDevPort = [] { return std::make_unique<DevPortFile>(); };
+    probes.openRaw = [] { return std::make_unique<RawX86Ports>(SystemPortLocks()); };
+    probes.openDevPort = [] {
+        return std::make_unique<DevPortFile>(kDevPortPath, SystemPortLocks());
+    };
     probes.openPpdev = [](std::vector<ParallelPortNode> ports) {
         // Under lockdown the addresses ppdev cannot reach have no remedy but
         // Secure Boot; the refusal must not send the user to root.

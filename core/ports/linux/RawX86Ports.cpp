@@ -108,6 +108,7 @@ void RawX86Ports::grant(std::uint16_t port) const {
 }
 
 std::uint8_t RawX86Ports::read(std::uint16_t port) {
+    const auto access = LockForAccess(locks_, port);
     grant(port);
 #if PORTPROV_HAS_PORT_INSTRUCTIONS
     return ::inb(port);
@@ -117,6 +118,7 @@ std::uint8_t RawX86Ports::read(std::uint16_t port) {
 }
 
 void RawX86Ports::write(std::uint16_t port, std::uint8_t value) {
+    const auto access = LockForAccess(locks_, port);
     grant(port);
 #if PORTPROV_HAS_PORT_INSTRUCTIONS
     ::outb(value, port);
@@ -127,6 +129,10 @@ void RawX86Ports::write(std::uint16_t port, std::uint8_t value) {
 
 std::string RawX86Ports::describe() const {
     return msg::kRawAccessDescription;
+}
+
+std::unique_ptr<PortHold> RawX86Ports::holdForSequence(std::uint16_t port) {
+    return locks_ ? locks_->holdForSequence(port) : nullptr;
 }
 
 } // namespace portprov

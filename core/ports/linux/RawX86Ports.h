@@ -2,8 +2,11 @@
 #pragma once
 
 #include "ports/PortBackend.h"
+#include "ports/linux/PortLocks.h"
 
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace portprov {
 
@@ -14,8 +17,13 @@ namespace portprov {
 //
 // The kernel grants port access per thread, so each thread asks for it on its
 // own first access.
+//
+// locks: keeps a second program on the same port from coming between this
+// one's accesses (PortLocks); none, nothing is locked.
 class RawX86Ports : public PortBackend {
 public:
+    explicit RawX86Ports(std::shared_ptr<PortLocks> locks = nullptr) : locks_(std::move(locks)) {}
+
     // Asks for the ports below 0x400 and gives them back at once, touching no
     // port: 0 when the kernel grants them, else the errno (ENOSYS on
     // processors without port instructions).
@@ -29,9 +37,12 @@ public:
     std::uint8_t read(std::uint16_t port) override;
     void write(std::uint16_t port, std::uint8_t value) override;
     std::string describe() const override;
+    std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override;
 
 private:
     void grant(std::uint16_t port) const;
+
+    std::shared_ptr<PortLocks> locks_;
 };
 
 } // namespace portprov

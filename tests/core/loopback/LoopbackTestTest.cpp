@@ -6,8 +6,10 @@
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -17,24 +19,49 @@ namespace {
 
 // The simulated PC with a fault between the plug and the status register:
 // `fault` may change the status byte read; after `failAfter` accesses, the
-// next one throws, once (the port glitches).
+// next one throws, once (the port glitches). A write for which writeFails
+// holds throws too; afterStatusRead runs after each read of the status.
 class FaultyPc : public SimulatedPc {
 public:
     std::function<std::uint8_t(std::uint8_t)> fault = [](std::uint8_t status) { return status; };
     int failAfter = -1;
+    int statusReads = 0;
+    std::function<bool(std::uint16_t)> writeFails = [](std::uint16_t) { return false; };
+    std::function<void()> afterStatusRead = [] {};
+    // Accesses made while the port was not held for the test.
+    int unheldAccesses = 0;
+    std::vector<std::uint16_t> holds;
 
     std::uint8_t read(std::uint16_t port) override {
         countAccess();
         const std::uint8_t value = SimulatedPc::read(port);
-        return port == 889 ? fault(value) : value;
+        if (port != 889)
+            return value;
+        ++statusReads;
+        afterStatusRead();
+        return fault(value);
     }
     void write(std::uint16_t port, std::uint8_t value) override {
         countAccess();
+        if (writeFails(port))
+            throw PortError(PortErrorKind::FailedAccess, "Porten svarar inte.");
         SimulatedPc::write(port, value);
     }
 
+    std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override {
+        struct Hold : PortHold {
+            bool& held;
+            explicit Hold(bool& h) : held(h) { held = true; }
+            ~Hold() override { held = false; }
+        };
+        holds.push_back(port);
+        return std::make_unique<Hold>(held_);
+    }
+
 private:
+    bool held_ = false;
     void countAccess() {
+        unheldAccesses += held_ ? 0 : 1;
         if (failAfter < 0)
             return;
         if (failAfter-- == 0)
@@ -64,6 +91,9 @@ TEST_F(LoopbackTestFixture, EachPlugPassesItsOwnTestAndNoPlugFailsEveryWire) {
     EXPECT_EQ(Results(report), std::vector<WireResult>(5, H));
     EXPECT_EQ(VerdictText(report),
               "Underkänt: ingen ledning fungerar. Sitter slingkontakten i porten?");
+    // No other program may come between the test's accesses.
+    EXPECT_EQ(pc->holds, std::vector<std::uint16_t>{888});
+    EXPECT_EQ(pc->unheldAccesses, 0);
 
     for (const LoopbackPlug plug : {LoopbackPlug::Control, LoopbackPlug::Data}) {
         auto plugged = std::make_shared<SimulatedPc>();
@@ -132,6 +162,9 @@ TEST_F(LoopbackTestFixture, TheRegistersAreRestoredAfterTheTestAndAfterAFailure)
     EXPECT_TRUE(RunLoopbackTest(888, LoopbackPlug::Data).passed());
     EXPECT_EQ(pc->read(890), 0b1110'0100);
     EXPECT_EQ(pc->read(888), 255);
+    // The latch, not the lines read while turned to input, is put back.
+    pc->write(890, 0);
+    EXPECT_EQ(pc->read(888), 85);
 
     pc->write(890, 0b0001'0100);
     pc->write(888, 85);
@@ -141,6 +174,87 @@ TEST_F(LoopbackTestFixture, TheRegistersAreRestoredAfterTheTestAndAfterAFailure)
     EXPECT_THROW(RunLoopbackTest(888, LoopbackPlug::Data), PortError);
     EXPECT_EQ(pc->read(888), 85);
     EXPECT_EQ(pc->read(890), 0b1101'0100);
+}
+
+TEST_F(LoopbackTestFixture, AFailedRestoreStillTriesBothRegistersAndNamesTheirValues) {
+    struct Case {
+        int statusReads;       // the writes fail once this many status reads are done
+        std::uint16_t failing; // on this port; 0: on every port
+        bool dataBack, controlBack;
+    };
+    for (const Case c :
+         {Case{32, 888, false, true}, Case{32, 890, true, false}, Case{5, 0, false, false}}) {
+        SCOPED_TRACE(c.failing);
+        pc = std::make_shared<FaultyPc>();
+        SelectPortBackend(SharedBackend(pc));
+        pc->write(888, 85);
+        pc->write(890, 32);
+        pc->writeFails = [&](std::uint16_t port) {
+            return pc->statusReads >= c.statusReads && (c.failing == 0 || port == c.failing);
+        };
+        try {
+            RunLoopbackTest(888, LoopbackPlug::Data);
+            ADD_FAILURE() << "a port that was not put back must not end in a report";
+        } catch (const PortError& error) {
+            EXPECT_THAT(error.what(), ::testing::HasSubstr("Porten svarar inte."));
+            EXPECT_THAT(error.what(), ::testing::HasSubstr("888 ska vara 85 och 890 ska vara 32"));
+        }
+        pc->writeFails = [](std::uint16_t) { return false; };
+        EXPECT_EQ((pc->read(890) & 0x3F) == 32, c.controlBack);
+        pc->write(890, 0);
+        EXPECT_EQ(pc->read(888) == 85, c.dataBack);
+    }
+}
+
+namespace {
+// What the port's control register held when a signal was handled.
+std::vector<int> gControlWhenHandled;
+SimulatedPc* gSignalledPc = nullptr;
+extern "C" void NoteControl(int) {
+    gControlWhenHandled.push_back(gSignalledPc->SimulatedPc::read(890));
+}
+} // namespace
+
+TEST_F(LoopbackTestFixture, ATerminationSignalIsHandledOnceThePortIsBack) {
+    pc->insertPlug(LoopbackPlug::Control);
+    gSignalledPc = pc.get();
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        gControlWhenHandled.clear();
+        pc->write(890, 0b0010'0101);
+        auto* previous = std::signal(signal, NoteControl);
+        pc->afterStatusRead = [&] {
+            if (pc->statusReads == 3)
+                std::raise(signal);
+        };
+        pc->statusReads = 0;
+        EXPECT_TRUE(RunLoopbackTest(888, LoopbackPlug::Control).passed());
+        EXPECT_EQ(gControlWhenHandled, std::vector<int>{0b1110'0101});
+        // The test's own handler is back.
+        std::raise(signal);
+        EXPECT_EQ(gControlWhenHandled.size(), 2u);
+        std::signal(signal, previous);
+    }
+}
+
+TEST(ClassifyWire, TwoShortedOutputsAreJoinedWhicheverWins) {
+    // Wire 1's input sees wire 3's output alone, or both shorted together
+    // with the low one winning, or the high one.
+    for (const int rule : {0, 1, 2}) {
+        std::vector<LoopbackSample> samples;
+        for (unsigned outputs = 0; outputs < 32; ++outputs) {
+            const bool own = (outputs >> 1) & 1, theirs = (outputs >> 3) & 1;
+            const bool in = rule == 0 ? theirs : rule == 1 ? own && theirs : own || theirs;
+            samples.push_back({static_cast<std::uint8_t>(outputs),
+                               static_cast<std::uint8_t>((outputs & ~0b10u) | (in ? 0b10u : 0))});
+        }
+        LoopbackReport report;
+        for (std::size_t i = 0; i < 5; ++i)
+            report.wires.push_back(ClassifyWire(LoopbackPlug::Control, i, samples));
+        EXPECT_EQ(report.wires[1].joinedWith, 3u) << rule;
+        EXPECT_THAT(WireResultText(report, report.wires[1]),
+                    ::testing::StartsWith("ihopkopplad med stift 16"));
+    }
 }
 
 TEST(LoopbackTest, ABaseWhoseRegistersPass65535TouchesNoPort) {

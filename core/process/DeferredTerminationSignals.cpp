@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#include "process/DeferredTerminationSignals.h"
+
+namespace portprov {
+
+#if !defined(_WIN32)
+
+namespace {
+
+constexpr std::array<int, 3> kDeferred{SIGINT, SIGTERM, SIGHUP};
+
+// Which of them arrived while held back. Written by the handler only.
+volatile std::sig_atomic_t gNoted[kDeferred.size()] = {};
+
+extern "C" void NoteSignal(int signal) {
+    for (std::size_t i = 0; i < kDeferred.size(); ++i) {
+        if (kDeferred[i] == signal)
+            gNoted[i] = 1;
+    }
+}
+
+} // namespace
+
+DeferredTerminationSignals::DeferredTerminationSignals() {
+    struct sigaction noting {};
+    noting.sa_handler = NoteSignal;
+    sigemptyset(&noting.sa_mask);
+    // Port accesses interrupted by a noted signal carry on.
+    noting.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < kDeferred.size(); ++i)
+        sigaction(kDeferred[i], &noting, &previous_[i]);
+}
+
+DeferredTerminationSignals::~DeferredTerminationSignals() {
+    for (std::size_t i = 0; i < kDeferred.size(); ++i)
+        sigaction(kDeferred[i], &previous_[i], nullptr);
+    // A signal from now on goes to the handler from before; one noted until
+    // now is handed to it here.
+    for (std::size_t i = 0; i < kDeferred.size(); ++i) {
+        if (gNoted[i] != 0) {
+            gNoted[i] = 0;
+            std::raise(kDeferred[i]);
+        }
+    }
+}
+
+#else
+
+DeferredTerminationSignals::DeferredTerminationSignals() = default;
+DeferredTerminationSignals::~DeferredTerminationSignals() = default;
+
+#endif
+
+} // namespace portprov
