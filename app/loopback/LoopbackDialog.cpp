@@ -143,8 +143,7 @@ void LoopbackDialog::cmdStart_Click() {
     try {
         ShowReport(portprov::RunLoopbackTest(base, PlugAt(cboPlug->currentIndex())));
     } catch (const portprov::PortError& error) {
-        ShowVerdict(QString::fromUtf8("Testet avbröts: porten kunde inte läsas eller skrivas."),
-                    kLoopbackFailFace);
+        ShowVerdict(Text(portprov::AbortedText(error.kind())), kLoopbackFailFace);
         showMessage_(this, QString::fromStdString(error.what()));
     }
 }

@@ -84,4 +84,19 @@ std::string VerdictText(const LoopbackReport& report) {
     return verdict;
 }
 
+std::string AbortedText(PortErrorKind kind) {
+    switch (kind) {
+    case PortErrorKind::Busy:
+        return "Testet startade inte: porten är upptagen av ett annat program.";
+    case PortErrorKind::RefusedInput:
+    case PortErrorKind::NotPermitted:
+    case PortErrorKind::Missing:
+    case PortErrorKind::NotCovered:
+        return "Testet startade inte: porten kan inte nås.";
+    case PortErrorKind::FailedAccess:
+        break;
+    }
+    return "Testet avbröts: porten kunde inte läsas eller skrivas.";
+}
+
 } // namespace portprov

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "loopback/LoopbackTest.h"
+#include "ports/PortError.h"
 
 #include <string>
 
@@ -20,5 +21,8 @@ std::string WireResultText(const LoopbackReport& report, const WireReport& wire)
 // Whether the port passed, which wires do not work and, when the failures
 // match the other wiring, that wiring to choose.
 std::string VerdictText(const LoopbackReport& report);
+// The verdict line when the test ended in a port failure of this kind: one
+// that was refused before the port was touched says the test never started.
+std::string AbortedText(PortErrorKind kind);
 
 } // namespace portprov

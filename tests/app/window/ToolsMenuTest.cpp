@@ -218,15 +218,22 @@ private slots:
     }
 
     void aPortFailureInTheLoopbackTestIsShownOnce() {
-        WindowFixture f;
-        f.ports->failWith(kNoAccess.toStdString());
-        f.window->mnuLoopback->trigger();
-        auto* dialog = f.window->findChild<LoopbackDialog*>();
-        QVERIFY(dialog != nullptr);
-        dialog->cmdStart->click();
-        QCOMPARE(f.messages, QStringList{kNoAccess});
-        QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8("Testet avbröts")));
-        QVERIFY(dialog->grdResult->item(0, 2)->text().isEmpty());
+        // The verdict tells a port that never let the test start from one that failed in it.
+        const std::pair<portprov::PortErrorKind, const char*> kinds[] = {
+            {portprov::PortErrorKind::FailedAccess, "Testet avbröts"},
+            {portprov::PortErrorKind::NotPermitted, "Testet startade inte: porten kan inte nås"},
+            {portprov::PortErrorKind::Busy, "Testet startade inte: porten är upptagen"}};
+        for (const auto& [kind, verdict] : kinds) {
+            WindowFixture f;
+            f.ports->failWith(kNoAccess.toStdString(), kind);
+            f.window->mnuLoopback->trigger();
+            auto* dialog = f.window->findChild<LoopbackDialog*>();
+            QVERIFY(dialog != nullptr);
+            dialog->cmdStart->click();
+            QCOMPARE(f.messages, QStringList{kNoAccess});
+            QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8(verdict)));
+            QVERIFY(dialog->grdResult->item(0, 2)->text().isEmpty());
+        }
     }
 };
 
