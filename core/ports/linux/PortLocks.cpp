@@ -68,8 +68,8 @@ struct PortLocks::Unit {
                 fd = open(O_CREAT);
             // The umask may have taken the others' read permission. On a file
             // another user made this fails, and that user's mode stands.
-            if (fd >= 0 && ::fchmod(fd, kLockFileMode) != 0) {
-            }
+            if (fd >= 0)
+                static_cast<void>(::fchmod(fd, kLockFileMode));
         }
         return fd;
     }
