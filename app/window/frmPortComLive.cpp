@@ -97,8 +97,8 @@ void frmPortCom::tmrLive_Timer() {
     // A failed access stops the reading before its message is shown. A port
     // another program holds for a while is waited for instead, marked on the
     // read button, with no message a tick.
-    const bool read = RunPortCommand([&] { ShowByteRead(livePort_, PinRuleFor(livePort_)); },
-                                     WhileBusy::Wait);
+    const bool read =
+        RunPortCommand([&] { ShowByteRead(livePort_, PinRuleFor(livePort_)); }, WhileBusy::Wait);
     if (!tmrLive->isActive())
         return;
     Command1->setText(QString::fromUtf8(read ? kLiveMark : kBusyMark).arg(livePort_));

@@ -120,7 +120,8 @@ WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,
 
 LoopbackReport RunLoopbackTest(std::int32_t base, LoopbackPlug plug) {
     if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
-        throw PortError(PortErrorKind::RefusedInput, "Ogiltig basadress för slingtestet: " + std::to_string(base));
+        throw PortError(PortErrorKind::RefusedInput,
+                        "Ogiltig basadress för slingtestet: " + std::to_string(base));
     const auto wiring = WiringOf(plug);
     // A second program on the port must not come between the test's accesses.
     const auto hold = HoldPortForSequence(base);

@@ -20,8 +20,7 @@ constexpr void SetBit(std::uint8_t& byte, int bit, bool one) {
 constexpr LoopbackWire Wire(int from, int to) {
     const ConnectorPin output = *PinOf(from);
     const ConnectorPin input = *PinOf(to);
-    return {output.pin, output.name, output.reg, output.bit,
-            input.pin,  input.name,  input.bit};
+    return {output.pin, output.name, output.reg, output.bit, input.pin, input.name, input.bit};
 }
 
 constexpr std::array<LoopbackWire, 5> kControlLoop{
@@ -55,7 +54,8 @@ void DriveOutputPin(const LoopbackWire& wire, bool high, std::uint8_t& data,
 }
 
 bool InputPinLevel(const LoopbackWire& wire, std::uint8_t status) {
-    return HasBit(status, wire.statusBit) != HasBit(InvertedLinesOf(Register::Status), wire.statusBit);
+    return HasBit(status, wire.statusBit) !=
+           HasBit(InvertedLinesOf(Register::Status), wire.statusBit);
 }
 
 } // namespace portprov

@@ -33,8 +33,10 @@ PortErrorKind DevPortOpenFailureKind(int error) {
 // A transfer of one byte that did not move it becomes the user's message.
 void CheckTransfer(ssize_t done, const std::string& path, bool writing, std::uint16_t port) {
     if (done != 1) {
-        throw PortError(PortErrorKind::FailedAccess, msg::DevPortAccessFailed(
-            path, writing, port, done < 0 ? msg::ErrorText(errno) : "porten finns inte i enheten"));
+        throw PortError(PortErrorKind::FailedAccess,
+                        msg::DevPortAccessFailed(path, writing, port,
+                                                 done < 0 ? msg::ErrorText(errno)
+                                                          : "porten finns inte i enheten"));
     }
 }
 
@@ -45,7 +47,8 @@ DevPortFile::DevPortFile(std::string path, std::shared_ptr<PortLocks> locks)
     fd_ = OpenReadWrite(path_);
     if (fd_ < 0) {
         const int error = errno;
-        throw PortError(DevPortOpenFailureKind(error), msg::DevPortOpenFailed(path_, error, OwnProgramPath()));
+        throw PortError(DevPortOpenFailureKind(error),
+                        msg::DevPortOpenFailed(path_, error, OwnProgramPath()));
     }
 }
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/LinuxPorts.h"
 
-#include "ports/linux/LinuxMessages.h"
-#include "ports/linux/ProgramPath.h"
 #include "ports/linux/DevPortFile.h"
 #include "ports/linux/KernelLockdown.h"
+#include "ports/linux/LinuxMessages.h"
 #include "ports/linux/PortLocks.h"
 #include "ports/linux/PpdevPorts.h"
+#include "ports/linux/ProgramPath.h"
 #include "ports/linux/RawX86Ports.h"
 
 #include <cerrno>
@@ -78,7 +78,8 @@ std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes) {
         throw PortError(PortErrorKind::Missing, msg::NoDevPort());
     }
     throw PortError(
-        PortErrorKind::FailedAccess, msg::NoWayToPorts(msg::ErrorText(raw), msg::ErrorText(devPort), probes.programPath()));
+        PortErrorKind::FailedAccess,
+        msg::NoWayToPorts(msg::ErrorText(raw), msg::ErrorText(devPort), probes.programPath()));
 }
 
 std::unique_ptr<PortBackend> OpenLinuxPorts() {

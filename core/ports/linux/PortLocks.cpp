@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/PortLocks.h"
 
-#include "ports/linux/LinuxMessages.h"
 #include "ports/ParallelPortRegisters.h"
+#include "ports/linux/LinuxMessages.h"
 #include "ports/linux/ParallelPortDiscovery.h"
 #include "ports/linux/RetryOnInterrupt.h"
 

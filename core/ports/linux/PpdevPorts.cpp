@@ -2,10 +2,10 @@
 #include "ports/linux/PpdevPorts.h"
 
 #include "connector/Connector.h"
-#include "ports/linux/LinuxMessages.h"
-#include "ports/linux/ProgramPath.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/linux/KernelLockdown.h"
+#include "ports/linux/LinuxMessages.h"
+#include "ports/linux/ProgramPath.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -78,9 +78,11 @@ PpdevPorts::Port& PpdevPorts::claimed(std::uint16_t address) {
             (coverage.empty() ? "" : ", ") + Range(port.where.base) + " (" + port.where.node + ")";
     }
     if (LockdownForbidsRawPorts(lockdownMode_)) {
-        throw PortError(PortErrorKind::NotCovered, msg::PpdevNotCoveredLocked(address, coverage, *lockdownMode_));
+        throw PortError(PortErrorKind::NotCovered,
+                        msg::PpdevNotCoveredLocked(address, coverage, *lockdownMode_));
     }
-    throw PortError(PortErrorKind::NotCovered, msg::PpdevNotCovered(address, coverage, programPath_));
+    throw PortError(PortErrorKind::NotCovered,
+                    msg::PpdevNotCovered(address, coverage, programPath_));
 }
 
 void PpdevPorts::claim(Port& port) {
@@ -117,7 +119,8 @@ void PpdevPorts::claim(Port& port) {
         system_->close(fd);
         if (result == -ETIMEDOUT) {
             const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(kClaimLimit);
-            throw PortError(PortErrorKind::Busy, msg::PpdevBusy(node, static_cast<int>(seconds.count())));
+            throw PortError(PortErrorKind::Busy,
+                            msg::PpdevBusy(node, static_cast<int>(seconds.count())));
         }
         // The kernel lets no one else on while a program holds the port
         // exclusively, as this program does.
@@ -132,7 +135,8 @@ void PpdevPorts::claim(Port& port) {
 void PpdevPorts::call(const Port& port, unsigned long request, const char* name, void* arg) {
     const int result = system_->ioctl(port.fd, request, arg);
     if (result != 0) {
-        throw PortError(PortErrorKind::FailedAccess, msg::PpdevFailed(port.where.node, name, -result));
+        throw PortError(PortErrorKind::FailedAccess,
+                        msg::PpdevFailed(port.where.node, name, -result));
     }
 }
 

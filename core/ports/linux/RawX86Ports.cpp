@@ -99,8 +99,8 @@ void RawX86Ports::grant(std::uint16_t port) const {
     if (error == EPERM || error == EACCES) {
         throw PortError(PortErrorKind::NotPermitted, msg::NotPermitted(OwnProgramPath()));
     }
-    throw PortError(
-        PortErrorKind::FailedAccess, msg::RawAccessFailed(msg::ErrorText(error), "används inte", OwnProgramPath()));
+    throw PortError(PortErrorKind::FailedAccess,
+                    msg::RawAccessFailed(msg::ErrorText(error), "används inte", OwnProgramPath()));
 #else
     (void)port;
     throw PortError(PortErrorKind::Missing, msg::RawAccessUnavailable());
