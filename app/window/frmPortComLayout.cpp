@@ -9,6 +9,7 @@
 #include "art/LegendDrawing.h"
 #include "art/LegendImage.h"
 #include "art/WindowColours.h"
+#include "connector/Connector.h"
 #include "widgets/BitNumbersLabel.h"
 #include "widgets/ClassicButtonStyle.h"
 #include "widgets/ClassicWrapLabel.h"
@@ -203,9 +204,10 @@ void frmPortCom::BuildControls() {
         Lpt[pin]->setObjectName(QString::fromLatin1(name));
         Lpt[pin]->setGeometry(
             QRect(Picture1->lampTopLeft(pin), QSize(connector::kLampSize, connector::kLampSize)));
-        // Pins 18 to 25 are ground.
-        SetLampColour(Lpt[pin], ColourOf(pin <= 17 ? portprov::LampColour::White
-                                                   : portprov::LampColour::Black));
+        // Ground pins (18 to 25) black, every line white.
+        const bool ground = portprov::PinOf(pin)->direction == portprov::LineDirection::Ground;
+        SetLampColour(Lpt[pin], ColourOf(ground ? portprov::LampColour::Black
+                                                : portprov::LampColour::White));
     }
 
     Image1 = new LegendImage(client);
