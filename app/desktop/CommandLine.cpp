@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/CommandLine.h"
 
+#include "desktop/RecordOptions.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -95,6 +98,8 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
                           "data (stift 2-15, 3-13, 4-12, 5-10, 6-11)."),
         QStringLiteral("koppling"));
     parser.addOption(plug);
+    const RecordOptions recordOptions;
+    recordOptions.addTo(parser);
     parser.addOption(help);
     parser.addOption(version);
 
@@ -105,12 +110,20 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
     for (const QString& argument : arguments)
         texts.push_back(argument.toStdString());
     portprov::PortOperationArguments split = portprov::TakePortOperations(texts);
+    portprov::StartWriteArguments startWrite = portprov::TakeStartWrite(split.others);
+    if (!split.error)
+        split.error = startWrite.error;
     QStringList others;
-    for (const std::string& text : split.others)
+    for (const std::string& text : startWrite.others)
         others.append(QString::fromStdString(text));
     result.operations = std::move(split.operations);
-    // Beside a port operation there is no window to take the toolkit's options.
-    if (toolkitOptionsPresent && result.operations.empty())
+    // Beside a port operation or a recording there is no window to take the
+    // toolkit's options.
+    const bool recording = std::find(texts.begin(), texts.end(), "--record") != texts.end() ||
+                           std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
+                               return text.rfind("--record=", 0) == 0;
+                           });
+    if (toolkitOptionsPresent && result.operations.empty() && !recording)
         others = WithoutToolkitOptions(others);
 
     // An unknown option or argument is a bad command line also beside --help
@@ -144,6 +157,15 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
         result.exitCode = kBadCommandLine;
         return result;
     }
+    RecordOptions::Read record = recordOptions.read(parser, std::move(startWrite.write),
+                                                    result.simulate, !result.operations.empty());
+    if (!record.error.isEmpty()) {
+        result.textToPrint = record.error + QLatin1Char('\n');
+        result.exitCode = kBadCommandLine;
+        return result;
+    }
+    result.record = std::move(record.request);
+    result.stick = record.stick;
     if (parser.isSet(plug)) {
         QStringList wirings = parser.values(plug);
         wirings.removeDuplicates();

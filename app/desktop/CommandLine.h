@@ -2,12 +2,14 @@
 #pragma once
 
 #include "cli/PortOperationArguments.h"
+#include "cli/RecordRequest.h"
 #include "loopback/LoopbackPlug.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The program's command line: --simulate, --plug, --help, --version and the
@@ -18,6 +20,10 @@ struct CommandLine {
     std::optional<portprov::LoopbackPlug> plug;
     // --read and --write in the order given: run them without the window.
     std::vector<portprov::PortOperation> operations;
+    // --record and its options: a recording saved to a file, without the window.
+    std::optional<portprov::RecordRequest> record;
+    // --stick=X,Y: joystick A of the simulated game port, per cent of its travel.
+    std::optional<std::pair<int, int>> stick;
     // Set when the program is to print this text and end with exitCode
     // instead of opening its window (--help, --version, or a bad command
     // line, which ends with 2).

@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::string_view kRead = "--read";
 constexpr std::string_view kWrite = "--write";
+constexpr std::string_view kStartWrite = "--start-write";
 
 // "--read" or "--read=..." for name "--read"; the text after "=" if any.
 std::optional<std::optional<std::string>> Matches(std::string_view argument,
@@ -63,6 +64,38 @@ PortOperationArguments TakePortOperations(const std::vector<std::string>& argume
         } else {
             result.others.push_back(argument);
         }
+    }
+    return result;
+}
+
+StartWriteArguments TakeStartWrite(const std::vector<std::string>& arguments) {
+    StartWriteArguments result;
+    const std::size_t count = arguments.size();
+    const auto next = [&](std::size_t& i) -> std::optional<std::string> {
+        if (i + 1 >= count || IsOption(arguments[i + 1]))
+            return std::nullopt;
+        return arguments[++i];
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--") {
+            result.others.insert(result.others.end(), arguments.begin() + static_cast<long>(i),
+                                 arguments.end());
+            break;
+        }
+        const auto write = Matches(argument, kStartWrite);
+        if (!write) {
+            result.others.push_back(argument);
+            continue;
+        }
+        const std::optional<std::string> address = *write ? *write : next(i);
+        const std::optional<std::string> value = address ? next(i) : std::nullopt;
+        if (!address || address->empty() || !value || result.write) {
+            result.error = "--start-write tar en adress och ett värde, en gång: skriv "
+                           "--start-write ADRESS VÄRDE";
+            return result;
+        }
+        result.write = PortOperation{PortOperation::Kind::Write, *address, *value};
     }
     return result;
 }

@@ -33,4 +33,14 @@ struct PortOperationArguments {
 // Everything after "--" is left to the option parser.
 PortOperationArguments TakePortOperations(const std::vector<std::string>& arguments);
 
+// The write a recording makes just before it samples: "--start-write ADDRESS
+// VALUE" (or "--start-write=ADDRESS VALUE") taken out of arguments as
+// TakePortOperations takes "--write", at most once.
+struct StartWriteArguments {
+    std::optional<PortOperation> write;
+    std::vector<std::string> others;
+    std::optional<std::string> error;
+};
+StartWriteArguments TakeStartWrite(const std::vector<std::string>& arguments);
+
 } // namespace portprov

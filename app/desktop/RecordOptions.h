@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "cli/PortOperationArguments.h"
+#include "cli/RecordRequest.h"
+
+#include <QCommandLineOption>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+class QCommandLineParser;
+
+// The command line's recording options (--record, --duration, --samples,
+// --rate, --trigger, --vcd, --csv; --start-write is taken out before the
+// parser, as it takes two numbers) and the simulated joystick (--stick).
+class RecordOptions {
+public:
+    RecordOptions();
+    void addTo(QCommandLineParser& parser) const;
+
+    // What they ask for. error is set, in Swedish, for a combination that
+    // makes no sense (a bad command line); the numbers are checked later,
+    // before any port is touched.
+    struct Read {
+        std::optional<portprov::RecordRequest> request;
+        std::optional<std::pair<int, int>> stick; // joystick A, per cent of its travel
+        QString error;
+    };
+    Read read(const QCommandLineParser& parser, std::optional<portprov::PortOperation> startWrite,
+              bool simulate, bool portOperations) const;
+
+private:
+    QCommandLineOption record_, duration_, samples_, rate_, trigger_, vcd_, csv_, stick_;
+};

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+#include "cli/RecordRequest.h"
+
+#include "input/CommandInputs.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace portprov {
+
+namespace {
+
+CheckedRecordRequest Refused(std::string text) {
+    return {std::nullopt, std::move(text)};
+}
+
+std::optional<RecordPlan::Trigger> ReadTrigger(const std::string& text) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos)
+        return std::nullopt;
+    const std::string edge = text.substr(colon + 1);
+    if (edge != "rise" && edge != "fall")
+        return std::nullopt;
+    const std::string pin = text.substr(0, colon);
+    if (pin.empty() || pin.size() > 2 ||
+        !std::all_of(pin.begin(), pin.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int number = std::stoi(pin);
+    if (number < 1 || number > 25)
+        return std::nullopt;
+    return RecordPlan::Trigger{number, edge == "rise"};
+}
+
+} // namespace
+
+CheckedRecordRequest CheckRecordRequest(const RecordRequest& request, const NumberFormat& format) {
+    RecordPlan plan;
+    for (const std::string& text : request.addresses) {
+        const AddressInput address = CheckAddress(text, Rounding::HalfEven, format);
+        if (!address.accepted)
+            return Refused(address.refusal);
+        if (std::find(plan.ports.begin(), plan.ports.end(), address.port) == plan.ports.end())
+            plan.ports.push_back(address.port);
+    }
+    if (request.startWrite) {
+        const PortOperation& write = *request.startWrite;
+        ValueInput value = CheckValue(write.value, Rounding::Floor, format);
+        if (!value.accepted)
+            return Refused(value.refusal);
+        const AddressInput address = CheckAddress(write.address, Rounding::Floor, format);
+        if (!address.accepted)
+            return Refused(address.refusal);
+        if (IsControlRegisterWrite(address.port)) {
+            value = CheckValue(write.value, Rounding::HalfEven, format);
+            if (!value.accepted)
+                return Refused(value.refusal);
+        }
+        plan.startWrite = std::pair{address.port, value.value};
+    }
+    if (request.duration) {
+        const std::optional<double> seconds = ReadNumber(*request.duration, format);
+        if (!seconds || !(*seconds > 0.0) || *seconds > double(kLongestRecording.count()))
+            return Refused("Ogiltig längd: skriv --duration SEKUNDER, mer än 0 och högst " +
+                           std::to_string(kLongestRecording.count()));
+        plan.duration = std::chrono::nanoseconds(std::llround(*seconds * 1e9));
+        if (plan.duration.count() == 0)
+            return Refused("Ogiltig längd: kortare än en nanosekund");
+    }
+    if (request.samples) {
+        const std::optional<double> count = ReadNumber(*request.samples, format);
+        if (!count || *count < 1.0 || *count != std::floor(*count) || *count > 1e15)
+            return Refused("Ogiltigt antal mätningar: skriv --samples ANTAL, ett heltal från 1");
+        plan.samples = static_cast<std::uint64_t>(*count);
+    }
+    if (request.rate) {
+        const std::optional<double> hertz = ReadNumber(*request.rate, format);
+        if (!hertz || !(*hertz >= 1.0) || *hertz > kHighestRecordRate)
+            return Refused("Ogiltig takt: skriv --rate HZ, från 1 till 1000000");
+        plan.rate = *hertz;
+    }
+    if (request.trigger) {
+        plan.trigger = ReadTrigger(*request.trigger);
+        if (!plan.trigger)
+            return Refused("Ogiltig start: skriv --trigger STIFT:rise eller STIFT:fall, "
+                           "till exempel 11:fall");
+    }
+    return {plan, {}};
+}
+
+} // namespace portprov

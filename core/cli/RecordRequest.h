@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "cli/PortOperationArguments.h"
+#include "input/Conversions.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace portprov {
+
+// A recording asked for on the command line, its numbers as typed:
+//   --record ADDRESS [--record ADDRESS ...] [--duration SECONDS] [--samples N]
+//   [--rate HZ] [--start-write ADDRESS VALUE] [--trigger PIN:rise|fall]
+//   (--vcd FILE | --csv FILE)
+struct RecordRequest {
+    enum class FileKind { Vcd, Csv };
+    std::vector<std::string> addresses;
+    std::optional<std::string> duration;
+    std::optional<std::string> samples;
+    std::optional<std::string> rate;
+    std::optional<std::string> trigger;
+    std::optional<PortOperation> startWrite;
+    FileKind fileKind = FileKind::Vcd;
+    std::string file;
+};
+
+// The same, checked: what the recorder is to do.
+struct RecordPlan {
+    struct Trigger {
+        int pin;
+        bool rising;
+        bool operator==(const Trigger&) const = default;
+    };
+    std::vector<std::uint16_t> ports; // each once, in the order given
+    // The length: a number of rounds, else a duration (1 s when neither is given).
+    std::optional<std::uint64_t> samples;
+    std::chrono::nanoseconds duration{std::chrono::seconds(1)};
+    std::optional<double> rate; // rounds a second; nullopt: as fast as the path allows
+    std::optional<Trigger> trigger;
+    std::optional<std::pair<std::uint16_t, std::uint8_t>> startWrite;
+};
+
+// The highest fixed rate: one ISA port read takes about a microsecond.
+inline constexpr double kHighestRecordRate = 1'000'000.0;
+// The longest recording asked for by time: an hour.
+inline constexpr std::chrono::seconds kLongestRecording{3600};
+
+// Checks every number of the request before any port is touched: addresses
+// as --read reads them (rounded half to even, 0 to 65535), the start write as
+// --write (a write to 890 rounded half to even, a value above 255 written as
+// 255), a duration above 0 up to an hour, a whole number of samples from 1, a
+// rate from 1 Hz to 1 MHz, a trigger "PIN:rise" or "PIN:fall" on a pin 1 to
+// 25. The plan, or the Swedish refusal.
+struct CheckedRecordRequest {
+    std::optional<RecordPlan> plan;
+    std::string refusal;
+};
+CheckedRecordRequest CheckRecordRequest(const RecordRequest& request, const NumberFormat& format);
+
+} // namespace portprov
