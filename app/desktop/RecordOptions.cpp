@@ -25,6 +25,11 @@ RecordOptions::RecordOptions()
             Swedish("Mät med fast takt, 1 till 1000000 gånger i sekunden (standard: så fort "
                     "vägen till porten medger)."),
             Swedish("hz")),
+      // Only for the help: it is taken out before the parser, with its two numbers.
+      startWrite_(QStringLiteral("start-write"),
+                  Swedish("Skriv värdet till adressen just innan mätningen börjar (513 startar "
+                          "spelportens tidtagning)."),
+                  Swedish("adress> <värde")),
       trigger_(QStringLiteral("trigger"),
                Swedish("Börja vid en flank på stiftet, rise eller fall, och spara en tiondel "
                        "från före den."),
@@ -39,7 +44,7 @@ RecordOptions::RecordOptions()
 
 void RecordOptions::addTo(QCommandLineParser& parser) const {
     for (const QCommandLineOption* option :
-         {&record_, &duration_, &samples_, &rate_, &trigger_, &vcd_, &csv_, &stick_})
+         {&record_, &duration_, &samples_, &rate_, &startWrite_, &trigger_, &vcd_, &csv_, &stick_})
         parser.addOption(*option);
 }
 

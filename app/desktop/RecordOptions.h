@@ -32,5 +32,6 @@ public:
               bool simulate, bool portOperations) const;
 
 private:
-    QCommandLineOption record_, duration_, samples_, rate_, trigger_, vcd_, csv_, stick_;
+    QCommandLineOption record_, duration_, samples_, rate_, startWrite_, trigger_, vcd_, csv_,
+        stick_;
 };
