@@ -56,20 +56,6 @@ std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
 std::string PpdevNotCoveredLocked(std::uint16_t port, const std::string& coverage,
                                   const std::string& mode);
 
-// The Windows port driver library: "drivrutinsbiblioteket <name>".
-std::string DriverLibraryDescription(const std::string& name);
-// None of names in the program's folder or the system folder.
-std::string DriverLibraryMissing(const std::vector<std::string>& names,
-                                 const std::string& programFolder, const std::string& systemFolder);
-// name is there but not of this program's bitness (Windows error 193);
-// fitting is the library that fits.
-std::string DriverLibraryWrongBitness(const std::string& name, int programBits,
-                                      const std::string& fitting);
-// name lacks the entry point entry.
-std::string DriverLibraryEntryMissing(const std::string& name, const std::string& entry);
-// name could not be loaded for another reason (Windows error code).
-std::string DriverLibraryFailed(const std::string& name, unsigned long error);
-
 // No hardware backend exists for this operating system.
 std::string NoHardwareBackend();
 

@@ -2,9 +2,9 @@
 // The driver library's loading under Windows (run under Wine in CI): which
 // folders are searched, which names are tried, and what the user is told.
 // A driver double stands in for the driver's library and logs each access.
-#include "ports/HardwareMessages.h"
 #include "ports/windows/RuntimeLibrary.h"
 #include "ports/windows/WindowsDlPortIo.h"
+#include "ports/windows/WindowsMessages.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -117,8 +117,8 @@ TEST_F(DriverLoading, LibraryInTheCurrentFolderOrOnPathIsNeverLoaded) {
     const std::string message = MessageOf([] { OpenDlPortIo(); });
     ::SetEnvironmentVariableW(L"PATH", path.c_str());
 
-    EXPECT_EQ(message, hardware_messages::DriverLibraryMissing({"dlportio.dll", "inpoutx64.dll"},
-                                                               ProgramFolder(), SystemFolder()));
+    EXPECT_EQ(message, windows_messages::DriverLibraryMissing({"dlportio.dll", "inpoutx64.dll"},
+                                                              ProgramFolder(), SystemFolder()));
     EXPECT_THAT(message, HasSubstr("dlportio.dll och inpoutx64.dll"));
     EXPECT_THAT(message, HasSubstr("i programmets mapp (" + ProgramFolder() + ")"));
     EXPECT_TRUE(accesses().empty());
@@ -139,7 +139,7 @@ TEST_F(DriverLoading, LibraryOfTheOtherBitnessIsToldAndAFittingOneStillUsed) {
 TEST_F(DriverLoading, MissingEntryPointIsNamed) {
     place(DOUBLE64_WITHOUT_WRITE, programFolder(), "dlportio.dll");
     EXPECT_EQ(MessageOf([] { OpenDlPortIo(); }),
-              hardware_messages::DriverLibraryEntryMissing("dlportio.dll", "DlPortWritePortUchar"));
+              windows_messages::DriverLibraryEntryMissing("dlportio.dll", "DlPortWritePortUchar"));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ports/windows/WindowsDlPortIo.h"
 
-#include "ports/HardwareMessages.h"
 #include "ports/windows/RuntimeLibrary.h"
+#include "ports/windows/WindowsMessages.h"
 
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 
 namespace portprov {
 
-namespace msg = hardware_messages;
+namespace msg = windows_messages;
 
 namespace {
 
