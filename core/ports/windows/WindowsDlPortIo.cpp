@@ -17,6 +17,8 @@ namespace {
 
 constexpr const char* kReadEntry = "DlPortReadPortUchar";
 constexpr const char* kWriteEntry = "DlPortWritePortUchar";
+// InpOut32's libraries tell through this whether their kernel driver is open.
+constexpr const char* kDriverOpenEntry = "IsInpOutDriverOpen";
 
 // Windows' answers to a failed load that matter here.
 constexpr unsigned long kNotFound = ERROR_MOD_NOT_FOUND;      // 126
@@ -30,6 +32,7 @@ constexpr const char* kFallbackLibrary = kProgramBits == 64 ? "inpoutx64.dll" : 
 // declaring it USHORT reads the low half, and none sees stray upper bits.
 using ReadPortUchar = UCHAR(__stdcall*)(ULONG port);
 using WritePortUchar = void(__stdcall*)(ULONG port, UCHAR value);
+using IsDriverOpen = BOOL(__stdcall*)();
 
 class DlPortIo : public PortBackend {
 public:
@@ -42,6 +45,15 @@ public:
         write_ = library_->resolve<WritePortUchar>(kWriteEntry);
         if (write_ == nullptr) {
             throw PortError(PortErrorKind::Missing, msg::DriverLibraryEntryMissing(name_, kWriteEntry));
+        }
+        // InpOut32's library installs its kernel driver only when first loaded
+        // by a program run as administrator. Until then it reads every port as
+        // 0 and drops every write without a word, which the window would show
+        // as a reading. Refused here, the next access loads it again, so the
+        // driver installed meanwhile is found without restarting the program.
+        const auto driverOpen = library_->resolve<IsDriverOpen>(kDriverOpenEntry);
+        if (driverOpen != nullptr && !driverOpen()) {
+            throw PortError(PortErrorKind::Missing, msg::DriverLibraryDriverNotInstalled(name_));
         }
     }
 

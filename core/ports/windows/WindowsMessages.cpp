@@ -53,4 +53,14 @@ std::string DriverLibraryFailed(const std::string& name, unsigned long error) {
            name + ".";
 }
 
+std::string DriverLibraryDriverNotInstalled(const std::string& name) {
+    return "Drivrutinsbiblioteket " + name +
+           " är laddat, men dess drivrutin är inte installerad: utan den skulle varje läsning "
+           "ge 0 och varje skrivning gå förlorad.\n"
+           "Biblioteket installerar drivrutinen första gången ett program som körs som "
+           "administratör använder det. Högerklicka på portprov.exe, välj "
+           "\"Kör som administratör\" och läs en port en gång (knappen "
+           "\"Läs från Aktiv Adress\"). Avsluta sedan och starta Portprov som vanligt.";
+}
+
 } // namespace portprov::windows_messages

@@ -21,5 +21,8 @@ std::string DriverLibraryWrongBitness(const std::string& name, int programBits,
 std::string DriverLibraryEntryMissing(const std::string& name, const std::string& entry);
 // name could not be loaded for another reason (Windows error code).
 std::string DriverLibraryFailed(const std::string& name, unsigned long error);
+// name is loaded but says its kernel driver is not installed, so every port
+// would read 0 and every write be lost.
+std::string DriverLibraryDriverNotInstalled(const std::string& name);
 
 } // namespace portprov::windows_messages
