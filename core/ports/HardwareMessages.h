@@ -1,28 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 // The texts about the way to the real ports that belong to no one platform.
 // Each platform's backends keep their own messages beside them
-// (ports/linux/LinuxMessages.h, ports/windows/).
+// (ports/linux/LinuxMessages.h, ports/windows/WindowsMessages.h).
 namespace portprov::hardware_messages {
-
-// The Windows port driver library: "drivrutinsbiblioteket <name>".
-std::string DriverLibraryDescription(const std::string& name);
-// None of names in the program's folder or the system folder.
-std::string DriverLibraryMissing(const std::vector<std::string>& names,
-                                 const std::string& programFolder, const std::string& systemFolder);
-// name is there but not of this program's bitness (Windows error 193);
-// fitting is the library that fits.
-std::string DriverLibraryWrongBitness(const std::string& name, int programBits,
-                                      const std::string& fitting);
-// name lacks the entry point entry.
-std::string DriverLibraryEntryMissing(const std::string& name, const std::string& entry);
-// name could not be loaded for another reason (Windows error code).
-std::string DriverLibraryFailed(const std::string& name, unsigned long error);
 
 // No hardware backend exists for this operating system.
 std::string NoHardwareBackend();

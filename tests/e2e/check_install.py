@@ -18,6 +18,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ET
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -148,6 +149,31 @@ def check_lintian(deb: Path):
                          "\n  ".join(complaints or [result.stderr[-2000:]]))
 
 
+def check_metainfo(root: Path, datadir: str, version: str):
+    """The one AppStream entry under `root` (a prefix): valid to appstreamcli
+    without errors or warnings (and without the network: only the form of an
+    address counts), launching the installed desktop entry under its
+    categories, its newest release this version."""
+    entries = sorted((root / datadir / "metainfo").glob("*.metainfo.xml"))
+    if len(entries) != 1:
+        raise E2EFailure(f"{len(entries)} AppStream entries in {root / datadir}/metainfo, not one")
+    result = subprocess.run(["appstreamcli", "validate", "--no-net", str(entries[0])],
+                            capture_output=True, text=True, timeout=120)
+    complaints = [line for line in result.stdout.splitlines() if line[:2] in ("E:", "W:")]
+    if complaints or result.returncode != 0:
+        raise E2EFailure(f"appstreamcli finds fault with {entries[0].name}:\n  " +
+                         "\n  ".join(complaints or [result.stdout + result.stderr]))
+    component = ET.parse(entries[0]).getroot()
+    desktop = root / datadir / "applications" / component.findtext("launchable", "")
+    lines = desktop.read_text(encoding="utf-8").splitlines() if desktop.is_file() else []
+    categories = ";".join(c.text for c in component.iter("category")) + ";"
+    releases = [r.get("version") for r in component.iter("release")]
+    if f"Categories={categories}" not in lines or releases[:1] != [version]:
+        raise E2EFailure(f"{entries[0].name} launches {desktop.name!r} in {categories} and was"
+                         f" last released as {releases[:1]}: not the installed desktop entry"
+                         f" with its categories, or not version {version}")
+
+
 def check_install(build: Path, shots: Path):
     source = Path(cache_value(build, "CMAKE_HOME_DIRECTORY", "."))
     bindir, datadir = install_dirs(build)
@@ -208,6 +234,7 @@ def check_deb(build: Path, shots: Path):
         help_text = check_starts(program, version)
         check_manual(root / "usr/share/man/man1/portprov.1.gz", help_text)
         check_debian_documents(root / "usr/share/doc/portprov", fields["Version"])
+        check_metainfo(root / "usr", datadir, version)
         check_lintian(deb)
         # Unpacked anywhere, the packaged program still finds its read-me.
         open_read_me(program, shots, "packaged-read-me",

@@ -17,6 +17,9 @@ from x11session import E2EFailure, X11Session, end_wine_session, program_command
 
 DOUBLE64 = "driver_double64.dll"
 DOUBLE32 = "driver_double32.dll"
+# InpOut32's library with its kernel driver installed, and without.
+DOUBLE64_INPOUT = "driver_double64_inpout.dll"
+DOUBLE64_INPOUT_NO_DRIVER = "driver_double64_inpout_no_driver.dll"
 
 
 @contextmanager
@@ -95,6 +98,21 @@ def scenario_driver_refused(exe, shots, doubles):
             raise E2EFailure(f"a planted library was loaded: {accesses(log)}")
 
 
+def scenario_driver_not_installed(exe, shots, doubles):
+    """InpOut32's library without its kernel driver: a read brings the message,
+    not a reading; with the driver there, the same window's next read is served."""
+    from run_window_test import check_start_up
+    with program_copy(exe) as (program, _):
+        shutil.copy(doubles / DOUBLE64_INPOUT_NO_DRIVER, program.parent / "inpoutx64.dll")
+        with X11Session(shots, "driver-not-installed") as s:
+            s.start(program, args=())
+            check_start_up(s)
+            refused_and_running(s, "no-driver")
+            shutil.copy(doubles / DOUBLE64_INPOUT, program.parent / "inpoutx64.dll")
+            read_889(s)
+            s.expect("driver-installed-889", lambda shot: C.bit_lamps(s, shot, "01111111"))
+
+
 def console_text(program, *args, cwd=None):
     result = subprocess.run(program_command(program, args), capture_output=True, timeout=60,
                             cwd=cwd, stdin=subprocess.DEVNULL,
@@ -168,6 +186,7 @@ def scenario_read_me_wordpad(exe, shots, doubles):
 SCENARIOS = {
     "driver-read": scenario_driver_read,
     "driver-refused": scenario_driver_refused,
+    "driver-not-installed": scenario_driver_not_installed,
     "driver-console": scenario_driver_console,
     "read-me-wordpad": scenario_read_me_wordpad,
 }

@@ -2,9 +2,9 @@
 // The driver library's loading under Windows (run under Wine in CI): which
 // folders are searched, which names are tried, and what the user is told.
 // A driver double stands in for the driver's library and logs each access.
-#include "ports/HardwareMessages.h"
 #include "ports/windows/RuntimeLibrary.h"
 #include "ports/windows/WindowsDlPortIo.h"
+#include "ports/windows/WindowsMessages.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -58,7 +58,10 @@ protected:
     // Puts a copy of a double into folder under name.
     void place(const char* built, const fs::path& folder, const char* name) {
         const fs::path target = folder / name;
-        fs::copy_file(Built(built), target, fs::copy_options::overwrite_existing);
+        // Removed first: mingw's copy_file fails on an existing target even when
+        // told to overwrite it.
+        fs::remove(target);
+        fs::copy_file(Built(built), target);
         placed_.push_back(target);
     }
 
@@ -117,8 +120,8 @@ TEST_F(DriverLoading, LibraryInTheCurrentFolderOrOnPathIsNeverLoaded) {
     const std::string message = MessageOf([] { OpenDlPortIo(); });
     ::SetEnvironmentVariableW(L"PATH", path.c_str());
 
-    EXPECT_EQ(message, hardware_messages::DriverLibraryMissing({"dlportio.dll", "inpoutx64.dll"},
-                                                               ProgramFolder(), SystemFolder()));
+    EXPECT_EQ(message, windows_messages::DriverLibraryMissing({"dlportio.dll", "inpoutx64.dll"},
+                                                              ProgramFolder(), SystemFolder()));
     EXPECT_THAT(message, HasSubstr("dlportio.dll och inpoutx64.dll"));
     EXPECT_THAT(message, HasSubstr("i programmets mapp (" + ProgramFolder() + ")"));
     EXPECT_TRUE(accesses().empty());
@@ -139,7 +142,27 @@ TEST_F(DriverLoading, LibraryOfTheOtherBitnessIsToldAndAFittingOneStillUsed) {
 TEST_F(DriverLoading, MissingEntryPointIsNamed) {
     place(DOUBLE64_WITHOUT_WRITE, programFolder(), "dlportio.dll");
     EXPECT_EQ(MessageOf([] { OpenDlPortIo(); }),
-              hardware_messages::DriverLibraryEntryMissing("dlportio.dll", "DlPortWritePortUchar"));
+              windows_messages::DriverLibraryEntryMissing("dlportio.dll", "DlPortWritePortUchar"));
+}
+
+TEST_F(DriverLoading, InpOutLibraryWithoutItsDriverIsRefusedUntilTheDriverIsInstalled) {
+    // Without its driver every read would give 0: refused before any access.
+    place(DOUBLE64_INPOUT_NO_DRIVER, programFolder(), "inpoutx64.dll");
+    try {
+        OpenDlPortIo();
+        ADD_FAILURE() << "a library without its driver was taken for the ports";
+    } catch (const PortError& error) {
+        EXPECT_EQ(error.kind(), PortErrorKind::Missing);
+        EXPECT_EQ(error.what(), windows_messages::DriverLibraryDriverNotInstalled("inpoutx64.dll"));
+        EXPECT_THAT(error.what(), HasSubstr("\"Kör som administratör\""));
+    }
+
+    // The driver installed meanwhile: the library is loaded afresh and used.
+    place(DOUBLE64_INPOUT, programFolder(), "inpoutx64.dll");
+    EXPECT_EQ(OpenDlPortIo()->read(889), 127);
+    EXPECT_EQ(accesses(), (std::vector<std::string>{"load inpoutx64.dll", "IsInpOutDriverOpen 0",
+                                                    "load inpoutx64.dll", "IsInpOutDriverOpen 1",
+                                                    "read 889 127"}));
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ports/windows/WindowsDlPortIo.h"
 
-#include "ports/HardwareMessages.h"
 #include "ports/windows/RuntimeLibrary.h"
+#include "ports/windows/WindowsMessages.h"
 
 #include <windows.h>
 
@@ -11,12 +11,14 @@
 
 namespace portprov {
 
-namespace msg = hardware_messages;
+namespace msg = windows_messages;
 
 namespace {
 
 constexpr const char* kReadEntry = "DlPortReadPortUchar";
 constexpr const char* kWriteEntry = "DlPortWritePortUchar";
+// InpOut32's libraries tell through this whether their kernel driver is open.
+constexpr const char* kDriverOpenEntry = "IsInpOutDriverOpen";
 
 // Windows' answers to a failed load that matter here.
 constexpr unsigned long kNotFound = ERROR_MOD_NOT_FOUND;      // 126
@@ -30,6 +32,7 @@ constexpr const char* kFallbackLibrary = kProgramBits == 64 ? "inpoutx64.dll" : 
 // declaring it USHORT reads the low half, and none sees stray upper bits.
 using ReadPortUchar = UCHAR(__stdcall*)(ULONG port);
 using WritePortUchar = void(__stdcall*)(ULONG port, UCHAR value);
+using IsDriverOpen = BOOL(__stdcall*)();
 
 class DlPortIo : public PortBackend {
 public:
@@ -37,11 +40,22 @@ public:
         : library_(std::move(library)), name_(std::move(name)) {
         read_ = library_->resolve<ReadPortUchar>(kReadEntry);
         if (read_ == nullptr) {
-            throw PortError(PortErrorKind::Missing, msg::DriverLibraryEntryMissing(name_, kReadEntry));
+            throw PortError(PortErrorKind::Missing,
+                            msg::DriverLibraryEntryMissing(name_, kReadEntry));
         }
         write_ = library_->resolve<WritePortUchar>(kWriteEntry);
         if (write_ == nullptr) {
-            throw PortError(PortErrorKind::Missing, msg::DriverLibraryEntryMissing(name_, kWriteEntry));
+            throw PortError(PortErrorKind::Missing,
+                            msg::DriverLibraryEntryMissing(name_, kWriteEntry));
+        }
+        // InpOut32's library installs its kernel driver only when first loaded
+        // by a program run as administrator. Until then it reads every port as
+        // 0 and drops every write without a word, which the window would show
+        // as a reading. Refused here, the next access loads it again, so the
+        // driver installed meanwhile is found without restarting the program.
+        const auto driverOpen = library_->resolve<IsDriverOpen>(kDriverOpenEntry);
+        if (driverOpen != nullptr && !driverOpen()) {
+            throw PortError(PortErrorKind::Missing, msg::DriverLibraryDriverNotInstalled(name_));
         }
     }
 
@@ -73,14 +87,16 @@ std::unique_ptr<PortBackend> OpenDlPortIo() {
                 wrongBitness = name;
             }
         } else if (library->error() != kNotFound) {
-            throw PortError(PortErrorKind::FailedAccess, msg::DriverLibraryFailed(name, library->error()));
+            throw PortError(PortErrorKind::FailedAccess,
+                            msg::DriverLibraryFailed(name, library->error()));
         }
     }
     if (!wrongBitness.empty()) {
-        throw PortError(
-            PortErrorKind::Missing, msg::DriverLibraryWrongBitness(wrongBitness, kProgramBits, kFallbackLibrary));
+        throw PortError(PortErrorKind::Missing, msg::DriverLibraryWrongBitness(
+                                                    wrongBitness, kProgramBits, kFallbackLibrary));
     }
-    throw PortError(PortErrorKind::Missing, msg::DriverLibraryMissing(names, ProgramFolder(), SystemFolder()));
+    throw PortError(PortErrorKind::Missing,
+                    msg::DriverLibraryMissing(names, ProgramFolder(), SystemFolder()));
 }
 
 } // namespace portprov

@@ -3,6 +3,8 @@
 // small simulated port, every access appended as a line to the file named by
 // PORTPROV_DRIVER_DOUBLE_LOG ("load <file>", "read 889 127", "write 888 85").
 // Built for 64-bit and 32-bit Windows, and once without the write entry.
+// Built with INPOUT_DRIVER_OPEN set to 1 or 0, it is InpOut32's library with
+// its kernel driver installed or not: IsInpOutDriverOpen answers so.
 #include <windows.h>
 
 #include <stdio.h>
@@ -80,5 +82,12 @@ __declspec(dllexport) void __stdcall DlPortWritePortUchar(unsigned long port, un
     char line[64];
     snprintf(line, sizeof line, "write %lu %u", port, (unsigned)value);
     Log(line);
+}
+#endif
+
+#ifdef INPOUT_DRIVER_OPEN
+__declspec(dllexport) BOOL __stdcall IsInpOutDriverOpen(void) {
+    Log(INPOUT_DRIVER_OPEN ? "IsInpOutDriverOpen 1" : "IsInpOutDriverOpen 0");
+    return INPOUT_DRIVER_OPEN;
 }
 #endif
