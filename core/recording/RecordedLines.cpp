@@ -138,4 +138,55 @@ std::vector<RecordedLine> LinesOf(std::span<const std::uint16_t> ports,
     return lines;
 }
 
+namespace {
+
+std::uint8_t InitialValue(const Recording& recording, std::uint32_t channel) {
+    return channel < recording.initial.size() ? recording.initial[channel] : std::uint8_t{0};
+}
+
+} // namespace
+
+std::vector<bool> InitialLevels(const Recording& recording, std::span<const RecordedLine> lines) {
+    std::vector<bool> levels;
+    levels.reserve(lines.size());
+    for (const RecordedLine& line : lines)
+        levels.push_back(LevelOf(line, InitialValue(recording, line.channel)));
+    return levels;
+}
+
+void ForEachMoment(
+    const Recording& recording, std::span<const RecordedLine> lines,
+    const std::function<void(std::chrono::nanoseconds time, const std::vector<bool>& levels,
+                             const std::vector<bool>& changed)>& moment) {
+    std::vector<std::uint8_t> values(recording.ports.size());
+    for (std::uint32_t channel = 0; channel < values.size(); ++channel)
+        values[channel] = InitialValue(recording, channel);
+    std::vector<bool> levels = InitialLevels(recording, lines);
+    std::vector<bool> changed(lines.size());
+
+    std::chrono::nanoseconds last{0};
+    std::size_t next = 0;
+    while (next < recording.changes.size()) {
+        const std::chrono::nanoseconds time = std::max(recording.changes[next].time, last);
+        // Every change at this time, then the lines' new levels.
+        while (next < recording.changes.size() && recording.changes[next].time <= time) {
+            const Recording::Change& change = recording.changes[next++];
+            if (change.channel < values.size())
+                values[change.channel] = change.value;
+        }
+        bool any = false;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::uint32_t channel = lines[i].channel;
+            const bool level =
+                LevelOf(lines[i], channel < values.size() ? values[channel] : std::uint8_t{0});
+            changed[i] = level != levels[i];
+            levels[i] = level;
+            any = any || changed[i];
+        }
+        if (any)
+            moment(time, levels, changed);
+        last = time;
+    }
+}
+
 } // namespace portprov

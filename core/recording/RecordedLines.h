@@ -3,7 +3,9 @@
 
 #include "recording/Recording.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -30,6 +32,20 @@ std::vector<RecordedLine> LinesOf(std::span<const std::uint16_t> ports,
 constexpr bool LevelOf(const RecordedLine& line, std::uint8_t value) {
     return (((value >> line.bit) & 1u) != 0) != line.inverted;
 }
+
+// The lines' levels at time 0, one per line.
+std::vector<bool> InitialLevels(const Recording& recording, std::span<const RecordedLine> lines);
+
+// Walks the recording's changes in time order and calls moment once for each
+// time at which at least one line's level changed (several changes at one
+// time make one moment), with all the lines' levels after it and which of them
+// changed. Times never go back: one earlier than the one before counts as that
+// one (a file cannot go back in time). Changes of a register no line shows,
+// or of a channel not in the recording, change nothing.
+void ForEachMoment(
+    const Recording& recording, std::span<const RecordedLine> lines,
+    const std::function<void(std::chrono::nanoseconds time, const std::vector<bool>& levels,
+                             const std::vector<bool>& changed)>& moment);
 
 // A name as a file's signal name: lower case ASCII letters, digits and "_";
 // å, ä and ö folded to a, a and o, anything else (spaces too) to "_".
