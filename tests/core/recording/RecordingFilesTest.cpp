@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -18,76 +17,28 @@ using std::chrono::nanoseconds;
 
 namespace {
 
-// The register values at a time: the initial ones, then every change up to it.
-std::vector<std::uint8_t> ValuesAt(const Recording& recording, nanoseconds time) {
+// Each line's level at a time, as a string of 0 and 1: from the initial
+// values and every change up to that time.
+std::string LevelsAt(const Recording& recording, const std::vector<RecordedLine>& lines,
+                     nanoseconds time) {
     std::vector<std::uint8_t> values = recording.initial;
     for (const Recording::Change& change : recording.changes) {
         if (change.time <= time)
             values[change.channel] = change.value;
     }
-    return values;
+    std::string levels;
+    for (const RecordedLine& line : lines)
+        levels += LevelOf(line, values[line.channel]) ? '1' : '0';
+    return levels;
 }
 
-// A VCD file read back: its time unit, each wire's level at each "#time"
-// (in ns), and whether a block named a wire that had not changed.
-struct ReadVcd {
-    std::int64_t unitNs = 0;
-    std::vector<std::string> wires;
-    std::map<std::int64_t, std::map<std::string, bool>> levelsAt;
-    bool repeatsALevel = false;
-    std::int64_t lastTime = -1;
-};
-
-ReadVcd ReadBack(const std::string& text) {
-    ReadVcd vcd;
-    std::map<std::string, std::string> wireOf;
-    std::map<std::string, bool> levels;
-    std::istringstream in(text);
-    std::string word;
-    std::int64_t time = 0;
-    while (in >> word) {
-        if (word == "$timescale") {
-            std::int64_t number = 0;
-            std::string unit;
-            in >> number >> unit;
-            vcd.unitNs = number * (unit == "s"    ? 1'000'000'000
-                                   : unit == "ms" ? 1'000'000
-                                   : unit == "us" ? 1'000
-                                                  : 1);
-        } else if (word == "$var") {
-            std::string type, size, id, name;
-            in >> type >> size >> id >> name;
-            wireOf[id] = name;
-            vcd.wires.push_back(name);
-        } else if (word[0] == '#') {
-            time = std::stoll(word.substr(1)) * vcd.unitNs;
-            EXPECT_GT(time, vcd.lastTime) << "times must rise";
-            vcd.lastTime = time;
-            vcd.levelsAt[time] = levels;
-        } else if ((word[0] == '0' || word[0] == '1') && wireOf.count(word.substr(1))) {
-            const std::string& wire = wireOf[word.substr(1)];
-            const bool level = word[0] == '1';
-            if (time > 0 && levels.count(wire) && levels[wire] == level)
-                vcd.repeatsALevel = true;
-            levels[wire] = level;
-            vcd.levelsAt[time] = levels;
-        }
-    }
-    return vcd;
-}
-
-struct FileCase {
-    const char* what;
+const struct {
     Recording recording;
-    std::int64_t unitNs;
-    std::size_t times; // "#time" blocks: time 0, each moment a line changed, the end
-};
-
-const std::vector<FileCase> kCases{
+    std::int64_t unitNs; // the coarsest that keeps every time whole
+} kCases[]{
     // Data and status of LPT1: two registers changing at one time, busy
     // inverted, a status change only on bits without a line.
-    {"data and status",
-     {{888, 889},
+    {{{888, 889},
       {0x00, 0x80},
       {{1000ns, 0, 0x01},
        {1000ns, 1, 0x00},
@@ -96,40 +47,50 @@ const std::vector<FileCase> kCases{
        {5000ns, 0, 0x02}},
       8000ns,
       {}},
-     100,
-     5},
+     100},
     // Control (three inverted lines), times to the nanosecond, a change and
     // its undoing at one time, the last change at the end.
-    {"control",
-     {{890},
+    {{{890},
       {0x0B},
       {{7ns, 0, 0x04}, {7ns, 0, 0x0B}, {1'234'567'891ns, 0, 0x00}},
       1'234'567'891ns,
       {}},
-     1,
-     2},
+     1},
 };
 
+// Reads the file back: each "#time" block with all levels after it, and
+// checks that a block names only lines that changed.
 TEST(RecordingFilesTest, VcdReadBackHasTheRecordingsLevelsAtEachTime) {
-    for (const FileCase& c : kCases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& c : kCases) {
         const std::vector<RecordedLine> lines = LinesOf(c.recording.ports);
         std::ostringstream out;
         WriteVcd(out, c.recording, lines, {"Portprov 1.0.0", {}});
-        const ReadVcd vcd = ReadBack(out.str());
-        EXPECT_EQ(vcd.unitNs, c.unitNs);
-        EXPECT_FALSE(vcd.repeatsALevel);
-        EXPECT_EQ(vcd.lastTime, c.recording.length.count());
-        ASSERT_EQ(vcd.wires.size(), lines.size());
-        std::size_t blocks = 0;
-        for (const auto& [time, levels] : vcd.levelsAt) {
-            const std::vector<std::uint8_t> values = ValuesAt(c.recording, nanoseconds{time});
-            for (std::size_t i = 0; i < lines.size(); ++i)
-                EXPECT_EQ(levels.at(lines[i].wire), LevelOf(lines[i], values[lines[i].channel]))
-                    << lines[i].wire << " at " << time;
-            ++blocks;
+
+        std::map<std::string, std::size_t> lineOf; // identifier code -> line
+        std::string levels(lines.size(), '?'), expected = levels;
+        std::istringstream in(out.str());
+        std::int64_t time = -1;
+        for (std::string word; in >> word;) {
+            if (word == "$var") {
+                std::string type, size, id, name;
+                in >> type >> size >> id >> name;
+                ASSERT_LT(lineOf.size(), lines.size());
+                EXPECT_EQ(name, lines[lineOf.size()].wire);
+                lineOf[id] = lineOf.size();
+            } else if (word[0] == '#') {
+                EXPECT_EQ(levels, expected) << "at " << time;
+                EXPECT_GT(std::stoll(word.substr(1)) * c.unitNs, time);
+                time = std::stoll(word.substr(1)) * c.unitNs;
+                expected = LevelsAt(c.recording, lines, nanoseconds{time});
+            } else if (lineOf.count(word.substr(1)) && (word[0] == '0' || word[0] == '1')) {
+                char& level = levels[lineOf[word.substr(1)]];
+                EXPECT_TRUE(time == 0 || level != word[0])
+                    << word << " at " << time << " unchanged";
+                level = word[0];
+            }
         }
-        EXPECT_EQ(blocks, c.times);
+        EXPECT_EQ(levels, expected) << "at " << time;
+        EXPECT_EQ(time, c.recording.length.count());
     }
 }
 
@@ -143,8 +104,8 @@ TEST(RecordingFilesTest, CsvHasARowAtTimeZeroAndOneForEachMoment) {
 }
 
 #ifndef _WIN32
-// The file opens in sigrok (PulseView's library): every wire is there, and
-// each sample of it is the line's level at that time.
+// The file opens in sigrok (PulseView's library), each sample of each wire
+// at the line's level at its time.
 TEST(RecordingFilesTest, SigrokReadsTheVcdSampleBySample) {
     if (std::system("sigrok-cli --version >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "sigrok-cli is not installed";
@@ -154,30 +115,24 @@ TEST(RecordingFilesTest, SigrokReadsTheVcdSampleBySample) {
     SaveVcd(path, recording, lines, {"Portprov 1.0.0", std::chrono::system_clock::now()});
     FILE* pipe = ::popen(("sigrok-cli -I vcd -i '" + path.string() + "' 2>&1").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
+    // Rows of "wire:00000000 00111111 ...", a wire's samples in several rows.
+    std::map<std::string, std::string> samples;
     std::string output;
-    std::array<char, 4096> chunk{};
-    while (const std::size_t size = std::fread(chunk.data(), 1, chunk.size(), pipe))
-        output.append(chunk.data(), size);
+    for (std::array<char, 4096> row{}; std::fgets(row.data(), row.size(), pipe);) {
+        const std::string text = row.data();
+        output += text;
+        for (const char bit : text.substr(text.find(':') + 1))
+            samples[text.substr(0, text.find(':'))] +=
+                bit == '0' || bit == '1' ? std::string(1, bit) : "";
+    }
     EXPECT_EQ(::pclose(pipe), 0) << output;
     std::filesystem::remove(path);
-
-    // "wire:00000000 00111111 ..." rows, a wire's samples in several rows.
-    std::map<std::string, std::string> samples;
-    std::istringstream rows(output);
-    for (std::string row; std::getline(rows, row);) {
-        const std::size_t colon = row.find(':');
-        if (colon == std::string::npos)
-            continue;
-        for (const char bit : row.substr(colon + 1)) {
-            if (bit == '0' || bit == '1')
-                samples[row.substr(0, colon)] += bit;
-        }
-    }
-    for (const RecordedLine& line : lines) {
-        std::string expected;
-        for (nanoseconds time{0}; time < recording.length; time += 100ns)
-            expected += LevelOf(line, ValuesAt(recording, time)[line.channel]) ? '1' : '0';
-        EXPECT_EQ(samples[line.wire], expected) << line.wire << "\n" << output;
+    for (nanoseconds time{0}; time < recording.length; time += 100ns) {
+        const std::string levels = LevelsAt(recording, lines, time);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            ASSERT_EQ(samples[lines[i].wire].at(static_cast<std::size_t>(time / 100ns)), levels[i])
+                << lines[i].wire << " at " << time.count() << "\n"
+                << output;
     }
 }
 #endif
