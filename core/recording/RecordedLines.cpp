@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace portprov {
 
@@ -44,6 +45,25 @@ std::optional<ParallelRegister> ParallelRegisterAt(std::uint16_t port,
             return found;
     }
     return std::nullopt;
+}
+
+// The registers' values at time 0, 0 where the recording lacks one, and how
+// many changes that includes: those at time 0 (or before) count as the start,
+// so that a file has one set of levels at time 0.
+std::pair<std::vector<std::uint8_t>, std::size_t> StartOf(const Recording& recording) {
+    std::vector<std::uint8_t> values(recording.ports.size());
+    for (std::size_t channel = 0; channel < values.size(); ++channel)
+        values[channel] = channel < recording.initial.size() ? recording.initial[channel] : 0;
+    std::size_t next = 0;
+    for (; next < recording.changes.size() && recording.changes[next].time.count() <= 0; ++next) {
+        if (recording.changes[next].channel < values.size())
+            values[recording.changes[next].channel] = recording.changes[next].value;
+    }
+    return {values, next};
+}
+
+bool LevelIn(const RecordedLine& line, const std::vector<std::uint8_t>& values) {
+    return LevelOf(line, line.channel < values.size() ? values[line.channel] : std::uint8_t{0});
 }
 
 } // namespace
@@ -138,19 +158,12 @@ std::vector<RecordedLine> LinesOf(std::span<const std::uint16_t> ports,
     return lines;
 }
 
-namespace {
-
-std::uint8_t InitialValue(const Recording& recording, std::uint32_t channel) {
-    return channel < recording.initial.size() ? recording.initial[channel] : std::uint8_t{0};
-}
-
-} // namespace
-
 std::vector<bool> InitialLevels(const Recording& recording, std::span<const RecordedLine> lines) {
     std::vector<bool> levels;
     levels.reserve(lines.size());
+    const std::vector<std::uint8_t> values = StartOf(recording).first;
     for (const RecordedLine& line : lines)
-        levels.push_back(LevelOf(line, InitialValue(recording, line.channel)));
+        levels.push_back(LevelIn(line, values));
     return levels;
 }
 
@@ -158,14 +171,11 @@ void ForEachMoment(
     const Recording& recording, std::span<const RecordedLine> lines,
     const std::function<void(std::chrono::nanoseconds time, const std::vector<bool>& levels,
                              const std::vector<bool>& changed)>& moment) {
-    std::vector<std::uint8_t> values(recording.ports.size());
-    for (std::uint32_t channel = 0; channel < values.size(); ++channel)
-        values[channel] = InitialValue(recording, channel);
+    auto [values, next] = StartOf(recording);
     std::vector<bool> levels = InitialLevels(recording, lines);
     std::vector<bool> changed(lines.size());
 
     std::chrono::nanoseconds last{0};
-    std::size_t next = 0;
     while (next < recording.changes.size()) {
         const std::chrono::nanoseconds time = std::max(recording.changes[next].time, last);
         // Every change at this time, then the lines' new levels.
@@ -176,9 +186,7 @@ void ForEachMoment(
         }
         bool any = false;
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::uint32_t channel = lines[i].channel;
-            const bool level =
-                LevelOf(lines[i], channel < values.size() ? values[channel] : std::uint8_t{0});
+            const bool level = LevelIn(lines[i], values);
             changed[i] = level != levels[i];
             levels[i] = level;
             any = any || changed[i];

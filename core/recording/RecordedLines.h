@@ -33,7 +33,7 @@ constexpr bool LevelOf(const RecordedLine& line, std::uint8_t value) {
     return (((value >> line.bit) & 1u) != 0) != line.inverted;
 }
 
-// The lines' levels at time 0, one per line.
+// The lines' levels at time 0, one per line, with the changes at time 0.
 std::vector<bool> InitialLevels(const Recording& recording, std::span<const RecordedLine> lines);
 
 // Walks the recording's changes in time order and calls moment once for each

@@ -49,10 +49,10 @@ const struct {
       {}},
      100},
     // Control (three inverted lines), times to the nanosecond, a change and
-    // its undoing at one time, the last change at the end.
+    // its undoing at one time, a change at time 0 and one at the end.
     {{{890},
       {0x0B},
-      {{7ns, 0, 0x04}, {7ns, 0, 0x0B}, {1'234'567'891ns, 0, 0x00}},
+      {{0ns, 0, 0x0F}, {7ns, 0, 0x04}, {7ns, 0, 0x0F}, {1'234'567'891ns, 0, 0x00}},
       1'234'567'891ns,
       {}},
      1},
@@ -99,7 +99,7 @@ TEST(RecordingFilesTest, CsvHasARowAtTimeZeroAndOneForEachMoment) {
     std::ostringstream out;
     WriteCsv(out, recording, LinesOf(recording.ports));
     EXPECT_EQ(out.str(), "tid_s,stift1_strobe,stift14_autofeed,stift16_init,stift17_select_in\n"
-                         "0.000000000,0,0,0,0\n"
+                         "0.000000000,0,0,1,0\n"
                          "1.234567891,1,1,0,1\n");
 }
 
