@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: MIT
+#include "recording/RecordingFiles.h"
+
+#include "recording/RecordedLines.h"
+#include "recording/WholeFile.h"
+
+#include <array>
+#include <cstdint>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+#include <vector>
+
+namespace portprov {
+
+namespace {
+
+using std::chrono::nanoseconds;
+
+// A VCD identifier code: printable ASCII from '!' to '~', more characters
+// after the 94th line.
+std::string IdentifierOf(std::size_t index) {
+    std::string code;
+    do {
+        code += static_cast<char>('!' + index % 94);
+        index /= 94;
+    } while (index > 0);
+    return code;
+}
+
+struct TimeUnit {
+    std::int64_t ns;
+    const char* name;
+};
+
+// The coarsest unit that every time of the recording is a whole number of.
+TimeUnit UnitOf(const Recording& recording) {
+    static constexpr std::array<TimeUnit, 10> kUnits{{
+        {1'000'000'000, "1 s"},
+        {100'000'000, "100 ms"},
+        {10'000'000, "10 ms"},
+        {1'000'000, "1 ms"},
+        {100'000, "100 us"},
+        {10'000, "10 us"},
+        {1'000, "1 us"},
+        {100, "100 ns"},
+        {10, "10 ns"},
+        {1, "1 ns"},
+    }};
+    const auto fits = [&recording](std::int64_t unit) {
+        if (recording.length.count() % unit != 0)
+            return false;
+        for (const Recording::Change& change : recording.changes) {
+            if (change.time.count() % unit != 0)
+                return false;
+        }
+        return !recording.triggerTime || recording.triggerTime->count() % unit == 0;
+    };
+    for (const TimeUnit& unit : kUnits) {
+        if (fits(unit.ns))
+            return unit;
+    }
+    return kUnits.back();
+}
+
+std::string DateOf(std::chrono::system_clock::time_point date) {
+    using namespace std::chrono;
+    const auto seconds = floor<std::chrono::seconds>(date);
+    const auto day = floor<days>(seconds);
+    const year_month_day ymd{day};
+    const hh_mm_ss time{seconds - day};
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << std::setfill('0') << static_cast<int>(ymd.year()) << '-' << std::setw(2)
+         << static_cast<unsigned>(ymd.month()) << '-' << std::setw(2)
+         << static_cast<unsigned>(ymd.day()) << ' ' << std::setw(2) << time.hours().count() << ':'
+         << std::setw(2) << time.minutes().count() << ':' << std::setw(2) << time.seconds().count()
+         << " UTC";
+    return text.str();
+}
+
+std::string PortsOf(const Recording& recording) {
+    std::string ports;
+    for (const std::uint16_t port : recording.ports)
+        ports += (ports.empty() ? "" : ", ") + std::to_string(port);
+    return ports;
+}
+
+// Seconds with nine decimals, whatever the locale: "12.000345678".
+std::string SecondsOf(nanoseconds time) {
+    const std::int64_t ns = time.count() < 0 ? 0 : time.count();
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << ns / 1'000'000'000 << '.' << std::setfill('0') << std::setw(9) << ns % 1'000'000'000;
+    return text.str();
+}
+
+} // namespace
+
+void WriteVcd(std::ostream& out, const Recording& recording, std::span<const RecordedLine> lines,
+              const VcdHeader& header) {
+    // Digits without a locale's grouping, whatever the program's locale.
+    const std::locale locale = out.imbue(std::locale::classic());
+    const TimeUnit unit = UnitOf(recording);
+    const auto ticks = [&unit](nanoseconds time) {
+        return (time.count() < 0 ? 0 : time.count()) / unit.ns;
+    };
+    out << "$date\n  " << DateOf(header.date) << "\n$end\n";
+    out << "$version\n  " << header.version << "\n$end\n";
+    out << "$comment\n  Portprov: inspelning av port " << PortsOf(recording);
+    if (recording.triggerTime)
+        out << ", villkoret uppfyllt vid " << SecondsOf(*recording.triggerTime) << " s";
+    out << "\n$end\n";
+    out << "$timescale " << unit.name << " $end\n";
+    out << "$scope module portprov $end\n";
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        out << "$var wire 1 " << IdentifierOf(i) << ' ' << lines[i].wire << " $end\n";
+    out << "$upscope $end\n$enddefinitions $end\n";
+
+    out << "#0\n$dumpvars\n";
+    const std::vector<bool> initial = InitialLevels(recording, lines);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        out << (initial[i] ? '1' : '0') << IdentifierOf(i) << '\n';
+    out << "$end\n";
+
+    std::int64_t last = 0;
+    ForEachMoment(
+        recording, lines,
+        [&](nanoseconds time, const std::vector<bool>& levels, const std::vector<bool>& changed) {
+            last = ticks(time);
+            out << '#' << last << '\n';
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                if (changed[i])
+                    out << (levels[i] ? '1' : '0') << IdentifierOf(i) << '\n';
+            }
+        });
+    // The end, so that a viewer shows the levels after the last change for
+    // as long as they were recorded.
+    if (ticks(recording.length) > last)
+        out << '#' << ticks(recording.length) << '\n';
+    out.imbue(locale);
+}
+
+void WriteCsv(std::ostream& out, const Recording& recording, std::span<const RecordedLine> lines) {
+    const std::locale locale = out.imbue(std::locale::classic());
+    out << "tid_s";
+    for (const RecordedLine& line : lines)
+        out << ',' << line.wire;
+    out << '\n';
+    const auto row = [&](nanoseconds time, const std::vector<bool>& levels) {
+        out << SecondsOf(time);
+        for (const bool level : levels)
+            out << (level ? ",1" : ",0");
+        out << '\n';
+    };
+    row(nanoseconds{0}, InitialLevels(recording, lines));
+    ForEachMoment(recording, lines,
+                  [&](nanoseconds time, const std::vector<bool>& levels, const std::vector<bool>&) {
+                      row(time, levels);
+                  });
+    out.imbue(locale);
+}
+
+void SaveVcd(const std::filesystem::path& path, const Recording& recording,
+             std::span<const RecordedLine> lines, const VcdHeader& header) {
+    SaveWholeFile(path, [&](std::ostream& out) { WriteVcd(out, recording, lines, header); });
+}
+
+void SaveCsv(const std::filesystem::path& path, const Recording& recording,
+             std::span<const RecordedLine> lines) {
+    SaveWholeFile(path, [&](std::ostream& out) { WriteCsv(out, recording, lines); });
+}
+
+} // namespace portprov
