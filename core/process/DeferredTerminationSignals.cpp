@@ -44,7 +44,19 @@ DeferredTerminationSignals::~DeferredTerminationSignals() {
     }
 }
 
+bool DeferredTerminationSignals::noted() noexcept {
+    for (const std::sig_atomic_t signal : gNoted) {
+        if (signal != 0)
+            return true;
+    }
+    return false;
+}
+
 #else
+
+bool DeferredTerminationSignals::noted() noexcept {
+    return false;
+}
 
 DeferredTerminationSignals::DeferredTerminationSignals() = default;
 DeferredTerminationSignals::~DeferredTerminationSignals() = default;

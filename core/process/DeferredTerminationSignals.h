@@ -22,6 +22,10 @@ public:
     DeferredTerminationSignals(const DeferredTerminationSignals&) = delete;
     DeferredTerminationSignals& operator=(const DeferredTerminationSignals&) = delete;
 
+    // Whether one of the signals has come while held back, so that a long
+    // sequence (a recording) can end early and tidily.
+    static bool noted() noexcept;
+
 private:
 #if !defined(_WIN32)
     std::array<struct sigaction, 3> previous_{};

@@ -133,7 +133,8 @@ std::vector<RecordedLine> LinesOf(std::span<const std::uint16_t> ports,
                 const std::string pinNumber = std::to_string(pin.pin);
                 lines.push_back({channel, pin.bit, pin.inverted,
                                  labelPrefix + "Stift " + pinNumber + " " + pin.name,
-                                 wirePrefix + "stift" + pinNumber + "_" + WireNameOf(pin.name)});
+                                 wirePrefix + "stift" + pinNumber + "_" + WireNameOf(pin.name),
+                                 pin.pin});
             }
         } else if (IsGamePort(port)) {
             const std::string labelPrefix = gameAddresses.size() > 1 ? "Port " + number + " " : "";
@@ -145,7 +146,8 @@ std::vector<RecordedLine> LinesOf(std::span<const std::uint16_t> ports,
                 // no line here is inverted.
                 lines.push_back({channel, bit, false,
                                  labelPrefix + "Stift " + pinNumber + " " + pin.name,
-                                 wirePrefix + "stift" + pinNumber + "_" + WireNameOf(pin.name)});
+                                 wirePrefix + "stift" + pinNumber + "_" + WireNameOf(pin.name),
+                                 pin.pin});
             }
         } else {
             for (int bit = 0; bit < 8; ++bit) {

@@ -47,6 +47,7 @@ struct RecordedLine {
     bool inverted;
     std::string label; // for a person: "Stift 11 Busy", "Bit 3"
     std::string wire;  // for a file: "stift11_busy", "port513_bit3"
+    int pin = 0;       // on its connector; 0 for a bit of another register
 };
 
 } // namespace portprov
