@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: MIT
+#include "recording/Recorder.h"
+#include "ports/PortIo.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <thread>
+
+using namespace portprov;
+using namespace std::chrono_literals;
+using std::chrono::nanoseconds;
+using Change = Recording::Change;
+
+namespace {
+
+constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
+
+// Ports whose time moves only as the recorder reads its clock and the ports.
+struct TimedPorts : PortBackend {
+    nanoseconds now{1s};
+    nanoseconds perClockRead{0};
+    nanoseconds perRead{1us};
+    std::function<std::uint8_t(std::uint16_t port, std::uint64_t read)> answer =
+        [](std::uint16_t, std::uint64_t) -> std::uint8_t { return 0; };
+    std::uint64_t stallAt = kNever, failAt = kNever;
+    nanoseconds stall{};
+    bool logTimes = false;
+    std::vector<nanoseconds> readTimes;
+    std::atomic<std::uint64_t> reads{0};
+
+    std::uint8_t read(std::uint16_t port) override {
+        const std::uint64_t index = reads++;
+        if (logTimes)
+            readTimes.push_back(now);
+        now += perRead + (index == stallAt ? stall : 0ns);
+        if (index == failAt)
+            throw PortError(PortErrorKind::FailedAccess, "Läsfel");
+        return answer(port, index);
+    }
+    void write(std::uint16_t, std::uint8_t) override {}
+    std::string describe() const override { return "tidsatta testportar"; }
+    Recorder::Clock clock() {
+        return [this] { return now += perClockRead; };
+    }
+};
+
+struct RecorderTest : ::testing::Test {
+    std::shared_ptr<TimedPorts> ports = std::make_shared<TimedPorts>();
+    void SetUp() override { SelectPortBackend(SharedBackend(ports)); }
+    void TearDown() override { SelectPortBackend({}); }
+
+    RecorderResult record(RecorderOptions options, bool realClock = false) {
+        Recorder recorder(std::move(options), realClock ? Recorder::Clock{} : ports->clock());
+        recorder.start();
+        return recorder.wait();
+    }
+};
+
+} // namespace
+
+TEST_F(RecorderTest, OnlyTheChangesAreKeptWhateverTheLength) {
+    // 888 counts up every 10 rounds until it has changed `changes` times;
+    // 889 never changes. Two reads of 1 µs make a round.
+    struct Case {
+        int changes;
+        std::variant<nanoseconds, std::uint64_t> length;
+        std::uint64_t rounds;
+    };
+    for (const Case& c : {Case{3, std::uint64_t{31}, 31}, Case{3, std::uint64_t{100'000}, 100'000},
+                          Case{40, nanoseconds(1s), 500'001}}) {
+        ports->answer = [&](std::uint16_t port, std::uint64_t read) -> std::uint8_t {
+            return port == 889 ? 0x7F : static_cast<std::uint8_t>(std::min<std::uint64_t>(read / 20, c.changes));
+        };
+        ports->reads = 0;
+        const RecorderResult result = record({.ports = {888, 889}, .length = c.length});
+        std::vector<Change> expected;
+        for (int j = 1; j <= c.changes; ++j)
+            expected.push_back({nanoseconds(20us) * j, 0, static_cast<std::uint8_t>(j)});
+        EXPECT_EQ(result.recording.changes, expected);
+        EXPECT_EQ(result.recording.initial, (std::vector<std::uint8_t>{0, 0x7F}));
+        EXPECT_EQ(result.stats.samples, c.rounds);
+        EXPECT_EQ(result.recording.length, nanoseconds(2us) * (c.rounds - 1) + 1us);
+        EXPECT_EQ(result.stats.longestGap, 2us);
+        EXPECT_DOUBLE_EQ(result.stats.meanRate, 500'000.0);
+    }
+}
+
+TEST_F(RecorderTest, TriggerKeepsTheStretchBeforeItsEdge) {
+    // One read of 1 µs a round. Bit 3 is high from read 50 to 79, bit 1 from
+    // read 10 on, bit 0 at read 45 only.
+    ports->answer = [](std::uint16_t, std::uint64_t i) -> std::uint8_t {
+        return static_cast<std::uint8_t>((i >= 10 ? 2 : 0) | (i == 45 ? 1 : 0) |
+                                         (i >= 50 && i < 80 ? 8 : 0));
+    };
+    const std::vector<Change> atRise{{5us, 0, 3}, {6us, 0, 2}, {10us, 0, 10}, {40us, 0, 2}};
+    const std::vector<Change> atFall{{10us, 0, 2}};
+    const std::vector<Change> fromStart{{10us, 0, 2}, {45us, 0, 3}, {46us, 0, 2}, {50us, 0, 10},
+                                        {80us, 0, 2}};
+    struct Case {
+        Edge edge;
+        bool inverted;
+        int bit;
+        double before;
+        std::uint8_t initial;
+        const std::vector<Change>& changes;
+    };
+    for (const Case& c : {Case{Edge::Rise, false, 3, 0.1, 2, atRise},
+                          Case{Edge::Fall, true, 3, 0.1, 2, atRise},
+                          Case{Edge::Fall, false, 3, 0.1, 10, atFall},
+                          Case{Edge::Rise, true, 3, 0.1, 10, atFall},
+                          // Less than the stretch lies before the edge: all is kept.
+                          Case{Edge::Rise, false, 1, 0.5, 0, fromStart}}) {
+        for (const bool byRounds : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "bit " << c.bit << " inverted " << c.inverted
+                                            << " by rounds " << byRounds);
+            ports->reads = 0;
+            const RecorderResult result = record(
+                {.ports = {889},
+                 .length = byRounds ? std::variant<nanoseconds, std::uint64_t>(std::uint64_t{100})
+                                    : nanoseconds(100us),
+                 .trigger = RecorderOptions::Trigger{0, c.bit, c.inverted, c.edge, c.before}});
+            EXPECT_EQ(result.recording.initial, std::vector<std::uint8_t>{c.initial});
+            EXPECT_EQ(result.recording.changes, c.changes);
+            EXPECT_EQ(result.recording.triggerTime, 10us);
+            EXPECT_EQ(result.recording.length, byRounds ? 99us : 100us);
+        }
+    }
+}
+
+TEST_F(RecorderTest, FixedRateHoldsItsScheduleAndCountsLateRounds) {
+    // One read a round; the read at 500 stalls for some periods.
+    struct Case {
+        double rate;
+        double stallPeriods;
+        std::uint64_t late;
+    };
+    for (const Case& c : {Case{1e6, 0, 0}, Case{1e6, 2.5, 1}, Case{3e3, 4.5, 3}, Case{3e3, 0.5, 0}}) {
+        SCOPED_TRACE(c.rate);
+        const double period = 1e9 / c.rate;
+        ports->readTimes.clear();
+        ports->logTimes = true;
+        ports->reads = 0;
+        ports->perClockRead = nanoseconds(static_cast<std::int64_t>(period / 100));
+        ports->perRead = nanoseconds(static_cast<std::int64_t>(period / 20));
+        ports->stallAt = 500;
+        ports->stall = nanoseconds(static_cast<std::int64_t>(period * c.stallPeriods));
+        const RecorderResult result =
+            record({.ports = {513}, .rate = c.rate, .length = std::uint64_t{2000}});
+        ASSERT_EQ(ports->readTimes.size(), 2000u);
+        for (std::size_t k = 0; k < 2000; k = k == 500 ? 520 : k + 1) {
+            const double due = static_cast<double>(k) * period;
+            const auto offset = static_cast<double>((ports->readTimes[k] - ports->readTimes[0]).count());
+            EXPECT_NEAR(offset, due, period / 25) << "round " << k;
+        }
+        EXPECT_EQ(result.stats.lateSamples, c.late);
+        EXPECT_GE(result.stats.longestGap, ports->stall);
+        EXPECT_NEAR(result.stats.meanRate, c.rate, c.rate / 1000);
+    }
+}
+
+TEST_F(RecorderTest, StopEndsTheRecordingEarly) {
+    for (const bool withTrigger : {false, true}) {
+        ports->reads = 0;
+        RecorderOptions options{.ports = {888}, .length = nanoseconds(1h)};
+        if (withTrigger)
+            options.trigger = RecorderOptions::Trigger{}; // never rises
+        Recorder recorder(options);
+        recorder.start();
+        while (ports->reads < 1000)
+            std::this_thread::yield();
+        recorder.stop();
+        const RecorderResult result = recorder.wait();
+        EXPECT_TRUE(recorder.finished());
+        EXPECT_GE(result.stats.samples, 1000u);
+        EXPECT_LT(result.recording.length, 1h);
+        EXPECT_FALSE(result.recording.triggerTime);
+        EXPECT_EQ(recorder.progress() > 0.0, !withTrigger);
+    }
+}
+
+TEST_F(RecorderTest, APortFailureEndsTheRecordingAndReachesTheCaller) {
+    EXPECT_THROW(record({.ports = {888, 65536}}), PortError);
+    EXPECT_EQ(ports->reads, 0u);
+
+    ports->failAt = 500;
+    try {
+        record({.ports = {888}});
+        ADD_FAILURE() << "no failure";
+    } catch (const PortError& error) {
+        EXPECT_EQ(error.kind(), PortErrorKind::FailedAccess);
+        EXPECT_STREQ(error.what(), "Läsfel");
+    }
+    // The ports are free again.
+    EXPECT_EQ(DlPortReadPortUchar(888), 0);
+}
+
+TEST_F(RecorderTest, OtherAccessesAreRefusedWhileTheRecordingRuns) {
+    Recorder recorder({.ports = {888, 889}, .length = nanoseconds(1h)});
+    recorder.start();
+    const auto busy = [](auto access) {
+        try {
+            access();
+        } catch (const PortError& error) {
+            return error.kind() == PortErrorKind::Busy && error.what() == std::string(kRecordingRunsMessage);
+        }
+        return false;
+    };
+    for (int i = 0; i < 1000; ++i) {
+        EXPECT_TRUE(busy([] { DlPortReadPortUchar(889); }));
+        EXPECT_TRUE(busy([] { DlPortWritePortUchar(888, 1); }));
+    }
+    EXPECT_TRUE(busy([] { static_cast<void>(HoldPortForSequence(888)); }));
+    EXPECT_TRUE(busy([] { Recorder({.ports = {632}}).start(); }));
+    EXPECT_TRUE(busy([] { SelectPortBackend({}); }));
+    recorder.stop();
+    recorder.wait();
+    EXPECT_EQ(DlPortReadPortUchar(889), 0);
+}
