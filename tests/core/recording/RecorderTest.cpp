@@ -91,14 +91,14 @@ TEST_F(RecorderTest, OnlyTheChangesAreKeptWhateverTheLength) {
 
 TEST_F(RecorderTest, TriggerKeepsTheStretchBeforeItsEdge) {
     // One read of 1 µs a round. Bit 3 is high from read 50 to 79, bit 1 from
-    // read 10 on, bit 0 at read 45 only.
+    // read 10 on, bit 0 at read 39 only, just before the stretch kept at the rise.
     ports->answer = [](std::uint16_t, std::uint64_t i) -> std::uint8_t {
-        return static_cast<std::uint8_t>((i >= 10 ? 2 : 0) | (i == 45 ? 1 : 0) |
+        return static_cast<std::uint8_t>((i >= 10 ? 2 : 0) | (i == 39 ? 1 : 0) |
                                          (i >= 50 && i < 80 ? 8 : 0));
     };
-    const std::vector<Change> atRise{{5us, 0, 3}, {6us, 0, 2}, {10us, 0, 10}, {40us, 0, 2}};
+    const std::vector<Change> atRise{{0us, 0, 2}, {10us, 0, 10}, {40us, 0, 2}};
     const std::vector<Change> atFall{{10us, 0, 2}};
-    const std::vector<Change> fromStart{{10us, 0, 2}, {45us, 0, 3}, {46us, 0, 2}, {50us, 0, 10},
+    const std::vector<Change> fromStart{{10us, 0, 2}, {39us, 0, 3}, {40us, 0, 2}, {50us, 0, 10},
                                         {80us, 0, 2}};
     struct Case {
         Edge edge;
@@ -108,8 +108,8 @@ TEST_F(RecorderTest, TriggerKeepsTheStretchBeforeItsEdge) {
         std::uint8_t initial;
         const std::vector<Change>& changes;
     };
-    for (const Case& c : {Case{Edge::Rise, false, 3, 0.1, 2, atRise},
-                          Case{Edge::Fall, true, 3, 0.1, 2, atRise},
+    for (const Case& c : {Case{Edge::Rise, false, 3, 0.1, 3, atRise},
+                          Case{Edge::Fall, true, 3, 0.1, 3, atRise},
                           Case{Edge::Fall, false, 3, 0.1, 10, atFall},
                           Case{Edge::Rise, true, 3, 0.1, 10, atFall},
                           // Less than the stretch lies before the edge: all is kept.
