@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <thread>
 
@@ -181,4 +182,69 @@ TEST(SimulatedPc, TheDataLoopPlugJoinsD0ToD4ToTheStatusInputs) {
     pc.write(890, 32);
     EXPECT_EQ(pc.read(889), 127);
     EXPECT_EQ(pc.read(888), 255);
+}
+
+TEST(SimulatedPc, EachAxisTimerRunsForItsStickPosition) {
+    struct Case {
+        double x, y;                          // joystick A, per cent of its travel
+        std::array<std::int64_t, 4> fallNs;   // A X, A Y, B X, B Y
+    };
+    for (const Case& c : {Case{0, 100, {24'200, 1'124'200, 574'200, 574'200}},
+                          Case{100, 0, {1'124'200, 24'200, 574'200, 574'200}},
+                          Case{25, 75, {299'200, 849'200, 574'200, 574'200}},
+                          Case{50, 50, {574'200, 574'200, 574'200, 574'200}}}) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        ManualClock time;
+        SimulatedPc pc(time.clock());
+        pc.setJoystickA(c.x, c.y);
+        const auto start = time.now;
+        pc.write(513, 0);
+        // Just before and at each fall, in time order: the axes still high.
+        std::vector<std::int64_t> falls(c.fallNs.begin(), c.fallNs.end());
+        std::sort(falls.begin(), falls.end());
+        falls.erase(std::unique(falls.begin(), falls.end()), falls.end());
+        for (const std::int64_t fall : falls) {
+            for (const std::int64_t at : {fall - 1, fall}) {
+                time.now = start + std::chrono::nanoseconds(at);
+                int high = 0;
+                for (int axis = 0; axis < 4; ++axis)
+                    high |= c.fallNs[axis] > at ? 1 << axis : 0;
+                EXPECT_EQ(pc.read(513), 240 | high) << at;
+            }
+        }
+    }
+}
+
+TEST(SimulatedPc, APrinterAnswersEachStrobeWithBusyAndAnAckPulse) {
+    ManualClock time;
+    SimulatedPc pc(time.clock());
+    pc.insertPlug(LoopbackPlug::Control);
+    pc.attachPrinter();
+    EXPECT_EQ(pc.read(889), 0b1101'1111); // ready: not busy, Ack high, selected, paper
+    pc.write(888, 'A');
+    pc.write(890, 1);
+    const auto strobe = time.now;
+    // Busy's pin high reads bit 7 as 0; Ack low is bit 6 at 0.
+    struct Moment {
+        std::chrono::nanoseconds after;
+        std::uint8_t status;
+    };
+    for (const Moment& m : {Moment{0ns, 0b0101'1111}, Moment{3999ns, 0b0101'1111},
+                            Moment{4us, 0b0001'1111}, Moment{8999ns, 0b0001'1111},
+                            Moment{9us, 0b0101'1111}, Moment{11999ns, 0b0101'1111},
+                            Moment{12us, 0b1101'1111}}) {
+        time.now = strobe + m.after;
+        EXPECT_EQ(pc.read(889), m.status) << m.after.count();
+    }
+    // Strobe held: no new byte. A strobe while busy is let pass.
+    pc.write(888, 'B');
+    pc.write(890, 1);
+    pc.write(890, 0);
+    pc.write(890, 1);
+    time.now += 5us;
+    pc.write(890, 0);
+    pc.write(888, 'C');
+    pc.write(890, 1);
+    EXPECT_EQ(pc.printedBytes(), (std::vector<std::uint8_t>{'A', 'B'}));
+    EXPECT_EQ(pc.read(633), 127); // the other ports have nothing attached
 }
