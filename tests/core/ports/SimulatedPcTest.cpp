@@ -236,14 +236,15 @@ TEST(SimulatedPc, APrinterAnswersEachStrobeWithBusyAndAnAckPulse) {
         time.now = strobe + m.after;
         EXPECT_EQ(pc.read(889), m.status) << m.after.count();
     }
-    // Strobe held: no new byte. A strobe while busy is let pass.
+    // A strobe held on takes no second byte; one while busy is let pass.
+    pc.write(888, 'X');
+    pc.write(890, 1);
+    pc.write(890, 0);
     pc.write(888, 'B');
     pc.write(890, 1);
     pc.write(890, 0);
-    pc.write(890, 1);
-    time.now += 5us;
-    pc.write(890, 0);
     pc.write(888, 'C');
+    time.now += 5us;
     pc.write(890, 1);
     EXPECT_EQ(pc.printedBytes(), (std::vector<std::uint8_t>{'A', 'B'}));
     EXPECT_EQ(pc.read(633), 127); // the other ports have nothing attached

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "recording/Recorder.h"
 #include "ports/PortIo.h"
+#include "ports/simulated/SimulatedPc.h"
 
 #include <gtest/gtest.h>
 
@@ -219,4 +220,23 @@ TEST_F(RecorderTest, OtherAccessesAreRefusedWhileTheRecordingRuns) {
     recorder.stop();
     recorder.wait();
     EXPECT_EQ(DlPortReadPortUchar(889), 0);
+}
+
+TEST(RecorderOnTheSimulatedPc, TheStartWriteSetsOffTheGamePortsAxisTimers) {
+    nanoseconds now{1s};
+    auto pc = std::make_shared<SimulatedPc>([&] { return now; });
+    pc->setJoystickA(0, 100);
+    SelectPortBackend(SharedBackend(pc));
+    // The clock moves 100 ns at each read of it, once a read of the port.
+    Recorder recorder({.ports = {513},
+                       .length = std::uint64_t{15'000},
+                       .startWrite = RecorderOptions::Write{513, 0}},
+                      [&] { return now += 100ns; });
+    recorder.start();
+    const RecorderResult result = recorder.wait();
+    SelectPortBackend({});
+    EXPECT_EQ(result.recording.initial, std::vector<std::uint8_t>{255});
+    EXPECT_EQ(result.recording.changes, (std::vector<Change>{{24'100ns, 0, 0b1111'1110},
+                                                             {574'100ns, 0, 0b1111'0010},
+                                                             {1'124'100ns, 0, 0b1111'0000}}));
 }
