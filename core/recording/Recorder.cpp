@@ -29,8 +29,8 @@ PortError Refused(const char* text) {
 void CheckOptions(const RecorderOptions& options) {
     if (options.ports.empty())
         throw Refused("Ange minst en adress att spela in.");
-    if (options.rate && !(*options.rate >= kSlowestRecordingRate &&
-                          *options.rate <= kFastestRecordingRate))
+    if (options.rate &&
+        !(*options.rate >= kSlowestRecordingRate && *options.rate <= kFastestRecordingRate))
         throw Refused("Hastigheten måste vara 1000 - 1000000 Hz.");
     const auto* duration = std::get_if<nanoseconds>(&options.length);
     if (duration ? *duration <= 0ns : std::get<std::uint64_t>(options.length) == 0)
@@ -145,13 +145,11 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
     const double before = trigger ? trigger->before : 0.0;
     // The stretch kept from before the edge, in the unit of the length.
     const nanoseconds beforeTime =
-        duration ? nanoseconds(std::llround(static_cast<double>(duration->count()) * before))
-                 : 0ns;
+        duration ? nanoseconds(std::llround(static_cast<double>(duration->count()) * before)) : 0ns;
     const std::uint64_t beforeRounds =
         duration ? 0
-                 : std::min<std::uint64_t>(
-                       rounds - 1,
-                       static_cast<std::uint64_t>(std::floor(static_cast<double>(rounds) * before)));
+                 : std::min<std::uint64_t>(rounds - 1, static_cast<std::uint64_t>(std::floor(
+                                                           static_cast<double>(rounds) * before)));
     const std::optional<double> rate = options_.rate;
     const nanoseconds period = rate ? DueAfter(1, *rate) : 0ns;
 
@@ -229,8 +227,8 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
             } else {
                 stats.longestGap = std::max(stats.longestGap, t - lastRead[c]);
                 if (value != current[c]) {
-                    const bool edge = !kept && c == trigger->channel &&
-                                      IsEdge(current[c], value, *trigger);
+                    const bool edge =
+                        !kept && c == trigger->channel && IsEdge(current[c], value, *trigger);
                     current[c] = value;
                     const auto channel = static_cast<std::uint32_t>(c);
                     if (kept)
@@ -274,10 +272,10 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
             }
             continue;
         }
-        const double done =
-            duration ? static_cast<double>((position - time0).count()) /
-                           static_cast<double>(duration->count())
-                     : static_cast<double>(k - round0 + 1) / static_cast<double>(rounds);
+        const double done = duration
+                                ? static_cast<double>((position - time0).count()) /
+                                      static_cast<double>(duration->count())
+                                : static_cast<double>(k - round0 + 1) / static_cast<double>(rounds);
         progress_.store(std::min(done, 1.0), std::memory_order_relaxed);
         if (done >= 1.0) {
             ++k;

@@ -134,9 +134,9 @@ std::uint8_t SimulatedPc::read(std::uint16_t port) {
         if (axisTimersRunning_) {
             const std::chrono::nanoseconds elapsed = clock_() - axisTimersStarted_;
             for (std::size_t axis = 0; axis < axisPercent_.size(); ++axis) {
-                const auto run = kAxisTimerBase + std::chrono::nanoseconds(std::llround(
-                                                      kAxisTimerPerPercent.count() *
-                                                      axisPercent_[axis]));
+                const auto run =
+                    kAxisTimerBase + std::chrono::nanoseconds(std::llround(
+                                         kAxisTimerPerPercent.count() * axisPercent_[axis]));
                 if (elapsed < run)
                     value = static_cast<std::uint8_t>(value | (1u << axis));
             }

@@ -186,8 +186,8 @@ TEST(SimulatedPc, TheDataLoopPlugJoinsD0ToD4ToTheStatusInputs) {
 
 TEST(SimulatedPc, EachAxisTimerRunsForItsStickPosition) {
     struct Case {
-        double x, y;                          // joystick A, per cent of its travel
-        std::array<std::int64_t, 4> fallNs;   // A X, A Y, B X, B Y
+        double x, y;                        // joystick A, per cent of its travel
+        std::array<std::int64_t, 4> fallNs; // A X, A Y, B X, B Y
     };
     for (const Case& c : {Case{0, 100, {24'200, 1'124'200, 574'200, 574'200}},
                           Case{100, 0, {1'124'200, 24'200, 574'200, 574'200}},
@@ -229,10 +229,10 @@ TEST(SimulatedPc, APrinterAnswersEachStrobeWithBusyAndAnAckPulse) {
         std::chrono::nanoseconds after;
         std::uint8_t status;
     };
-    for (const Moment& m : {Moment{0ns, 0b0101'1111}, Moment{3999ns, 0b0101'1111},
-                            Moment{4us, 0b0001'1111}, Moment{8999ns, 0b0001'1111},
-                            Moment{9us, 0b0101'1111}, Moment{11999ns, 0b0101'1111},
-                            Moment{12us, 0b1101'1111}}) {
+    for (const Moment& m :
+         {Moment{0ns, 0b0101'1111}, Moment{3999ns, 0b0101'1111}, Moment{4us, 0b0001'1111},
+          Moment{8999ns, 0b0001'1111}, Moment{9us, 0b0101'1111}, Moment{11999ns, 0b0101'1111},
+          Moment{12us, 0b1101'1111}}) {
         time.now = strobe + m.after;
         EXPECT_EQ(pc.read(889), m.status) << m.after.count();
     }
