@@ -88,12 +88,14 @@ private:
 };
 
 // Nothing is opened before the first port access.
-void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug) {
+void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug, bool printer) {
     if (simulate)
-        portprov::SelectPortBackend([plug] {
+        portprov::SelectPortBackend([plug, printer] {
             auto pc = std::make_unique<portprov::SimulatedPc>();
             if (plug)
                 pc->insertPlug(*plug);
+            if (printer)
+                pc->attachPrinter();
             return pc;
         });
     else
@@ -102,7 +104,7 @@ void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug) {
 
 // --read and --write, on the same ports the window would use.
 int RunPortOperations(const CommandLine& commandLine) {
-    SelectPorts(commandLine.simulate, commandLine.plug);
+    SelectPorts(commandLine.simulate, commandLine.plug, commandLine.printer);
     const std::vector<std::uint16_t> bases = portprov::BasesOf(portprov::ReportedParallelPorts());
     PrintingBuffer outBuffer(stdout);
     PrintingBuffer errBuffer(stderr);
@@ -170,7 +172,7 @@ int main(int argc, char** argv) {
     if (commandLine.textToPrint)
         return Print(commandLine);
 
-    SelectPorts(commandLine.simulate, commandLine.plug);
+    SelectPorts(commandLine.simulate, commandLine.plug, commandLine.printer);
 
     fontConfiguration.Wait();
     frmPortCom window;

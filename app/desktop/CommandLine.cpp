@@ -95,7 +95,8 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
         QStringLiteral("plug"),
         QString::fromUtf8("Med --simulate: en slingkontakt i den simulerade porten 888, "
                           "control (stift 1-13, 2-15, 14-12, 16-10, 17-11) eller "
-                          "data (stift 2-15, 3-13, 4-12, 5-10, 6-11)."),
+                          "data (stift 2-15, 3-13, 4-12, 5-10, 6-11), eller printer: en "
+                          "skrivare som svarar på varje strobe med Busy och en Ack-puls."),
         QStringLiteral("koppling"));
     parser.addOption(plug);
     const RecordOptions recordOptions;
@@ -180,9 +181,11 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
             result.plug = portprov::LoopbackPlug::Control;
         else if (wiring == QLatin1String("data"))
             result.plug = portprov::LoopbackPlug::Data;
+        else if (wiring == QLatin1String("printer"))
+            result.printer = true;
         else
-            refusal =
-                QString::fromUtf8("Okänd slingkontakt: %1 (välj control eller data)\n").arg(wiring);
+            refusal = QString::fromUtf8("Okänd koppling: %1 (välj control, data eller printer)\n")
+                          .arg(wiring);
         if (!refusal.isEmpty()) {
             result.textToPrint = refusal;
             result.exitCode = kBadCommandLine;

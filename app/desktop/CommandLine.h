@@ -18,6 +18,8 @@ struct CommandLine {
     bool simulate = false;
     // --plug=control or --plug=data: the loopback plug in the simulated port at 888.
     std::optional<portprov::LoopbackPlug> plug;
+    // --plug=printer: a printer in the simulated port at 888 instead.
+    bool printer = false;
     // --read and --write in the order given: run them without the window.
     std::vector<portprov::PortOperation> operations;
     // --record and its options: a recording saved to a file, without the window.

@@ -3,6 +3,7 @@
 
 #include "input/Refusals.h"
 
+#include <mutex>
 #include <utility>
 
 namespace portprov {
@@ -10,11 +11,16 @@ namespace portprov {
 namespace {
 
 // The chosen way to the ports and, once the first access has opened it, the
-// backend itself. The program touches ports from its one user-interface
-// thread only.
+// backend itself. The window touches ports from its one thread; a recording
+// reads them from a thread of its own. Two accesses never interleave: each
+// single access keeps `gate` for its length, which is never long, and a
+// recording marks `sequenceRuns` instead of keeping the mutex, so that the
+// other thread's accesses are refused at once, without waiting for it to end.
 struct PortBinding {
     BackendFactory factory;
     std::unique_ptr<PortBackend> backend;
+    std::mutex gate;
+    bool sequenceRuns = false;
 };
 
 PortBinding& Binding() {
@@ -44,6 +50,14 @@ std::uint16_t CheckedPort(std::int32_t port) {
     return static_cast<std::uint16_t>(port);
 }
 
+// The gate for one access (or a change of backend), refused while a recording runs.
+std::unique_lock<std::mutex> EnterGate(PortBinding& binding) {
+    std::unique_lock<std::mutex> entered(binding.gate);
+    if (binding.sequenceRuns)
+        throw PortError(PortErrorKind::Busy, kRecordingRunsMessage);
+    return entered;
+}
+
 // Opens the backend on the first access. A factory that throws leaves nothing
 // bound, so the next access tries again (the user may have loaded the driver
 // or fixed the permissions in between).
@@ -64,6 +78,7 @@ PortBackend& BoundBackend() {
 
 void SelectPortBackend(BackendFactory factory) {
     PortBinding& binding = Binding();
+    const auto entered = EnterGate(binding);
     binding.backend.reset();
     binding.factory = std::move(factory);
 }
@@ -77,7 +92,8 @@ BackendFactory SharedBackend(std::shared_ptr<PortBackend> backend) {
 }
 
 std::string PortAccessDescription() {
-    const PortBinding& binding = Binding();
+    PortBinding& binding = Binding();
+    const std::lock_guard<std::mutex> entered(binding.gate);
     if (binding.backend)
         return binding.backend->describe();
     if (binding.factory)
@@ -87,17 +103,42 @@ std::string PortAccessDescription() {
 
 std::uint8_t DlPortReadPortUchar(std::int32_t port) {
     const std::uint16_t checked = CheckedPort(port);
+    const auto entered = EnterGate(Binding());
     return BoundBackend().read(checked);
 }
 
 void DlPortWritePortUchar(std::int32_t port, std::int32_t value) {
     const std::uint16_t checked = CheckedPort(port);
+    const auto entered = EnterGate(Binding());
     BoundBackend().write(checked, static_cast<std::uint8_t>(value & 0xFF));
 }
 
 std::unique_ptr<PortHold> HoldPortForSequence(std::int32_t port) {
     const std::uint16_t checked = CheckedPort(port);
+    const auto entered = EnterGate(Binding());
     return BoundBackend().holdForSequence(checked);
+}
+
+DirectPortSequence::DirectPortSequence(std::span<const std::int32_t> ports) {
+    std::vector<std::uint16_t> checked;
+    for (const std::int32_t port : ports)
+        checked.push_back(CheckedPort(port));
+    PortBinding& binding = Binding();
+    const auto entered = EnterGate(binding);
+    backend_ = &BoundBackend();
+    for (const std::uint16_t port : checked) {
+        if (auto hold = backend_->holdForSequence(port))
+            holds_.push_back(std::move(hold));
+    }
+    // Nothing above threw: from here on the ports are the sequence's alone.
+    binding.sequenceRuns = true;
+}
+
+DirectPortSequence::~DirectPortSequence() {
+    holds_.clear();
+    PortBinding& binding = Binding();
+    const std::lock_guard<std::mutex> entered(binding.gate);
+    binding.sequenceRuns = false;
 }
 
 } // namespace portprov

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace portprov {
 
@@ -15,7 +17,8 @@ namespace portprov {
 using BackendFactory = std::function<std::unique_ptr<PortBackend>()>;
 
 // Chooses the backend at start-up. Nothing is opened until the first access;
-// a backend opened earlier is closed.
+// a backend opened earlier is closed. Throws PortError (Busy) while a
+// DirectPortSequence runs on the open backend.
 void SelectPortBackend(BackendFactory factory);
 
 // A factory that hands out a backend owned elsewhere (tests keep the fake).
@@ -32,7 +35,8 @@ inline constexpr bool IsValidPort(std::int64_t port) {
 
 // The program's only ways to a port. Both throw PortError when the backend
 // cannot be opened, refuses the access, or the address is outside 0 to 65535
-// (such an address never reaches a backend).
+// (such an address never reaches a backend), and Busy at once while a
+// DirectPortSequence (a recording) runs, on whichever thread they are called.
 std::uint8_t DlPortReadPortUchar(std::int32_t port);
 // The low 8 bits of value are written.
 void DlPortWritePortUchar(std::int32_t port, std::int32_t value);
@@ -43,5 +47,33 @@ void DlPortWritePortUchar(std::int32_t port, std::int32_t value);
 // PortError like the accesses, and Busy while another program keeps the port.
 // nullptr where the backend needs no hold.
 [[nodiscard]] std::unique_ptr<PortHold> HoldPortForSequence(std::int32_t port);
+
+// Refusal of every other access while a recording runs.
+inline constexpr const char* kRecordingRunsMessage =
+    "En inspelning pågår på porten. Vänta tills den är klar eller stoppa den.";
+
+// Hands the bound backend to one sequence of accesses that must run as fast
+// as the access path allows (a recording), for as long as the object lives:
+// its addresses are checked once here instead of on every access, the
+// backend opened, and each one's port held against other programs
+// (HoldPortForSequence). Meanwhile DlPortReadPortUchar, DlPortWritePortUchar,
+// HoldPortForSequence and SelectPortBackend are refused as Busy
+// (kRecordingRunsMessage), so that no access ever comes between the
+// sequence's. Throws PortError like the accesses, and Busy while another
+// sequence runs. May be made on one thread and used and ended on another.
+class DirectPortSequence {
+public:
+    explicit DirectPortSequence(std::span<const std::int32_t> ports);
+    ~DirectPortSequence();
+    DirectPortSequence(const DirectPortSequence&) = delete;
+    DirectPortSequence& operator=(const DirectPortSequence&) = delete;
+
+    // Every address given is 0 to 65535 and may go to the backend as it is.
+    PortBackend& backend() const { return *backend_; }
+
+private:
+    PortBackend* backend_ = nullptr;
+    std::vector<std::unique_ptr<PortHold>> holds_;
+};
 
 } // namespace portprov

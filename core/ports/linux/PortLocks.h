@@ -26,7 +26,8 @@ inline constexpr const char* kPortLockFolder = "/run/lock";
 // unit, and units whose lock file cannot be opened (no such folder), are not
 // locked: the ports must stay reachable.
 //
-// One instance per backend; the program touches ports from one thread.
+// One instance per backend, used by one thread at a time (PortIo keeps a
+// recording's thread and the window's apart).
 class PortLocks {
 public:
     // How long a sequence waits for another process to let go of its unit.

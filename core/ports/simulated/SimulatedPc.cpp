@@ -6,6 +6,8 @@
 // port that is meant to catch it.
 #include "ports/simulated/SimulatedPc.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace portprov {
@@ -57,10 +59,16 @@ constexpr std::uint8_t kControlDataInput = 0b0010'0000;
 // Data lines read as input with nothing attached.
 constexpr std::uint8_t kDataLinesNothingAttached = 255;
 
-// A joystick at rest: the four buttons up (bits 4 to 7); bits 0 to 3 are
-// high while the axis timers run.
+// The four buttons up (bits 4 to 7, 0 while pressed); bits 0 to 3 are high
+// while their axis timers run.
 constexpr std::uint8_t kGameButtonsUp = 0b1111'0000;
-constexpr std::uint8_t kGameAxisTimers = 0b0000'1111;
+
+// A printer online with paper and no error, not busy, Ack high: busy's pin
+// low reads 1, paper end low, the rest high.
+constexpr std::uint8_t kPrinterReady = 0b1101'1111;
+constexpr std::uint8_t kStatusAck = 0b0100'0000;
+constexpr std::uint8_t kStatusBusy = 0b1000'0000;
+constexpr std::uint8_t kControlStrobe = 0b0000'0001;
 
 // Nothing answers at the address: the bus floats high.
 constexpr std::uint8_t kFloatingBus = 255;
@@ -122,15 +130,26 @@ std::uint8_t SimulatedPc::read(std::uint16_t port) {
         }
     }
     if (IsGamePort(port)) {
-        if (axisTimersRunning_ && clock_() - axisTimersStarted_ >= kAxisTimerRun)
-            axisTimersRunning_ = false;
-        return axisTimersRunning_ ? static_cast<std::uint8_t>(kGameButtonsUp | kGameAxisTimers)
-                                  : kGameButtonsUp;
+        std::uint8_t value = kGameButtonsUp;
+        if (axisTimersRunning_) {
+            const std::chrono::nanoseconds elapsed = clock_() - axisTimersStarted_;
+            for (std::size_t axis = 0; axis < axisPercent_.size(); ++axis) {
+                const auto run =
+                    kAxisTimerBase + std::chrono::nanoseconds(std::llround(
+                                         kAxisTimerPerPercent.count() * axisPercent_[axis]));
+                if (elapsed < run)
+                    value = static_cast<std::uint8_t>(value | (1u << axis));
+            }
+            axisTimersRunning_ = value != kGameButtonsUp;
+        }
+        return value;
     }
     return kFloatingBus;
 }
 
 std::uint8_t SimulatedPc::statusOf(const ParallelPort& port) const {
+    if (printer_ && &port == &parallel_[0])
+        return printerStatus();
     auto status = kStatusUnusedBits;
     for (const StatusInput& input : kStatusInputs) {
         bool level = true; // pulled high
@@ -146,7 +165,30 @@ std::uint8_t SimulatedPc::statusOf(const ParallelPort& port) const {
     return status;
 }
 
+std::uint8_t SimulatedPc::printerStatus() const {
+    std::uint8_t status = kPrinterReady;
+    if (!lastStrobe_)
+        return status;
+    const std::chrono::nanoseconds since = clock_() - *lastStrobe_;
+    if (since < kPrinterBusyLength)
+        status = static_cast<std::uint8_t>(status & ~kStatusBusy);
+    if (since >= kPrinterAckStart && since < kPrinterAckStart + kPrinterAckLength)
+        status = static_cast<std::uint8_t>(status & ~kStatusAck);
+    return status;
+}
+
+void SimulatedPc::attachPrinter() {
+    plug_.clear();
+    printer_ = true;
+}
+
+void SimulatedPc::setJoystickA(double xPercent, double yPercent) {
+    axisPercent_[0] = std::clamp(xPercent, 0.0, 100.0);
+    axisPercent_[1] = std::clamp(yPercent, 0.0, 100.0);
+}
+
 void SimulatedPc::insertPlug(LoopbackPlug plug) {
+    printer_ = false;
     plug_.clear();
     for (const auto& [output, input] :
          plug == LoopbackPlug::Control ? kControlLoopPins : kDataLoopPins)
@@ -170,13 +212,28 @@ void SimulatedPc::write(std::uint16_t port, std::uint8_t value) {
         if (offset == kDataOffset)
             parallel->dataLatch = value;
         else if (offset == kControlOffset)
-            parallel->control = static_cast<std::uint8_t>(value & kControlStoredBits);
+            writeControl(*parallel, value);
         return;
     }
     if (IsGamePort(port)) {
         axisTimersStarted_ = clock_();
         axisTimersRunning_ = true;
     }
+}
+
+void SimulatedPc::writeControl(ParallelPort& port, std::uint8_t value) {
+    const bool strobe = (value & kControlStrobe) != 0 && (port.control & kControlStrobe) == 0;
+    port.control = static_cast<std::uint8_t>(value & kControlStoredBits);
+    if (!strobe || !printer_ || &port != &parallel_[0])
+        return;
+    // A busy printer lets a strobe pass by, as a real one does: the program
+    // is to wait for Busy to fall first.
+    const std::chrono::nanoseconds now = clock_();
+    if (lastStrobe_ && now - *lastStrobe_ < kPrinterBusyLength)
+        return;
+    lastStrobe_ = now;
+    printed_.push_back((port.control & kControlDataInput) != 0 ? kDataLinesNothingAttached
+                                                               : port.dataLatch);
 }
 
 std::string SimulatedPc::describe() const {

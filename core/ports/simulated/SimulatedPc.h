@@ -15,8 +15,8 @@
 namespace portprov {
 
 // A PC held in memory: three parallel ports with nothing attached (or a
-// loopback plug in the first), a game port with a joystick at rest, and a
-// floating bus everywhere else.
+// loopback plug or a printer in the first), a game port with two joysticks
+// whose buttons are up, and a floating bus everywhere else.
 class SimulatedPc : public PortBackend {
 public:
     using Clock = std::function<std::chrono::nanoseconds()>;
@@ -26,8 +26,21 @@ public:
     // The game port answers at 512 to 519.
     static constexpr std::uint16_t kGamePortFirst = 512;
     static constexpr std::uint16_t kGamePortLast = 519;
-    // How long the game port's axis timers run after a write.
-    static constexpr std::chrono::nanoseconds kAxisTimerRun{600'000};
+    // A write to the game port starts its four axis timers (bits 0 to 3: A X,
+    // A Y, B X, B Y). Each stays high for 24.2 µs plus 0.011 µs per ohm of
+    // its axis's potentiometer, 0 to 100 kΩ over the stick's travel.
+    static constexpr std::chrono::nanoseconds kAxisTimerBase{24'200};
+    static constexpr std::chrono::nanoseconds kAxisTimerPerPercent{11'000}; // 1 kΩ
+    // How long the axis timers run with a stick at its centre (50 kΩ).
+    static constexpr std::chrono::nanoseconds kAxisTimerRun =
+        kAxisTimerBase + kAxisTimerPerPercent * 50;
+
+    // The printer's answer to a strobe: Busy goes high at once, Ack goes low
+    // kPrinterAckStart after the strobe for kPrinterAckLength, and Busy falls
+    // kPrinterBusyLength after the strobe, once the Ack pulse is over.
+    static constexpr std::chrono::nanoseconds kPrinterAckStart{4'000};
+    static constexpr std::chrono::nanoseconds kPrinterAckLength{5'000};
+    static constexpr std::chrono::nanoseconds kPrinterBusyLength{12'000};
 
     // clock: monotonic time, injected by tests; steady_clock by default.
     explicit SimulatedPc(Clock clock = {});
@@ -44,6 +57,17 @@ public:
     // no such wire.
     bool breakWire(int pinA, int pinB);
 
+    // Plugs a printer into the port at 888 in place of a loopback plug: it is
+    // online with paper, and takes the byte on the data lines at each strobe
+    // it is not busy for (control bit 0 set: pin 1 goes low).
+    void attachPrinter();
+    // The bytes the printer has taken, in order.
+    const std::vector<std::uint8_t>& printedBytes() const { return printed_; }
+
+    // Moves joystick A to x and y per cent of its travel (0 to 100; the
+    // centre, 50, at start). Joystick B stays at its centre.
+    void setJoystickA(double xPercent, double yPercent);
+
 private:
     struct ParallelPort {
         std::uint8_t dataLatch = 0;
@@ -57,9 +81,16 @@ private:
     ParallelPort* parallelAt(std::uint16_t port, int& offset);
     std::uint8_t statusOf(const ParallelPort& port) const;
 
+    std::uint8_t printerStatus() const;
+    void writeControl(ParallelPort& port, std::uint8_t value);
+
     Clock clock_;
     std::array<ParallelPort, 3> parallel_{};
     std::vector<PlugWire> plug_; // in the port at 888; empty without a plug
+    bool printer_ = false;       // in the port at 888
+    std::optional<std::chrono::nanoseconds> lastStrobe_;
+    std::vector<std::uint8_t> printed_;
+    std::array<double, 4> axisPercent_{50.0, 50.0, 50.0, 50.0};
     std::chrono::nanoseconds axisTimersStarted_{};
     bool axisTimersRunning_ = false;
 };

@@ -157,6 +157,8 @@ private slots:
         line = ReadCommandLine({"portprov", "--plug", "control", "--simulate"}, false, Probe);
         QVERIFY(line.plug == portprov::LoopbackPlug::Control);
         QVERIFY(!ReadCommandLine({"portprov", "--simulate"}, false, Probe).plug);
+        line = ReadCommandLine({"portprov", "--simulate", "--plug=printer"}, false, Probe);
+        QVERIFY(line.printer && !line.plug && !line.textToPrint);
         // Refused already before the toolkit starts, with status 2.
         for (const bool beforeToolkit : {true, false}) {
             line = ReadCommandLine({"portprov", "--plug=control"}, beforeToolkit, Probe);

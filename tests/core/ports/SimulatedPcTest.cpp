@@ -182,3 +182,54 @@ TEST(SimulatedPc, TheDataLoopPlugJoinsD0ToD4ToTheStatusInputs) {
     EXPECT_EQ(pc.read(889), 127);
     EXPECT_EQ(pc.read(888), 255);
 }
+
+TEST(SimulatedPc, EachAxisTimerRunsForItsStickPosition) {
+    struct Case {
+        double x, y;                        // joystick A, per cent of its travel
+        std::array<std::int64_t, 4> fallNs; // A X, A Y, B X, B Y
+    };
+    for (const Case& c : {Case{0, 100, {24'200, 1'124'200, 574'200, 574'200}},
+                          Case{25, 75, {299'200, 849'200, 574'200, 574'200}}}) {
+        for (int axis = 0; axis < 4; ++axis) {
+            for (const std::int64_t at : {c.fallNs[axis] - 1, c.fallNs[axis]}) {
+                ManualClock time;
+                SimulatedPc pc(time.clock());
+                pc.setJoystickA(c.x, c.y);
+                pc.write(513, 0);
+                time.now += std::chrono::nanoseconds(at);
+                EXPECT_EQ(pc.read(513) >> axis & 1, at < c.fallNs[axis] ? 1 : 0)
+                    << c.x << "," << c.y << " axis " << axis << " at " << at;
+            }
+        }
+    }
+}
+
+TEST(SimulatedPc, APrinterAnswersEachStrobeWithBusyAndAnAckPulse) {
+    ManualClock time;
+    SimulatedPc pc(time.clock());
+    pc.insertPlug(LoopbackPlug::Control);
+    pc.attachPrinter();
+    EXPECT_EQ(pc.read(889), 0b1101'1111); // ready: not busy, Ack high, selected, paper
+    pc.write(888, 'A');
+    pc.write(890, 1);
+    const auto strobe = time.now;
+    // Busy's pin high reads bit 7 as 0; Ack low is bit 6 at 0.
+    for (const auto& [after, status] :
+         std::initializer_list<std::pair<std::chrono::nanoseconds, int>>{
+             {0ns, 0b0101'1111}, {4us, 0b0001'1111}, {9us, 0b0101'1111}, {12us, 0b1101'1111}}) {
+        time.now = strobe + after;
+        EXPECT_EQ(pc.read(889), status) << after.count();
+    }
+    // A strobe held on takes no second byte; one while busy is let pass.
+    pc.write(888, 'X');
+    pc.write(890, 1);
+    pc.write(890, 0);
+    pc.write(888, 'B');
+    pc.write(890, 1);
+    pc.write(890, 0);
+    pc.write(888, 'C');
+    time.now += 5us;
+    pc.write(890, 1);
+    EXPECT_EQ(pc.printedBytes(), (std::vector<std::uint8_t>{'A', 'B'}));
+    EXPECT_EQ(pc.read(633), 127); // the other ports have nothing attached
+}

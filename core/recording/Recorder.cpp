@@ -1,0 +1,308 @@
+// SPDX-License-Identifier: MIT
+#include "recording/Recorder.h"
+
+#include "ports/PortIo.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <stdexcept>
+#include <utility>
+
+namespace portprov {
+
+namespace {
+
+using std::chrono::nanoseconds;
+using namespace std::chrono_literals;
+
+// At a fixed rate the thread sleeps while the next round is further off than
+// this, and wakes this much early: the kernel's sleeps overshoot by tens of
+// microseconds, and the last stretch is waited out on the clock.
+constexpr nanoseconds kSleepAbove = 200us;
+constexpr nanoseconds kWakeEarly = 100us;
+
+PortError Refused(const char* text) {
+    return PortError(PortErrorKind::RefusedInput, text);
+}
+
+void CheckOptions(const RecorderOptions& options) {
+    if (options.ports.empty())
+        throw Refused("Ange minst en adress att spela in.");
+    if (options.rate &&
+        !(*options.rate >= kSlowestRecordingRate && *options.rate <= kFastestRecordingRate))
+        throw Refused("Hastigheten måste vara 1000 - 1000000 Hz.");
+    const auto* duration = std::get_if<nanoseconds>(&options.length);
+    if (duration ? *duration <= 0ns : std::get<std::uint64_t>(options.length) == 0)
+        throw Refused("Inspelningens längd måste vara större än noll.");
+    if (const auto& trigger = options.trigger) {
+        if (trigger->channel >= options.ports.size())
+            throw Refused("Triggerns kanal finns inte bland adresserna.");
+        if (trigger->bit < 0 || trigger->bit > 7)
+            throw Refused("Triggerns bit måste vara 0 - 7.");
+        if (!(trigger->before >= 0.0 && trigger->before < 1.0))
+            throw Refused("Andelen före triggern måste vara minst 0 och under 1.");
+    }
+}
+
+bool LineLevel(std::uint8_t value, const RecorderOptions::Trigger& trigger) {
+    return (((value >> trigger.bit) & 1u) != 0) != trigger.inverted;
+}
+
+bool IsEdge(std::uint8_t from, std::uint8_t to, const RecorderOptions::Trigger& trigger) {
+    const bool was = LineLevel(from, trigger);
+    const bool is = LineLevel(to, trigger);
+    return trigger.edge == Edge::Rise ? (!was && is) : (was && !is);
+}
+
+// Round k's due time after the first, at a fixed rate: counted from the
+// first round each time, so that no error adds up over the rounds.
+nanoseconds DueAfter(std::uint64_t k, double rate) {
+    return nanoseconds(std::llround(static_cast<double>(k) * 1e9 / rate));
+}
+
+// The clock of a real recording, called directly so that the read loop costs
+// no more than the clock itself.
+struct SteadyNow {
+    nanoseconds operator()() const {
+        return std::chrono::duration_cast<nanoseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    }
+};
+
+} // namespace
+
+Recorder::Recorder(RecorderOptions options, Clock clock)
+    : options_(std::move(options)), clock_(std::move(clock)) {
+    CheckOptions(options_);
+}
+
+Recorder::~Recorder() {
+    stop();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void Recorder::start() {
+    if (sequence_ || thread_.joinable() || finished_.load())
+        throw std::logic_error("Recorder::start: a recorder records once");
+    std::vector<std::int32_t> addresses = options_.ports;
+    if (options_.startWrite)
+        addresses.push_back(options_.startWrite->port);
+    sequence_ = std::make_unique<DirectPortSequence>(addresses);
+    try {
+        thread_ = std::thread([this] {
+            try {
+                if (clock_)
+                    record<Clock&, false>(clock_);
+                else
+                    record<SteadyNow, true>(SteadyNow{});
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+            // The window may reach the ports again at once, before wait().
+            sequence_.reset();
+            finished_.store(true);
+        });
+    } catch (...) {
+        sequence_.reset();
+        throw;
+    }
+}
+
+void Recorder::stop() noexcept {
+    stopRequested_.store(true);
+}
+
+double Recorder::progress() const noexcept {
+    return progress_.load(std::memory_order_relaxed);
+}
+
+bool Recorder::finished() const noexcept {
+    return finished_.load();
+}
+
+RecorderResult Recorder::wait() {
+    if (!thread_.joinable() && !finished_.load())
+        throw std::logic_error("Recorder::wait: the recorder was never started");
+    if (thread_.joinable())
+        thread_.join();
+    if (failure_)
+        std::rethrow_exception(failure_);
+    return result_;
+}
+
+// One round reads every register once. Before the trigger's edge the start of
+// the kept stretch is not known: changes wait in `pending`, and those that
+// fall out of the stretch before the edge are folded into the initial values
+// as the rounds go by, so that memory grows with the changes kept only.
+template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
+    PortBackend& ports = sequence_->backend();
+    const std::size_t count = options_.ports.size();
+    std::vector<std::uint16_t> addresses;
+    for (const std::int32_t port : options_.ports)
+        addresses.push_back(static_cast<std::uint16_t>(port));
+
+    const auto* duration = std::get_if<nanoseconds>(&options_.length);
+    const std::uint64_t rounds = duration ? 0 : std::get<std::uint64_t>(options_.length);
+    const std::optional<RecorderOptions::Trigger>& trigger = options_.trigger;
+    const double before = trigger ? trigger->before : 0.0;
+    // The stretch kept from before the edge, in the unit of the length.
+    const nanoseconds beforeTime =
+        duration ? nanoseconds(std::llround(static_cast<double>(duration->count()) * before)) : 0ns;
+    const std::uint64_t beforeRounds =
+        duration ? 0
+                 : std::min<std::uint64_t>(rounds - 1, static_cast<std::uint64_t>(std::floor(
+                                                           static_cast<double>(rounds) * before)));
+    const std::optional<double> rate = options_.rate;
+    const nanoseconds period = rate ? DueAfter(1, *rate) : 0ns;
+
+    Recording& recording = result_.recording;
+    RecordingStats& stats = result_.stats;
+    recording.ports = addresses;
+    std::vector<std::uint8_t> current(count);
+    std::vector<std::uint8_t>& initial = recording.initial;
+    std::vector<nanoseconds> lastRead(count);
+
+    struct Pending {
+        Recording::Change change; // time not yet counted from time 0
+        std::uint64_t round;
+    };
+    std::deque<Pending> pending;
+    // By rounds with a trigger: the positions of the beforeRounds rounds
+    // before the current one, the earliest of them where the kept stretch
+    // would start.
+    std::deque<nanoseconds> recentPositions;
+    bool kept = !trigger; // the start of the kept stretch is known
+    nanoseconds time0{};
+    std::uint64_t round0 = 0;
+
+    // The stretch kept starts at `start` (by time) or with round `startRound`.
+    const auto keepFrom = [&](nanoseconds start, std::uint64_t startRound) {
+        time0 = start;
+        round0 = startRound;
+        for (const Pending& change : pending) {
+            if (duration ? change.change.time < start : change.round < startRound)
+                initial[change.change.channel] = change.change.value;
+            else
+                recording.changes.push_back(
+                    {change.change.time - time0, change.change.channel, change.change.value});
+        }
+        pending.clear();
+        kept = true;
+    };
+
+    if (options_.startWrite)
+        ports.write(static_cast<std::uint16_t>(options_.startWrite->port),
+                    options_.startWrite->value);
+
+    nanoseconds firstPosition{};
+    nanoseconds firstRoundStart{};
+    nanoseconds roundStart{};
+    nanoseconds lastPosition{};
+    nanoseconds lastReadTime{};
+    std::uint64_t k = 0;
+    // Round 0 is always taken: it gives the initial values.
+    for (; k == 0 || !stopRequested_.load(std::memory_order_relaxed); ++k) {
+        // A round's position: its due time at a fixed rate, else its start.
+        nanoseconds position{};
+        if (rate) {
+            if (k == 0)
+                firstPosition = now();
+            position = firstPosition + DueAfter(k, *rate);
+            for (nanoseconds t = now(); t < position; t = now()) {
+                if constexpr (kMaySleep) {
+                    if (position - t > kSleepAbove)
+                        std::this_thread::sleep_for(position - t - kWakeEarly);
+                }
+            }
+        }
+        for (std::size_t c = 0; c < count; ++c) {
+            const nanoseconds t = now();
+            const std::uint8_t value = ports.read(addresses[c]);
+            lastReadTime = t;
+            if (c == 0) {
+                roundStart = t;
+                if (!rate)
+                    position = t;
+            }
+            if (k == 0) {
+                current[c] = value;
+            } else {
+                stats.longestGap = std::max(stats.longestGap, t - lastRead[c]);
+                if (value != current[c]) {
+                    const bool edge =
+                        !kept && c == trigger->channel && IsEdge(current[c], value, *trigger);
+                    current[c] = value;
+                    const auto channel = static_cast<std::uint32_t>(c);
+                    if (kept)
+                        recording.changes.push_back({t - time0, channel, value});
+                    else
+                        pending.push_back({{t, channel, value}, k});
+                    if (edge) {
+                        recording.triggerTime = t;
+                        if (duration)
+                            keepFrom(std::max(firstPosition, t - beforeTime), 0);
+                        else
+                            keepFrom(recentPositions.empty() ? position : recentPositions.front(),
+                                     k - std::min(k, beforeRounds));
+                    }
+                }
+            }
+            lastRead[c] = t;
+        }
+        lastPosition = position;
+        if (k == 0) {
+            initial = current;
+            firstRoundStart = roundStart;
+            firstPosition = position;
+            time0 = position;
+        } else if (rate && roundStart - position > period) {
+            ++stats.lateSamples;
+        }
+
+        if (!kept) {
+            // Changes that can no longer lie in the stretch before an edge.
+            while (!pending.empty() &&
+                   (duration ? pending.front().change.time < position - beforeTime
+                             : pending.front().round + beforeRounds < k)) {
+                initial[pending.front().change.channel] = pending.front().change.value;
+                pending.pop_front();
+            }
+            if (!duration) {
+                recentPositions.push_back(position);
+                if (recentPositions.size() > beforeRounds)
+                    recentPositions.pop_front();
+            }
+            continue;
+        }
+        const double done = duration
+                                ? static_cast<double>((position - time0).count()) /
+                                      static_cast<double>(duration->count())
+                                : static_cast<double>(k - round0 + 1) / static_cast<double>(rounds);
+        progress_.store(std::min(done, 1.0), std::memory_order_relaxed);
+        if (done >= 1.0) {
+            ++k;
+            break;
+        }
+    }
+
+    // Stopped while waiting for the edge: keep the stretch up to the last round.
+    if (!kept) {
+        if (duration)
+            keepFrom(std::max(firstPosition, lastPosition - beforeTime), 0);
+        else if (recentPositions.empty())
+            keepFrom(lastPosition, k - 1);
+        else
+            keepFrom(recentPositions.front(), k - recentPositions.size());
+    }
+    if (recording.triggerTime)
+        recording.triggerTime = *recording.triggerTime - time0;
+    recording.length = lastReadTime - time0;
+    stats.samples = k;
+    if (k > 1 && roundStart > firstRoundStart)
+        stats.meanRate = static_cast<double>(k - 1) /
+                         std::chrono::duration<double>(roundStart - firstRoundStart).count();
+}
+
+} // namespace portprov

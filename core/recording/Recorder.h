@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "recording/Recording.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <variant>
+#include <vector>
+
+namespace portprov {
+
+class DirectPortSequence;
+
+// The edge a trigger waits for, at the line's level on the connector.
+enum class Edge { Rise, Fall };
+
+// The fixed rates a recording may keep, in rounds a second.
+inline constexpr double kSlowestRecordingRate = 1'000.0;
+inline constexpr double kFastestRecordingRate = 1'000'000.0;
+
+struct RecorderOptions {
+    // The registers read in turn, one round after the other (888, 889, 890).
+    std::vector<std::int32_t> ports;
+    // Rounds a second, kSlowestRecordingRate to kFastestRecordingRate, round
+    // k due at the start plus k periods; none: as fast as the access path
+    // allows.
+    std::optional<double> rate{};
+    // How much to keep: a time, or a number of rounds.
+    std::variant<std::chrono::nanoseconds, std::uint64_t> length =
+        std::chrono::nanoseconds(std::chrono::seconds(1));
+
+    // Waits for an edge on one line, keeping a stretch from before it.
+    struct Trigger {
+        std::uint32_t channel = 0; // index into ports
+        int bit = 0;
+        bool inverted = false; // as RecordedLine::inverted
+        Edge edge = Edge::Rise;
+        double before = 0.1; // the share of the length kept from before the edge, 0 to below 1
+    };
+    std::optional<Trigger> trigger{};
+
+    // Written once just before the first round (513 starts the game port's
+    // axis timers).
+    struct Write {
+        std::int32_t port = 0;
+        std::uint8_t value = 0;
+    };
+    std::optional<Write> startWrite{};
+};
+
+struct RecorderResult {
+    Recording recording;
+    RecordingStats stats;
+};
+
+// Records registers on a thread of its own, timing every read by a monotonic
+// clock and keeping only the changes. While it runs, the ports are its alone
+// (DirectPortSequence): the window's accesses are refused as Busy.
+class Recorder {
+public:
+    // Monotonic time; steady_clock unless a test injects its own.
+    using Clock = std::function<std::chrono::nanoseconds()>;
+
+    // Throws PortError (RefusedInput, a Swedish text) for options that cannot
+    // be recorded.
+    explicit Recorder(RecorderOptions options, Clock clock = {});
+    // Stops a recording still running and waits for its thread.
+    ~Recorder();
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // Takes the ports and starts the thread. Throws PortError when the
+    // ports cannot be had (a bad address, no access, a recording already
+    // running); then nothing has been read or written. Once only.
+    void start();
+    // Ends the recording early, from any thread; wait() then gives what was
+    // recorded so far.
+    void stop() noexcept;
+    // How much of the length has been recorded, 0 to 1, from any thread.
+    // Stays 0 while a trigger waits for its edge.
+    double progress() const noexcept;
+    // True once the thread has let go of the ports.
+    bool finished() const noexcept;
+    // Waits for the end. Rethrows the PortError (or any other failure) that
+    // ended the recording early.
+    RecorderResult wait();
+
+private:
+    template <typename Now, bool kMaySleep> void record(Now now);
+
+    RecorderOptions options_;
+    Clock clock_;
+    std::unique_ptr<DirectPortSequence> sequence_;
+    std::thread thread_;
+    std::atomic<bool> stopRequested_{false};
+    std::atomic<bool> finished_{false};
+    std::atomic<double> progress_{0.0};
+    RecorderResult result_;
+    std::exception_ptr failure_;
+};
+
+} // namespace portprov

@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: MIT
+#include "recording/Recorder.h"
+#include "ports/PortIo.h"
+#include "ports/simulated/SimulatedPc.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+using namespace portprov;
+using namespace std::chrono_literals;
+using std::chrono::nanoseconds;
+using Change = Recording::Change;
+using testing::StrEq;
+using testing::ThrowsMessage;
+
+namespace {
+
+// Ports whose time moves only as the recorder reads its clock and the ports.
+struct TimedPorts : PortBackend {
+    nanoseconds now{1s}, perClockRead{0}, perRead{1us}, stall{};
+    std::uint64_t stallAt = UINT64_MAX, failAt = UINT64_MAX;
+    std::function<std::uint8_t(std::uint16_t port, std::uint64_t read)> answer =
+        [](std::uint16_t, std::uint64_t) -> std::uint8_t { return 0; };
+    std::vector<nanoseconds> readTimes;
+    std::atomic<std::uint64_t> reads{0};
+
+    std::uint8_t read(std::uint16_t port) override {
+        const std::uint64_t index = reads++;
+        readTimes.push_back(now);
+        now += perRead + (index == stallAt ? stall : 0ns);
+        if (index == failAt)
+            throw PortError(PortErrorKind::FailedAccess, "Läsfel");
+        return answer(port, index);
+    }
+    void write(std::uint16_t, std::uint8_t) override {}
+    std::string describe() const override { return "tidsatta testportar"; }
+};
+
+struct RecorderTest : ::testing::Test {
+    std::shared_ptr<TimedPorts> ports = std::make_shared<TimedPorts>();
+    void SetUp() override { SelectPortBackend(SharedBackend(ports)); }
+    void TearDown() override { SelectPortBackend({}); }
+
+    RecorderResult record(RecorderOptions options) {
+        ports->reads = 0;
+        ports->readTimes.clear();
+        Recorder recorder(std::move(options), [this] { return ports->now += ports->perClockRead; });
+        recorder.start();
+        return recorder.wait();
+    }
+};
+
+} // namespace
+
+TEST_F(RecorderTest, OnlyTheChangesAreKeptWhateverTheLength) {
+    // 888 counts up every 10 rounds until it has changed `changes` times;
+    // 889 never changes. Two reads of 1 µs make a round.
+    struct Case {
+        int changes;
+        std::variant<nanoseconds, std::uint64_t> length;
+        std::uint64_t rounds;
+    };
+    for (const Case& c : {Case{3, std::uint64_t{31}, 31}, Case{3, std::uint64_t{100'000}, 100'000},
+                          Case{40, nanoseconds(1s), 500'001}}) {
+        ports->answer = [&](std::uint16_t port, std::uint64_t read) {
+            return static_cast<std::uint8_t>(
+                port == 889 ? 0x7F : std::min<std::uint64_t>(read / 20, c.changes));
+        };
+        const RecorderResult result = record({.ports = {888, 889}, .length = c.length});
+        std::vector<Change> expected;
+        for (int j = 1; j <= c.changes; ++j)
+            expected.push_back({20us * j, 0, static_cast<std::uint8_t>(j)});
+        EXPECT_EQ(result.recording.changes, expected);
+        EXPECT_EQ(result.recording.initial, (std::vector<std::uint8_t>{0, 0x7F}));
+        EXPECT_EQ(result.stats.samples, c.rounds);
+        EXPECT_EQ(result.recording.length, nanoseconds(2us) * (c.rounds - 1) + 1us);
+        EXPECT_EQ(result.stats.longestGap, 2us);
+        EXPECT_DOUBLE_EQ(result.stats.meanRate, 500'000.0);
+    }
+}
+
+TEST_F(RecorderTest, TriggerKeepsTheStretchBeforeItsEdge) {
+    // One read of 1 µs a round. Bit 3 is high from read 50 to 79, bit 1 from
+    // read 10 on, bit 0 at read 39 only, just before the stretch kept at the rise.
+    ports->answer = [](std::uint16_t, std::uint64_t i) {
+        return static_cast<std::uint8_t>((i >= 10 ? 2 : 0) | (i == 39 ? 1 : 0) |
+                                         (i >= 50 && i < 80 ? 8 : 0));
+    };
+    const std::vector<Change> atRise{{0us, 0, 2}, {10us, 0, 10}, {40us, 0, 2}},
+        atFall{{10us, 0, 2}},
+        fromStart{{10us, 0, 2}, {39us, 0, 3}, {40us, 0, 2}, {50us, 0, 10}, {80us, 0, 2}};
+    struct Case {
+        RecorderOptions::Trigger trigger;
+        std::uint8_t initial;
+        const std::vector<Change>& changes;
+    };
+    for (const Case& c :
+         {Case{{0, 3, false, Edge::Rise}, 3, atRise}, Case{{0, 3, true, Edge::Fall}, 3, atRise},
+          Case{{0, 3, false, Edge::Fall}, 10, atFall}, Case{{0, 3, true, Edge::Rise}, 10, atFall},
+          // Less than the stretch lies before the edge: all is kept.
+          Case{{0, 1, false, Edge::Rise, 0.5}, 0, fromStart}}) {
+        for (const bool byRounds : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "bit " << c.trigger.bit << " inverted "
+                                            << c.trigger.inverted << " by rounds " << byRounds);
+            const RecorderResult result = record(
+                {.ports = {889},
+                 .length = byRounds ? std::variant<nanoseconds, std::uint64_t>(std::uint64_t{100})
+                                    : nanoseconds(100us),
+                 .trigger = c.trigger});
+            EXPECT_EQ(result.recording.initial, std::vector<std::uint8_t>{c.initial});
+            EXPECT_EQ(result.recording.changes, c.changes);
+            EXPECT_EQ(result.recording.triggerTime, 10us);
+            EXPECT_EQ(result.recording.length, byRounds ? 99us : 100us);
+        }
+    }
+}
+
+TEST_F(RecorderTest, FixedRateHoldsItsScheduleAndCountsLateRounds) {
+    // One read a round; the read of round 500 stalls for some periods.
+    struct Case {
+        double rate, stallPeriods;
+        std::uint64_t late;
+    };
+    for (const Case& c :
+         {Case{1e6, 0, 0}, Case{1e6, 2.5, 1}, Case{3e3, 4.5, 3}, Case{3e3, 0.5, 0}}) {
+        SCOPED_TRACE(c.rate);
+        const double period = 1e9 / c.rate;
+        const auto share = [&](double periods) {
+            return nanoseconds(std::llround(period * periods));
+        };
+        ports->perClockRead = share(0.01);
+        ports->perRead = share(0.05);
+        ports->stallAt = 500;
+        ports->stall = share(c.stallPeriods);
+        const RecorderResult result =
+            record({.ports = {513}, .rate = c.rate, .length = std::uint64_t{2000}});
+        ASSERT_EQ(ports->readTimes.size(), 2000u);
+        // On time from the first round to the last, but for the catching up.
+        for (std::size_t k = 0; k < 2000; k = k == 500 ? 520 : k + 1)
+            EXPECT_NEAR(static_cast<double>((ports->readTimes[k] - ports->readTimes[0]).count()),
+                        static_cast<double>(k) * period, period / 25)
+                << "round " << k;
+        EXPECT_EQ(result.stats.lateSamples, c.late);
+        EXPECT_GE(result.stats.longestGap, ports->stall);
+        EXPECT_NEAR(result.stats.meanRate, c.rate, c.rate / 1000);
+    }
+}
+
+TEST_F(RecorderTest, APortFailureEndsTheRecordingAndReachesTheCaller) {
+    EXPECT_THROW(record({.ports = {888, 65536}}), PortError);
+    EXPECT_EQ(ports->reads, 0u);
+    ports->failAt = 500;
+    EXPECT_THAT([&] { record({.ports = {888}}); }, ThrowsMessage<PortError>(StrEq("Läsfel")));
+    EXPECT_EQ(DlPortReadPortUchar(888), 0); // the ports are free again
+}
+
+TEST_F(RecorderTest, OtherAccessesAreRefusedUntilStopEndsTheRecording) {
+    const auto busy = ThrowsMessage<PortError>(StrEq(kRecordingRunsMessage));
+    for (const bool withTrigger : {false, true}) {
+        ports->reads = 0;
+        Recorder recorder({.ports = {888, 889},
+                           .length = nanoseconds(1h),
+                           .trigger = withTrigger ? std::optional(RecorderOptions::Trigger{})
+                                                  : std::nullopt}); // never rises
+        recorder.start();
+        while (ports->reads < 1000)
+            EXPECT_THAT([] { DlPortReadPortUchar(889); }, busy);
+        EXPECT_THAT([] { DlPortWritePortUchar(888, 1); }, busy);
+        EXPECT_THAT([] { static_cast<void>(HoldPortForSequence(888)); }, busy);
+        EXPECT_THAT([] { Recorder({.ports = {632}}).start(); }, busy);
+        EXPECT_THAT([] { SelectPortBackend({}); }, busy);
+        recorder.stop();
+        const RecorderResult result = recorder.wait();
+        EXPECT_EQ(DlPortReadPortUchar(889), 0);
+        EXPECT_GE(result.stats.samples, 500u);
+        EXPECT_LT(result.recording.length, 1h);
+        EXPECT_FALSE(result.recording.triggerTime);
+        EXPECT_EQ(recorder.progress() > 0.0, !withTrigger);
+    }
+}
+
+TEST(RecorderOnTheSimulatedPc, TheStartWriteSetsOffTheGamePortsAxisTimers) {
+    nanoseconds now{1s};
+    auto pc = std::make_shared<SimulatedPc>([&] { return now; });
+    pc->setJoystickA(0, 100);
+    SelectPortBackend(SharedBackend(pc));
+    // The clock moves 100 ns at each read of it, once a read of the port.
+    Recorder recorder({.ports = {513}, .length = std::uint64_t{15'000}, .startWrite = {{513, 0}}},
+                      [&] { return now += 100ns; });
+    recorder.start();
+    const RecorderResult result = recorder.wait();
+    SelectPortBackend({});
+    EXPECT_EQ(result.recording.initial, std::vector<std::uint8_t>{255});
+    EXPECT_EQ(
+        result.recording.changes,
+        (std::vector<Change>{{24'100ns, 0, 254}, {574'100ns, 0, 242}, {1'124'100ns, 0, 240}}));
+}
