@@ -2,6 +2,7 @@
 // Portprov: tests a PC's parallel and game ports at the level of their I/O
 // registers, in one window.
 #include "cli/PortOperations.h"
+#include "cli/RecordCommand.h"
 #include "desktop/CommandLine.h"
 #include "desktop/FontConfigurationReader.h"
 #include "desktop/NoScreenGuard.h"
@@ -88,23 +89,36 @@ private:
 };
 
 // Nothing is opened before the first port access.
-void SelectPorts(bool simulate, std::optional<portprov::LoopbackPlug> plug, bool printer) {
-    if (simulate)
-        portprov::SelectPortBackend([plug, printer] {
-            auto pc = std::make_unique<portprov::SimulatedPc>();
-            if (plug)
-                pc->insertPlug(*plug);
-            if (printer)
-                pc->attachPrinter();
-            return pc;
-        });
+void SelectPorts(const CommandLine& commandLine) {
+    if (commandLine.simulate)
+        portprov::SelectPortBackend(
+            [plug = commandLine.plug, printer = commandLine.printer, stick = commandLine.stick] {
+                auto pc = std::make_unique<portprov::SimulatedPc>();
+                if (plug)
+                    pc->insertPlug(*plug);
+                if (printer)
+                    pc->attachPrinter();
+                if (stick)
+                    pc->setJoystickA(stick->first, stick->second);
+                return pc;
+            });
     else
         portprov::SelectPortBackend(portprov::OpenHardwarePorts);
 }
 
+// --record: a recording saved to a file, with its summary on standard error.
+int RunRecording(const CommandLine& commandLine) {
+    SelectPorts(commandLine);
+    const std::vector<std::uint16_t> bases = portprov::BasesOf(portprov::ReportedParallelPorts());
+    PrintingBuffer errBuffer(stderr);
+    std::ostream err(&errBuffer);
+    return portprov::RunRecordCommand(*commandLine.record, bases, LocaleNumberFormat(),
+                                      "Portprov " PORTPROV_VERSION, err);
+}
+
 // --read and --write, on the same ports the window would use.
 int RunPortOperations(const CommandLine& commandLine) {
-    SelectPorts(commandLine.simulate, commandLine.plug, commandLine.printer);
+    SelectPorts(commandLine);
     const std::vector<std::uint16_t> bases = portprov::BasesOf(portprov::ReportedParallelPorts());
     PrintingBuffer outBuffer(stdout);
     PrintingBuffer errBuffer(stderr);
@@ -125,7 +139,7 @@ bool OnlyOpensTheWindow(int argc, char** argv) {
     return true;
 }
 
-// --help, --version, --read and --write need no screen: they are answered
+// --help, --version, --read, --write and --record need no screen: they are answered
 // before the window toolkit starts. Options of the toolkit itself are looked
 // at later.
 std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
@@ -136,6 +150,8 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     const CommandLine commandLine = ReadCommandLine(console.arguments(), true, AccessDescription);
     if (!commandLine.textToPrint && !commandLine.operations.empty())
         return RunPortOperations(commandLine);
+    if (!commandLine.textToPrint && commandLine.record)
+        return RunRecording(commandLine);
     if (!commandLine.textToPrint)
         return std::nullopt;
     return Print(commandLine);
@@ -172,7 +188,7 @@ int main(int argc, char** argv) {
     if (commandLine.textToPrint)
         return Print(commandLine);
 
-    SelectPorts(commandLine.simulate, commandLine.plug, commandLine.printer);
+    SelectPorts(commandLine);
 
     fontConfiguration.Wait();
     frmPortCom window;

@@ -22,8 +22,8 @@ RecordOptions::RecordOptions()
       samples_(QStringLiteral("samples"), Swedish("Inspelningens längd i antal mätningar."),
                Swedish("antal")),
       rate_(QStringLiteral("rate"),
-            Swedish("Mät med fast takt, 1 till 1000000 gånger i sekunden (standard: så fort "
-                    "vägen till porten medger)."),
+            Swedish("Mät med fast takt, 1000 till 1000000 gånger i sekunden (standard: så "
+                    "fort vägen till porten medger)."),
             Swedish("hz")),
       // Only for the help: it is taken out before the parser, with its two numbers.
       startWrite_(QStringLiteral("start-write"),

@@ -2,6 +2,7 @@
 #include "cli/RecordRequest.h"
 
 #include "input/CommandInputs.h"
+#include "recording/Recorder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -74,8 +75,8 @@ CheckedRecordRequest CheckRecordRequest(const RecordRequest& request, const Numb
     }
     if (request.rate) {
         const std::optional<double> hertz = ReadNumber(*request.rate, format);
-        if (!hertz || !(*hertz >= 1.0) || *hertz > kHighestRecordRate)
-            return Refused("Ogiltig takt: skriv --rate HZ, från 1 till 1000000");
+        if (!hertz || !(*hertz >= kSlowestRecordingRate) || *hertz > kFastestRecordingRate)
+            return Refused("Ogiltig takt: skriv --rate HZ, från 1000 till 1000000");
         plan.rate = *hertz;
     }
     if (request.trigger) {

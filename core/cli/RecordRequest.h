@@ -45,8 +45,6 @@ struct RecordPlan {
     std::optional<std::pair<std::uint16_t, std::uint8_t>> startWrite;
 };
 
-// The highest fixed rate: one ISA port read takes about a microsecond.
-inline constexpr double kHighestRecordRate = 1'000'000.0;
 // The longest recording asked for by time: an hour.
 inline constexpr std::chrono::seconds kLongestRecording{3600};
 
@@ -54,7 +52,7 @@ inline constexpr std::chrono::seconds kLongestRecording{3600};
 // as --read reads them (rounded half to even, 0 to 65535), the start write as
 // --write (a write to 890 rounded half to even, a value above 255 written as
 // 255), a duration above 0 up to an hour, a whole number of samples from 1, a
-// rate from 1 Hz to 1 MHz, a trigger "PIN:rise" or "PIN:fall" on a pin 1 to
+// rate the recorder can hold (1 kHz to 1 MHz), a trigger "PIN:rise" or "PIN:fall" on a pin 1 to
 // 25. The plan, or the Swedish refusal.
 struct CheckedRecordRequest {
     std::optional<RecordPlan> plan;

@@ -27,8 +27,13 @@ DeferredTerminationSignals::DeferredTerminationSignals() {
     sigemptyset(&noting.sa_mask);
     // Port accesses interrupted by a noted signal carry on.
     noting.sa_flags = SA_RESTART;
-    for (std::size_t i = 0; i < kDeferred.size(); ++i)
-        sigaction(kDeferred[i], &noting, &previous_[i]);
+    for (std::size_t i = 0; i < kDeferred.size(); ++i) {
+        sigaction(kDeferred[i], nullptr, &previous_[i]);
+        // A signal the program was started to ignore (nohup, a background
+        // job's Ctrl+C) stays ignored: it must not end a recording early.
+        if (previous_[i].sa_handler != SIG_IGN)
+            sigaction(kDeferred[i], &noting, nullptr);
+    }
 }
 
 DeferredTerminationSignals::~DeferredTerminationSignals() {

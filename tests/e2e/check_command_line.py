@@ -28,6 +28,63 @@ def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PI
     return result.returncode, (result.stdout or b"").decode(), (result.stderr or b"").decode()
 
 
+def vcd_falls(path):
+    """Each wire's name and the time (ns) its level first goes to 0."""
+    names, falls, time = {}, {}, 0
+    for line in path.read_text().splitlines():
+        if line.startswith("$var"):
+            parts = line.split()
+            names[parts[3]] = parts[4]
+        elif line.startswith("#"):
+            time = int(line[1:])
+        elif line[:1] == "0" and line[1:] in names:
+            falls.setdefault(names[line[1:]], time)
+    return falls
+
+
+def check_recording(exe, tmp, complaints):
+    """--record: the simulated joystick's axes in a VCD that sigrok-cli reads, a
+    CSV, and a file that cannot be written or a bad command line."""
+    vcd = tmp / "g.vcd"
+    got = run(exe, "--simulate", "--stick=0,100", "--record", "513", "--start-write", "513", "0",
+              "--duration", "0.005", "--vcd", str(vcd))
+    falls = vcd_falls(vcd) if vcd.exists() else {}
+    wanted = {"stift3_styrspak_a_x": 24_200, "stift6_styrspak_a_y": 1_124_200,
+              "stift11_styrspak_b_x": 574_200, "stift13_styrspak_b_y": 574_200}
+    if got[0] != 0 or "mätningar" not in got[2] or any(
+            abs(falls.get(wire, 0) - ns) > 20_000 for wire, ns in wanted.items()):
+        complaints.append(f"--record 513: {got!r}, falls {falls}")
+    if shutil.which("sigrok-cli") and vcd.exists():
+        read = subprocess.run(["sigrok-cli", "-I", "vcd", "-i", str(vcd), "--show"],
+                              capture_output=True, text=True, timeout=60)
+        if read.returncode != 0 or "stift3_styrspak_a_x" not in read.stdout:
+            complaints.append(f"sigrok-cli cannot read {vcd}: {read.stderr}")
+    csv = tmp / "s.csv"
+    got = run(exe, "--simulate", "--record", "889", "--samples", "100", "--csv", str(csv))
+    if got[0] != 0 or not csv.read_text().startswith(
+            "tid_s,stift10_ack,stift11_busy,stift12_papper_slut,stift13_select,stift15_fel\n"
+            "0.000000000,1,1,1,1,1\n"):
+        complaints.append(f"--record 889 --csv: {got!r}")
+    # Whole or nothing: no file, not even a temporary one, where it cannot be saved.
+    (tmp / "folder.vcd").mkdir()
+    for target in (tmp / "missing" / "x.vcd", tmp / "folder.vcd"):
+        got = run(exe, "--simulate", "--record", "889", "--samples", "10", "--vcd", str(target))
+        if got[0] != 1 or "Kan inte spara" not in got[2]:
+            complaints.append(f"--vcd {target}: {got!r}")
+    if sorted(p.name for p in tmp.iterdir()) != ["folder.vcd", "g.vcd", "s.csv"]:
+        complaints.append(f"left behind: {sorted(p.name for p in tmp.iterdir())}")
+    for args in (["--record", "889"], ["--record", "889", "--vcd", "a", "--csv", "b"],
+                 ["--duration", "1", "--vcd", "a"], ["--record", "889", "--read", "888",
+                                                     "--vcd", "a"],
+                 ["--stick=0,100", "--read", "513"], ["--simulate", "--stick=101,0"]):
+        expect_status = run(exe, *args)
+        if expect_status[0] != 2:
+            complaints.append(f"{' '.join(args)}: {expect_status!r}, wanted status 2")
+    got = run(exe, "--simulate", "--record", "889", "--rate", "10", "--vcd", str(tmp / "r.vcd"))
+    if got[0] != 1 or (tmp / "r.vcd").exists():
+        complaints.append(f"--rate 10: {got!r}, wanted a refusal before any port")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
@@ -110,6 +167,9 @@ def main():
             got = run(raised, "--help", env_extra=reported)
             if got[0] != 0 or "parport1: 53264" in got[1]:
                 complaints.append(f"raised --help took the caller's port list: {got!r}")
+
+    with tempfile.TemporaryDirectory() as tmp:
+        check_recording(exe, Path(tmp), complaints)
 
     if complaints:
         print("FAIL command-line:\n  " + "\n  ".join(complaints), file=sys.stderr)
