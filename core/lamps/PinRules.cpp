@@ -83,18 +83,7 @@ const std::array<PinRule, 8>& RuleOf(Register reg) {
 
 std::optional<Register> RegisterShownAt(std::uint16_t port,
                                         std::span<const std::uint16_t> reportedBases) {
-    const auto registerOf = [port](std::uint16_t base) -> std::optional<Register> {
-        switch (int{port} - int{base}) {
-        case kDataOffset:
-            return Register::Data;
-        case kStatusOffset:
-            return Register::Status;
-        case kControlOffset:
-            return Register::Control;
-        default:
-            return std::nullopt;
-        }
-    };
+    const auto registerOf = [port](std::uint16_t base) { return RegisterOfPortAt(port, base); };
     if (const std::optional<Register> shown = registerOf(kLpt1Base))
         return shown;
     for (const std::uint16_t base : reportedBases) {

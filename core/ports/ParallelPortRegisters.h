@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "connector/Connector.h"
+
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace portprov {
 
@@ -20,5 +23,19 @@ inline constexpr std::uint16_t kLpt1Base = kUsualParallelBases[0];
 inline constexpr std::uint16_t kLpt1Data = kLpt1Base + kDataOffset;       // 888
 inline constexpr std::uint16_t kLpt1Status = kLpt1Base + kStatusOffset;   // 889
 inline constexpr std::uint16_t kLpt1Control = kLpt1Base + kControlOffset; // 890
+
+// Which register of the parallel port at base the address port is, if any.
+constexpr std::optional<Register> RegisterOfPortAt(std::uint16_t port, std::uint16_t base) {
+    switch (int{port} - int{base}) {
+    case kDataOffset:
+        return Register::Data;
+    case kStatusOffset:
+        return Register::Status;
+    case kControlOffset:
+        return Register::Control;
+    default:
+        return std::nullopt;
+    }
+}
 
 } // namespace portprov

@@ -25,16 +25,9 @@ struct ParallelRegister {
 std::optional<ParallelRegister> ParallelRegisterAt(std::uint16_t port,
                                                    std::span<const std::uint16_t> reportedBases) {
     const auto at = [port](std::uint16_t base) -> std::optional<ParallelRegister> {
-        switch (int{port} - int{base}) {
-        case kDataOffset:
-            return ParallelRegister{base, Register::Data};
-        case kStatusOffset:
-            return ParallelRegister{base, Register::Status};
-        case kControlOffset:
-            return ParallelRegister{base, Register::Control};
-        default:
-            return std::nullopt;
-        }
+        if (const std::optional<Register> reg = RegisterOfPortAt(port, base))
+            return ParallelRegister{base, *reg};
+        return std::nullopt;
     };
     for (const std::uint16_t base : kUsualParallelBases) {
         if (const auto found = at(base))
