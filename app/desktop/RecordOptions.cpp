@@ -69,9 +69,9 @@ RecordOptions::Read RecordOptions::read(const QCommandLineParser& parser,
             return result;
     }
     const bool recording = parser.isSet(record_);
-    const bool detail = parser.isSet(duration_) || parser.isSet(samples_) ||
-                        parser.isSet(rate_) || parser.isSet(trigger_) || parser.isSet(vcd_) ||
-                        parser.isSet(csv_) || startWrite.has_value();
+    const bool detail = parser.isSet(duration_) || parser.isSet(samples_) || parser.isSet(rate_) ||
+                        parser.isSet(trigger_) || parser.isSet(vcd_) || parser.isSet(csv_) ||
+                        startWrite.has_value();
     if (!recording) {
         if (detail)
             result.error = Swedish("--duration, --samples, --rate, --trigger, --start-write, "

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/RecordCommand.h"
 
-#include "process/DeferredTerminationSignals.h"
 #include "ports/PortError.h"
+#include "process/DeferredTerminationSignals.h"
 #include "recording/RecordedLines.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingFiles.h"
@@ -46,8 +46,8 @@ std::string Summary(const RecordPlan& plan, const RecorderResult& result,
         ports += (ports.empty() ? "" : ", ") + std::to_string(port);
     std::string line = "Inspelning av " + ports + ": " + std::to_string(result.stats.samples) +
                        " mätningar på " + Duration(result.recording.length, format) + " (" +
-                       Decimal(result.stats.meanRate, 0, format) +
-                       " i sekunden), längsta glapp " + Duration(result.stats.longestGap, format);
+                       Decimal(result.stats.meanRate, 0, format) + " i sekunden), längsta glapp " +
+                       Duration(result.stats.longestGap, format);
     if (plan.rate)
         line += ", " + std::to_string(result.stats.lateSamples) + " sena";
     line += ", " + std::to_string(result.recording.changes.size()) + " ändringar.";
@@ -56,9 +56,8 @@ std::string Summary(const RecordPlan& plan, const RecorderResult& result,
 
 // The recorder's options for the plan; the trigger's pin must be one of the
 // recorded lines.
-std::optional<RecorderOptions> OptionsFor(const RecordPlan& plan,
-                                          const std::vector<RecordedLine>& lines,
-                                          std::string& refusal) {
+std::optional<RecorderOptions>
+OptionsFor(const RecordPlan& plan, const std::vector<RecordedLine>& lines, std::string& refusal) {
     RecorderOptions options;
     options.ports.assign(plan.ports.begin(), plan.ports.end());
     options.rate = plan.rate;
@@ -67,7 +66,8 @@ std::optional<RecorderOptions> OptionsFor(const RecordPlan& plan,
     else
         options.length = plan.duration;
     if (plan.startWrite)
-        options.startWrite = RecorderOptions::Write{plan.startWrite->first, plan.startWrite->second};
+        options.startWrite =
+            RecorderOptions::Write{plan.startWrite->first, plan.startWrite->second};
     if (plan.trigger) {
         const auto line = std::find_if(lines.begin(), lines.end(), [&](const RecordedLine& l) {
             return l.pin == plan.trigger->pin;
@@ -78,9 +78,9 @@ std::optional<RecorderOptions> OptionsFor(const RecordPlan& plan,
                       "till.";
             return std::nullopt;
         }
-        options.trigger = RecorderOptions::Trigger{
-            line->channel, line->bit, line->inverted,
-            plan.trigger->rising ? Edge::Rise : Edge::Fall, 0.1};
+        options.trigger =
+            RecorderOptions::Trigger{line->channel, line->bit, line->inverted,
+                                     plan.trigger->rising ? Edge::Rise : Edge::Fall, 0.1};
     }
     return options;
 }

@@ -137,10 +137,9 @@ std::vector<RecordedLine> LinesOf(std::span<const std::uint16_t> ports,
                 const std::string pinNumber = std::to_string(pin.pin);
                 // A button's bit is its pin's level (grounded while held), so
                 // no line here is inverted.
-                lines.push_back({channel, bit, false,
-                                 labelPrefix + "Stift " + pinNumber + " " + pin.name,
-                                 wirePrefix + "stift" + pinNumber + "_" + WireNameOf(pin.name),
-                                 pin.pin});
+                lines.push_back(
+                    {channel, bit, false, labelPrefix + "Stift " + pinNumber + " " + pin.name,
+                     wirePrefix + "stift" + pinNumber + "_" + WireNameOf(pin.name), pin.pin});
             }
         } else {
             for (int bit = 0; bit < 8; ++bit) {

@@ -21,20 +21,20 @@ struct Recording {
         bool operator==(const Change&) const = default;
     };
 
-    std::vector<std::uint16_t> ports;    // the registers sampled, in turn
-    std::vector<std::uint8_t> initial;   // their values at time 0, one per port
-    std::vector<Change> changes;         // in time order
-    std::chrono::nanoseconds length{};   // time 0 to the last sample
+    std::vector<std::uint16_t> ports;  // the registers sampled, in turn
+    std::vector<std::uint8_t> initial; // their values at time 0, one per port
+    std::vector<Change> changes;       // in time order
+    std::chrono::nanoseconds length{}; // time 0 to the last sample
     // Where the trigger fired, when the recording waited for one.
     std::optional<std::chrono::nanoseconds> triggerTime;
 };
 
 // What the recorder achieved.
 struct RecordingStats {
-    std::uint64_t samples = 0;            // rounds, each reading every register once
-    double meanRate = 0.0;                // rounds a second
+    std::uint64_t samples = 0;             // rounds, each reading every register once
+    double meanRate = 0.0;                 // rounds a second
     std::chrono::nanoseconds longestGap{}; // longest time between two reads of one register
-    std::uint64_t lateSamples = 0;        // at a fixed rate: rounds later than one period
+    std::uint64_t lateSamples = 0;         // at a fixed rate: rounds later than one period
 };
 
 // One recorded line (a pin of a connector, or a bit of another register):

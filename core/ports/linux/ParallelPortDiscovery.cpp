@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/ParallelPortDiscovery.h"
 
+#include "connector/GamePort.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/linux/RetryOnInterrupt.h"
 
@@ -23,9 +24,6 @@ constexpr std::string_view kFolderPrefix = "parport";
 constexpr unsigned long kHighestBase = 65535 - kControlOffset;
 // Below 0x100 lie the motherboard's own devices (timer, keyboard, DMA).
 constexpr unsigned long kLowestBase = 0x100;
-// The game port's registers, which no parallel port shares.
-constexpr unsigned kGamePortFirst = 512;
-constexpr unsigned kGamePortLast = 519;
 // The kernel's base-addr is one short line; anything longer is no port's.
 constexpr std::size_t kMostBaseAddrBytes = 64;
 

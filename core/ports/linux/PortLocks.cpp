@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/PortLocks.h"
 
+#include "connector/GamePort.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/linux/LinuxMessages.h"
 #include "ports/linux/ParallelPortDiscovery.h"
@@ -20,9 +21,6 @@ namespace msg = linux_messages;
 
 namespace {
 
-// The game port is one unit: a recording of it reads the whole range.
-constexpr std::uint16_t kGamePortFirst = 512;
-constexpr std::uint16_t kGamePortLast = 519;
 // Readable by all, so that the programs of other users can take it shared.
 constexpr mode_t kLockFileMode = 0644;
 constexpr std::chrono::milliseconds kRetryPause{10};
@@ -103,6 +101,7 @@ private:
 PortLocks::PortLocks(std::string folder, const std::vector<std::uint16_t>& parallelBases,
                      std::chrono::milliseconds sequenceWait)
     : sequenceWait_(sequenceWait) {
+    // The game port is one unit: a recording of it reads the whole range.
     units_.push_back(std::make_shared<Unit>(kGamePortFirst, kGamePortLast, folder));
     for (const std::uint16_t base : parallelBases) {
         if (base > 65535 - kControlOffset || unitOf(base) != nullptr)

@@ -78,10 +78,6 @@ std::chrono::nanoseconds SteadyNow() {
         std::chrono::steady_clock::now().time_since_epoch());
 }
 
-bool IsGamePort(std::uint16_t port) {
-    return port >= SimulatedPc::kGamePortFirst && port <= SimulatedPc::kGamePortLast;
-}
-
 bool HasBit(std::uint8_t byte, int bit) {
     return ((byte >> bit) & 1u) != 0;
 }

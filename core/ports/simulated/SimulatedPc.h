@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "connector/GamePort.h"
 #include "loopback/LoopbackPlug.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
@@ -24,8 +25,8 @@ public:
     // Bases of the simulated parallel ports.
     static constexpr std::array<std::uint16_t, 3> kParallelBases = kUsualParallelBases;
     // The game port answers at 512 to 519.
-    static constexpr std::uint16_t kGamePortFirst = 512;
-    static constexpr std::uint16_t kGamePortLast = 519;
+    static constexpr std::uint16_t kGamePortFirst = portprov::kGamePortFirst;
+    static constexpr std::uint16_t kGamePortLast = portprov::kGamePortLast;
     // A write to the game port starts its four axis timers (bits 0 to 3: A X,
     // A Y, B X, B Y). Each stays high for 24.2 µs plus 0.011 µs per ohm of
     // its axis's potentiometer, 0 to 100 kΩ over the stick's travel.
