@@ -4,12 +4,12 @@
 #include "connector/GamePort.h"
 #include "ports/PortError.h"
 #include "recording/Recorder.h"
+#include "window/LocaleNumbers.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -41,7 +41,11 @@ QString AxisText(std::size_t axis, std::optional<double> micros) {
     const QString name = QString::fromLatin1(kAxisNames[axis]);
     if (!micros)
         return QString::fromUtf8("%1: inget svar").arg(name);
-    return QString::fromUtf8("%1: %2 µs").arg(name, QLocale().toString(*micros, 'f', 1));
+    // With the decimal separator the window reads numbers with.
+    QString number = QString::number(*micros, 'f', 1);
+    number.replace(QLatin1Char('.'),
+                   QString::fromStdString(LocaleNumberFormat().decimalSeparator));
+    return QString::fromUtf8("%1: %2 µs").arg(name, number);
 }
 
 } // namespace
