@@ -32,4 +32,5 @@ void frmPortCom::ConnectEvents() {
     connect(tmrLive, &QTimer::timeout, this, &frmPortCom::tmrLive_Timer);
     connect(mnuLoopback, &QAction::triggered, this, &frmPortCom::mnuLoopback_Click);
     connect(mnuJoystick, &QAction::triggered, this, &frmPortCom::mnuJoystick_Click);
+    connect(mnuTestLine, &QAction::triggered, this, &frmPortCom::mnuTestLine_Click);
 }

@@ -2,7 +2,7 @@
 // The menu bar and the commands of Arkiv and Info: closing the window, and
 // opening the read-me document in the system's word processor, or telling why
 // it cannot. The commands of Verktyg are in frmPortComLive.cpp,
-// frmPortComLoopback.cpp and frmPortComJoystick.cpp.
+// frmPortComLoopback.cpp, frmPortComJoystick.cpp and frmPortComTestLine.cpp.
 #include "window/frmPortCom.h"
 
 #include "desktop/ProgramStarter.h"
@@ -37,6 +37,8 @@ void frmPortCom::BuildMenus() {
     mnuLoopback->setObjectName(QStringLiteral("mnuLoopback"));
     mnuJoystick = mnuVerktyg->addAction(QString::fromUtf8("Styrspak…"));
     mnuJoystick->setObjectName(QStringLiteral("mnuJoystick"));
+    mnuTestLine = mnuVerktyg->addAction(QStringLiteral("Skriv testrad"));
+    mnuTestLine->setObjectName(QStringLiteral("mnuTestLine"));
 }
 
 void frmPortCom::mnuExit_Click() {
