@@ -113,6 +113,13 @@ TEST(GamePortTiming, CalibratorFollowsTheExtremesAndTakesTheCentreWhenAsked) {
     // An axis that never moved, or never answered, keeps the defaults.
     EXPECT_DOUBLE_EQ(calibrator.calibration(2).low, AxisCalibration{}.low);
     EXPECT_DOUBLE_EQ(calibrator.calibration(3).high, AxisCalibration{}.high);
+
+    // A centre at an extreme leaves one half without travel: the defaults.
+    GamePortCalibrator atTheEdge;
+    atTheEdge.see(reading(100.0, 300.0));
+    atTheEdge.takeCentre(reading(500.0, 100.0));
+    EXPECT_DOUBLE_EQ(atTheEdge.calibration(0).high, AxisCalibration{}.high);
+    EXPECT_DOUBLE_EQ(atTheEdge.calibration(1).low, AxisCalibration{}.low);
 }
 
 } // namespace
