@@ -43,15 +43,13 @@ QString AxisText(std::size_t axis, std::optional<double> micros) {
         return QString::fromUtf8("%1: inget svar").arg(name);
     // With the decimal separator the window reads numbers with.
     QString number = QString::number(*micros, 'f', 1);
-    number.replace(QLatin1Char('.'),
-                   QString::fromStdString(LocaleNumberFormat().decimalSeparator));
+    number.replace(QLatin1Char('.'), QString::fromStdString(LocaleNumberFormat().decimalSeparator));
     return QString::fromUtf8("%1: %2 µs").arg(name, number);
 }
 
 } // namespace
 
-StickSquare::StickSquare(const QString& title, QWidget* parent)
-    : QWidget(parent), title_(title) {
+StickSquare::StickSquare(const QString& title, QWidget* parent) : QWidget(parent), title_(title) {
     setMinimumSize(120, 140);
 }
 
@@ -95,8 +93,8 @@ JoystickDialog::JoystickDialog(QWidget* parent, ::ShowMessage showMessage)
     for (std::size_t axis = 0; axis < lblAxis.size(); ++axis) {
         lblAxis[axis] = new QLabel(AxisText(axis, std::nullopt));
         lblAxis[axis]->setObjectName(QStringLiteral("lblAxis%1").arg(axis));
-        lblAxis[axis]->setMinimumWidth(lblAxis[axis]->fontMetrics().horizontalAdvance(
-            AxisText(axis, 88888.8)));
+        lblAxis[axis]->setMinimumWidth(
+            lblAxis[axis]->fontMetrics().horizontalAdvance(AxisText(axis, 88888.8)));
         times->addWidget(lblAxis[axis], static_cast<int>(axis % 2), static_cast<int>(axis / 2));
     }
 

@@ -94,7 +94,8 @@ int main(int argc, char** argv) {
 
     std::vector<double> bare, timed, recorded, ratios;
     std::chrono::nanoseconds longestGap{};
-    std::printf("turn  bare loop reads/s  timed loop reads/s  recorder reads/s  ratio  longest gap\n");
+    std::printf(
+        "turn  bare loop reads/s  timed loop reads/s  recorder reads/s  ratio  longest gap\n");
     for (int turn = 1; turn <= turns; ++turn) {
         const double bareRate = BareReadsPerSecond(*pc, seconds);
         const double timedRate = TimedReadsPerSecond(*pc, seconds);
@@ -105,15 +106,15 @@ int main(int argc, char** argv) {
         recorded.push_back(recorderRate);
         ratios.push_back(recorderRate / bareRate);
         longestGap = std::max(longestGap, result.stats.longestGap);
-        std::printf("%4d  %17.0f  %18.0f  %16.0f  %4.0f %%  %8.1f µs\n", turn, bareRate,
-                    timedRate, recorderRate,
-                    100.0 * recorderRate / bareRate,
+        std::printf("%4d  %17.0f  %18.0f  %16.0f  %4.0f %%  %8.1f µs\n", turn, bareRate, timedRate,
+                    recorderRate, 100.0 * recorderRate / bareRate,
                     static_cast<double>(result.stats.longestGap.count()) / 1e3);
     }
     const double ratio = Median(ratios);
-    std::printf("median: bare loop %.0f reads/s, timed loop %.0f reads/s, recorder %.0f "
-                "reads/s, recorder/bare %.0f %% (goal >= 90 %%), longest gap of all turns %.1f µs\n",
-                Median(bare), Median(timed), Median(recorded), 100.0 * ratio,
-                static_cast<double>(longestGap.count()) / 1e3);
+    std::printf(
+        "median: bare loop %.0f reads/s, timed loop %.0f reads/s, recorder %.0f "
+        "reads/s, recorder/bare %.0f %% (goal >= 90 %%), longest gap of all turns %.1f µs\n",
+        Median(bare), Median(timed), Median(recorded), 100.0 * ratio,
+        static_cast<double>(longestGap.count()) / 1e3);
     return 0;
 }

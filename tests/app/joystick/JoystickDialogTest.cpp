@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Verktyg → Styrspak…: the dialog reads the simulated PC's joysticks through
 // the recorder and shows them on their squares, with or without calibration.
-#include "WindowFixture.h"
 #include "joystick/JoystickDialog.h"
+#include "WindowFixture.h"
 #include "ports/simulated/SimulatedPc.h"
 
 #include <QAction>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <cmath>
@@ -38,13 +39,11 @@ private slots:
         f.useBackend(pc);
         JoystickDialog* dialog = OpenDialog(f);
         QVERIFY(dialog);
-        QVERIFY(dialog->tmrPoll->isActive());
         // X 0 % at the left edge, Y 100 % at the bottom.
         QTRY_VERIFY(Near(dialog->picStickA, 0.0, 100.0));
         QTRY_VERIFY(Near(dialog->picStickB, 50.0, 50.0));
-        QVERIFY(dialog->lblAxis[0]->text().startsWith(QStringLiteral("A X: 2")));
-        QVERIFY(dialog->lblAxis[1]->text().startsWith(QStringLiteral("A Y: 1")));
-        QVERIFY(dialog->lblAxis[1]->text().endsWith(QString::fromUtf8(" µs")));
+        QVERIFY(dialog->lblAxis[1]->text().contains(
+            QRegularExpression(QString::fromUtf8("^A Y: 11\\d\\d[,.]\\d µs$"))));
         QCOMPARE(dialog->lblButton[0]->text(), QStringLiteral("A1: uppe"));
         QVERIFY(f.messages.isEmpty());
     }
@@ -65,7 +64,6 @@ private slots:
         pc->setJoystickA(40, 60);
         dialog->cmdCalibrate->click();
         QVERIFY(!dialog->calibrating());
-        QCOMPARE(dialog->cmdCalibrate->text(), QStringLiteral("Kalibrera"));
 
         // The extremes seen are the edges, the centre taken the middle.
         const auto readsAt = [&](double x, double y) {
@@ -81,7 +79,7 @@ private slots:
     void aFailedAccessStopsThePollingWithOneMessage() {
         WindowFixture f;
         f.ports->failWith("Ingen behörighet till portarna: kör som root.",
-                         portprov::PortErrorKind::NotPermitted);
+                          portprov::PortErrorKind::NotPermitted);
         JoystickDialog* dialog = OpenDialog(f);
         QVERIFY(dialog);
         QTRY_COMPARE(f.messages.size(), 1);

@@ -63,20 +63,5 @@ TEST(TestLine, NoPrinterFailsAfterTheBoundedWaitNamingTheByteAndPutsThePortBack)
     ExpectPutBack(*pc);
 }
 
-TEST(TestLine, ABaseWithoutThreeRegistersIsRefusedUntouched) {
-    auto pc = Pc(true);
-    for (const std::int32_t base : {-1, 65534}) {
-        try {
-            PrintLine(base, "A");
-            FAIL() << base;
-        } catch (const PortError& error) {
-            EXPECT_EQ(error.kind(), PortErrorKind::RefusedInput) << base;
-            EXPECT_EQ(std::string(error.what()),
-                      "Ogiltig basadress för skrivaren: " + std::to_string(base));
-        }
-    }
-    EXPECT_TRUE(pc->printedBytes().empty());
-}
-
 } // namespace
 } // namespace portprov
