@@ -62,6 +62,8 @@ public:
     QMenu* mnuVerktyg = nullptr;
     QAction* mnuLive = nullptr;     // read the active address continuously
     QAction* mnuLoopback = nullptr; // the loopback self-test dialog
+    QAction* mnuJoystick = nullptr; // the joystick dialog
+    QAction* mnuTestLine = nullptr; // a test line on the printer at LPT1
     QTimer* tmrLive = nullptr;      // the ticks of continuous reading
 
     // Event procedures.
@@ -76,6 +78,8 @@ public:
     void mnuLive_Click();
     void tmrLive_Timer();
     void mnuLoopback_Click();
+    void mnuJoystick_Click();
+    void mnuTestLine_Click();
 
     // What shows the window's messages, and what starts the read-me viewer.
     void setMessageHandler(ShowMessage showMessage);

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: MIT
+#include "printing/TestLine.h"
+
+#include "connector/Connector.h"
+#include "loopback/SavedRegisters.h"
+#include "ports/ParallelPortRegisters.h"
+#include "ports/PortError.h"
+#include "ports/PortIo.h"
+#include "process/DeferredTerminationSignals.h"
+
+#include <string>
+#include <thread>
+
+namespace portprov {
+
+namespace {
+
+// Status bit 7 is the Busy line inverted: it reads 1 while the printer is ready.
+bool PrinterReady(std::int32_t base) {
+    return (DlPortReadPortUchar(base + kStatusOffset) & Bit(status_bit::kBusy)) != 0;
+}
+
+// Waits for the printer to be ready for at most `wait`: reads the status as
+// fast as it can for a short while (a printer takes a byte in microseconds),
+// then a read a millisecond so that a printer out of paper does not keep a
+// core busy.
+bool WaitUntilReady(std::int32_t base, std::chrono::nanoseconds wait) {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    constexpr auto kSpin = std::chrono::milliseconds(2);
+    while (true) {
+        if (PrinterReady(base))
+            return true;
+        const auto waited = Clock::now() - start;
+        if (waited >= wait)
+            return false;
+        if (waited >= kSpin)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+std::string ByteText(std::string_view text, std::size_t index) {
+    const auto byte = static_cast<unsigned char>(text[index]);
+    std::string shown = std::to_string(byte);
+    if (byte >= 32 && byte < 127)
+        shown += std::string(" '") + static_cast<char>(byte) + "'";
+    return "byte " + std::to_string(index + 1) + " av " + std::to_string(text.size()) + " (" +
+           shown + ")";
+}
+
+std::string WaitText(std::chrono::nanoseconds wait) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wait).count();
+    if (ms % 1000 == 0)
+        return std::to_string(ms / 1000) + " s";
+    return std::to_string(ms) + " ms";
+}
+
+[[noreturn]] void NoAnswer(std::int32_t base, std::string_view text, std::size_t index,
+                           bool afterStrobe, std::chrono::nanoseconds wait) {
+    throw PortError(PortErrorKind::FailedAccess,
+                    "Skrivaren på " + std::to_string(base) + " svarar inte: Busy låg kvar i " +
+                        WaitText(wait) + (afterStrobe ? " efter " : " före ") +
+                        ByteText(text, index) + "; " + std::to_string(index) +
+                        " byte gick fram. Kontrollera att skrivaren är på, ansluten, har papper "
+                        "och står på linje.");
+}
+
+} // namespace
+
+std::size_t PrintLine(std::int32_t base, std::string_view text, std::chrono::nanoseconds byteWait) {
+    if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
+        throw PortError(PortErrorKind::RefusedInput,
+                        "Ogiltig basadress för skrivaren: " + std::to_string(base));
+    // No second program may come between the line's bytes.
+    const auto hold = HoldPortForSequence(base);
+    // The port is put back before a signal may end the program.
+    const DeferredTerminationSignals signalsAfterRestore;
+    SavedRegisters saved(base);
+    try {
+        saved.save();
+        // The data lines driven (bit 5 clear), Strobe at rest (bit 0 clear:
+        // the line is inverted, so the pin stays high), the other lines as the
+        // user left them.
+        const auto rest = static_cast<std::uint8_t>(
+            saved.control() & ~(Bit(control_bit::kStrobe) | Bit(control_bit::kBidirectional)));
+        const auto strobe = static_cast<std::uint8_t>(rest | Bit(control_bit::kStrobe));
+        DlPortWritePortUchar(base + kControlOffset, rest);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (!WaitUntilReady(base, byteWait))
+                NoAnswer(base, text, i, false, byteWait);
+            DlPortWritePortUchar(base + kDataOffset, static_cast<unsigned char>(text[i]));
+            DlPortWritePortUchar(base + kControlOffset, strobe);
+            DlPortWritePortUchar(base + kControlOffset, rest);
+            if (!WaitUntilReady(base, byteWait))
+                NoAnswer(base, text, i, true, byteWait);
+        }
+    } catch (const PortError& failure) {
+        saved.restoreAfter(failure);
+        throw;
+    }
+    saved.restore();
+    return text.size();
+}
+
+} // namespace portprov

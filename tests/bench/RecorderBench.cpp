@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: MIT
+// How close the recorder comes to the fastest the simulated PC can be read:
+// a bare loop of backend.read(889) against the recorder at its fastest on
+// 889, turn about, and their ratio; between them the bare loop with a clock
+// reading per read. scripts/bench-recorder runs it.
+//     recorder_bench [--seconds S] [--turns N]
+#include "ports/PortIo.h"
+#include "ports/simulated/SimulatedPc.h"
+#include "recording/Recorder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+// Where the bare loop's reads go, so that none of them is left out.
+volatile unsigned benchSink = 0;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Reads a second through the backend interface, as the recorder does, and
+// looks at the clock once every 4096 reads so that the clock costs the loop
+// next to nothing.
+double BareReadsPerSecond(portprov::PortBackend& backend, double seconds) {
+    std::uint64_t reads = 0;
+    unsigned sink = 0;
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::duration<double>(seconds);
+    auto now = start;
+    while (now < end) {
+        for (int i = 0; i < 4096; ++i)
+            sink += backend.read(889);
+        reads += 4096;
+        now = Clock::now();
+    }
+    benchSink = sink;
+    return static_cast<double>(reads) / std::chrono::duration<double>(now - start).count();
+}
+
+// The same loop with a clock reading beside every read, as the recorder
+// times each one: shows how much of the difference the clock alone makes.
+double TimedReadsPerSecond(portprov::PortBackend& backend, double seconds) {
+    std::uint64_t reads = 0;
+    unsigned sink = 0;
+    const auto start = Clock::now();
+    const auto end = start + std::chrono::duration<double>(seconds);
+    auto now = start;
+    while (now < end) {
+        sink += backend.read(889);
+        ++reads;
+        now = Clock::now();
+    }
+    benchSink = sink;
+    return static_cast<double>(reads) / std::chrono::duration<double>(now - start).count();
+}
+
+portprov::RecorderResult RecordFastest(double seconds) {
+    portprov::RecorderOptions options;
+    options.ports = {889};
+    options.length = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::duration<double>(seconds));
+    portprov::Recorder recorder(options);
+    recorder.start();
+    return recorder.wait();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    double seconds = 1.0;
+    int turns = 5;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--seconds") == 0)
+            seconds = std::atof(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--turns") == 0)
+            turns = std::atoi(argv[i + 1]);
+    }
+    if (seconds <= 0.0 || turns < 1) {
+        std::fprintf(stderr, "usage: %s [--seconds S] [--turns N]\n", argv[0]);
+        return 2;
+    }
+    auto pc = std::make_shared<portprov::SimulatedPc>();
+    portprov::SelectPortBackend(portprov::SharedBackend(pc));
+
+    std::vector<double> bare, timed, recorded, ratios;
+    std::chrono::nanoseconds longestGap{};
+    std::printf(
+        "turn  bare loop reads/s  timed loop reads/s  recorder reads/s  ratio  longest gap\n");
+    for (int turn = 1; turn <= turns; ++turn) {
+        const double bareRate = BareReadsPerSecond(*pc, seconds);
+        const double timedRate = TimedReadsPerSecond(*pc, seconds);
+        const portprov::RecorderResult result = RecordFastest(seconds);
+        const double recorderRate = result.stats.meanRate;
+        bare.push_back(bareRate);
+        timed.push_back(timedRate);
+        recorded.push_back(recorderRate);
+        ratios.push_back(recorderRate / bareRate);
+        longestGap = std::max(longestGap, result.stats.longestGap);
+        std::printf("%4d  %17.0f  %18.0f  %16.0f  %4.0f %%  %8.1f µs\n", turn, bareRate, timedRate,
+                    recorderRate, 100.0 * recorderRate / bareRate,
+                    static_cast<double>(result.stats.longestGap.count()) / 1e3);
+    }
+    const double ratio = Median(ratios);
+    std::printf(
+        "median: bare loop %.0f reads/s, timed loop %.0f reads/s, recorder %.0f "
+        "reads/s, recorder/bare %.0f %% (goal >= 90 %%), longest gap of all turns %.1f µs\n",
+        Median(bare), Median(timed), Median(recorded), 100.0 * ratio,
+        static_cast<double>(longestGap.count()) / 1e3);
+    return 0;
+}
