@@ -62,6 +62,7 @@ public:
     QMenu* mnuVerktyg = nullptr;
     QAction* mnuLive = nullptr;     // read the active address continuously
     QAction* mnuLoopback = nullptr; // the loopback self-test dialog
+    QAction* mnuRecord = nullptr;   // the recording dialog
     QTimer* tmrLive = nullptr;      // the ticks of continuous reading
 
     // Event procedures.
@@ -76,6 +77,7 @@ public:
     void mnuLive_Click();
     void tmrLive_Timer();
     void mnuLoopback_Click();
+    void mnuRecord_Click();
 
     // What shows the window's messages, and what starts the read-me viewer.
     void setMessageHandler(ShowMessage showMessage);

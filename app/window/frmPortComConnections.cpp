@@ -31,4 +31,5 @@ void frmPortCom::ConnectEvents() {
     connect(mnuLive, &QAction::triggered, this, &frmPortCom::mnuLive_Click);
     connect(tmrLive, &QTimer::timeout, this, &frmPortCom::tmrLive_Timer);
     connect(mnuLoopback, &QAction::triggered, this, &frmPortCom::mnuLoopback_Click);
+    connect(mnuRecord, &QAction::triggered, this, &frmPortCom::mnuRecord_Click);
 }

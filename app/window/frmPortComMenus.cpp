@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The menu bar and the commands of Arkiv and Info: closing the window, and
 // opening the read-me document in the system's word processor, or telling why
-// it cannot. The commands of Verktyg are in frmPortComLive.cpp and
-// frmPortComLoopback.cpp.
+// it cannot. The commands of Verktyg are in frmPortComLive.cpp,
+// frmPortComLoopback.cpp and frmPortComRecording.cpp.
 #include "window/frmPortCom.h"
 
 #include "desktop/ProgramStarter.h"
@@ -35,6 +35,8 @@ void frmPortCom::BuildMenus() {
     mnuLive->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     mnuLoopback = mnuVerktyg->addAction(QString::fromUtf8("Slingtest…"));
     mnuLoopback->setObjectName(QStringLiteral("mnuLoopback"));
+    mnuRecord = mnuVerktyg->addAction(QString::fromUtf8("Spela in…"));
+    mnuRecord->setObjectName(QStringLiteral("mnuRecord"));
 }
 
 void frmPortCom::mnuExit_Click() {
