@@ -69,9 +69,8 @@ QString Count(std::uint64_t value) {
 
 std::filesystem::path PathOf(const QString& name) {
     const QByteArray utf8 = name.toUtf8();
-    return std::filesystem::path(
-        std::u8string(reinterpret_cast<const char8_t*>(utf8.constData()),
-                      static_cast<std::size_t>(utf8.size())));
+    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.constData()),
+                                               static_cast<std::size_t>(utf8.size())));
 }
 
 QString DefaultChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter) {
@@ -205,13 +204,14 @@ RecordingDialog::RecordingDialog(QWidget* parent, const std::vector<std::uint16_
     diagram = new TimingDiagram;
     lblStats = new QLabel;
     lblStats->setObjectName(QStringLiteral("lblStats"));
+    lblStats->setWordWrap(true);
     lblStats->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblCursor = new QLabel;
     lblCursor->setObjectName(QStringLiteral("lblCursor"));
     lblCursor->setWordWrap(true);
     lblCursor->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* hint = new QLabel(QString::fromUtf8(
-        "Hjulet eller + och − zoomar, dra eller piltangenterna flyttar."));
+    auto* hint = new QLabel(
+        QString::fromUtf8("Hjulet eller + och − zoomar, dra eller piltangenterna flyttar."));
     hint->setWordWrap(true);
     auto* statsBox = new QGroupBox(QStringLiteral("Inspelningen"));
     (new QVBoxLayout(statsBox))->addWidget(lblStats);
@@ -366,8 +366,7 @@ void RecordingDialog::cmdStart_Click() {
     else
         options.length = std::chrono::nanoseconds(std::llround(spnSeconds->value() * 1e9));
     const int pin = cboTriggerPin->currentIndex();
-    if (cboTrigger->currentIndex() != 0 && pin >= 0 &&
-        pin < static_cast<int>(lines.size())) {
+    if (cboTrigger->currentIndex() != 0 && pin >= 0 && pin < static_cast<int>(lines.size())) {
         const portprov::RecordedLine& line = lines[static_cast<std::size_t>(pin)];
         options.trigger = portprov::RecorderOptions::Trigger{
             line.channel, line.bit, line.inverted,
@@ -425,7 +424,7 @@ void RecordingDialog::tmrPoll_Timer() {
 }
 
 void RecordingDialog::ShowStats(const portprov::RecordingStats& stats) {
-    QString text = QString::fromUtf8("Mätningar: %1\nLängd: %2\nUppnådd takt: %3 i sekunden\n"
+    QString text = QString::fromUtf8("Mätningar: %1\nLängd: %2\nUppnådd takt: %3 Hz\n"
                                      "Längsta glapp: %4\nÄndringar: %5")
                        .arg(Count(stats.samples), Duration(shown_->length),
                             Count(static_cast<std::uint64_t>(std::llround(stats.meanRate))),
@@ -446,19 +445,17 @@ void RecordingDialog::cmdSaveCsv_Click() {
 void RecordingDialog::Save(FileKind kind) {
     if (!shown_)
         return;
-    const QString name =
-        kind == FileKind::Vcd
-            ? chooseSaveFile_(this, QStringLiteral("Spara inspelningen som VCD"),
-                              QStringLiteral("VCD-filer (*.vcd);;Alla filer (*)"))
-            : chooseSaveFile_(this, QStringLiteral("Spara inspelningen som CSV"),
-                              QStringLiteral("CSV-filer (*.csv);;Alla filer (*)"));
+    const QString name = kind == FileKind::Vcd
+                             ? chooseSaveFile_(this, QStringLiteral("Spara inspelningen som VCD"),
+                                               QStringLiteral("VCD-filer (*.vcd);;Alla filer (*)"))
+                             : chooseSaveFile_(this, QStringLiteral("Spara inspelningen som CSV"),
+                                               QStringLiteral("CSV-filer (*.csv);;Alla filer (*)"));
     if (name.isEmpty())
         return;
     try {
         if (kind == FileKind::Vcd) {
-            const QString version = QStringLiteral("Portprov %1")
-                                        .arg(QCoreApplication::applicationVersion())
-                                        .trimmed();
+            const QString version =
+                QStringLiteral("Portprov %1").arg(QCoreApplication::applicationVersion()).trimmed();
             portprov::SaveVcd(PathOf(name), *shown_, shownLines_,
                               portprov::VcdHeader{version.toStdString(), shownStarted_});
         } else {

@@ -58,8 +58,7 @@ QString CursorTime(double ns) {
 
 QString TimeText(double ns, double step) {
     const auto [unit, size] = UnitFor(step);
-    const int decimals =
-        std::max(0, static_cast<int>(std::ceil(-std::log10(step / size) - 1e-9)));
+    const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step / size) - 1e-9)));
     return Decimal(ns / size, decimals) + QLatin1Char(' ') + unit;
 }
 
@@ -175,8 +174,8 @@ void TimingDiagram::setCursorB(std::optional<double> timeNs) {
 }
 
 bool TimingDiagram::LevelAt(const Trace& trace, double timeNs) const {
-    const auto edges = std::upper_bound(trace.times.begin(), trace.times.end(), timeNs) -
-                       trace.times.begin();
+    const auto edges =
+        std::upper_bound(trace.times.begin(), trace.times.end(), timeNs) - trace.times.begin();
     return trace.initial != (edges % 2 == 1);
 }
 
@@ -193,8 +192,8 @@ QString TimingDiagram::cursorText() const {
                                  "eller högerklick för markör B.");
     QString text = QStringLiteral("A: ") + CursorTime(*cursorA_);
     if (cursorB_) {
-        text += QStringLiteral("\nB: ") + CursorTime(*cursorB_) +
-                QString::fromUtf8("\nB − A: ") + CursorTime(*cursorB_ - *cursorA_);
+        text += QStringLiteral("\nB: ") + CursorTime(*cursorB_) + QString::fromUtf8("\nB − A: ") +
+                CursorTime(*cursorB_ - *cursorA_);
     }
     return text;
 }
@@ -211,8 +210,8 @@ void TimingDiagram::Measure() {
 }
 
 QSize TimingDiagram::sizeHint() const {
-    return {900, axisHeight_ + static_cast<int>(std::max<std::size_t>(lines_.size(), 8)) *
-                                   rowHeight_ + 4};
+    return {900, axisHeight_ +
+                     static_cast<int>(std::max<std::size_t>(lines_.size(), 8)) * rowHeight_ + 4};
 }
 
 QSize TimingDiagram::minimumSizeHint() const {
@@ -307,15 +306,15 @@ void TimingDiagram::mouseReleaseEvent(QMouseEvent* event) {
 void TimingDiagram::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
-    const QRect plot(labelWidth_, 0, width() - labelWidth_, height());
-    painter.fillRect(plot, kPlotFace);
     if (lines_.empty()) {
+        painter.fillRect(rect(), kPlotFace);
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap,
                          QString::fromUtf8("Ingen inspelning än: välj port och register och "
                                            "tryck Starta."));
         return;
     }
+    painter.fillRect(QRect(labelWidth_, 0, width() - labelWidth_, height()), kPlotFace);
     for (int row = 0; row < static_cast<int>(lines_.size()); ++row) {
         if (row % 2 == 1)
             painter.fillRect(QRect(0, RowTop(row), width(), rowHeight_), kStripeFace);
@@ -334,7 +333,7 @@ void TimingDiagram::paintEvent(QPaintEvent*) {
             painter.setPen(kCursorA);
             painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter,
                              atCursor[static_cast<std::size_t>(row)] ? QStringLiteral("1")
-                                                                      : QStringLiteral("0"));
+                                                                     : QStringLiteral("0"));
             painter.setFont(font());
         }
         DrawTrace(painter, row);
@@ -369,8 +368,9 @@ void TimingDiagram::DrawAxis(QPainter& painter) const {
         painter.drawLine(x, axisHeight_ - 6, x, axisHeight_);
         const QString text = TimeText(tick, step);
         const int textWidth = fontMetrics().horizontalAdvance(text);
-        // The first tick's text starts at its tick, so that it stays clear of the labels.
-        const int left = std::max(labelWidth_ + 2, x - textWidth / 2);
+        // Texts at the ends stay inside the plot, clear of the labels.
+        const int left = std::clamp(x - textWidth / 2, labelWidth_ + 2,
+                                    std::max(labelWidth_ + 2, width() - textWidth - 4));
         painter.drawText(QRect(left, 2, textWidth + 2, axisHeight_ - 8),
                          Qt::AlignLeft | Qt::AlignVCenter, text);
     }
@@ -392,8 +392,8 @@ void TimingDiagram::DrawTrace(QPainter& painter, int row) const {
     // both levels when the line changed there more than once.
     while (edge != trace.times.end() && xOf(*edge) <= right) {
         const double column = std::floor(xOf(*edge));
-        const auto next = std::max(
-            edge + 1, std::lower_bound(edge, trace.times.end(), timeAt(column + 1.0)));
+        const auto next =
+            std::max(edge + 1, std::lower_bound(edge, trace.times.end(), timeAt(column + 1.0)));
         const bool after = level != ((next - edge) % 2 == 1);
         const double x = std::max(column, static_cast<double>(labelWidth_));
         outline << QPointF(x, level ? high : low);
@@ -409,9 +409,10 @@ void TimingDiagram::DrawTrace(QPainter& painter, int row) const {
     painter.setPen(Qt::NoPen);
     painter.setBrush(kHighFill);
     for (qsizetype i = 0; i + 1 < outline.size(); ++i) {
-        if (outline[i].y() == high && outline[i + 1].y() == high && outline[i + 1].x() > outline[i].x())
-            painter.drawRect(QRectF(outline[i].x(), high, outline[i + 1].x() - outline[i].x(),
-                                    low - high));
+        if (outline[i].y() == high && outline[i + 1].y() == high &&
+            outline[i + 1].x() > outline[i].x())
+            painter.drawRect(
+                QRectF(outline[i].x(), high, outline[i + 1].x() - outline[i].x(), low - high));
     }
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(kTraceColour, 1.5));

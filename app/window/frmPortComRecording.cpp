@@ -6,8 +6,7 @@
 #include "recording/RecordingDialog.h"
 
 void frmPortCom::mnuRecord_Click() {
-    auto* dialog =
-        new RecordingDialog(this, LoopbackBases(), reportedParallelBases_, showMessage_);
+    auto* dialog = new RecordingDialog(this, LoopbackBases(), reportedParallelBases_, showMessage_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
 }
