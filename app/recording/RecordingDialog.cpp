@@ -82,11 +82,9 @@ QString DefaultChooseSaveFile(QWidget* parent, const QString& caption, const QSt
 
 RecordingDialog::RecordingDialog(QWidget* parent, const std::vector<std::uint16_t>& bases,
                                  std::vector<std::uint16_t> reportedBases,
-                                 ::ShowMessage showMessage, ChooseSaveFile chooseSaveFile)
+                                 ::ShowMessage showMessage)
     : QDialog(parent), reportedBases_(std::move(reportedBases)),
-      showMessage_(std::move(showMessage)),
-      chooseSaveFile_(chooseSaveFile ? std::move(chooseSaveFile)
-                                     : ChooseSaveFile(DefaultChooseSaveFile)) {
+      showMessage_(std::move(showMessage)), chooseSaveFile_(DefaultChooseSaveFile) {
     setObjectName(QStringLiteral("RecordingDialog"));
     setWindowTitle(QStringLiteral("Spela in"));
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -44,8 +45,7 @@ public:
     // them; reportedBases: those the computer reports, whose registers get
     // their pins. showMessage shows a failure.
     RecordingDialog(QWidget* parent, const std::vector<std::uint16_t>& bases,
-                    std::vector<std::uint16_t> reportedBases, ::ShowMessage showMessage,
-                    ChooseSaveFile chooseSaveFile = {});
+                    std::vector<std::uint16_t> reportedBases, ::ShowMessage showMessage);
     ~RecordingDialog() override;
 
     QComboBox* cboPort = nullptr;
@@ -83,6 +83,8 @@ public:
     void tmrPoll_Timer();
     void cmdSaveVcd_Click();
     void cmdSaveCsv_Click();
+    // Puts another chooser in place of the file dialog.
+    void setSaveFileChooser(ChooseSaveFile choose) { chooseSaveFile_ = std::move(choose); }
     // Whether a recording is running.
     bool recording() const { return recorder_ != nullptr; }
 

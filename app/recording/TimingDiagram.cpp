@@ -57,7 +57,7 @@ QString CursorTime(double ns) {
 } // namespace
 
 QString TimeText(double ns, double step) {
-    const auto [unit, size] = UnitFor(step);
+    const auto [unit, size] = UnitFor(std::max(std::abs(ns), step));
     const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step / size) - 1e-9)));
     return Decimal(ns / size, decimals) + QLatin1Char(' ') + unit;
 }
@@ -222,8 +222,14 @@ QSize TimingDiagram::minimumSizeHint() const {
 
 void TimingDiagram::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // The view keeps its first time; wider, it shows more of the recording.
-    const bool whole = viewStart_ <= 0.0 && nsPerPixel_ * PlotWidth() >= Length();
+    // A view of the whole recording stays whole; a nearer one keeps its
+    // first time and scale, and shows more or less of the recording.
+    const int oldWidth = event->oldSize().width();
+    const bool whole =
+        oldWidth < 0 ||
+        (viewStart_ <= 0.0 &&
+         nsPerPixel_ * std::max(1.0, static_cast<double>(oldWidth - labelWidth_ - 8)) >=
+             Length() * (1.0 - 1e-9));
     if (whole)
         nsPerPixel_ = Length() / PlotWidth();
     Clamp();

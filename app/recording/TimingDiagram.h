@@ -94,6 +94,6 @@ private:
     bool dragging_ = false;
 };
 
-// A time in the unit that suits the step it is told in ("250 ns", "1,5 µs",
-// "12 ms", "2 s"), with enough decimals that steps of that size differ.
+// A time in the unit that suits it ("250 ns", "1,5 µs", "2,496 ms", "2 s"),
+// with enough decimals that times a step apart differ.
 QString TimeText(double ns, double step);
