@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
@@ -47,7 +48,17 @@ class RecordingDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void recordsThePrintersHandshakeAndSavesIt_data() {
+        QTest::addColumn<int>("trigger");
+        QTest::addColumn<QString>("pin");
+        QTest::newRow("at once") << 0 << QString();
+        // Started by Ack's falling edge: a tenth of the length is from before it.
+        QTest::newRow("on Ack falling") << 2 << QStringLiteral("Stift 10 Ack");
+    }
+
     void recordsThePrintersHandshakeAndSavesIt() {
+        QFETCH(int, trigger);
+        QFETCH(QString, pin);
         WindowFixture f;
         auto pc = std::make_shared<portprov::SimulatedPc>();
         pc->attachPrinter();
@@ -55,6 +66,10 @@ private slots:
         QCOMPARE(f.window->mnuRecord->text(), QString::fromUtf8("Spela in…"));
         RecordingDialog* dialog = OpenDialog(f);
         QVERIFY(dialog && dialog->isVisible());
+        dialog->cboTrigger->setCurrentIndex(trigger);
+        if (trigger != 0)
+            dialog->cboTriggerPin->setCurrentText(pin);
+        QCOMPARE(dialog->cboTriggerPin->currentText(), trigger ? pin : "Stift 2 D0");
         // A millisecond from the strobe: Busy, and the Ack pulse.
         dialog->spnSeconds->setValue(0.001);
         dialog->chkWrite->setChecked(true);
