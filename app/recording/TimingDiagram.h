@@ -22,6 +22,8 @@ public:
     void setRecording(const portprov::Recording& recording,
                       std::vector<portprov::RecordedLine> lines);
     bool hasRecording() const { return !lines_.empty(); }
+    // Where the start condition was met, when the recording waited for one.
+    std::optional<double> triggerTime() const { return triggerTime_; }
 
     // The mapping between time (ns since the recording's start) and x in the
     // widget. The first time in view sits at the left edge of the plot.

@@ -54,6 +54,8 @@ private slots:
         QTest::newRow("at once") << 0 << QString();
         // Started by Ack's falling edge: a tenth of the length is from before it.
         QTest::newRow("on Ack falling") << 2 << QStringLiteral("Stift 10 Ack");
+        // Busy is inverted in its register: its fall is a rise of the bit.
+        QTest::newRow("on Busy falling") << 2 << QStringLiteral("Stift 11 Busy");
     }
 
     void recordsThePrintersHandshakeAndSavesIt() {
@@ -81,6 +83,13 @@ private slots:
         QVERIFY(f.messages.isEmpty());
         QVERIFY(dialog->diagram->hasRecording() && dialog->cmdSaveVcd->isEnabled());
         QVERIFY(dialog->lblStats->text().contains(QString::fromUtf8("Längsta glapp")));
+        const std::optional<double> triggered = dialog->diagram->triggerTime();
+        QCOMPARE(triggered.has_value(), trigger != 0);
+        if (triggered) {
+            const auto line = static_cast<std::size_t>(dialog->cboTriggerPin->currentIndex());
+            QVERIFY(dialog->diagram->levelsAt(*triggered - 1)[line]);
+            QVERIFY(!dialog->diagram->levelsAt(*triggered)[line]);
+        }
 
         QTemporaryDir folder;
         QStringList asked;
@@ -122,8 +131,24 @@ private slots:
         QTRY_VERIFY(!dialog->recording() && dialog->cmdStart->isEnabled());
         QVERIFY(!dialog->cmdSaveVcd->isEnabled());
 
-        // A file that cannot be written is a message; a cancelled choice writes nothing.
+        // The ports are one recording's at a time: a second dialog is refused
+        // while the first records, and Stop ends the first at once.
         f.ports->stopFailing();
+        f.messages.clear();
+        dialog->spnSeconds->setValue(30);
+        dialog->cmdStart->click();
+        QVERIFY(dialog->recording());
+        f.window->mnuRecord->trigger();
+        RecordingDialog* second = f.window->findChildren<RecordingDialog*>().constLast();
+        QVERIFY(second != dialog);
+        second->cmdStart->click();
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(!second->recording() && dialog->recording());
+        dialog->cmdStop->click();
+        QTRY_VERIFY(!dialog->recording());
+        QVERIFY(dialog->cmdSaveVcd->isEnabled());
+
+        // A file that cannot be written is a message; a cancelled choice writes nothing.
         dialog->optSamples->setChecked(true);
         dialog->spnSamples->setValue(10);
         dialog->cmdStart->click();
