@@ -168,7 +168,7 @@ RecordingDialog::RecordingDialog(QWidget* parent, const std::vector<std::uint16_
                           QStringLiteral("Fallande flank på")});
     cboTriggerPin = new QComboBox;
     cboTriggerPin->setObjectName(QStringLiteral("cboTriggerPin"));
-    chkWrite = new QCheckBox(QString::fromUtf8("Skriv först till adress"));
+    chkWrite = new QCheckBox(QString::fromUtf8("&Skriv först till adress"));
     chkWrite->setObjectName(QStringLiteral("chkWrite"));
     spnWritePort = new QSpinBox;
     spnWritePort->setObjectName(QStringLiteral("spnWritePort"));
@@ -240,9 +240,9 @@ RecordingDialog::RecordingDialog(QWidget* parent, const std::vector<std::uint16_
     cmdStart->setObjectName(QStringLiteral("cmdStart"));
     cmdStop = buttons->addButton(QStringLiteral("Stoppa"), QDialogButtonBox::ActionRole);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
-    cmdSaveVcd = buttons->addButton(QString::fromUtf8("Spara VCD…"), QDialogButtonBox::ActionRole);
+    cmdSaveVcd = buttons->addButton(QString::fromUtf8("Spara &VCD…"), QDialogButtonBox::ActionRole);
     cmdSaveVcd->setObjectName(QStringLiteral("cmdSaveVcd"));
-    cmdSaveCsv = buttons->addButton(QString::fromUtf8("Spara CSV…"), QDialogButtonBox::ActionRole);
+    cmdSaveCsv = buttons->addButton(QString::fromUtf8("Spara &CSV…"), QDialogButtonBox::ActionRole);
     cmdSaveCsv->setObjectName(QStringLiteral("cmdSaveCsv"));
     cmdClose = buttons->addButton(QString::fromUtf8("Stäng"), QDialogButtonBox::RejectRole);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));

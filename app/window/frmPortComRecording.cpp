@@ -9,4 +9,5 @@ void frmPortCom::mnuRecord_Click() {
     auto* dialog = new RecordingDialog(this, LoopbackBases(), reportedParallelBases_, showMessage_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
+    dialog->activateWindow();
 }
