@@ -263,11 +263,12 @@ private slots:
         QCOMPARE(menus.at(1)->text(), QStringLiteral("Info"));
         QCOMPARE(menus.at(2)->text(), QStringLiteral("Verktyg"));
         QCOMPARE(f.window->mnuVerktyg->actions(),
-                 (QList<QAction*>{f.window->mnuLive, f.window->mnuLoopback}));
+                 (QList<QAction*>{f.window->mnuLive, f.window->mnuLoopback, f.window->mnuRecord}));
         QCOMPARE(f.window->mnuLive->text(), QString::fromUtf8("Läs kontinuerligt"));
         QVERIFY(f.window->mnuLive->isCheckable() && !f.window->mnuLive->isChecked());
         QCOMPARE(f.window->mnuLive->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
         QCOMPARE(f.window->mnuLoopback->text(), QString::fromUtf8("Slingtest…"));
+        QCOMPARE(f.window->mnuRecord->text(), QString::fromUtf8("Spela in…"));
         QCOMPARE(f.window->mnuArkiv->actions(), QList<QAction*>{f.window->mnuExit});
         QCOMPARE(f.window->mnuInfo->actions(), QList<QAction*>{f.window->mnuRead});
         QCOMPARE(f.window->mnuExit->text(), QStringLiteral("Avsluta"));
