@@ -262,10 +262,11 @@ void TimingDiagram::keyPressEvent(QKeyEvent* event) {
         panBy(PlotWidth() / 8);
         break;
     case Qt::Key_Home:
-        panBy(-xOf(Length()));
-        break;
     case Qt::Key_End:
-        panBy(xOf(Length()));
+        // Clamped to the first or last stretch at the present scale.
+        viewStart_ = event->key() == Qt::Key_Home ? 0.0 : Length();
+        Clamp();
+        update();
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -84,6 +84,12 @@ private slots:
                  QTest::mouseRelease(&d, Qt::LeftButton, {}, QPoint(700, 100));
              },
              5000 - 100 * 5, 5},
+            {"Home goes back to the start from near the end",
+             [](TimingDiagram& d) {
+                 d.zoomAt(d.plotLeft() + 1000, 8);
+                 QTest::keyClick(&d, Qt::Key_Home);
+             },
+             0, 1.25},
         };
         for (const Case& c : cases) {
             TimingDiagram diagram;
