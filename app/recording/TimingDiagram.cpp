@@ -356,16 +356,20 @@ void TimingDiagram::paintEvent(QPaintEvent*) {
 }
 
 void TimingDiagram::DrawAxis(QPainter& painter) const {
-    // Ticks at 1, 2 or 5 times a power of ten, far enough apart for their text.
-    const double least = kTickSpacing * nsPerPixel_;
-    const double power = std::pow(10.0, std::floor(std::log10(least)));
-    double step = power;
-    for (const double multiple : {1.0, 2.0, 5.0, 10.0}) {
-        step = multiple * power;
-        if (step >= least)
-            break;
-    }
+    // Ticks at 1, 2 or 5 times a power of ten, far enough apart for their
+    // text: far into a long recording, near, the texts grow long ("1,234567 s").
     const double end = timeAt(width());
+    double power = std::pow(10.0, std::floor(std::log10(kTickSpacing * nsPerPixel_)));
+    double step = power;
+    for (int multiple = 0;; multiple = (multiple + 1) % 3) {
+        step = power * (multiple == 0 ? 1.0 : multiple == 1 ? 2.0 : 5.0);
+        const double room =
+            kTickSpacing - 60 + fontMetrics().horizontalAdvance(TimeText(end, step));
+        if (step >= room * nsPerPixel_)
+            break;
+        if (multiple == 2)
+            power *= 10.0;
+    }
     const int bottom = RowTop(static_cast<int>(lines_.size()));
     for (double tick = std::ceil(viewStart_ / step) * step; tick <= end; tick += step) {
         const int x = static_cast<int>(std::lround(xOf(tick)));
