@@ -62,6 +62,7 @@ public:
     QMenu* mnuVerktyg = nullptr;
     QAction* mnuLive = nullptr;     // read the active address continuously
     QAction* mnuLoopback = nullptr; // the loopback self-test dialog
+    QAction* mnuRecord = nullptr;   // the recording dialog
     QAction* mnuJoystick = nullptr; // the joystick dialog
     QAction* mnuTestLine = nullptr; // a test line on the printer at LPT1
     QTimer* tmrLive = nullptr;      // the ticks of continuous reading
@@ -78,6 +79,7 @@ public:
     void mnuLive_Click();
     void tmrLive_Timer();
     void mnuLoopback_Click();
+    void mnuRecord_Click();
     void mnuJoystick_Click();
     void mnuTestLine_Click();
 

@@ -31,6 +31,7 @@ void frmPortCom::ConnectEvents() {
     connect(mnuLive, &QAction::triggered, this, &frmPortCom::mnuLive_Click);
     connect(tmrLive, &QTimer::timeout, this, &frmPortCom::tmrLive_Timer);
     connect(mnuLoopback, &QAction::triggered, this, &frmPortCom::mnuLoopback_Click);
+    connect(mnuRecord, &QAction::triggered, this, &frmPortCom::mnuRecord_Click);
     connect(mnuJoystick, &QAction::triggered, this, &frmPortCom::mnuJoystick_Click);
     connect(mnuTestLine, &QAction::triggered, this, &frmPortCom::mnuTestLine_Click);
 }

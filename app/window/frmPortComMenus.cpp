@@ -2,7 +2,8 @@
 // The menu bar and the commands of Arkiv and Info: closing the window, and
 // opening the read-me document in the system's word processor, or telling why
 // it cannot. The commands of Verktyg are in frmPortComLive.cpp,
-// frmPortComLoopback.cpp, frmPortComJoystick.cpp and frmPortComTestLine.cpp.
+// frmPortComLoopback.cpp, frmPortComRecording.cpp, frmPortComJoystick.cpp and
+// frmPortComTestLine.cpp.
 #include "window/frmPortCom.h"
 
 #include "desktop/ProgramStarter.h"
@@ -35,6 +36,8 @@ void frmPortCom::BuildMenus() {
     mnuLive->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     mnuLoopback = mnuVerktyg->addAction(QString::fromUtf8("Slingtest…"));
     mnuLoopback->setObjectName(QStringLiteral("mnuLoopback"));
+    mnuRecord = mnuVerktyg->addAction(QString::fromUtf8("Spela in…"));
+    mnuRecord->setObjectName(QStringLiteral("mnuRecord"));
     mnuJoystick = mnuVerktyg->addAction(QString::fromUtf8("Styrspak…"));
     mnuJoystick->setObjectName(QStringLiteral("mnuJoystick"));
     mnuTestLine = mnuVerktyg->addAction(QStringLiteral("Skriv testrad"));

@@ -386,14 +386,15 @@ def open_loopback_dialog(s):
     return s.wait_for_dialog("Slingtest")
 
 
-def dialog_faces(s, shot, dialog):
+def dialog_faces(s, shot, dialog, pass_face=None):
     values = {}
     for line in s._xdotool("getwindowgeometry", "--shell", dialog).splitlines():
         key, _, value = line.partition("=")
         values[key] = value
     x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
     pixels = shot.region(x, y, w, h)
-    return (sum(1 for p in pixels if p == PASS_FACE), sum(1 for p in pixels if p == FAIL_FACE))
+    return (sum(1 for p in pixels if p == (pass_face or PASS_FACE)),
+            sum(1 for p in pixels if p == FAIL_FACE))
 
 
 def choose_data_wiring(s):
@@ -436,6 +437,61 @@ def scenario_loopback(exe, shots):
         choose_data_wiring(s)
         s.key("Return")
         s.expect("data-plug-data-wiring", passed)
+
+
+HIGH_FACE = (214, 228, 250)  # under a high line in the timing diagram
+
+
+def scenario_recording(exe, shots):
+    """Verktyg → Spela in…: the simulated printer's answer to a strobe,
+    recorded, drawn, looked at near its start, and saved as VCD."""
+    folder = Path(tempfile.mkdtemp(prefix="portprov-recording-"))
+    vcd = folder / "handslag.vcd"
+    try:
+        with X11Session(shots, "recording") as s:
+            s.start(exe, args=("--simulate", "--plug=printer"))
+            check_start_up(s)
+            x, y, _, _ = s.window_geometry()
+            menu_x, menu_y = L.VERKTYG_MENU
+            s._xdotool("mousemove", str(x + menu_x), str(y + menu_y))
+            s._xdotool("click", "1")
+            time.sleep(0.3)
+            s.key("Down", "Down", "Down", "Return")
+            dialog = s.wait_for_dialog("Spela in")
+            time.sleep(0.5)  # let it take the keyboard
+            # A write of 1 to 890 first (the strobe), then Starta.
+            s.key("alt+s")
+            time.sleep(0.5)  # a mnemonic clicks the box once its press has been shown
+            s.key("Return")
+
+            def drawn(shot):
+                ok, _ = dialog_faces(s, shot, dialog, HIGH_FACE)
+                return [] if ok > 5000 else [f"{ok} pixels under high lines"]
+
+            s.expect("recorded", drawn)
+            # Into the diagram, nearer, to the start: Busy and the Ack pulse.
+            values = dict(line.partition("=")[::2] for line in s._xdotool(
+                "getwindowgeometry", "--shell", dialog).splitlines())
+            s._xdotool("mousemove", str(int(values["X"]) + int(values["WIDTH"]) // 2),
+                       str(int(values["Y"]) + int(values["HEIGHT"]) * 3 // 4))
+            s._xdotool("click", "1")
+            s.key(*["plus"] * 11, "Home")
+            s.expect("handshake", drawn)
+            s.key("alt+v")
+            chooser = s.wait_for_dialog("Spara inspelningen som VCD")
+            s.type_text(str(vcd))
+            s.key("Return")
+            s.wait_for_dialog_gone(chooser)
+            deadline = time.monotonic() + 5
+            while not vcd.exists() and time.monotonic() < deadline:
+                time.sleep(0.1)
+            text = vcd.read_text(encoding="utf-8") if vcd.exists() else ""
+            # Time 0, Ack falling and rising, Busy falling, the end.
+            moments = sum(1 for line in text.splitlines() if line.startswith("#"))
+            fail_if([] if "stift10_ack" in text and moments >= 5
+                    else [f"no VCD of the handshake in {vcd} ({moments} times)"])
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 FAKE_OPENER = """#!/bin/sh
@@ -519,6 +575,7 @@ SCENARIOS = {
     "reported-port": scenario_reported_port,
     "live-reading": scenario_live_reading,
     "loopback": scenario_loopback,
+    "recording": scenario_recording,
 }
 
 

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "recording/Recording.h"
+#include "widgets/MessageBox.h"
+
+#include <QDialog>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTimer;
+class TimingDiagram;
+
+namespace portprov {
+class Recorder;
+}
+
+// Verktyg → Spela in…: records registers of a parallel port or the game port
+// over time, shows them as a timing diagram and saves them as VCD or CSV.
+// The recording runs on a thread of its own; the dialog polls it, so that the
+// program's window stays responsive.
+class RecordingDialog : public QDialog {
+public:
+    // Asks for the name of a file to save (empty: cancelled), and before
+    // overwriting one. Tests put their own in its place.
+    using ChooseSaveFile =
+        std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
+
+    // bases: the parallel ports offered, first chosen, the game port after
+    // them; reportedBases: those the computer reports, whose registers get
+    // their pins. showMessage shows a failure.
+    RecordingDialog(QWidget* parent, const std::vector<std::uint16_t>& bases,
+                    std::vector<std::uint16_t> reportedBases, ::ShowMessage showMessage);
+    ~RecordingDialog() override;
+
+    QComboBox* cboPort = nullptr;
+    QCheckBox* chkData = nullptr;
+    QCheckBox* chkStatus = nullptr;
+    QCheckBox* chkControl = nullptr;
+    QRadioButton* optFastest = nullptr;
+    QRadioButton* optRate = nullptr;
+    QSpinBox* spnRate = nullptr; // Hz
+    QRadioButton* optSeconds = nullptr;
+    QDoubleSpinBox* spnSeconds = nullptr;
+    QRadioButton* optSamples = nullptr;
+    QSpinBox* spnSamples = nullptr;
+    QComboBox* cboTrigger = nullptr;    // none, rising, falling
+    QComboBox* cboTriggerPin = nullptr; // the recorded lines
+    QCheckBox* chkWrite = nullptr;      // a write just before the first read
+    QSpinBox* spnWritePort = nullptr;
+    QSpinBox* spnWriteValue = nullptr;
+    QProgressBar* prgRecording = nullptr;
+    QPushButton* cmdStart = nullptr;
+    QPushButton* cmdStop = nullptr;
+    QPushButton* cmdSaveVcd = nullptr;
+    QPushButton* cmdSaveCsv = nullptr;
+    QPushButton* cmdClose = nullptr;
+    TimingDiagram* diagram = nullptr;
+    QLabel* lblStats = nullptr;
+    QLabel* lblCursor = nullptr;
+    QTimer* tmrPoll = nullptr;
+
+    // Starts a recording with the chosen settings.
+    void cmdStart_Click();
+    // Ends it early; what was recorded so far is kept.
+    void cmdStop_Click();
+    // Follows the recording, and shows it once it is over.
+    void tmrPoll_Timer();
+    void cmdSaveVcd_Click();
+    void cmdSaveCsv_Click();
+    // Puts another chooser in place of the file dialog.
+    void setSaveFileChooser(ChooseSaveFile choose) { chooseSaveFile_ = std::move(choose); }
+    // Whether a recording is running.
+    bool recording() const { return recorder_ != nullptr; }
+
+private:
+    std::vector<std::uint16_t> ChosenPorts() const;
+    void ShowRegisters();
+    void ShowTriggerPins();
+    void ShowRunning(bool running);
+    void ShowStats(const portprov::RecordingStats& stats);
+    enum class FileKind { Vcd, Csv };
+    void Save(FileKind kind);
+
+    std::vector<std::uint16_t> reportedBases_;
+    ::ShowMessage showMessage_;
+    ChooseSaveFile chooseSaveFile_;
+    QGroupBox* settings_ = nullptr;
+    std::unique_ptr<portprov::Recorder> recorder_;
+    bool fixedRate_ = false; // of the recording running or shown
+    std::vector<portprov::RecordedLine> runningLines_;
+    std::chrono::system_clock::time_point started_;
+    // The recording shown, and its lines, for saving.
+    std::optional<portprov::Recording> shown_;
+    std::vector<portprov::RecordedLine> shownLines_;
+    std::chrono::system_clock::time_point shownStarted_;
+};
+
+// The game port's address, offered after the parallel ports.
+inline constexpr std::uint16_t kRecordedGamePort = 513;
