@@ -494,6 +494,38 @@ def scenario_recording(exe, shots):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+def scenario_joystick(exe, shots):
+    """Verktyg → Styrspak… with the simulated joystick A at 0,100: its cross in
+    the bottom left corner of square A, joystick B's in the middle of square B."""
+    with X11Session(shots, "joystick") as s:
+        s.start(exe, args=("--simulate", "--stick=0,100"))
+        check_start_up(s)
+        x, y, _, _ = s.window_geometry()
+        menu_x, menu_y = L.VERKTYG_MENU
+        s._xdotool("mousemove", str(x + menu_x), str(y + menu_y))
+        s._xdotool("click", "1")
+        time.sleep(0.3)
+        s.key("Down", "Down", "Down", "Down", "Return")
+        dialog = s.wait_for_dialog("Styrspak")
+        values = dict(line.partition("=")[::2] for line in s._xdotool(
+            "getwindowgeometry", "--shell", dialog).splitlines())
+        dx, dy, dw, dh = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+        def crosses(shot):
+            red = [(i % dw, i // dw) for i, p in enumerate(shot.region(dx, dy, dw, dh))
+                   if p[0] > 200 and p[1] < 60 and p[2] < 60]
+            a = [(px, py) for px, py in red if px < dw // 2]
+            b = [(px, py) for px, py in red if px >= dw // 2]
+            if not a or not b:
+                return [f"{len(a)} red pixels in A's half and {len(b)} in B's"]
+            ax, ay = (sum(c) / len(a) / size for c, size in zip(zip(*a), (dw, dh)))
+            bx, by = (sum(c) / len(b) / size for c, size in zip(zip(*b), (dw, dh)))
+            return [] if ax < 0.15 and ay > 0.55 and 0.62 < bx < 0.85 and 0.3 < by < 0.6 else [
+                f"cross A at {ax:.2f},{ay:.2f} and B at {bx:.2f},{by:.2f} of the dialog"]
+
+        s.expect("sticks", crosses)
+
+
 FAKE_OPENER = """#!/bin/sh
 # Records how the program asked for a document to be opened.
 for arg in "$@"; do printf '%s\\n' "$arg"; done > "{record}.tmp"
@@ -576,6 +608,7 @@ SCENARIOS = {
     "live-reading": scenario_live_reading,
     "loopback": scenario_loopback,
     "recording": scenario_recording,
+    "joystick": scenario_joystick,
 }
 
 
