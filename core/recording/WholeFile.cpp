@@ -141,7 +141,13 @@ public:
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::filesystem::path name = ".";
             name += target.filename();
-            name += "." + std::to_string(ProcessId()) + "-" + std::to_string(++counter) + ".tmp";
+            // Piece by piece: GCC 12 at -O3 takes "." + std::string for an
+            // overlapping copy (-Wrestrict), which fails the static build.
+            name += ".";
+            name += std::to_string(ProcessId());
+            name += "-";
+            name += std::to_string(++counter);
+            name += ".tmp";
             path_ = FolderOf(target) / name;
             fd_ = OpenNewFile(path_);
             if (fd_ >= 0 || errno != EEXIST)
