@@ -17,6 +17,9 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <chrono>
+
 namespace {
 
 RecordingDialog* OpenDialog(WindowFixture& f) {
@@ -62,7 +65,13 @@ private slots:
         QFETCH(int, trigger);
         QFETCH(QString, pin);
         WindowFixture f;
-        auto pc = std::make_shared<portprov::SimulatedPc>();
+        // The printer's time moves 200 ns at each look at it, so that its
+        // 5 µs Ack pulse is seen however slowly a loaded machine (or a
+        // sanitizer build) lets the recorder read.
+        auto pc = std::make_shared<portprov::SimulatedPc>(
+            [ticks = std::make_shared<std::atomic<std::int64_t>>(0)] {
+                return std::chrono::nanoseconds(ticks->fetch_add(200) + 200);
+            });
         pc->attachPrinter();
         f.useBackend(pc);
         QCOMPARE(f.window->mnuRecord->text(), QString::fromUtf8("Spela in…"));
