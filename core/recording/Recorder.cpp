@@ -236,14 +236,20 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
     // batchStart); later reads end shorter gaps.
     const auto closeBatch = [&](nanoseconds end) {
         const std::uint64_t done = batch - untilClock;
+        std::size_t c = batchChannel;
         for (std::uint64_t i = 1; i < done && i <= count; ++i) {
-            const std::size_t c = (batchChannel + i) % count;
+            if (++c == count)
+                c = 0;
             const nanoseconds from = i == count ? batchStart : readSince[c];
             if (from != kNever)
                 stats.longestGap = std::max(stats.longestGap, end - from);
         }
-        for (std::uint64_t i = 0; i < done && i < count; ++i)
-            readSince[(batchChannel + i) % count] = batchStart;
+        c = batchChannel;
+        for (std::uint64_t i = 0; i < done && i < count; ++i) {
+            readSince[c] = batchStart;
+            if (++c == count)
+                c = 0;
+        }
         return done;
     };
     // Reads the clock and begins a batch whose first read is register c's:
@@ -299,15 +305,19 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
         // length is looked at when the next batch begins. Such rounds are read
         // here, in the tightest loop, the first round of the next batch below.
         if (duration && kept && k > 0 && untilClock < batch && untilClock >= count) {
-            do {
-                for (std::size_t c = 0; c < count; ++c) {
-                    const std::uint8_t value = ports.read(addresses[c]);
-                    if (value != current[c])
-                        change(c, value, false, t);
-                }
-                untilClock -= count;
-                ++k;
-            } while (untilClock >= count);
+            const std::uint64_t whole = untilClock / count;
+            const std::uint16_t* const address = addresses.data();
+            const std::uint8_t* const last = current.data();
+            std::size_t c = 0;
+            for (std::uint64_t left = whole * count; left > 0; --left) {
+                const std::uint8_t value = ports.read(address[c]);
+                if (value != last[c])
+                    change(c, value, false, t);
+                if (++c == count)
+                    c = 0;
+            }
+            untilClock -= whole * count;
+            k += whole;
             roundStart = lastPosition = t;
             roundStartTimed = false;
         }
