@@ -71,7 +71,7 @@ struct RecorderResult {
 // clock reading). What the recording promises stays: a change is timed by the
 // clock reading just before its read when that read began a batch, else by one
 // taken just after it; a length in time is looked at once a batch, so it is
-// overshot by a batch or two at most; stop() is seen at the next round. The
+// overshot by a batch or two at most; stop() is seen at the next batch. The
 // longest gap is then an upper bound: a read inside a batch is counted as late
 // as the clock reading that ends its batch, and the register's read before it
 // as early as the reading that began that one's batch.
