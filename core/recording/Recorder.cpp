@@ -22,6 +22,15 @@ using namespace std::chrono_literals;
 constexpr nanoseconds kSleepAbove = 200us;
 constexpr nanoseconds kWakeEarly = 100us;
 
+// At the fastest the clock is read once a batch of reads instead of beside
+// every read: a simulated read costs a tenth of a clock reading, a real port's
+// read a microsecond. The batch is sized from the measured cost of a read so
+// that it lasts about kBatchSpan, never more than kLargestBatch reads, and
+// grows or shrinks at most twofold from one batch to the next so that one
+// stall (the thread losing the processor) does not throw it far off.
+constexpr nanoseconds kBatchSpan = 1us;
+constexpr std::uint64_t kLargestBatch = 512;
+
 PortError Refused(const char* text) {
     return PortError(PortErrorKind::RefusedInput, text);
 }
@@ -72,8 +81,8 @@ struct SteadyNow {
 
 } // namespace
 
-Recorder::Recorder(RecorderOptions options, Clock clock)
-    : options_(std::move(options)), clock_(std::move(clock)) {
+Recorder::Recorder(RecorderOptions options, Clock clock, bool batchReads)
+    : options_(std::move(options)), clock_(std::move(clock)), batchReads_(batchReads || !clock_) {
     CheckOptions(options_);
 }
 
@@ -199,57 +208,149 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
     nanoseconds firstPosition{};
     nanoseconds firstRoundStart{};
     nanoseconds roundStart{};
+    bool roundStartTimed = true; // roundStart was read just before the round's first read
     nanoseconds lastPosition{};
-    nanoseconds lastReadTime{};
+
+    // The clock is read before the first read of a batch only; `t` is the
+    // latest reading, the earliest any later read can have started. At a fixed
+    // rate, or with a test's clock unless it asks for batches, every batch is
+    // one read: the clock beside every read.
+    const bool adapt = batchReads_ && !rate;
+    std::uint64_t batch = 0;      // reads in the current batch
+    std::uint64_t untilClock = 0; // reads left in it
+    nanoseconds t{};
+    nanoseconds batchStart{};     // the clock reading that began the batch
+    std::size_t batchChannel = 0; // the register of its first read
+    bool clocked = false;         // the clock was read since the length was last looked at
+    // Per register, the start of the batch of its latest read: the earliest
+    // that read can have begun. kNever before its first read.
+    constexpr nanoseconds kNever = nanoseconds::min();
+    std::vector<nanoseconds> readSince(count, kNever);
+
+    // Ends the batch begun at batchStart with the clock reading `end`. Every
+    // read after its first began by `end`, and the same register's read before
+    // it no earlier than the start of that read's batch: their difference
+    // bounds the gap from above. Reads go round the registers in turn, so the
+    // batch's second to count-th reads each end a register's first gap in it
+    // (the read after that, the same register's second, counts from
+    // batchStart); later reads end shorter gaps.
+    const auto closeBatch = [&](nanoseconds end) {
+        const std::uint64_t done = batch - untilClock;
+        std::size_t c = batchChannel;
+        for (std::uint64_t i = 1; i < done && i <= count; ++i) {
+            if (++c == count)
+                c = 0;
+            const nanoseconds from = i == count ? batchStart : readSince[c];
+            if (from != kNever)
+                stats.longestGap = std::max(stats.longestGap, end - from);
+        }
+        c = batchChannel;
+        for (std::uint64_t i = 0; i < done && i < count; ++i) {
+            readSince[c] = batchStart;
+            if (++c == count)
+                c = 0;
+        }
+        return done;
+    };
+    // Reads the clock and begins a batch whose first read is register c's:
+    // that read starts at the clock reading, so its gap is as exact as the
+    // clock.
+    const auto beginBatch = [&](std::size_t c) {
+        const nanoseconds start = now();
+        const std::uint64_t done = closeBatch(start);
+        if (adapt && done == batch && batch > 0) {
+            const auto span = static_cast<std::uint64_t>(std::max(start - batchStart, 1ns).count());
+            const std::uint64_t fit = batch * static_cast<std::uint64_t>(kBatchSpan.count()) / span;
+            batch = std::clamp(fit, std::max<std::uint64_t>(1, batch / 2),
+                               std::min(kLargestBatch, batch * 2));
+        }
+        batch = std::max<std::uint64_t>(batch, 1);
+        if (readSince[c] != kNever)
+            stats.longestGap = std::max(stats.longestGap, start - readSince[c]);
+        t = batchStart = start;
+        batchChannel = c;
+        untilClock = batch;
+        clocked = true;
+    };
+
     std::uint64_t k = 0;
+    // Register c, read in round k whose position is `position`, has changed to
+    // `value`. A change is timed by the clock reading nearest its read: the
+    // one just before (timed), or one taken now, just after.
+    const auto change = [&](std::size_t c, std::uint8_t value, bool timed, nanoseconds position) {
+        const nanoseconds at = timed ? t : now();
+        t = at;
+        const bool edge = !kept && c == trigger->channel && IsEdge(current[c], value, *trigger);
+        current[c] = value;
+        const auto channel = static_cast<std::uint32_t>(c);
+        if (kept)
+            recording.changes.push_back({at - time0, channel, value});
+        else
+            pending.push_back({{at, channel, value}, k});
+        if (edge) {
+            recording.triggerTime = at;
+            if (duration)
+                keepFrom(std::max(firstPosition, at - beforeTime), 0);
+            else
+                keepFrom(recentPositions.empty() ? position : recentPositions.front(),
+                         k - std::min(k, beforeRounds));
+        }
+    };
+
     // Round 0 is always taken: it gives the initial values.
     for (; k == 0 || !stopRequested_.load(std::memory_order_relaxed); ++k) {
+        // Inside a batch, once the stretch kept is known and its length is a
+        // time, a whole round that does not begin the batch has nothing to do
+        // but its reads: its position is the batch's clock reading, and the
+        // length is looked at when the next batch begins. Such rounds are read
+        // here, in the tightest loop, the first round of the next batch below.
+        if (duration && kept && k > 0 && untilClock < batch && untilClock >= count) {
+            const std::uint64_t whole = untilClock / count;
+            const std::uint16_t* const address = addresses.data();
+            const std::uint8_t* const last = current.data();
+            std::size_t c = 0;
+            for (std::uint64_t left = whole * count; left > 0; --left) {
+                const std::uint8_t value = ports.read(address[c]);
+                if (value != last[c])
+                    change(c, value, false, t);
+                if (++c == count)
+                    c = 0;
+            }
+            untilClock -= whole * count;
+            k += whole;
+            roundStart = lastPosition = t;
+            roundStartTimed = false;
+        }
         // A round's position: its due time at a fixed rate, else its start.
         nanoseconds position{};
         if (rate) {
             if (k == 0)
                 firstPosition = now();
             position = firstPosition + DueAfter(k, *rate);
-            for (nanoseconds t = now(); t < position; t = now()) {
+            for (nanoseconds wait = now(); wait < position; wait = now()) {
                 if constexpr (kMaySleep) {
-                    if (position - t > kSleepAbove)
-                        std::this_thread::sleep_for(position - t - kWakeEarly);
+                    if (position - wait > kSleepAbove)
+                        std::this_thread::sleep_for(position - wait - kWakeEarly);
                 }
             }
         }
         for (std::size_t c = 0; c < count; ++c) {
-            const nanoseconds t = now();
+            if (untilClock == 0)
+                beginBatch(c);
+            // The batch's first read: the clock was read just before it.
+            const bool timed = untilClock-- == batch;
             const std::uint8_t value = ports.read(addresses[c]);
-            lastReadTime = t;
             if (c == 0) {
                 roundStart = t;
+                roundStartTimed = timed;
                 if (!rate)
                     position = t;
             }
             if (k == 0) {
                 current[c] = value;
-            } else {
-                stats.longestGap = std::max(stats.longestGap, t - lastRead[c]);
-                if (value != current[c]) {
-                    const bool edge =
-                        !kept && c == trigger->channel && IsEdge(current[c], value, *trigger);
-                    current[c] = value;
-                    const auto channel = static_cast<std::uint32_t>(c);
-                    if (kept)
-                        recording.changes.push_back({t - time0, channel, value});
-                    else
-                        pending.push_back({{t, channel, value}, k});
-                    if (edge) {
-                        recording.triggerTime = t;
-                        if (duration)
-                            keepFrom(std::max(firstPosition, t - beforeTime), 0);
-                        else
-                            keepFrom(recentPositions.empty() ? position : recentPositions.front(),
-                                     k - std::min(k, beforeRounds));
-                    }
-                }
+            } else if (value != current[c]) {
+                change(c, value, timed, position);
             }
-            lastRead[c] = t;
         }
         lastPosition = position;
         if (k == 0) {
@@ -276,6 +377,10 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
             }
             continue;
         }
+        // A time is looked at only when the clock has moved on.
+        if (duration && !clocked)
+            continue;
+        clocked = false;
         const double done = duration
                                 ? static_cast<double>((position - time0).count()) /
                                       static_cast<double>(duration->count())
@@ -285,6 +390,14 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
             ++k;
             break;
         }
+    }
+
+    // The last read's time: the clock reading just before it when it began a
+    // batch, else one taken now, just after it, which also closes its batch.
+    nanoseconds end = batchStart;
+    if (batch - untilClock > 1) {
+        end = now();
+        closeBatch(end);
     }
 
     // Stopped while waiting for the edge: keep the stretch up to the last round.
@@ -298,11 +411,12 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
     }
     if (recording.triggerTime)
         recording.triggerTime = *recording.triggerTime - time0;
-    recording.length = lastReadTime - time0;
+    recording.length = end - time0;
     stats.samples = k;
-    if (k > 1 && roundStart > firstRoundStart)
+    const nanoseconds lastRoundStart = roundStartTimed ? roundStart : end;
+    if (k > 1 && lastRoundStart > firstRoundStart)
         stats.meanRate = static_cast<double>(k - 1) /
-                         std::chrono::duration<double>(roundStart - firstRoundStart).count();
+                         std::chrono::duration<double>(lastRoundStart - firstRoundStart).count();
 }
 
 } // namespace portprov

@@ -60,17 +60,31 @@ struct RecorderResult {
     RecordingStats stats;
 };
 
-// Records registers on a thread of its own, timing every read by a monotonic
+// Records registers on a thread of its own, timing the reads by a monotonic
 // clock and keeping only the changes. While it runs, the ports are its alone
 // (DirectPortSequence): the window's accesses are refused as Busy.
+//
+// At a fixed rate the clock is read beside every read. At the fastest it is
+// read once a batch of reads, the batch sized from the measured cost of a read
+// to last about a microsecond (one read on a real port, where a read costs
+// about that; some hundred on the simulated PC, whose reads cost a tenth of a
+// clock reading). What the recording promises stays: a change is timed by the
+// clock reading just before its read when that read began a batch, else by one
+// taken just after it; a length in time is looked at once a batch, so it is
+// overshot by a batch or two at most; stop() is seen at the next batch. The
+// longest gap is then an upper bound: a read inside a batch is counted as late
+// as the clock reading that ends its batch, and the register's read before it
+// as early as the reading that began that one's batch.
 class Recorder {
 public:
     // Monotonic time; steady_clock unless a test injects its own.
     using Clock = std::function<std::chrono::nanoseconds()>;
 
     // Throws PortError (RefusedInput, a Swedish text) for options that cannot
-    // be recorded.
-    explicit Recorder(RecorderOptions options, Clock clock = {});
+    // be recorded. With an injected clock the clock is read beside every read,
+    // so that a test's times are exact, unless batchReads asks for the batches
+    // of a real recording.
+    explicit Recorder(RecorderOptions options, Clock clock = {}, bool batchReads = false);
     // Stops a recording still running and waits for its thread.
     ~Recorder();
     Recorder(const Recorder&) = delete;
@@ -97,6 +111,7 @@ private:
 
     RecorderOptions options_;
     Clock clock_;
+    bool batchReads_;
     std::unique_ptr<DirectPortSequence> sequence_;
     std::thread thread_;
     std::atomic<bool> stopRequested_{false};

@@ -2,7 +2,10 @@
 // How close the recorder comes to the fastest the simulated PC can be read:
 // a bare loop of backend.read(889) against the recorder at its fastest on
 // 889, turn about, and their ratio; between them the bare loop with a clock
-// reading per read. scripts/bench-recorder runs it.
+// reading per read. The simulated PC is bound as `portprov --simulate` binds
+// it, and the loops read through the backend a DirectPortSequence hands out,
+// as the recorder does, so that all three take the same path.
+// scripts/bench-recorder runs it.
 //     recorder_bench [--seconds S] [--turns N]
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
@@ -14,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <vector>
 
 // Where the bare loop's reads go, so that none of them is left out.
@@ -89,16 +93,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [--seconds S] [--turns N]\n", argv[0]);
         return 2;
     }
-    auto pc = std::make_shared<portprov::SimulatedPc>();
-    portprov::SelectPortBackend(portprov::SharedBackend(pc));
+    portprov::SelectPortBackend([] { return std::make_unique<portprov::SimulatedPc>(); });
+    const std::int32_t port = 889;
 
     std::vector<double> bare, timed, recorded, ratios;
     std::chrono::nanoseconds longestGap{};
     std::printf(
         "turn  bare loop reads/s  timed loop reads/s  recorder reads/s  ratio  longest gap\n");
     for (int turn = 1; turn <= turns; ++turn) {
-        const double bareRate = BareReadsPerSecond(*pc, seconds);
-        const double timedRate = TimedReadsPerSecond(*pc, seconds);
+        double bareRate = 0.0, timedRate = 0.0;
+        {
+            const portprov::DirectPortSequence sequence(std::span(&port, 1));
+            bareRate = BareReadsPerSecond(sequence.backend(), seconds);
+            timedRate = TimedReadsPerSecond(sequence.backend(), seconds);
+        }
         const portprov::RecorderResult result = RecordFastest(seconds);
         const double recorderRate = result.stats.meanRate;
         bare.push_back(bareRate);

@@ -47,10 +47,13 @@ struct RecorderTest : ::testing::Test {
     void SetUp() override { SelectPortBackend(SharedBackend(ports)); }
     void TearDown() override { SelectPortBackend({}); }
 
-    RecorderResult record(RecorderOptions options) {
-        ports->reads = 0;
+    std::uint64_t clockReads = 0;
+    RecorderResult record(RecorderOptions options, bool batchReads = false) {
+        ports->reads = clockReads = 0;
         ports->readTimes.clear();
-        Recorder recorder(std::move(options), [this] { return ports->now += ports->perClockRead; });
+        Recorder recorder(
+            std::move(options), [this] { return ++clockReads, ports->now += ports->perClockRead; },
+            batchReads);
         recorder.start();
         return recorder.wait();
     }
@@ -149,6 +152,50 @@ TEST_F(RecorderTest, FixedRateHoldsItsScheduleAndCountsLateRounds) {
         EXPECT_EQ(result.stats.lateSamples, c.late);
         EXPECT_GE(result.stats.longestGap, ports->stall);
         EXPECT_NEAR(result.stats.meanRate, c.rate, c.rate / 1000);
+    }
+}
+
+TEST_F(RecorderTest, BatchesOfReadsKeepTimesLengthAndGapsHonest) {
+    // Reads of 10 ns make batches of 100 reads a clock reading, reads of
+    // 400 ns batches of 2. Bit 0 of 888 rises at read `rise`; read `stallAt`
+    // stalls 5 µs (in the last row inside the last batch, reads 927 to 999).
+    struct Case {
+        std::vector<std::int32_t> ports;
+        std::variant<nanoseconds, std::uint64_t> length;
+        nanoseconds perRead;
+        std::uint64_t rise, stallAt, readsPerClock;
+        std::optional<RecorderOptions::Trigger> trigger;
+    };
+    for (const Case& c :
+         {Case{{888}, 100us, 10ns, 5'000, 3'000, 50, {}},
+          Case{{888, 889, 890}, 100us, 10ns, 7'002, 9'050, 50, {}},
+          Case{{889, 888}, 100us, 10ns, 6'001, 100, 50, {{1, 0, false, Edge::Rise, 0.5}}},
+          Case{{888, 889, 890}, 100us, 400ns, 150, UINT64_MAX, 2, {}},
+          Case{{888}, std::uint64_t{1000}, 10ns, 500, 997, 10, {}}}) {
+        SCOPED_TRACE(testing::Message() << c.ports.size() << " ports, reads of " << c.perRead);
+        ports->perRead = c.perRead, ports->stallAt = c.stallAt, ports->stall = 5us;
+        ports->answer = [&](std::uint16_t port, std::uint64_t read) {
+            return static_cast<std::uint8_t>(port == 888 && read >= c.rise);
+        };
+        const RecorderResult result =
+            record({.ports = c.ports, .length = c.length, .trigger = c.trigger}, true);
+        const std::vector<nanoseconds>& at = ports->readTimes;
+        EXPECT_LE(clockReads * c.readsPerClock, at.size() + 20);
+        ASSERT_EQ(result.recording.changes.size(), 1u);
+        const nanoseconds time0 = c.trigger ? at[c.rise] - 50us : at[0];
+        EXPECT_GE(result.recording.changes[0].time, at[c.rise] - time0);
+        EXPECT_LE(result.recording.changes[0].time, at[c.rise] + c.perRead - time0);
+        EXPECT_EQ(result.recording.triggerTime,
+                  c.trigger ? std::optional(result.recording.changes[0].time) : std::nullopt);
+        if (const auto* duration = std::get_if<nanoseconds>(&c.length)) {
+            EXPECT_GE(result.recording.length, *duration);
+            EXPECT_LE(result.recording.length, *duration + 3us);
+        }
+        nanoseconds gap{};
+        for (std::size_t i = c.ports.size(); i < at.size(); ++i)
+            gap = std::max(gap, at[i] - at[i - c.ports.size()]);
+        EXPECT_GE(result.stats.longestGap, gap);
+        EXPECT_LE(result.stats.longestGap, gap + 2us);
     }
 }
 
