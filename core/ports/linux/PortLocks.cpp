@@ -7,6 +7,7 @@
 #include "ports/linux/ParallelPortDiscovery.h"
 #include "ports/linux/RetryOnInterrupt.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -125,7 +126,12 @@ PortLocks::Access::~Access() {
 }
 
 PortLocks::Access PortLocks::forAccess(std::uint16_t port) {
-    const auto unit = unitOf(port);
+    // Looked up without sharing the unit: every access of a recording comes
+    // by here, and a shared pointer's count would cost each one.
+    const auto found = std::find_if(units_.begin(), units_.end(), [port](const auto& unit) {
+        return port >= unit->first && port <= unit->last;
+    });
+    Unit* unit = found == units_.end() ? nullptr : found->get();
     if (!unit || unit->sequences > 0)
         return {};
     const int fd = unit->file();

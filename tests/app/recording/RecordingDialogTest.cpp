@@ -81,8 +81,11 @@ private slots:
         if (trigger != 0)
             dialog->cboTriggerPin->setCurrentText(pin);
         QCOMPARE(dialog->cboTriggerPin->currentText(), trigger ? pin : "Stift 2 D0");
-        // A millisecond from the strobe: Busy, and the Ack pulse.
-        dialog->spnSeconds->setValue(0.001);
+        // 2000 rounds from the strobe, 400 µs by the printer's clock: Busy and
+        // the Ack pulse, and the tenth kept from before a trigger holds both,
+        // however the real clock runs.
+        dialog->optSamples->setChecked(true);
+        dialog->spnSamples->setValue(2000);
         dialog->chkWrite->setChecked(true);
         QCOMPARE(dialog->spnWritePort->value(), 890);
         QCOMPARE(dialog->spnWriteValue->value(), 1); // the strobe
