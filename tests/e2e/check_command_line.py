@@ -56,9 +56,9 @@ def check_recording(exe, tmp, complaints):
     # between two reads, which a loaded machine (or a sanitizer build) widens.
     gap = re.search(r"längsta glapp ([0-9.]+) (ns|µs|ms|s)", got[2])
     late = float(gap[1]) * {"ns": 1, "µs": 1e3, "ms": 1e6, "s": 1e9}[gap[2]] if gap else 0
-    if got[0] != 0 or not gap or any(
-            not -5_000 <= falls.get(wire, -10**9) - ns <= late + 5_000
-            for wire, ns in wanted.items()):
+    timed = os.environ.get("PORTPROV_SANITIZED") != "1"
+    if got[0] != 0 or not gap or set(falls) != set(wanted) or timed and any(
+            not -5_000 <= falls[wire] - ns <= late + 5_000 for wire, ns in wanted.items()):
         complaints.append(f"--record 513: {got!r}, falls {falls}")
     if shutil.which("sigrok-cli") and vcd.exists():
         read = subprocess.run(["sigrok-cli", "-I", "vcd", "-i", str(vcd), "--show"],

@@ -501,7 +501,9 @@ def record_handshake(exe, shots, attempt):
             text = vcd.read_text(encoding="utf-8") if vcd.exists() else ""
             # Time 0, Ack falling and rising, Busy falling, the end.
             moments = sum(1 for line in text.splitlines() if line.startswith("#"))
-            fail_if([] if "stift10_ack" in text and moments >= 5
+            # Under the sanitizers the pulses may all come between two reads.
+            least = 2 if os.environ.get("PORTPROV_SANITIZED") == "1" else 5
+            fail_if([] if "stift10_ack" in text and moments >= least
                     else [f"no VCD of the handshake in {vcd} ({moments} times)"])
     finally:
         shutil.rmtree(folder, ignore_errors=True)
