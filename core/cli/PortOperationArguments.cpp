@@ -28,17 +28,20 @@ bool IsOption(const std::string& argument) {
     return argument.size() >= 2 && argument[0] == '-' && argument[1] == '-';
 }
 
+// The argument after i as a number of an operation, if there is one (not an
+// option); i moves on to it.
+std::optional<std::string> NextValue(const std::vector<std::string>& arguments, std::size_t& i) {
+    if (i + 1 >= arguments.size() || IsOption(arguments[i + 1]))
+        return std::nullopt;
+    return arguments[++i];
+}
+
 } // namespace
 
 PortOperationArguments TakePortOperations(const std::vector<std::string>& arguments) {
     PortOperationArguments result;
     const std::size_t count = arguments.size();
-    // The next argument as a number of the operation, if there is one.
-    const auto next = [&](std::size_t& i) -> std::optional<std::string> {
-        if (i + 1 >= count || IsOption(arguments[i + 1]))
-            return std::nullopt;
-        return arguments[++i];
-    };
+    const auto next = [&](std::size_t& i) { return NextValue(arguments, i); };
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--") {
@@ -71,11 +74,7 @@ PortOperationArguments TakePortOperations(const std::vector<std::string>& argume
 StartWriteArguments TakeStartWrite(const std::vector<std::string>& arguments) {
     StartWriteArguments result;
     const std::size_t count = arguments.size();
-    const auto next = [&](std::size_t& i) -> std::optional<std::string> {
-        if (i + 1 >= count || IsOption(arguments[i + 1]))
-            return std::nullopt;
-        return arguments[++i];
-    };
+    const auto next = [&](std::size_t& i) { return NextValue(arguments, i); };
     for (std::size_t i = 0; i < count; ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--") {

@@ -375,15 +375,20 @@ def scenario_live_reading(exe, shots):
         s.expect("live-off", unmarked)
 
 
-def open_loopback_dialog(s):
-    """Verktyg, down to its second item, Enter: the dialog, with Starta focused."""
+def open_tools_item(s, item, title):
+    """Verktyg, down to its item-th entry, Enter: the dialog titled title."""
     x, y, _, _ = s.window_geometry()
     menu_x, menu_y = L.VERKTYG_MENU
     s._xdotool("mousemove", str(x + menu_x), str(y + menu_y))
     s._xdotool("click", "1")
     time.sleep(0.3)
-    s.key("Down", "Down", "Return")
-    return s.wait_for_dialog("Slingtest")
+    s.key(*["Down"] * item, "Return")
+    return s.wait_for_dialog(title)
+
+
+def open_loopback_dialog(s):
+    """Verktyg → Slingtest…: the dialog, with Starta focused."""
+    return open_tools_item(s, 2, "Slingtest")
 
 
 def dialog_faces(s, shot, dialog, pass_face=None):
@@ -464,13 +469,7 @@ def record_handshake(exe, shots, attempt):
         with X11Session(shots, f"recording-{attempt}") as s:
             s.start(exe, args=("--simulate", "--plug=printer"))
             check_start_up(s)
-            x, y, _, _ = s.window_geometry()
-            menu_x, menu_y = L.VERKTYG_MENU
-            s._xdotool("mousemove", str(x + menu_x), str(y + menu_y))
-            s._xdotool("click", "1")
-            time.sleep(0.3)
-            s.key("Down", "Down", "Down", "Return")
-            dialog = s.wait_for_dialog("Spela in")
+            dialog = open_tools_item(s, 3, "Spela in")
             time.sleep(0.5)  # let it take the keyboard
             # A write of 1 to 890 first (the strobe), then Starta.
             s.key("alt+s")
@@ -515,13 +514,7 @@ def scenario_joystick(exe, shots):
     with X11Session(shots, "joystick") as s:
         s.start(exe, args=("--simulate", "--stick=0,100"))
         check_start_up(s)
-        x, y, _, _ = s.window_geometry()
-        menu_x, menu_y = L.VERKTYG_MENU
-        s._xdotool("mousemove", str(x + menu_x), str(y + menu_y))
-        s._xdotool("click", "1")
-        time.sleep(0.3)
-        s.key("Down", "Down", "Down", "Down", "Return")
-        dialog = s.wait_for_dialog("Styrspak")
+        dialog = open_tools_item(s, 4, "Styrspak")
         values = dict(line.partition("=")[::2] for line in s._xdotool(
             "getwindowgeometry", "--shell", dialog).splitlines())
         dx, dy, dw, dh = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
