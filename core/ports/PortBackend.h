@@ -32,9 +32,16 @@ public:
     // hold lives, other processes' accesses to the unit are refused as Busy,
     // and this process's own go through. Throws PortError (Busy) when another
     // process keeps the unit past a short wait. nullptr where there is
-    // nothing to hold: the kernel already keeps the port to one program
-    // (ppdev), or no other process reaches it (the simulated PC).
+    // nothing to hold: no other process reaches the port (the simulated PC).
     virtual std::unique_ptr<PortHold> holdForSequence(std::uint16_t /*port*/) { return nullptr; }
+
+    // Keeps `port` ready for a long run of single accesses by this process
+    // (continuous reading) where the access path must take the port from the
+    // kernel before an access and give it back after (ppdev): the port stays
+    // taken while the hold lives. Never waits: Busy at once while another
+    // program has the port. nullptr where an access needs nothing taken
+    // beforehand; there other programs' tests still get in between.
+    virtual std::unique_ptr<PortHold> holdForReading(std::uint16_t /*port*/) { return nullptr; }
 };
 
 } // namespace portprov

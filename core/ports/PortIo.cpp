@@ -39,6 +39,9 @@ public:
     std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override {
         return ports_->holdForSequence(port);
     }
+    std::unique_ptr<PortHold> holdForReading(std::uint16_t port) override {
+        return ports_->holdForReading(port);
+    }
 
 private:
     std::shared_ptr<PortBackend> ports_;
@@ -117,6 +120,12 @@ std::unique_ptr<PortHold> HoldPortForSequence(std::int32_t port) {
     const std::uint16_t checked = CheckedPort(port);
     const auto entered = EnterGate(Binding());
     return BoundBackend().holdForSequence(checked);
+}
+
+std::unique_ptr<PortHold> HoldPortForReading(std::int32_t port) {
+    const std::uint16_t checked = CheckedPort(port);
+    const auto entered = EnterGate(Binding());
+    return BoundBackend().holdForReading(checked);
 }
 
 DirectPortSequence::DirectPortSequence(std::span<const std::int32_t> ports) {

@@ -48,6 +48,12 @@ void DlPortWritePortUchar(std::int32_t port, std::int32_t value);
 // nullptr where the backend needs no hold.
 [[nodiscard]] std::unique_ptr<PortHold> HoldPortForSequence(std::int32_t port);
 
+// Keeps the port at `port` taken for continuous reading while the result
+// lives, where the access path needs that (PortBackend::holdForReading), and
+// never waits for it: Busy at once while another program has the port.
+// nullptr where nothing is taken.
+[[nodiscard]] std::unique_ptr<PortHold> HoldPortForReading(std::int32_t port);
+
 // Refusal of every other access while a recording runs.
 inline constexpr const char* kRecordingRunsMessage =
     "En inspelning pågår på porten. Vänta tills den är klar eller stoppa den.";

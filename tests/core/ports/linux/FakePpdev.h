@@ -75,12 +75,24 @@ public:
         return -error;
     }
 
-    // The calls other than open, close and claim.
+    // Only the calls that open, claim, release and close, by name.
+    std::vector<std::string> claimCalls() const {
+        std::vector<std::string> result;
+        for (const auto& call : calls) {
+            if (call.what == "open" || call.what == "close" || call.what == "claim" ||
+                call.what == "PPRELEASE" || call.what == "PPEXCL") {
+                result.push_back(call.what);
+            }
+        }
+        return result;
+    }
+
+    // The calls other than open, close, claim and release.
     std::vector<Call> registerCalls() const {
         std::vector<Call> result;
         for (const auto& call : calls) {
             if (call.what != "open" && call.what != "close" && call.what != "claim" &&
-                call.what != "PPEXCL") {
+                call.what != "PPEXCL" && call.what != "PPRELEASE") {
                 result.push_back(call);
             }
         }
@@ -101,6 +113,8 @@ private:
         switch (request) {
         case PPEXCL:
             return "PPEXCL";
+        case PPRELEASE:
+            return "PPRELEASE";
         case PPRDATA:
             return "PPRDATA";
         case PPWDATA:

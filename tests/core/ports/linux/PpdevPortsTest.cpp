@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <deque>
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 using portprov::ParallelPortNode;
@@ -87,7 +88,7 @@ TEST_F(PpdevPortsTest, ControlReadsBackWholeWithTheUpperBitsFromTheLastWrite) {
     EXPECT_EQ(ports.read(634), 0x00);
 }
 
-TEST_F(PpdevPortsTest, EachPortIsClaimedOnItsFirstAccessOnly) {
+TEST_F(PpdevPortsTest, EachPortIsOpenedOnItsFirstAccessOnly) {
     EXPECT_TRUE(kernel->calls.empty());
     ports.read(888);
     ports.read(890);
@@ -95,50 +96,119 @@ TEST_F(PpdevPortsTest, EachPortIsClaimedOnItsFirstAccessOnly) {
     ports.write(632, 1);
     EXPECT_THAT(kernel->opened, ElementsAre("/dev/parport0", "/dev/parport1"));
     EXPECT_EQ(kernel->calls[0], (Call{"open", 100, -1}));
-    EXPECT_EQ(kernel->calls[1], (Call{"PPEXCL", 100, -1}));
-    EXPECT_EQ(kernel->calls[2], (Call{"claim", 100, 0}));
+    EXPECT_EQ(kernel->calls[1], (Call{"claim", 100, 0}));
     EXPECT_EQ(kernel->registerCalls().back(), (Call{"PPWDATA", 101, 1}));
 }
 
+// Never PPEXCL: an exclusive registration would keep the printer driver lp
+// from loading, and from printing while the window is open.
 TEST_F(PpdevPortsTest, SharesThePortWhenAnotherDriverIsRegisteredOnIt) {
-    kernel->claimErrors = {ENXIO, 0};
     ports.read(888);
+    const auto hold = ports.holdForSequence(888);
     EXPECT_THAT(kernel->calls,
-                ElementsAre(Call{"open", 100, -1}, Call{"PPEXCL", 100, -1},
-                            Call{"claim", 100, ENXIO}, Call{"close", 100, -1},
-                            Call{"open", 101, -1}, Call{"claim", 101, 0}, Call{"PPRDATA", 101, 0}));
+                ElementsAre(Call{"open", 100, -1}, Call{"claim", 100, 0}, Call{"PPRDATA", 100, 0},
+                            Call{"PPRELEASE", 100, -1}, Call{"claim", 100, 0}));
+}
+
+// Who claims when: the port is the kernel's again whenever nothing uses it.
+TEST(PpdevClaims, TheClaimLastsAsLongAsTheUse) {
+    using Steps = std::function<void(PpdevPorts&, FakePpdev&)>;
+    using Strings = std::vector<std::string>;
+    struct Case {
+        const char* name;
+        Steps steps;
+        Strings expected;
+    };
+    const Case cases[] = {
+        {"single accesses claim and release, the node stays open",
+         [](PpdevPorts& p, FakePpdev&) { p.read(888), p.write(890, 4); },
+         {"open", "claim", "PPRELEASE", "claim", "PPRELEASE"}},
+        {"a hold keeps one claim across accesses",
+         [](PpdevPorts& p, FakePpdev&) {
+             const auto hold = p.holdForSequence(888);
+             p.read(888), p.write(888, 1), p.read(890);
+         },
+         {"open", "claim", "PPRELEASE"}},
+        {"nested holds release with the last",
+         [](PpdevPorts& p, FakePpdev&) {
+             auto reading = p.holdForReading(889);
+             auto sequence = p.holdForSequence(888);
+             reading.reset(), p.read(888), sequence.reset(), p.read(888);
+         },
+         {"open", "claim", "PPRELEASE", "claim", "PPRELEASE"}},
+        {"a failed claim leaves no hold and no queued claim",
+         [](PpdevPorts& p, FakePpdev& k) {
+             k.claimErrors = {ETIMEDOUT};
+             EXPECT_THROW(static_cast<void>(p.holdForReading(888)), PortError);
+             p.read(888);
+         },
+         {"open", "claim", "close", "open", "claim", "PPRELEASE"}},
+        {"an access failing under a hold keeps the hold",
+         [](PpdevPorts& p, FakePpdev& k) {
+             const auto hold = p.holdForSequence(888);
+             k.failing[PPRSTATUS] = EIO;
+             EXPECT_THROW(p.read(889), PortError);
+         },
+         {"open", "claim", "PPRELEASE"}},
+        {"a failed release closes the node, which releases",
+         [](PpdevPorts& p, FakePpdev& k) {
+             k.failing[PPRELEASE] = EIO;
+             p.read(888), p.read(888);
+         },
+         {"open", "claim", "PPRELEASE", "close", "open", "claim", "PPRELEASE", "close"}},
+        {"a hold outliving the backend releases nothing",
+         [](PpdevPorts&, FakePpdev& k) {
+             std::unique_ptr<portprov::PortHold> hold;
+             {
+                 PpdevPorts other({kLpt1}, std::shared_ptr<FakePpdev>(&k, [](FakePpdev*) {}));
+                 hold = other.holdForSequence(888);
+             }
+         },
+         {"open", "claim", "close"}},
+    };
+    for (const Case& c : cases) {
+        auto kernel = std::make_shared<FakePpdev>();
+        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov");
+        c.steps(ports, *kernel);
+        EXPECT_EQ(kernel->claimCalls(), c.expected) << c.name;
+    }
+    // Continuous reading asks the kernel without waiting for another program.
+    auto kernel = std::make_shared<FakePpdev>();
+    PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov");
+    static_cast<void>(ports.holdForReading(888));
+    static_cast<void>(ports.holdForSequence(888));
+    EXPECT_THAT(kernel->claimLimits, ElementsAre(PpdevPorts::kNoWaitLimit, PpdevPorts::kClaimLimit));
 }
 
 TEST_F(PpdevPortsTest, APortHeldElsewhereGivesUpWithAMessageAndIsTriedAgainLater) {
-    kernel->claimErrors = {ENXIO, ETIMEDOUT};
+    kernel->claimErrors = {ETIMEDOUT};
     const std::string message = messageOf([&] { ports.read(888); });
     EXPECT_THAT(message, HasSubstr("/dev/parport0"));
     EXPECT_THAT(message, HasSubstr("lp"));
     EXPECT_THAT(message, HasSubstr("3 sekunder"));
-    EXPECT_EQ(kernel->calls.back(), (Call{"close", 101, -1}));
+    EXPECT_EQ(kernel->calls.back(), (Call{"close", 100, -1}));
     EXPECT_TRUE(kernel->registerCalls().empty());
 
     kernel->registers[PPRDATA] = 7;
     EXPECT_EQ(ports.read(888), 7);
 }
 
-TEST_F(PpdevPortsTest, AnExclusiveClaimThatTimesOutGivesUpWithoutWaitingAgain) {
+TEST_F(PpdevPortsTest, AClaimThatTimesOutGivesUpWithoutWaitingAgain) {
     kernel->claimErrors = {ETIMEDOUT};
     const std::string message = messageOf([&] { ports.read(888); });
     EXPECT_THAT(message, HasSubstr("/dev/parport0"));
     EXPECT_THAT(message, HasSubstr("3 sekunder"));
-    // A second, shared claim would keep the window waiting as long again.
-    EXPECT_THAT(kernel->calls, ElementsAre(Call{"open", 100, -1}, Call{"PPEXCL", 100, -1},
-                                           Call{"claim", 100, ETIMEDOUT}, Call{"close", 100, -1}));
+    EXPECT_THAT(kernel->calls, ElementsAre(Call{"open", 100, -1}, Call{"claim", 100, ETIMEDOUT},
+                                           Call{"close", 100, -1}));
     EXPECT_THAT(kernel->claimLimits, ElementsAre(PpdevPorts::kClaimLimit));
 }
 
 TEST_F(PpdevPortsTest, APortAnotherProgramHoldsAloneIsNamedBusy) {
-    kernel->claimErrors = {ENXIO, ENXIO};
+    kernel->claimErrors = {ENXIO};
     const std::string message = messageOf([&] { ports.read(888); });
     EXPECT_THAT(message, HasSubstr("/dev/parport0 är upptagen"));
     EXPECT_THAT(message, HasSubstr("annat program"));
-    EXPECT_EQ(kernel->calls.back(), (Call{"close", 101, -1}));
+    EXPECT_EQ(kernel->calls.back(), (Call{"close", 100, -1}));
 }
 
 TEST_F(PpdevPortsTest, OpenFailuresNameTheirRemedy) {
@@ -173,8 +243,8 @@ TEST(PpdevKinds, EachFailureHasItsKind) {
     const Case cases[] = {
         {{EACCES}, {}, 0, 888, PortErrorKind::NotPermitted},
         {{ENOENT}, {}, 0, 888, PortErrorKind::Missing},
-        {{}, {ENXIO, ETIMEDOUT}, 0, 888, PortErrorKind::Busy},
-        {{}, {ENXIO, ENXIO}, 0, 888, PortErrorKind::Busy},
+        {{}, {ETIMEDOUT}, 0, 888, PortErrorKind::Busy},
+        {{}, {ENXIO}, 0, 888, PortErrorKind::Busy},
         {{}, {}, EIO, 889, PortErrorKind::FailedAccess},
         {{}, {}, 0, 513, PortErrorKind::NotCovered},
     };
