@@ -2,6 +2,7 @@
 #pragma once
 
 #include "lamps/PinRules.h"
+#include "ports/PortBackend.h"
 #include "widgets/MessageBox.h"
 #include "window/ControlArray.h"
 
@@ -161,5 +162,6 @@ private:
     QString readButtonText_;
     QPalette readButtonPalette_;
     std::uint16_t livePort_ = 0; // the confirmed address continuous reading reads
+    std::unique_ptr<portprov::PortHold> liveHold_; // its port, taken where that is needed
     int chosenEntry_ = -1;       // the row of the list that stands chosen, -1 for none
 };

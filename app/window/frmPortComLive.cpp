@@ -12,6 +12,7 @@
 #include "window/frmPortCom.h"
 
 #include "input/CommandInputs.h"
+#include "ports/PortIo.h"
 #include "window/LocaleNumbers.h"
 
 #include <QAction>
@@ -79,6 +80,8 @@ void frmPortCom::ConfirmLiveAddress(const QString& text) {
         ShowMessage(QString::fromStdString(address.refusal));
         return;
     }
+    if (address.port != livePort_)
+        liveHold_.reset(); // taken again for the new address at the next tick
     livePort_ = address.port;
     Command1->setText(QString::fromUtf8(kLiveMark).arg(livePort_));
 }
@@ -87,6 +90,7 @@ void frmPortCom::StopLiveReading() {
     if (!tmrLive->isActive())
         return;
     tmrLive->stop();
+    liveHold_.reset();
     mnuLive->setChecked(false);
     Command1->setText(readButtonText_);
     Command1->setPalette(readButtonPalette_);
@@ -96,9 +100,17 @@ void frmPortCom::StopLiveReading() {
 void frmPortCom::tmrLive_Timer() {
     // A failed access stops the reading before its message is shown. A port
     // another program holds for a while is waited for instead, marked on the
-    // read button, with no message a tick.
-    const bool read =
-        RunPortCommand([&] { ShowByteRead(livePort_, PinRuleFor(livePort_)); }, WhileBusy::Wait);
+    // read button, with no message a tick. Where the port must be taken from
+    // the kernel for each access (ppdev), it stays taken while the reading
+    // runs instead of 20 times a second; the hold is asked for without
+    // waiting, so a port another program has is tried again at the next tick.
+    const bool read = RunPortCommand(
+        [&] {
+            if (!liveHold_)
+                liveHold_ = portprov::HoldPortForReading(livePort_);
+            ShowByteRead(livePort_, PinRuleFor(livePort_));
+        },
+        WhileBusy::Wait);
     if (!tmrLive->isActive())
         return;
     Command1->setText(QString::fromUtf8(read ? kLiveMark : kBusyMark).arg(livePort_));

@@ -134,7 +134,7 @@ std::string PpdevBusy(const std::string& node, int seconds) {
 std::string PpdevHeldExclusively(const std::string& node) {
     return "Parallellporten " + node +
            " är upptagen: ett annat program har tagit den för sig själv (till exempel "
-           "det här programmet, startat en gång till).\n"
+           "en äldre version av det här programmet).\n"
            "Stäng det andra programmet och försök igen. Finns inget sådant program har kärnan "
            "tappat porten: ladda drivrutinerna igen med " +
            std::string(kLoadPpdev) + ".";
