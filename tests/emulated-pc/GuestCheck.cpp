@@ -3,9 +3,12 @@
 // script as root:
 //
 //   portprov-guest-check direct <text>   through ioperm/inb/outb and /dev/port
-//   portprov-guest-check ppdev <text>    through ppdev, as an unprivileged
-//                                        member of the lp group, also while
-//                                        another process holds the port
+//   portprov-guest-check ppdev <text>    loads the printer driver lp beside a
+//                                        program open on ppdev and prints
+//                                        through it; then checks ppdev as an
+//                                        unprivileged member of the lp group,
+//                                        also while another process holds
+//                                        the port
 //   portprov-guest-check lockdown <text> <0|1>
 //                                        locks the kernel down (integrity),
 //                                        checks that ppdev still works, and
@@ -31,6 +34,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -269,12 +273,183 @@ void CheckBusyPort(CheckLog& log, PortHolder::Claim claim, const std::string& wh
     });
 }
 
+// Waits for one byte from the other end of a pipe; false when it closed.
+bool AwaitWord(int fd) {
+    char word = 0;
+    return ::read(fd, &word, 1) == 1;
+}
+
+void SendWord(int fd) {
+    const char word = 1;
+    static_cast<void>(::write(fd, &word, 1));
+}
+
+// Drops to user 1000 in group lp, as BecomeLpUser does, in a child process.
+bool DropToLpUser() {
+    const gid_t groups[] = {kLpGroup};
+    return setgroups(1, groups) == 0 && setgid(kLpGroup) == 0 && setuid(kUnprivilegedUser) == 0;
+}
+
+// The printer driver lp beside a running program: the program (user 1000 in
+// lp, through ppdev) reads 888 and stays open; meanwhile root loads lp and
+// prints "<text> via lp" through /dev/lp0, which must finish within a few
+// seconds; then the program's next access works. A program that kept the
+// port claimed, or registered it for itself alone, would keep lp from
+// loading or the print waiting. Runs as root, before the run drops its
+// privileges.
+void CheckPrinterDriverBeside(CheckLog& log, const std::string& text) {
+    // A program that ended early must fail the checks, not end this process.
+    std::signal(SIGPIPE, SIG_IGN);
+    const bool nodeReady = chown(kParportNode, 0, kLpGroup) == 0 && chmod(kParportNode, 0660) == 0;
+    log.expectTrue(std::string(kParportNode) + " open to group lp", nodeReady);
+    int toProgram[2];
+    int fromProgram[2];
+    if (pipe(toProgram) != 0 || pipe(fromProgram) != 0) {
+        log.fail(std::string("pipe: ") + std::strerror(errno));
+        return;
+    }
+    std::fflush(stdout);
+    const pid_t program = fork();
+    if (program == 0) {
+        close(toProgram[1]);
+        close(fromProgram[0]);
+        int status = 2;
+        if (DropToLpUser()) {
+            try {
+                SelectPortBackend(PpdevPath().open);
+                DlPortWritePortUchar(kLpt1, 0x33);
+                status = DlPortReadPortUchar(kLpt1) == 0x33 ? 3 : 4;
+                SendWord(fromProgram[1]);
+                if (AwaitWord(toProgram[0])) {
+                    DlPortWritePortUchar(kLpt1, 0x5A);
+                    status = DlPortReadPortUchar(kLpt1) == 0x5A ? 0 : 5;
+                }
+            } catch (const PortError& error) {
+                std::printf("        program: %s\n", error.what());
+                std::fflush(stdout);
+            }
+        }
+        std::_Exit(status);
+    }
+    close(toProgram[0]);
+    close(fromProgram[1]);
+    log.expectTrue("a program reads 888 through ppdev and stays open",
+                   program > 0 && AwaitWord(fromProgram[0]));
+
+    // lp loads even where it finds no port to take; then it makes no lp0.
+    const bool loaded = std::system("insmod /lib/modules/lp.ko") == 0;
+    struct stat node {};
+    const bool attached = stat("/sys/class/printer/lp0", &node) == 0;
+    if (attached && stat("/dev/lp0", &node) != 0) {
+        static_cast<void>(std::system("mknod /dev/lp0 c 6 0"));
+    }
+    log.expectTrue("lp loads and takes parport0 as lp0 while the program is open",
+                   loaded && attached);
+
+    const std::string line = text + " via lp";
+    setenv("PORTPROV_LP_TEXT", line.c_str(), 1);
+    const auto start = std::chrono::steady_clock::now();
+    // Never into a plain file that the shell would make in /dev.
+    const bool printer = stat("/dev/lp0", &node) == 0 && S_ISCHR(node.st_mode);
+    const int printed =
+        printer ? std::system("timeout 10 sh -c 'echo \"$PORTPROV_LP_TEXT\" > /dev/lp0'") : -1;
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f s", took.count());
+    log.expectTrue("echo > /dev/lp0 finishes within 5 s while the program is open",
+                   printed == 0 && took.count() < 5.0,
+                   seconds + (printed == 0 ? std::string() : ", status " + std::to_string(printed)));
+
+    SendWord(toProgram[1]);
+    close(toProgram[1]);
+    int status = -1;
+    const bool ended = program > 0 && waitpid(program, &status, 0) == program;
+    log.expectTrue("the program's next access works: 888 reads back 0x5A",
+                   ended && WIFEXITED(status) && WEXITSTATUS(status) == 0,
+                   ended && WIFEXITED(status) ? "program status " +
+                                                    std::to_string(WEXITSTATUS(status))
+                                              : "program did not end");
+    close(fromProgram[0]);
+    // The rest of the run as before lp: a program may again take the port
+    // for itself alone, which the kernel refuses while lp is registered.
+    log.expectTrue("lp unloads once printed", std::system("rmmod lp") == 0);
+}
+
+// While this program holds the port for a sequence (a recording, or a
+// loopback test), a second program through ppdev gets the busy message; once
+// the sequence is over, this program's next access works.
+void CheckBusyForSecondUser(CheckLog& log, bool recording) {
+    const std::string who = recording ? "during a recording" : "during a loopback test";
+    SelectPortBackend({});
+    RunWithDeadline(log, who, std::chrono::seconds(20), [&](CheckLog& own) {
+        int go[2];
+        if (pipe(go) != 0) {
+            own.fail("pipe");
+            return;
+        }
+        std::fflush(stdout);
+        const pid_t second = fork();
+        if (second == 0) {
+            close(go[1]);
+            std::string message = "no word";
+            if (AwaitWord(go[0])) {
+                try {
+                    SelectPortBackend(PpdevPath().open);
+                    message = "read " + std::to_string(DlPortReadPortUchar(kLpt1));
+                } catch (const PortError& error) {
+                    message = error.what();
+                }
+            }
+            std::printf("        second program: %s\n", message.substr(0, message.find('\n')).c_str());
+            std::fflush(stdout);
+            std::_Exit(message.find(std::string(kParportNode) + " är upptagen") !=
+                               std::string::npos
+                           ? 0
+                           : 1);
+        }
+        close(go[0]);
+        try {
+            SelectPortBackend(PpdevPath().open);
+            const std::int32_t registers[] = {kLpt1, kLpt1Status, kLpt1Control};
+            std::unique_ptr<DirectPortSequence> sequence;
+            std::unique_ptr<PortHold> hold;
+            if (recording) {
+                sequence = std::make_unique<DirectPortSequence>(registers);
+            } else {
+                hold = HoldPortForSequence(kLpt1);
+            }
+            own.expectTrue(who + ": this program holds the port", sequence || hold);
+            SendWord(go[1]);
+            int status = -1;
+            const bool ended = waitpid(second, &status, 0) == second;
+            own.expectTrue(who + ": a second program through ppdev is told the port is busy",
+                           ended && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            if (sequence) {
+                sequence->backend().write(kLpt1, 0x66);
+                own.expectEqual(who + ": the sequence's own accesses go through", 0x66,
+                                sequence->backend().read(kLpt1));
+            }
+        } catch (const PortError& error) {
+            own.fail(who + ": " + error.what());
+        }
+        close(go[1]);
+        try {
+            DlPortWritePortUchar(kLpt1, 0xA5);
+            own.expectEqual(who + " over: 888 reads back 0xA5", 0xA5, DlPortReadPortUchar(kLpt1));
+        } catch (const PortError& error) {
+            own.fail(who + " over: " + error.what());
+        }
+        SelectPortBackend({});
+    });
+}
+
 int RunPpdev(const std::string& text) {
     CheckLog log;
     struct stat node {};
     log.expectTrue(std::string(kParportNode) + " is a character device",
                    stat(kParportNode, &node) == 0 && S_ISCHR(node.st_mode));
     CheckRefusalNamesLpGroup(log);
+    CheckPrinterDriverBeside(log, text);
     if (!BecomeLpUser(log)) {
         return log.finish("ppdev as a member of lp");
     }
@@ -285,7 +460,9 @@ int RunPpdev(const std::string& text) {
     CheckChooser(log, "ppdev");
     CheckUncoveredAddress(log);
     CheckBusyPort(log, PortHolder::Claim::Shared, "another ppdev user");
-    CheckBusyPort(log, PortHolder::Claim::Exclusive, "a second instance");
+    CheckBusyPort(log, PortHolder::Claim::Exclusive, "a program holding it alone");
+    CheckBusyForSecondUser(log, true);
+    CheckBusyForSecondUser(log, false);
     SelectPortBackend({});
     return log.finish("ppdev as a member of lp");
 }

@@ -8,7 +8,7 @@ namespace portprov::hardwaretest {
 
 // A second process that holds a parallel port the way another program
 // would: it opens the ppdev node, claims the port (for itself alone when
-// asked, as this program does) and keeps it until the holder goes away.
+// asked, as older versions of this program did) and keeps it until the holder goes away.
 class PortHolder {
 public:
     enum class Claim { Shared, Exclusive };
