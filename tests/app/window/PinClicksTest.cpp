@@ -15,9 +15,6 @@
 class PinClicksTest : public QObject {
     Q_OBJECT
 
-    // The lamp of pin in the pattern PinLamps gives.
-    static QChar Lamp(const frmPortCom& window, int pin) { return PinLamps(window)[pin - 1]; }
-
 private slots:
     // Each output pin, clicked twice on the simulated PC: the register goes
     // to the flipped value and back, and the pin's lamp shows the level at the
@@ -52,11 +49,11 @@ private slots:
         QCOMPARE(int{pc->read(static_cast<std::uint16_t>(port))}, flipped);
         QCOMPARE(BitLamps(*f.window), bits);
         QCOMPARE(f.window->lblValue->text(), QString::number(flipped));
-        QCOMPARE(Lamp(*f.window, pin), lamp);
+        QCOMPARE(PinLamps(*f.window)[pin - 1], lamp);
 
         f.window->Lpt_Click(pin);
         QCOMPARE(int{pc->read(static_cast<std::uint16_t>(port))}, before);
-        QCOMPARE(Lamp(*f.window, pin), lamp == 'R' ? QChar('W') : QChar('R'));
+        QCOMPARE(PinLamps(*f.window)[pin - 1], lamp == 'R' ? QChar('W') : QChar('R'));
         QVERIFY(f.messages.isEmpty());
     }
 
@@ -130,14 +127,10 @@ private slots:
         QCOMPARE(int{pc->read(890)}, 0xC8);
 
         QAccessibleInterface* d7 = QAccessible::queryAccessibleInterface(f.window->Lpt[9]);
-        QVERIFY(d7->actionInterface());
         d7->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(int{pc->read(888)}, 0x84);
-        QVERIFY(!QAccessible::queryAccessibleInterface(f.window->Lpt[11])->actionInterface() ||
-                QAccessible::queryAccessibleInterface(f.window->Lpt[11])
-                    ->actionInterface()
-                    ->actionNames()
-                    .isEmpty());
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.window->Lpt[11])->role(),
+                 QAccessible::StaticText); // an input: no button
     }
 };
 
