@@ -7,6 +7,7 @@
 #include "desktop/ReadMeMessages.h"
 #include "ports/PortBackend.h"
 #include "widgets/ClassicWrapLabel.h"
+#include "window/ConnectorPins.h"
 #include "window/WindowLampPanel.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,8 @@ frmPortCom::frmPortCom(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    // Before any lamp is named: naming one makes its accessible object.
+    InstallPinAccessibility();
     BuildControls();
     BuildMenus();
     NameControls();

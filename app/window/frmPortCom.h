@@ -2,6 +2,7 @@
 #pragma once
 
 #include "lamps/PinRules.h"
+#include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
 #include "widgets/MessageBox.h"
 #include "window/ControlArray.h"
@@ -26,6 +27,7 @@ class QPushButton;
 class QTimer;
 class ClassicWrapLabel;
 class ConnectorPicture;
+class ConnectorPins;
 class LegendImage;
 class ProgramStarter;
 class WindowLampPanel;
@@ -83,6 +85,9 @@ public:
     void mnuRecord_Click();
     void mnuJoystick_Click();
     void mnuTestLine_Click();
+    // A click on pin `index` of the connector, or Space on it: sets an output
+    // pin of the port the connector shows to the opposite level.
+    void Lpt_Click(int index);
 
     // What shows the window's messages, and what starts the read-me viewer.
     void setMessageHandler(ShowMessage showMessage);
@@ -150,7 +155,11 @@ private:
         return input.accepted;
     }
 
+    // The pin's tooltip, from the colour its lamp shows.
+    QString PinToolTip(int pin) const;
+
     std::unique_ptr<WindowLampPanel> lamps_;
+    ConnectorPins* pins_ = nullptr; // clicks and keys on the connector's pins
     ::ShowMessage showMessage_;
     std::shared_ptr<ProgramStarter> starter_;
     QString programFolder_;
@@ -164,4 +173,8 @@ private:
     std::uint16_t livePort_ = 0; // the confirmed address continuous reading reads
     std::unique_ptr<portprov::PortHold> liveHold_; // its port, taken where that is needed
     int chosenEntry_ = -1;       // the row of the list that stands chosen, -1 for none
+    // The parallel port whose registers the connector shows, and the pin
+    // clicks act on: LPT1, or the reported port whose data or status register
+    // was read onto the pins last.
+    std::uint16_t connectorBase_ = portprov::kLpt1Base;
 };

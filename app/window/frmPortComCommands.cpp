@@ -37,6 +37,11 @@ void frmPortCom::ShowByteRead(std::uint16_t port, std::optional<portprov::Regist
     const std::uint8_t byte = portprov::DlPortReadPortUchar(port);
     SetValueText(lblValue, QString::number(byte));
     portprov::ShowByteOnLamps(*lamps_, byte, rule);
+    // The connector now shows this port's registers.
+    if (rule == portprov::Register::Data)
+        connectorBase_ = static_cast<std::uint16_t>(port - portprov::kDataOffset);
+    else if (rule == portprov::Register::Status)
+        connectorBase_ = static_cast<std::uint16_t>(port - portprov::kStatusOffset);
 }
 
 void frmPortCom::Command2_Click() {

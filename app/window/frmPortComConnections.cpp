@@ -2,8 +2,10 @@
 // Which event procedure runs for which user action: all in one place.
 #include "window/frmPortCom.h"
 
+#include "art/ConnectorPicture.h"
 #include "widgets/EnterClicksButton.h"
 #include "widgets/ListStartsAtFirstEntry.h"
+#include "window/ConnectorPins.h"
 #include "window/KeyPressFilter.h"
 
 #include <QAction>
@@ -34,4 +36,7 @@ void frmPortCom::ConnectEvents() {
     connect(mnuRecord, &QAction::triggered, this, &frmPortCom::mnuRecord_Click);
     connect(mnuJoystick, &QAction::triggered, this, &frmPortCom::mnuJoystick_Click);
     connect(mnuTestLine, &QAction::triggered, this, &frmPortCom::mnuTestLine_Click);
+    pins_ = new ConnectorPins(
+        Picture1, Lpt, [this](int pin) { Lpt_Click(pin); },
+        [this](int pin) { return PinToolTip(pin); });
 }

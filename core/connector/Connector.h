@@ -37,6 +37,7 @@ inline constexpr int kBidirectional = 5;   // no pin: turns D0 to D7 round to in
 
 // The bits of the status register; bits 0 to 2 have no line.
 namespace status_bit {
+inline constexpr int kEppTimeout = 0; // no pin: set by an EPP cycle that timed out
 inline constexpr int kError = 3;
 inline constexpr int kSelect = 4;
 inline constexpr int kPaperEnd = 5;

@@ -28,4 +28,18 @@ std::string LampStateName(LampColour colour) {
     return {};
 }
 
+std::string PinToolTip(int pin, LampColour shown) {
+    const std::optional<ConnectorPin> line = PinOf(pin);
+    const std::string number = "Stift " + std::to_string(pin) + ": ";
+    if (!line || line->direction == LineDirection::Ground)
+        return number + "jord.";
+    const bool output = line->direction != LineDirection::Input;
+    const std::string level = shown == LampColour::Red     ? "hög (+5 volt)"
+                              : shown == LampColour::White ? "låg (0 volt)"
+                                                           : LampStateName(shown);
+    return number + line->name + (output ? ", utgång" : ", ingång") +
+           ". Senast visad nivå: " + level + "." +
+           (output ? " Klicka för att byta nivå." : "");
+}
+
 } // namespace portprov

@@ -22,4 +22,10 @@ std::string PinLampName(int pin);
 // "låg", black "jord".
 std::string LampStateName(LampColour colour);
 
+// A pin's tooltip: its number, its line's name, which way the line goes and
+// the level its lamp last showed (shown), "Stift 4: D2, utgång. Senast visad
+// nivå: låg (0 volt). Klicka för att byta nivå." Output pins say they can be
+// clicked.
+std::string PinToolTip(int pin, LampColour shown);
+
 } // namespace portprov

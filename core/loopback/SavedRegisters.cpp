@@ -37,6 +37,8 @@ std::optional<PortError> SavedRegisters::writeBack() {
                 failure = error;
         }
     };
+    if (extra_)
+        write(extra_->port, extra_->value);
     if (data_)
         write(base_ + kDataOffset, *data_);
     write(base_ + kControlOffset, *control_);
@@ -54,8 +56,10 @@ constexpr std::uint8_t kControlBits =
 
 std::string SavedRegisters::notRestoredText() const {
     std::string values;
+    if (extra_)
+        values = std::to_string(extra_->port) + " ska vara " + std::to_string(extra_->value) + ", ";
     if (data_)
-        values =
+        values +=
             std::to_string(base_ + kDataOffset) + " ska vara " + std::to_string(*data_) + " och ";
     values += std::to_string(base_ + kControlOffset) + " ska vara " +
               std::to_string(*control_ & kControlBits);

@@ -27,9 +27,13 @@ public:
     void save();
     std::uint8_t data() const { return data_.value_or(0); }
     std::uint8_t control() const { return control_.value_or(0); }
+    // A register beside the three (an ECP port's ECR) that the sequence is
+    // about to change, and the value it had: written back first of all.
+    void keep(std::int32_t port, std::uint8_t value) { extra_ = {port, value}; }
 
-    // Writes the latch back, then the control register, bit 5 last of all.
-    // Both are tried even when one fails; then PortError tells the user which
+    // Writes the kept register back, then the latch, then the control
+    // register, bit 5 last of all.
+    // Each is tried even when one fails; then PortError tells the user which
     // values the registers should have.
     void restore();
     // The same after failure ended the sequence: returns when the port is
@@ -45,6 +49,11 @@ private:
     std::int32_t base_;
     std::optional<std::uint8_t> data_;
     std::optional<std::uint8_t> control_;
+    struct Extra {
+        std::int32_t port;
+        std::uint8_t value;
+    };
+    std::optional<Extra> extra_;
     bool pending_ = false;
 };
 

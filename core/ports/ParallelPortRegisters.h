@@ -13,6 +13,10 @@ namespace portprov {
 inline constexpr std::uint16_t kDataOffset = 0;
 inline constexpr std::uint16_t kStatusOffset = 1;
 inline constexpr std::uint16_t kControlOffset = 2;
+// An ECP port's extended control register (ECR) lies 0x402 above its base
+// (1914 for 888); a port without one reads the bus there, or, where the card
+// decodes only ten address bits, its own control register.
+inline constexpr std::uint16_t kEcrOffset = 0x402;
 
 // The usual bases of a PC's parallel ports, the first port (LPT1) first:
 // 0x378, 0x278 and 0x3BC.

@@ -195,6 +195,32 @@ def scenario_reported_port(exe, shots):
         s.expect("list-53265", lambda shot: C.pin_lamps(s, shot, pins))
 
 
+def scenario_pin_clicks(exe, shots):
+    """A click on pin 4 sets D2 alone: pin 4 red, bit lamps 00000100. A click
+    on pin 1 flips strobe: the simulated port's 890 reads 192 (bits 6 and 7
+    read as 1, as on many ports), so 193 is written and the control pins show
+    it (pin 1 low, as strobe is inverted). Reading
+    888 and 890 afterwards shows what the port really holds."""
+    with X11Session(shots, "pin-clicks") as s:
+        s.start(exe)
+        check_start_up(s)
+        s.click(*L.centre(L.pin_lamp(4)))
+        pins = L.start_up_pins()
+        pins.update(C.data_pins("00000100"))
+        s.expect("pin-4", lambda shot: C.bit_lamps(s, shot, "00000100") +
+                 C.pin_lamps(s, shot, pins) + C.value_display_has_text(s, shot, True))
+        s.click(*L.centre(L.pin_lamp(1)))
+        pins.update({1: L.WHITE, 14: L.RED, 16: L.WHITE, 17: L.RED})
+        s.expect("pin-1", lambda shot: C.bit_lamps(s, shot, "11000001") +
+                 C.pin_lamps(s, shot, pins))
+        # The port itself: the read button shows no pins, only the byte.
+        for address, pattern in (("888", "00000100"), ("890", "11000001")):
+            s.replace_text_in(*L.centre(L.TEXT1), address)
+            s.click(*L.centre(L.COMMAND1))
+            s.expect(f"read-{address}", lambda shot, p=pattern: C.bit_lamps(s, shot, p) +
+                     C.pin_lamps(s, shot, pins))
+
+
 def scenario_keyboard(exe, shots):
     """The window from the keyboard alone: Enter at start-up reads (the focus
     is on the read button), Enter and Space click the focused write button,
@@ -617,6 +643,7 @@ SCENARIOS = {
     "loopback": scenario_loopback,
     "recording": scenario_recording,
     "joystick": scenario_joystick,
+    "pin-clicks": scenario_pin_clicks,
 }
 
 

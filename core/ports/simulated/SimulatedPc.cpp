@@ -70,6 +70,14 @@ constexpr std::uint8_t kStatusAck = 0b0100'0000;
 constexpr std::uint8_t kStatusBusy = 0b1000'0000;
 constexpr std::uint8_t kControlStrobe = 0b0000'0001;
 
+// Status bit 0: the EPP time-out.
+constexpr std::uint8_t kStatusEppTimeout = 0b0000'0001;
+// An ECP port's extended control register lies 0x402 above its base. Its
+// bits 0 and 1 tell the FIFO's state, 01 while it is empty (always here).
+constexpr int kEcrDistance = 0x402;
+constexpr std::uint8_t kEcrFifoBits = 0b0000'0011;
+constexpr std::uint8_t kEcrFifoEmpty = 0b0000'0001;
+
 // Nothing answers at the address: the bus floats high.
 constexpr std::uint8_t kFloatingBus = 255;
 
@@ -99,7 +107,13 @@ bool OutputPinLevel(int pin, std::uint8_t dataLatch, std::uint8_t control) {
 
 } // namespace
 
-SimulatedPc::SimulatedPc(Clock clock) : clock_(clock ? std::move(clock) : Clock(SteadyNow)) {}
+SimulatedPc::SimulatedPc(Clock clock) : clock_(clock ? std::move(clock) : Clock(SteadyNow)) {
+    // 888 can do everything; its ECR starts in mode 000 (SPP).
+    parallel_[0].epp = true;
+    parallel_[0].ecr = 0;
+    // 632 keeps the defaults: PS/2. 956 is a plain SPP port.
+    parallel_[2].bidirectional = false;
+}
 
 SimulatedPc::ParallelPort* SimulatedPc::parallelAt(std::uint16_t port, int& offset) {
     for (std::size_t i = 0; i < kParallelBases.size(); ++i) {
@@ -112,19 +126,32 @@ SimulatedPc::ParallelPort* SimulatedPc::parallelAt(std::uint16_t port, int& offs
     return nullptr;
 }
 
+SimulatedPc::ParallelPort* SimulatedPc::ecpPortWithEcrAt(std::uint16_t port) {
+    for (std::size_t i = 0; i < kParallelBases.size(); ++i) {
+        if (parallel_[i].ecr && int{port} == int{kParallelBases[i]} + kEcrDistance)
+            return &parallel_[i];
+    }
+    return nullptr;
+}
+
 std::uint8_t SimulatedPc::read(std::uint16_t port) {
     int offset = 0;
     if (ParallelPort* parallel = parallelAt(port, offset)) {
         switch (offset) {
         case kDataOffset:
-            return (parallel->control & kControlDataInput) != 0 ? kDataLinesNothingAttached
-                                                                : parallel->dataLatch;
+            return parallel->bidirectional && (parallel->control & kControlDataInput) != 0
+                       ? kDataLinesNothingAttached
+                       : parallel->dataLatch;
         case kStatusOffset:
-            return statusOf(*parallel);
+            return parallel->eppTimeout
+                       ? statusOf(*parallel)
+                       : static_cast<std::uint8_t>(statusOf(*parallel) & ~kStatusEppTimeout);
         default:
             return static_cast<std::uint8_t>(parallel->control | kControlMissingBits);
         }
     }
+    if (const ParallelPort* ecp = ecpPortWithEcrAt(port))
+        return static_cast<std::uint8_t>(*ecp->ecr | kEcrFifoEmpty);
     if (IsGamePort(port)) {
         std::uint8_t value = kGameButtonsUp;
         if (axisTimersRunning_) {
@@ -209,6 +236,12 @@ void SimulatedPc::write(std::uint16_t port, std::uint8_t value) {
             parallel->dataLatch = value;
         else if (offset == kControlOffset)
             writeControl(*parallel, value);
+        else if (parallel->epp && (value & kStatusEppTimeout) != 0)
+            parallel->eppTimeout = false;
+        return;
+    }
+    if (ParallelPort* ecp = ecpPortWithEcrAt(port)) {
+        ecp->ecr = static_cast<std::uint8_t>(value & ~kEcrFifoBits);
         return;
     }
     if (IsGamePort(port)) {

@@ -17,7 +17,11 @@ namespace portprov {
 
 // A PC held in memory: three parallel ports with nothing attached (or a
 // loopback plug or a printer in the first), a game port with two joysticks
-// whose buttons are up, and a floating bus everywhere else.
+// whose buttons are up, and a floating bus everywhere else. The parallel
+// ports are one of each kind: 888 can do everything (SPP, PS/2, EPP and ECP,
+// with its extended control register at 1914), 632 is a PS/2 port (its data
+// lines turn round, its EPP time-out bit stays set) and 956 a plain SPP port
+// (control bit 5 is kept but leaves its data lines driven).
 class SimulatedPc : public PortBackend {
 public:
     using Clock = std::function<std::chrono::nanoseconds()>;
@@ -73,6 +77,13 @@ private:
     struct ParallelPort {
         std::uint8_t dataLatch = 0;
         std::uint8_t control = 0;
+        bool bidirectional = true; // control bit 5 releases the data lines
+        // Status bit 0, which every port reads as 1 at power-on. An EPP port
+        // clears it when 1 is written to it (as many do); the others cannot.
+        bool eppTimeout = true;
+        bool epp = false;
+        // The ECR's writable bits 2 to 7, on an ECP port.
+        std::optional<std::uint8_t> ecr;
     };
     struct PlugWire {
         int outputPin;
@@ -80,15 +91,16 @@ private:
         bool broken = false;
     };
     ParallelPort* parallelAt(std::uint16_t port, int& offset);
+    ParallelPort* ecpPortWithEcrAt(std::uint16_t port);
     std::uint8_t statusOf(const ParallelPort& port) const;
 
     std::uint8_t printerStatus() const;
     void writeControl(ParallelPort& port, std::uint8_t value);
 
     Clock clock_;
-    std::array<ParallelPort, 3> parallel_{};
-    std::vector<PlugWire> plug_; // in the port at 888; empty without a plug
-    bool printer_ = false;       // in the port at 888
+    std::array<ParallelPort, 3> parallel_{}; // one of each kind: see the constructor
+    std::vector<PlugWire> plug_;             // in the port at 888; empty without a plug
+    bool printer_ = false;                   // in the port at 888
     std::optional<std::chrono::nanoseconds> lastStrobe_;
     std::vector<std::uint8_t> printed_;
     std::array<double, 4> axisPercent_{50.0, 50.0, 50.0, 50.0};

@@ -2,6 +2,7 @@
 #include "lamps/PinRules.h"
 #include "RecordingLamps.h"
 #include "lamps/BinaryPattern.h"
+#include "lamps/LampNames.h"
 
 #include <gtest/gtest.h>
 
@@ -198,4 +199,20 @@ TEST(PinRules, OddCharactersAndPositions) {
         for (const int position : {-1, 0, 9, 100})
             ApplyPinRule(reg, position, '1', untouched);
     EXPECT_TRUE(untouched.changes.empty());
+}
+
+// A pin's tooltip tells which way its line goes and what its lamp showed;
+// only the pins a click can set say so.
+TEST(PinToolTip, NamesLineDirectionAndLevel) {
+    using portprov::LampColour;
+    const std::vector<std::tuple<int, LampColour, std::string>> cases{
+        {4, LampColour::Red,
+         "Stift 4: D2, utgång. Senast visad nivå: hög (+5 volt). Klicka för att byta nivå."},
+        {1, LampColour::White,
+         "Stift 1: Strobe, utgång. Senast visad nivå: låg (0 volt). Klicka för att byta nivå."},
+        {11, LampColour::White, "Stift 11: Busy, ingång. Senast visad nivå: låg (0 volt)."},
+        {20, LampColour::Black, "Stift 20: jord."},
+    };
+    for (const auto& [pin, shown, text] : cases)
+        EXPECT_EQ(portprov::PinToolTip(pin, shown), text) << "pin " << pin;
 }

@@ -73,9 +73,13 @@ TEST(SimulatedPc, ControlBitFiveTurnsTheDataLinesToInput) {
     pc.write(890, 32);
     EXPECT_EQ(pc.read(632), 7);
     EXPECT_EQ(pc.read(956), 9);
+    pc.write(634, 0xFF);
+    EXPECT_EQ(pc.read(632), 255);
+    EXPECT_EQ(pc.read(956), 9);
+    // 956 is a plain SPP port: bit 5 is kept, but its lines stay driven.
     pc.write(958, 0xFF);
-    EXPECT_EQ(pc.read(956), 255);
-    EXPECT_EQ(pc.read(634), 192);
+    EXPECT_EQ(pc.read(958), 255);
+    EXPECT_EQ(pc.read(956), 9);
 }
 
 TEST(SimulatedPc, GamePortAxisTimersRunOutOnTheClock) {

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+// Clicking a pin of the connector drawing sets that one line of the port.
+#include "WindowFixture.h"
+
+#include "art/ConnectorPicture.h"
+#include "ports/simulated/SimulatedPc.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QHelpEvent>
+#include <QToolTip>
+
+#include "lamps/LampNames.h"
+
+class PinClicksTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Each output pin, clicked twice on the simulated PC: the register goes
+    // to the flipped value and back, and the pin's lamp shows the level at the
+    // pin, which the port's inverters on 1, 14 and 17 turn round. 890 reads
+    // bits 6 and 7 as 1, as many ports do, so they come back with the write.
+    void everyOutputPinTurnsItsLineRound_data() {
+        QTest::addColumn<int>("pin");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("flipped");
+        QTest::addColumn<QString>("bits");
+        QTest::addColumn<QChar>("lamp");
+        for (int bit = 0; bit < 8; ++bit)
+            QTest::addRow("D%d", bit) << bit + 2 << 888 << (1 << bit)
+                                      << QString(8, '0').replace(7 - bit, 1, '1') << QChar('R');
+        QTest::newRow("strobe") << 1 << 890 << 0xC1 << "11000001" << QChar('W');
+        QTest::newRow("autofeed") << 14 << 890 << 0xC2 << "11000010" << QChar('W');
+        QTest::newRow("init") << 16 << 890 << 0xC4 << "11000100" << QChar('R');
+        QTest::newRow("select in") << 17 << 890 << 0xC8 << "11001000" << QChar('W');
+    }
+    void everyOutputPinTurnsItsLineRound() {
+        QFETCH(int, pin);
+        QFETCH(int, port);
+        QFETCH(int, flipped);
+        QFETCH(QString, bits);
+        QFETCH(QChar, lamp);
+        auto pc = std::make_shared<portprov::SimulatedPc>();
+        WindowFixture f;
+        f.useBackend(pc);
+        const int before = pc->read(static_cast<std::uint16_t>(port));
+
+        f.window->Lpt_Click(pin);
+        QCOMPARE(int{pc->read(static_cast<std::uint16_t>(port))}, flipped);
+        QCOMPARE(BitLamps(*f.window), bits);
+        QCOMPARE(f.window->lblValue->text(), QString::number(flipped));
+        QCOMPARE(PinLamps(*f.window)[pin - 1], lamp);
+
+        f.window->Lpt_Click(pin);
+        QCOMPARE(int{pc->read(static_cast<std::uint16_t>(port))}, before);
+        QCOMPARE(PinLamps(*f.window)[pin - 1], lamp == 'R' ? QChar('W') : QChar('R'));
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void inputAndGroundPinsTouchNoPort() {
+        WindowFixture f;
+        const QString lamps = PinLamps(*f.window);
+        for (int pin : {10, 11, 12, 13, 15, 18, 25})
+            f.window->Lpt_Click(pin);
+        QVERIFY(f.calls().empty());
+        QCOMPARE(PinLamps(*f.window), lamps);
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    // With the data lines turned to input a write would reach only the latch.
+    void dataPinsAreRefusedWhileTheLinesAreInputs() {
+        WindowFixture f;
+        f.ports->setIdleValue(890, 0x20);
+        const QString lamps = PinLamps(*f.window);
+        f.window->Lpt_Click(4);
+        QCOMPARE(f.calls(), (std::vector<Call>{Read(890, 0x20)}));
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(f.messages[0].contains(QStringLiteral("bit 5 i 890")));
+        QCOMPARE(PinLamps(*f.window), lamps);
+        // The control pins can still be set; bit 5 stays as it was.
+        f.window->Lpt_Click(16);
+        QCOMPARE(f.calls().back(), Write(890, 0x24));
+    }
+
+    // The pins act on the reported port whose register the connector shows.
+    void pinsActOnThePortTheConnectorShows() {
+        WindowFixture f;
+        f.window->setReportedParallelPorts({888, 53264});
+        f.ports->setIdleValue(53266, 0);
+        f.ports->setIdleValue(53264, 0);
+        f.ports->setIdleValue(890, 0);
+        f.window->List1->setCurrentRow(f.window->List1->count() - 2); // 53265, its status
+        f.ports->clearCalls();
+        f.window->Lpt_Click(9);
+        QCOMPARE(f.calls(), (std::vector<Call>{Read(53266, 0), Read(53264, 0), Write(53264, 0x80),
+                                               Read(53264, 0)}));
+        f.window->List1->setCurrentRow(0); // 888 again
+        f.window->Lpt_Click(9);
+        QCOMPARE(f.calls().end()[-2], Write(888, 0x7F)); // 888 reads 255 here
+    }
+
+    void aTooltipTellsThePinAndTouchesNoPort() {
+        WindowFixture f;
+        QVERIFY(f.showActive());
+        QLabel* lamp = f.window->Lpt[4];
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), lamp->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(lamp, &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QString::fromStdString(portprov::PinToolTip(
+                                       4, portprov::LampColour::White)));
+        QVERIFY(f.calls().empty());
+    }
+
+    void keyboardAndScreenReaderSetPinsToo() {
+        auto pc = std::make_shared<portprov::SimulatedPc>();
+        WindowFixture f;
+        f.useBackend(pc);
+        QVERIFY(f.showActive());
+        f.window->Picture1->setFocus();
+        // From pin 1: three to the right is pin 4; down from 4 is 17.
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(f.window->Picture1, Qt::Key_Right);
+        QTest::keyClick(f.window->Picture1, Qt::Key_Space);
+        QCOMPARE(int{pc->read(888)}, 4);
+        QTest::keyClick(f.window->Picture1, Qt::Key_Down);
+        QTest::keyClick(f.window->Picture1, Qt::Key_Space);
+        QCOMPARE(int{pc->read(890)}, 0xC8);
+
+        QAccessibleInterface* d7 = QAccessible::queryAccessibleInterface(f.window->Lpt[9]);
+        d7->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(int{pc->read(888)}, 0x84);
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.window->Lpt[11])->role(),
+                 QAccessible::StaticText); // an input: no button
+    }
+};
+
+QTEST_MAIN(PinClicksTest)
+#include "PinClicksTest.moc"
