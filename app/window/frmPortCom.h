@@ -171,8 +171,9 @@ private:
     QString readButtonText_;
     QPalette readButtonPalette_;
     std::uint16_t livePort_ = 0; // the confirmed address continuous reading reads
-    std::unique_ptr<portprov::PortHold> liveHold_; // its port, taken where that is needed
     int chosenEntry_ = -1;       // the row of the list that stands chosen, -1 for none
+    // The port continuous reading reads, taken where the access path needs that.
+    std::unique_ptr<portprov::PortHold> liveHold_;
     // The parallel port whose registers the connector shows, and the pin
     // clicks act on: LPT1, or the reported port whose data or status register
     // was read onto the pins last.

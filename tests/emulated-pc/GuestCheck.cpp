@@ -14,6 +14,8 @@
 //                                        checks that ppdev still works, and
 //                                        ends the machine with the verdict of
 //                                        every run
+//   portprov-guest-check modes           Portprov's probe of the port's modes
+//                                        on each path beside the kernel's
 //   portprov-guest-check verdict <0|1>   hands the verdict to the emulator
 //
 // Every check goes through the program's own port operations,
@@ -30,8 +32,10 @@
 #include "PortHolder.h"
 
 #include "ports/PortIo.h"
+#include "ports/PortModes.h"
 #include "ports/linux/KernelLockdown.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -47,6 +51,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace portprov::hardwaretest {
 namespace {
@@ -358,7 +364,8 @@ void CheckPrinterDriverBeside(CheckLog& log, const std::string& text) {
     std::snprintf(seconds, sizeof seconds, "%.1f s", took.count());
     log.expectTrue("echo > /dev/lp0 finishes within 5 s while the program is open",
                    printed == 0 && took.count() < 5.0,
-                   seconds + (printed == 0 ? std::string() : ", status " + std::to_string(printed)));
+                   seconds +
+                       (printed == 0 ? std::string() : ", status " + std::to_string(printed)));
 
     SendWord(toProgram[1]);
     close(toProgram[1]);
@@ -366,9 +373,9 @@ void CheckPrinterDriverBeside(CheckLog& log, const std::string& text) {
     const bool ended = program > 0 && waitpid(program, &status, 0) == program;
     log.expectTrue("the program's next access works: 888 reads back 0x5A",
                    ended && WIFEXITED(status) && WEXITSTATUS(status) == 0,
-                   ended && WIFEXITED(status) ? "program status " +
-                                                    std::to_string(WEXITSTATUS(status))
-                                              : "program did not end");
+                   ended && WIFEXITED(status)
+                       ? "program status " + std::to_string(WEXITSTATUS(status))
+                       : "program did not end");
     close(fromProgram[0]);
     // The rest of the run as before lp: a program may again take the port
     // for itself alone, which the kernel refuses while lp is registered.
@@ -400,10 +407,10 @@ void CheckBusyForSecondUser(CheckLog& log, bool recording) {
                     message = error.what();
                 }
             }
-            std::printf("        second program: %s\n", message.substr(0, message.find('\n')).c_str());
+            std::printf("        second program: %s\n",
+                        message.substr(0, message.find('\n')).c_str());
             std::fflush(stdout);
-            std::_Exit(message.find(std::string(kParportNode) + " är upptagen") !=
-                               std::string::npos
+            std::_Exit(message.find(std::string(kParportNode) + " är upptagen") != std::string::npos
                            ? 0
                            : 1);
         }
@@ -467,6 +474,75 @@ int RunPpdev(const std::string& text) {
     return log.finish("ppdev as a member of lp");
 }
 
+// The kernel's list of what parport0 can do, as parport_pc found it when it
+// loaded, e.g. "PCSPP,TRISTATE,EPP".
+std::string KernelModes() {
+    std::ifstream file("/proc/sys/dev/parport/parport0/modes");
+    std::string modes;
+    std::getline(file, modes);
+    return modes;
+}
+
+// Portprov's probe of 888 on each path agrees with the kernel's report, mode
+// by mode (PCSPP is SPP, TRISTATE is PS/2). ppdev does not reach the ECR at
+// base + 0x402, so ECP must be "not known" there; the modes that are known
+// must agree.
+//
+// Why the kernel's report depends on what ran before it: QEMU's port (driven
+// by software, its output a file) sets the EPP time-out bit (status bit 0)
+// at reset and clears it only when the control register is written with
+// nInit low (bit 2 clear), which puts the whole status register back without
+// it; reading the status register or writing it does not clear it. The
+// kernel, like the probe, counts EPP when that bit is clear or can be
+// cleared. Loaded first on a fresh boot, parport_pc finds the bit set and
+// reports "PCSPP,TRISTATE"; here the checks of raw access ran first and wrote
+// 32 to 890 (nInit low), so it reports "PCSPP,TRISTATE,EPP". The probe looks
+// after the kernel, at the same state, and must say the same.
+int RunModes() {
+    CheckLog log;
+    const std::string kernel = KernelModes();
+    log.expectTrue("the kernel reports parport0's modes", !kernel.empty(), kernel);
+    std::vector<std::string> listed;
+    for (std::size_t from = 0; from <= kernel.size();) {
+        const std::size_t comma = std::min(kernel.find(',', from), kernel.size());
+        listed.push_back(kernel.substr(from, comma - from));
+        from = comma + 1;
+    }
+    const auto kernelHas = [&](const char* name) {
+        return std::find(listed.begin(), listed.end(), name) != listed.end();
+    };
+    const std::pair<PortMode, const char*> names[] = {{PortMode::Spp, "PCSPP"},
+                                                      {PortMode::Ps2, "TRISTATE"},
+                                                      {PortMode::Epp, "EPP"},
+                                                      {PortMode::Ecp, "ECP"}};
+    for (const GuestPath& path : {RawPath(), DevPortPath(), PpdevPath()}) {
+        try {
+            SelectPortBackend(path.open);
+            const PortModes probed = ProbePortModes(kLpt1);
+            for (const auto& [mode, name] : names) {
+                const ModeAnswer answer = probed.of(mode);
+                const std::string what = path.name + ": " + ModeName(mode);
+                if (path.name == "ppdev" && mode == PortMode::Ecp) {
+                    log.expectTrue(what + " is not known (the ECR is out of reach)",
+                                   answer == ModeAnswer::Unknown);
+                    continue;
+                }
+                const bool yes = answer == ModeAnswer::Yes;
+                log.expectTrue(what + " as the kernel says (" + name +
+                                   (kernelHas(name) ? " listed)" : " not listed)"),
+                               answer != ModeAnswer::Unknown && yes == kernelHas(name),
+                               answer == ModeAnswer::Unknown ? "not known"
+                               : yes                         ? "yes"
+                                                             : "no");
+            }
+        } catch (const std::exception& error) {
+            log.fail(path.name + ": the probe failed: " + Describe(error));
+        }
+    }
+    SelectPortBackend({});
+    return log.finish("modes of the port");
+}
+
 // Raw port access gone for good, root included: ppdev still reaches the
 // parallel ports, and without it the refusal tells about the lockdown.
 int RunLockdown(const std::string& text) {
@@ -511,8 +587,9 @@ int RunLockdown(const std::string& text) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: portprov-guest-check direct|ppdev <text> | lockdown <text> <0|1> "
-                         "| verdict <0|1>\n");
+    std::fprintf(stderr,
+                 "usage: portprov-guest-check direct|ppdev <text> | modes | lockdown <text> "
+                 "<0|1> | verdict <0|1>\n");
     return 2;
 }
 
@@ -524,6 +601,9 @@ int main(int argc, char** argv) {
     const std::string_view mode = argc > 1 ? argv[1] : "";
     if (argc == 3 && mode == "direct") {
         return RunDirect(argv[2]);
+    }
+    if (argc == 2 && mode == "modes") {
+        return RunModes();
     }
     if (argc == 3 && mode == "ppdev") {
         return RunPpdev(argv[2]);

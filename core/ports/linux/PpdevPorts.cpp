@@ -199,8 +199,7 @@ void PpdevPorts::claim(Port& port, std::chrono::milliseconds limit) {
     throw PortError(PortErrorKind::FailedAccess, msg::PpdevFailed(node, "PPCLAIM", -result));
 }
 
-std::unique_ptr<PortHold> PpdevPorts::hold(std::uint16_t address,
-                                           std::chrono::milliseconds limit) {
+std::unique_ptr<PortHold> PpdevPorts::hold(std::uint16_t address, std::chrono::milliseconds limit) {
     const std::shared_ptr<Port>& port = portOf(address);
     if (port->holds == 0) {
         claim(*port, limit);

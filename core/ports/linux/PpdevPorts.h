@@ -63,11 +63,11 @@ public:
 
     struct Port {
         ParallelPortNode where;
-        int fd = -1;              // the open node, kept between claims
-        bool claimed = false;     // the kernel has given the port to fd
+        int fd = -1;               // the open node, kept between claims
+        bool claimed = false;      // the kernel has given the port to fd
         std::atomic<int> holds{0}; // this program's holds; a recording's
                                    // thread reads it while the window's ends one
-        std::uint8_t control = 0; // as last written, for bits 4-7
+        std::uint8_t control = 0;  // as last written, for bits 4-7
         explicit Port(ParallelPortNode node) : where(std::move(node)) {}
     };
 

@@ -177,7 +177,8 @@ TEST(PpdevClaims, TheClaimLastsAsLongAsTheUse) {
     PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov");
     static_cast<void>(ports.holdForReading(888));
     static_cast<void>(ports.holdForSequence(888));
-    EXPECT_THAT(kernel->claimLimits, ElementsAre(PpdevPorts::kNoWaitLimit, PpdevPorts::kClaimLimit));
+    EXPECT_THAT(kernel->claimLimits,
+                ElementsAre(PpdevPorts::kNoWaitLimit, PpdevPorts::kClaimLimit));
 }
 
 TEST_F(PpdevPortsTest, APortHeldElsewhereGivesUpWithAMessageAndIsTriedAgainLater) {
