@@ -42,6 +42,24 @@ void CatchLikeAModalBox(WindowFixture& f) {
     });
 }
 
+// Ports that must be taken for continuous reading, as ppdev's are: each hold
+// taken and given back is noted, "+888" and "-888".
+class PortsToTake : public portprov::RecordingPorts {
+public:
+    QStringList holds;
+    std::unique_ptr<portprov::PortHold> holdForReading(std::uint16_t port) override {
+        struct Hold : portprov::PortHold {
+            QStringList& holds;
+            QString port;
+            Hold(QStringList& h, std::uint16_t p) : holds(h), port(QString::number(p)) {
+                holds.append("+" + port);
+            }
+            ~Hold() override { holds.append("-" + port); }
+        };
+        return std::make_unique<Hold>(holds, port);
+    }
+};
+
 } // namespace
 
 class ToolsMenuTest : public QObject {
@@ -83,6 +101,21 @@ private slots:
         QCOMPARE(f.window->Command1->palette().color(QPalette::Button),
                  f.window->Command2->style()->standardPalette().color(QPalette::Button));
         QVERIFY(f.messages.isEmpty());
+    }
+
+    void itHoldsItsPortOnceWhileItRunsAndMovesTheHoldWithTheAddress() {
+        WindowFixture f;
+        auto ports = std::make_shared<PortsToTake>();
+        f.useBackend(ports);
+        f.window->Text1->setText(QStringLiteral("888"));
+        f.window->mnuLive->trigger();
+        QTRY_VERIFY(ports->calls().size() >= 3);
+        QCOMPARE(ports->holds, QStringList{"+888"});
+        f.window->Text1->setText(QStringLiteral("889"));
+        QTest::keyClick(f.window->Text1, Qt::Key_Return);
+        QTRY_COMPARE(ports->holds, (QStringList{"+888", "-888", "+889"}));
+        f.window->mnuLive->trigger();
+        QCOMPARE(ports->holds, (QStringList{"+888", "-888", "+889", "-889"}));
     }
 
     void aFailedAccessStopsItWithOneMessageAndPutsTheWindowBack() {
