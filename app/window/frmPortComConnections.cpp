@@ -34,4 +34,5 @@ void frmPortCom::ConnectEvents() {
     connect(mnuRecord, &QAction::triggered, this, &frmPortCom::mnuRecord_Click);
     connect(mnuJoystick, &QAction::triggered, this, &frmPortCom::mnuJoystick_Click);
     connect(mnuTestLine, &QAction::triggered, this, &frmPortCom::mnuTestLine_Click);
+    connect(mnuPortinfo, &QAction::triggered, this, &frmPortCom::mnuPortinfo_Click);
 }

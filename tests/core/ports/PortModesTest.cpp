@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ports/PortModes.h"
+#include "ports/PortInfo.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
 
@@ -171,5 +172,33 @@ TEST(PortModes, AnAddressOutOfReachLeavesItsModesUnknown) {
         EXPECT_EQ(modes.unreached[3], c.unreached);
         pc->refuses = {};
         EXPECT_EQ(RegistersOf(*pc, 888), before);
+    }
+}
+
+TEST(PortModes, InfoLinesTellTheKernelsAccountBesideTheProbes) {
+    PortModes ppdev{888, {Y, Y, N, U}, {{std::nullopt, std::nullopt, std::nullopt, 1914}}};
+    PortModes none{632, {N, N, N, N}, {}};
+    PortModes unreachable{956, {U, U, U, U}, {{958, 958, 958, 958}}};
+    const KernelPortAccount account{"parport0", 888, {true, true, true, true},
+                                    {},         3,   {"MFG:ACME;"}};
+    struct Case {
+        const PortModes& modes;
+        const KernelPortAccount* account;
+        std::string lines;
+    };
+    for (const Case& c : {
+             Case{ppdev, &account,
+                  "888 (0x378): SPP, PS/2 — ingen irq, dma 3\n"
+                  "  EPP: kärnan ja, Portprov nej\n"
+                  "  ECP: kärnan ja, Portprov okänt (portåtkomsten når inte adress 1914)\n"
+                  "  Apparat på porten (IEEE 1284): MFG:ACME;\n"},
+             Case{ppdev, nullptr,
+                  "888 (0x378): SPP, PS/2\n  ECP: okänt, portåtkomsten når inte adress 1914\n"},
+             Case{none, nullptr, "632 (0x278): ingen port\n"},
+             Case{unreachable, nullptr,
+                  "956 (0x3BC): okänt\n"
+                  "  SPP, PS/2, EPP, ECP: okänt, portåtkomsten når inte adress 958\n"},
+         }) {
+        EXPECT_EQ(InfoLines(c.modes, c.account), c.lines);
     }
 }
