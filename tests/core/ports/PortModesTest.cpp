@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ports/PortModes.h"
+#include "cli/InfoCommand.h"
 #include "ports/PortInfo.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <utility>
 
 using namespace portprov;
@@ -201,4 +203,24 @@ TEST(PortModes, InfoLinesTellTheKernelsAccountBesideTheProbes) {
          }) {
         EXPECT_EQ(InfoLines(c.modes, c.account), c.lines);
     }
+}
+
+TEST(PortModes, InfoStopsAtTheFirstFailedAccess) {
+    auto pc = std::make_shared<RefusingPc>();
+    const PortsInUse use(pc);
+    pc->refuses = [](std::uint16_t port) { return port == 632 + 2; };
+    std::ostringstream out, err;
+    const std::array<std::uint16_t, 3> bases{888, 632, 956};
+    // Out of reach is a finding; a failed access ends the run with status 1.
+    EXPECT_EQ(RunInfoCommand(bases, {}, out, err), 0);
+    EXPECT_EQ(out.str(), "888 (0x378): SPP, PS/2, EPP, ECP\n632 (0x278): okänt\n"
+                         "  SPP, PS/2, EPP, ECP: okänt, portåtkomsten når inte adress 634\n"
+                         "956 (0x3BC): SPP\n");
+    pc->refuses = {};
+    pc->failAt = pc->accesses;
+    pc->failOn = true;
+    out.str("");
+    EXPECT_EQ(RunInfoCommand(bases, {}, out, err), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "fel\n");
 }
