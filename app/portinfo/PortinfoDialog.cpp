@@ -57,6 +57,7 @@ PortinfoDialog::PortinfoDialog(QWidget* parent, const std::vector<std::uint16_t>
     grdPorts->setTabKeyNavigation(false);
     grdPorts->setWordWrap(true);
     grdPorts->horizontalHeader()->setStretchLastSection(true);
+    grdPorts->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grdPorts->setMinimumWidth(620);
     for (std::size_t i = 0; i < bases_.size(); ++i) {
         const int row = static_cast<int>(i);
@@ -89,7 +90,9 @@ PortinfoDialog::PortinfoDialog(QWidget* parent, const std::vector<std::uint16_t>
     cmdProbe->setAutoDefault(false);
     cmdClose->setDefault(true);
     FitRows();
-    resize(680, sizeHint().height() + 60);
+    // Not the probe's button: a key pressed by chance must not send the
+    // test signals.
+    cmdClose->setFocus();
 }
 
 void PortinfoDialog::SetCell(int row, int column, const QString& text) {
@@ -100,7 +103,14 @@ void PortinfoDialog::SetCell(int row, int column, const QString& text) {
 }
 
 void PortinfoDialog::FitRows() {
+    // Every line of every port, with no empty space below the last: the
+    // probe's notes may add lines.
     grdPorts->resizeRowsToContents();
+    int height = grdPorts->horizontalHeader()->sizeHint().height() + 2 * grdPorts->frameWidth();
+    for (int row = 0; row < grdPorts->rowCount(); ++row)
+        height += grdPorts->rowHeight(row);
+    grdPorts->setFixedHeight(height);
+    adjustSize();
 }
 
 void PortinfoDialog::cmdProbe_Click() {

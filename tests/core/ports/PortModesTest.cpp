@@ -208,18 +208,10 @@ TEST(PortModes, InfoLinesTellTheKernelsAccountBesideTheProbes) {
 TEST(PortModes, InfoStopsAtTheFirstFailedAccess) {
     auto pc = std::make_shared<RefusingPc>();
     const PortsInUse use(pc);
-    pc->refuses = [](std::uint16_t port) { return port == 632 + 2; };
-    std::ostringstream out, err;
-    const std::array<std::uint16_t, 3> bases{888, 632, 956};
-    // Out of reach is a finding; a failed access ends the run with status 1.
-    EXPECT_EQ(RunInfoCommand(bases, {}, out, err), 0);
-    EXPECT_EQ(out.str(), "888 (0x378): SPP, PS/2, EPP, ECP\n632 (0x278): okänt\n"
-                         "  SPP, PS/2, EPP, ECP: okänt, portåtkomsten når inte adress 634\n"
-                         "956 (0x3BC): SPP\n");
-    pc->refuses = {};
-    pc->failAt = pc->accesses;
+    pc->failAt = 0;
     pc->failOn = true;
-    out.str("");
+    std::ostringstream out, err;
+    const std::array<std::uint16_t, 2> bases{888, 632};
     EXPECT_EQ(RunInfoCommand(bases, {}, out, err), 1);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "fel\n");
