@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Portprov: tests a PC's parallel and game ports at the level of their I/O
 // registers, in one window.
+#include "cli/InfoCommand.h"
 #include "cli/PortOperations.h"
 #include "cli/RecordCommand.h"
 #include "desktop/CommandLine.h"
@@ -9,6 +10,8 @@
 #include "desktop/ToolkitTranslations.h"
 #include "desktop/WindowsConsole.h"
 #include "ports/HardwarePorts.h"
+#include "ports/KernelPortAccount.h"
+#include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "ports/simulated/SimulatedPc.h"
@@ -116,6 +119,27 @@ int RunRecording(const CommandLine& commandLine) {
                                       "Portprov " PORTPROV_VERSION, err);
 }
 
+// --info: the simulated PC's three ports, or the usual ones and those the
+// system reports, with the kernel's account of each.
+int RunInfo(const CommandLine& commandLine) {
+    SelectPorts(commandLine);
+    std::vector<std::uint16_t> bases(portprov::kUsualParallelBases.begin(),
+                                     portprov::kUsualParallelBases.end());
+    std::vector<portprov::KernelPortAccount> accounts;
+    if (!commandLine.simulate) {
+        const std::vector<std::uint16_t> reported =
+            portprov::BasesOf(portprov::ReportedParallelPorts());
+        for (const std::uint16_t base : portprov::OtherParallelBases(reported))
+            bases.push_back(base);
+        accounts = portprov::KernelPortAccounts();
+    }
+    PrintingBuffer outBuffer(stdout);
+    PrintingBuffer errBuffer(stderr);
+    std::ostream out(&outBuffer);
+    std::ostream err(&errBuffer);
+    return portprov::RunInfoCommand(bases, accounts, out, err);
+}
+
 // --read and --write, on the same ports the window would use.
 int RunPortOperations(const CommandLine& commandLine) {
     SelectPorts(commandLine);
@@ -139,7 +163,7 @@ bool OnlyOpensTheWindow(int argc, char** argv) {
     return true;
 }
 
-// --help, --version, --read, --write and --record need no screen: they are answered
+// --help, --version, --read, --write, --record and --info need no screen: they are answered
 // before the window toolkit starts. Options of the toolkit itself are looked
 // at later.
 std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
@@ -152,6 +176,8 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
         return RunPortOperations(commandLine);
     if (!commandLine.textToPrint && commandLine.record)
         return RunRecording(commandLine);
+    if (!commandLine.textToPrint && commandLine.info)
+        return RunInfo(commandLine);
     if (!commandLine.textToPrint)
         return std::nullopt;
     return Print(commandLine);
@@ -193,6 +219,8 @@ int main(int argc, char** argv) {
     fontConfiguration.Wait();
     frmPortCom window;
     window.setReportedParallelPorts(portprov::BasesOf(portprov::ReportedParallelPorts()));
+    if (!commandLine.simulate)
+        window.setKernelAccountReader(portprov::KernelPortAccounts);
     window.adjustSize();
     CentreOnScreen(window);
     window.show();

@@ -99,6 +99,12 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
                           "skrivare som svarar på varje strobe med Busy och en Ack-puls."),
         QStringLiteral("koppling"));
     parser.addOption(plug);
+    const QCommandLineOption info(
+        QStringLiteral("info"),
+        QString::fromUtf8("Undersök vad varje parallellport kan (SPP, PS/2, EPP, ECP) och skriv "
+                          "ut det med kärnans uppgifter om porten, utan fönster. En apparat på "
+                          "porten ser några korta testsignaler; registren återställs efteråt."));
+    parser.addOption(info);
     const RecordOptions recordOptions;
     recordOptions.addTo(parser);
     parser.addOption(help);
@@ -124,7 +130,8 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
                            std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
                                return text.rfind("--record=", 0) == 0;
                            });
-    if (toolkitOptionsPresent && result.operations.empty() && !recording)
+    const bool probing = std::find(texts.begin(), texts.end(), "--info") != texts.end();
+    if (toolkitOptionsPresent && result.operations.empty() && !recording && !probing)
         others = WithoutToolkitOptions(others);
 
     // An unknown option or argument is a bad command line also beside --help
@@ -167,6 +174,13 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
     }
     result.record = std::move(record.request);
     result.stick = record.stick;
+    result.info = parser.isSet(info);
+    if (result.info && (!result.operations.empty() || result.record)) {
+        result.textToPrint =
+            QString::fromUtf8("--info kan inte stå med --read, --write eller --record.\n");
+        result.exitCode = kBadCommandLine;
+        return result;
+    }
     if (parser.isSet(plug)) {
         QStringList wirings = parser.values(plug);
         wirings.removeDuplicates();

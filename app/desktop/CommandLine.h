@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-// The program's command line: --simulate, --plug, --help, --version and the
-// port operations --read and --write.
+// The program's command line: --simulate, --plug, --help, --version, --info
+// and the port operations --read and --write.
 struct CommandLine {
     bool simulate = false;
     // --plug=control or --plug=data: the loopback plug in the simulated port at 888.
@@ -24,6 +24,8 @@ struct CommandLine {
     std::vector<portprov::PortOperation> operations;
     // --record and its options: a recording saved to a file, without the window.
     std::optional<portprov::RecordRequest> record;
+    // --info: what each parallel port can do, printed without the window.
+    bool info = false;
     // --stick=X,Y: joystick A of the simulated game port, per cent of its travel.
     std::optional<std::pair<int, int>> stick;
     // Set when the program is to print this text and end with exitCode

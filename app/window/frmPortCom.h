@@ -4,6 +4,7 @@
 #include "lamps/PinRules.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
+#include "ports/KernelPortAccount.h"
 #include "widgets/MessageBox.h"
 #include "window/ControlArray.h"
 
@@ -16,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -68,6 +70,7 @@ public:
     QAction* mnuRecord = nullptr;   // the recording dialog
     QAction* mnuJoystick = nullptr; // the joystick dialog
     QAction* mnuTestLine = nullptr; // a test line on the printer at LPT1
+    QAction* mnuPortinfo = nullptr; // what each parallel port can do
     QTimer* tmrLive = nullptr;      // the ticks of continuous reading
 
     // Event procedures.
@@ -88,6 +91,7 @@ public:
     // A click on pin `index` of the connector, or Space on it: sets an output
     // pin of the port the connector shows to the opposite level.
     void Lpt_Click(int index);
+    void mnuPortinfo_Click();
 
     // What shows the window's messages, and what starts the read-me viewer.
     void setMessageHandler(ShowMessage showMessage);
@@ -100,6 +104,11 @@ public:
     // after a blank entry; the data and status registers of each reported
     // port get the pin rules.
     void setReportedParallelPorts(const std::vector<std::uint16_t>& bases);
+    // Where Portinfo takes the kernel's account of the ports from, each time
+    // it opens; none without one (the simulated PC).
+    void setKernelAccountReader(std::function<std::vector<portprov::KernelPortAccount>()> reader) {
+        kernelAccounts_ = std::move(reader);
+    }
     // The rule that shows a byte read at port on the connector's pins.
     std::optional<portprov::Register> PinRuleFor(std::uint16_t port) const;
 
@@ -145,7 +154,7 @@ private:
     // While continuous reading runs, makes the address in text the one it
     // reads; a refused address stops it with the refusal.
     void ConfirmLiveAddress(const QString& text);
-    // The parallel-port bases the loopback test offers: the usual three and
+    // The parallel-port bases the loopback test offers and Portinfo lists: the usual three and
     // those the computer reports.
     std::vector<std::uint16_t> LoopbackBases() const;
     // Whether a box's input can be used; if not, its refusal is shown.
@@ -167,6 +176,7 @@ private:
     int runningPortCommands_ = 0;
     std::vector<std::uint16_t> reportedParallelBases_;
     std::vector<std::uint16_t> otherParallelBases_; // those not at a usual base
+    std::function<std::vector<portprov::KernelPortAccount>()> kernelAccounts_;
     // The read button as it was before continuous reading marked it.
     QString readButtonText_;
     QPalette readButtonPalette_;

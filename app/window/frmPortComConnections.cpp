@@ -36,6 +36,7 @@ void frmPortCom::ConnectEvents() {
     connect(mnuRecord, &QAction::triggered, this, &frmPortCom::mnuRecord_Click);
     connect(mnuJoystick, &QAction::triggered, this, &frmPortCom::mnuJoystick_Click);
     connect(mnuTestLine, &QAction::triggered, this, &frmPortCom::mnuTestLine_Click);
+    connect(mnuPortinfo, &QAction::triggered, this, &frmPortCom::mnuPortinfo_Click);
     pins_ = new ConnectorPins(
         Picture1, Lpt, [this](int pin) { Lpt_Click(pin); },
         [this](int pin) { return PinToolTip(pin); });

@@ -2,8 +2,8 @@
 // The menu bar and the commands of Arkiv and Info: closing the window, and
 // opening the read-me document in the system's word processor, or telling why
 // it cannot. The commands of Verktyg are in frmPortComLive.cpp,
-// frmPortComLoopback.cpp, frmPortComRecording.cpp, frmPortComJoystick.cpp and
-// frmPortComTestLine.cpp.
+// frmPortComLoopback.cpp, frmPortComRecording.cpp, frmPortComJoystick.cpp,
+// frmPortComTestLine.cpp and frmPortComPortinfo.cpp.
 #include "window/frmPortCom.h"
 
 #include "desktop/ProgramStarter.h"
@@ -42,6 +42,8 @@ void frmPortCom::BuildMenus() {
     mnuJoystick->setObjectName(QStringLiteral("mnuJoystick"));
     mnuTestLine = mnuVerktyg->addAction(QStringLiteral("Skriv testrad"));
     mnuTestLine->setObjectName(QStringLiteral("mnuTestLine"));
+    mnuPortinfo = mnuVerktyg->addAction(QString::fromUtf8("Portinfo…"));
+    mnuPortinfo->setObjectName(QStringLiteral("mnuPortinfo"));
 }
 
 void frmPortCom::mnuExit_Click() {

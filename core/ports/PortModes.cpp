@@ -98,15 +98,9 @@ void RunModeTests(PortModes& modes, SavedRegisters& saved, Access& access) {
         return held;
     };
 
-    // A latch that holds what is written: something answers at the base. A
-    // floating bus reads 255 whatever is written; nothing more is tried there.
-    const ModeAnswer spp =
-        Decide(modes, PortMode::Spp, access, [&] { return holdsPatterns(idle); });
-    if (spp != ModeAnswer::Yes) {
-        EveryModeAsSpp(modes);
-        return;
-    }
-
+    // The ECR first: an ECP port left in one of its FIFO modes takes the data
+    // register's bytes into the FIFO and would fail the SPP test. The test
+    // writes no more than the control register until an ECR has answered.
     const ModeAnswer ecp = Decide(modes, PortMode::Ecp, access, [&] {
         if (!IsValidPort(ecr))
             return false;
@@ -126,8 +120,18 @@ void RunModeTests(PortModes& modes, SavedRegisters& saved, Access& access) {
         return access.in(ecr) == (kEcrPs2Mode | kEcrFifoEmpty);
     });
 
-    // An ECP port is in PS/2 mode now (the ECR test left it there): in its
-    // plain SPP mode control bit 5 would do nothing.
+    // A latch that holds what is written: something answers at the base. A
+    // floating bus reads 255 whatever is written; nothing more is tried there.
+    // An ECP port is in PS/2 mode now, where the data register is its latch.
+    const ModeAnswer spp =
+        Decide(modes, PortMode::Spp, access, [&] { return holdsPatterns(idle); });
+    if (spp != ModeAnswer::Yes) {
+        EveryModeAsSpp(modes);
+        return;
+    }
+
+    // In an ECP port's plain SPP mode control bit 5 would do nothing: its
+    // PS/2 mode lets the lines go.
     Decide(modes, PortMode::Ps2, access, [&] {
         const bool held = holdsPatterns(static_cast<std::uint8_t>(idle | kDataInput));
         access.out(control, idle);
@@ -138,7 +142,8 @@ void RunModeTests(PortModes& modes, SavedRegisters& saved, Access& access) {
         if (ecp == ModeAnswer::Yes)
             access.out(ecr, kEcrEppMode);
         access.out(control, idle);
-        if ((access.in(status)&kEppTimeout) == 0)
+        const auto timedOut = [&] { return (access.in(status)&kEppTimeout) != 0; };
+        if (!timedOut())
             return true;
         // Some ports clear the bit when it is read twice, some when 1 is
         // written to it, others when 0 is.
@@ -146,7 +151,7 @@ void RunModeTests(PortModes& modes, SavedRegisters& saved, Access& access) {
         const std::uint8_t found = access.in(status);
         access.out(status, static_cast<std::uint8_t>(found | kEppTimeout));
         access.out(status, static_cast<std::uint8_t>(found & ~kEppTimeout));
-        return (access.in(status)&kEppTimeout) == 0;
+        return !timedOut();
     });
 }
 

@@ -126,8 +126,13 @@ def main():
         expect(["--simulate", "--read", "888", "--write", "888", "1"], 1, "",
                "Resultatet kunde inte skrivas ut.\n", stdout=full)
         expect(["--version"], 1, stdout=full)
+    # What each simulated port can do, without a display.
+    expect(["--simulate", "--info"], 0, "888 (0x378): SPP, PS/2, EPP, ECP\n"
+           "632 (0x278): SPP, PS/2\n956 (0x3BC): SPP\n", "")
     # A bad command line: status 2.
-    for args in (["--simulate", "--read"], ["--simulate", "--write", "888"],
+    for args in (["--simulate", "--info", "888"], ["--simulate", "--info=1"],
+                 ["--simulate", "--info", "--read", "888"],
+                 ["--simulate", "--read"], ["--simulate", "--write", "888"],
                  ["--simulate", "--read", "888", "--simulera"], ["--help", "--bogus"],
                  ["--simulate", "-platform"]):
         expect(args, 2, "")

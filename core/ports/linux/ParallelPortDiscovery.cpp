@@ -45,10 +45,9 @@ std::optional<int> PortNumber(const std::string& folderName) {
     return number;
 }
 
-// The whole text of a short regular file, or nothing. The file is checked
-// before and after opening, and opened without waiting, so that a folder, a
-// FIFO or a device in its place neither stops nor floods the program.
-std::optional<std::string> ShortFileText(const fs::path& file) {
+} // namespace
+
+std::optional<std::string> ShortFileText(const std::string& file, std::size_t mostBytes) {
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
@@ -56,7 +55,7 @@ std::optional<std::string> ShortFileText(const fs::path& file) {
         [&] { return ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
     if (fd < 0)
         return std::nullopt;
-    std::string text(kMostBaseAddrBytes + 1, '\0');
+    std::string text(mostBytes + 1, '\0');
     std::size_t size = 0;
     bool readable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     while (readable && size < text.size()) {
@@ -69,11 +68,13 @@ std::optional<std::string> ShortFileText(const fs::path& file) {
         size += static_cast<std::size_t>(got);
     }
     ::close(fd);
-    if (!readable || size > kMostBaseAddrBytes)
+    if (!readable || size > mostBytes)
         return std::nullopt;
     text.resize(size);
     return text;
 }
+
+namespace {
 
 bool IsUsualBase(std::uint16_t base) {
     return std::find(kUsualParallelBases.begin(), kUsualParallelBases.end(), base) !=
@@ -135,7 +136,7 @@ std::vector<ParallelPortNode> FindParallelPorts(const std::string& procRoot,
         if (!number) {
             continue;
         }
-        const auto text = ShortFileText(entry->path() / "base-addr");
+        const auto text = ShortFileText(entry->path() / "base-addr", kMostBaseAddrBytes);
         const auto base = text ? ParseBaseAddress(*text) : std::nullopt;
         if (!base) {
             continue;

@@ -22,6 +22,12 @@ struct ParallelPortNode {
     bool operator==(const ParallelPortNode&) const = default;
 };
 
+// The whole text of a regular file of at most mostBytes bytes, or nothing.
+// The file is checked before and after opening, and opened without waiting,
+// so that a folder, a FIFO or a device in its place neither stops nor floods
+// the program.
+std::optional<std::string> ShortFileText(const std::string& file, std::size_t mostBytes);
+
 // The base address at the start of a base-addr text ("888\t1912\n": the base,
 // then the ECP base), or nothing when there is none from 256 to 65533. Below
 // 256 lie the motherboard's own devices; the kernel gives base 0 to ports

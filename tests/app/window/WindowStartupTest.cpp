@@ -262,9 +262,10 @@ private slots:
         QCOMPARE(menus.at(0)->text(), QStringLiteral("Arkiv"));
         QCOMPARE(menus.at(1)->text(), QStringLiteral("Info"));
         QCOMPARE(menus.at(2)->text(), QStringLiteral("Verktyg"));
-        QCOMPARE(f.window->mnuVerktyg->actions(),
-                 (QList<QAction*>{f.window->mnuLive, f.window->mnuLoopback, f.window->mnuRecord,
-                                  f.window->mnuJoystick, f.window->mnuTestLine}));
+        QCOMPARE(
+            f.window->mnuVerktyg->actions(),
+            (QList<QAction*>{f.window->mnuLive, f.window->mnuLoopback, f.window->mnuRecord,
+                             f.window->mnuJoystick, f.window->mnuTestLine, f.window->mnuPortinfo}));
         QCOMPARE(f.window->mnuLive->text(), QString::fromUtf8("Läs kontinuerligt"));
         QVERIFY(f.window->mnuLive->isCheckable() && !f.window->mnuLive->isChecked());
         QCOMPARE(f.window->mnuLive->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
@@ -272,6 +273,7 @@ private slots:
         QCOMPARE(f.window->mnuRecord->text(), QString::fromUtf8("Spela in…"));
         QCOMPARE(f.window->mnuJoystick->text(), QString::fromUtf8("Styrspak…"));
         QCOMPARE(f.window->mnuTestLine->text(), QStringLiteral("Skriv testrad"));
+        QCOMPARE(f.window->mnuPortinfo->text(), QString::fromUtf8("Portinfo…"));
         QCOMPARE(f.window->mnuArkiv->actions(), QList<QAction*>{f.window->mnuExit});
         QCOMPARE(f.window->mnuInfo->actions(), QList<QAction*>{f.window->mnuRead});
         QCOMPARE(f.window->mnuExit->text(), QStringLiteral("Avsluta"));

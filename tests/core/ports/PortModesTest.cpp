@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ports/PortModes.h"
+#include "cli/InfoCommand.h"
+#include "ports/PortInfo.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
 
@@ -8,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <utility>
 
 using namespace portprov;
@@ -172,4 +175,44 @@ TEST(PortModes, AnAddressOutOfReachLeavesItsModesUnknown) {
         pc->refuses = {};
         EXPECT_EQ(RegistersOf(*pc, 888), before);
     }
+}
+
+TEST(PortModes, InfoLinesTellTheKernelsAccountBesideTheProbes) {
+    PortModes ppdev{888, {Y, Y, N, U}, {{std::nullopt, std::nullopt, std::nullopt, 1914}}};
+    PortModes none{632, {N, N, N, N}, {}};
+    PortModes unreachable{956, {U, U, U, U}, {{958, 958, 958, 958}}};
+    const KernelPortAccount account{"parport0", 888, {true, true, true, true},
+                                    {},         3,   {"MFG:ACME;"}};
+    struct Case {
+        const PortModes& modes;
+        const KernelPortAccount* account;
+        std::string lines;
+    };
+    for (const Case& c : {
+             Case{ppdev, &account,
+                  "888 (0x378): SPP, PS/2 — ingen irq, dma 3\n"
+                  "  EPP: kärnan ja, Portprov nej\n"
+                  "  ECP: kärnan ja, Portprov okänt (portåtkomsten når inte adress 1914)\n"
+                  "  Apparat på porten (IEEE 1284): MFG:ACME;\n"},
+             Case{ppdev, nullptr,
+                  "888 (0x378): SPP, PS/2\n  ECP: okänt, portåtkomsten når inte adress 1914\n"},
+             Case{none, nullptr, "632 (0x278): ingen port\n"},
+             Case{unreachable, nullptr,
+                  "956 (0x3BC): okänt\n"
+                  "  SPP, PS/2, EPP, ECP: okänt, portåtkomsten når inte adress 958\n"},
+         }) {
+        EXPECT_EQ(InfoLines(c.modes, c.account), c.lines);
+    }
+}
+
+TEST(PortModes, InfoStopsAtTheFirstFailedAccess) {
+    auto pc = std::make_shared<RefusingPc>();
+    const PortsInUse use(pc);
+    pc->failAt = 0;
+    pc->failOn = true;
+    std::ostringstream out, err;
+    const std::array<std::uint16_t, 2> bases{888, 632};
+    EXPECT_EQ(RunInfoCommand(bases, {}, out, err), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "fel\n");
 }

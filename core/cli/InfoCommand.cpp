@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+#include "cli/InfoCommand.h"
+
+#include "ports/PortError.h"
+#include "ports/PortInfo.h"
+#include "ports/PortModes.h"
+
+namespace portprov {
+
+int RunInfoCommand(std::span<const std::uint16_t> bases,
+                   const std::vector<KernelPortAccount>& accounts, std::ostream& out,
+                   std::ostream& err) {
+    for (const std::uint16_t base : bases) {
+        try {
+            out << InfoLines(ProbePortModes(base), AccountFor(accounts, base)) << std::flush;
+        } catch (const PortError& error) {
+            err << error.what() << '\n' << std::flush;
+            return 1;
+        }
+        if (!out) {
+            err << "Resultatet kunde inte skrivas ut.\n" << std::flush;
+            return 1;
+        }
+        if (!err)
+            return 1;
+    }
+    return 0;
+}
+
+} // namespace portprov
