@@ -2,9 +2,9 @@
 #pragma once
 
 #include "lamps/PinRules.h"
+#include "ports/KernelPortAccount.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
-#include "ports/KernelPortAccount.h"
 #include "widgets/MessageBox.h"
 #include "window/ControlArray.h"
 
