@@ -59,8 +59,11 @@ std::string DeviceIdLine(std::string_view text) {
     while (!text.empty()) {
         const auto end = text.find_first_of("\r\n");
         const std::string_view field = Trimmed(text.substr(0, end));
-        if (!field.empty())
-            line += (line.empty() ? "" : " ") + std::string(field);
+        if (!field.empty()) {
+            if (!line.empty())
+                line += ' ';
+            line += field;
+        }
         if (end == std::string_view::npos)
             break;
         text.remove_prefix(end + 1);
