@@ -47,6 +47,8 @@ int PinOfLamp(const QObject* object) {
     return number && pin >= kFirstPin && pin <= kLastPin ? pin : 0;
 }
 
+const QString kClickAction = QStringLiteral("click");
+
 // A pin lamp to a screen reader: a button that sets its pin.
 // (QAccessibleWidget is already its own action interface.)
 class PinLampAccessible : public QAccessibleWidget {
@@ -54,13 +56,16 @@ public:
     PinLampAccessible(QWidget* lamp, int pin)
         : QAccessibleWidget(lamp, QAccessible::Button), pin_(pin) {}
 
-    QStringList actionNames() const override { return {pressAction()}; }
+    // "click", as toolkits name it to Linux screen readers, and Qt's own
+    // press, which Windows' UI Automation invokes: both set the pin.
+    QStringList actionNames() const override { return {kClickAction, pressAction()}; }
     QString localizedActionDescription(const QString& action) const override {
-        return action == pressAction() ? QString::fromUtf8("Byter stiftets nivå") : QString();
+        return actionNames().contains(action) ? QString::fromUtf8("Byter stiftets nivå")
+                                              : QString();
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
     void doAction(const QString& action) override {
-        if (action != pressAction())
+        if (!actionNames().contains(action))
             return;
         for (QObject* child : object()->parent()->children())
             if (const auto* pins = dynamic_cast<const ConnectorPins*>(child))

@@ -129,6 +129,8 @@ private slots:
         QAccessibleInterface* d7 = QAccessible::queryAccessibleInterface(f.window->Lpt[9]);
         d7->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(int{pc->read(888)}, 0x84);
+        d7->actionInterface()->doAction(QStringLiteral("click"));
+        QCOMPARE(int{pc->read(888)}, 0x04);
         QCOMPARE(QAccessible::queryAccessibleInterface(f.window->Lpt[11])->role(),
                  QAccessible::StaticText); // an input: no button
     }
