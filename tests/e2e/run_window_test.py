@@ -650,7 +650,7 @@ SCENARIOS = {
 # The scenarios that hold for the Windows program under Wine as well; the
 # others are about the Linux desktop (xdg-open, PATH).
 SHARED = ["start-up", "write-keyboard", "control-register", "address-list", "exit-shortcut",
-          "scale-2"]
+          "scale-2", "pin-clicks"]
 
 
 def main():
