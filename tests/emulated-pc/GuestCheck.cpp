@@ -290,6 +290,10 @@ void SendWord(int fd) {
     static_cast<void>(::write(fd, &word, 1));
 }
 
+// What the program beside lp writes to 890 and expects to find there after lp
+// printed: auto feed and init.
+constexpr std::uint8_t kControlKept = 0x06;
+
 // Drops to user 1000 in group lp, as BecomeLpUser does, in a child process.
 bool DropToLpUser() {
     const gid_t groups[] = {kLpGroup};
@@ -324,11 +328,16 @@ void CheckPrinterDriverBeside(CheckLog& log, const std::string& text) {
             try {
                 SelectPortBackend(PpdevPath().open);
                 DlPortWritePortUchar(kLpt1, 0x33);
+                // Auto feed and init: no strobe, not selected, so nothing prints.
+                DlPortWritePortUchar(kLpt1Control, kControlKept);
                 status = DlPortReadPortUchar(kLpt1) == 0x33 ? 3 : 4;
                 SendWord(fromProgram[1]);
                 if (AwaitWord(toProgram[0])) {
+                    // lp set the control lines its own way while it printed;
+                    // the kernel put ours back when this program claimed again.
+                    const bool kept = DlPortReadPortUchar(kLpt1Control) == kControlKept;
                     DlPortWritePortUchar(kLpt1, 0x5A);
-                    status = DlPortReadPortUchar(kLpt1) == 0x5A ? 0 : 5;
+                    status = !kept ? 6 : DlPortReadPortUchar(kLpt1) == 0x5A ? 0 : 5;
                 }
             } catch (const PortError& error) {
                 std::printf("        program: %s\n", error.what());
@@ -371,7 +380,8 @@ void CheckPrinterDriverBeside(CheckLog& log, const std::string& text) {
     close(toProgram[1]);
     int status = -1;
     const bool ended = program > 0 && waitpid(program, &status, 0) == program;
-    log.expectTrue("the program's next access works: 888 reads back 0x5A",
+    log.expectTrue("the program's control lines are back after lp printed, and its next "
+                   "access works: 890 reads 6, 888 reads back 0x5A",
                    ended && WIFEXITED(status) && WEXITSTATUS(status) == 0,
                    ended && WIFEXITED(status)
                        ? "program status " + std::to_string(WEXITSTATUS(status))
