@@ -118,7 +118,10 @@ bool ConnectorPins::eventFilter(QObject* watched, QEvent* event) {
     if (watched != picture_)
         return false;
     switch (event->type()) {
-    case QEvent::MouseButtonPress: {
+    // The second press of a quick double click comes as a double click: it
+    // turns the line round again, as a second click would.
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const int pin = pinAt(mouse->position().toPoint());
         if (mouse->button() != Qt::LeftButton || pin == 0)

@@ -196,7 +196,8 @@ def scenario_reported_port(exe, shots):
 
 
 def scenario_pin_clicks(exe, shots):
-    """A click on pin 4 sets D2 alone: pin 4 red, bit lamps 00000100. A click
+    """A click on pin 4 sets D2 alone: pin 4 red, bit lamps 00000100; three
+    quick clicks on pin 3 set D1 (a double click counts as two). A click
     on pin 1 flips strobe: the simulated port's 890 reads 192 (bits 6 and 7
     read as 1, as on many ports), so 193 is written and the control pins show
     it (pin 1 low, as strobe is inverted). Reading
@@ -209,12 +210,20 @@ def scenario_pin_clicks(exe, shots):
         pins.update(C.data_pins("00000100"))
         s.expect("pin-4", lambda shot: C.bit_lamps(s, shot, "00000100") +
                  C.pin_lamps(s, shot, pins) + C.value_display_has_text(s, shot, True))
+        # Three quick clicks on pin 3, the middle one a double click to the
+        # toolkit: three changes, so pin 3 ends high.
+        x, y = s.at(*L.centre(L.pin_lamp(3)))
+        s._xdotool("mousemove", str(x), str(y))
+        s._xdotool("click", "--repeat", "3", "--delay", "80", "1")
+        pins.update(C.data_pins("00000110"))
+        s.expect("pin-3-thrice", lambda shot: C.bit_lamps(s, shot, "00000110") +
+                 C.pin_lamps(s, shot, pins))
         s.click(*L.centre(L.pin_lamp(1)))
         pins.update({1: L.WHITE, 14: L.RED, 16: L.WHITE, 17: L.RED})
         s.expect("pin-1", lambda shot: C.bit_lamps(s, shot, "11000001") +
                  C.pin_lamps(s, shot, pins))
         # The port itself: the read button shows no pins, only the byte.
-        for address, pattern in (("888", "00000100"), ("890", "11000001")):
+        for address, pattern in (("888", "00000110"), ("890", "11000001")):
             s.replace_text_in(*L.centre(L.TEXT1), address)
             s.click(*L.centre(L.COMMAND1))
             s.expect(f"read-{address}", lambda shot, p=pattern: C.bit_lamps(s, shot, p) +

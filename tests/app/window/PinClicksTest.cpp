@@ -126,11 +126,16 @@ private slots:
         QTest::keyClick(f.window->Picture1, Qt::Key_Space);
         QCOMPARE(int{pc->read(890)}, 0xC8);
 
+        // Beside the lamp, on its contact.
+        const QPoint d0 = f.window->Lpt[2]->geometry().center() + QPoint(4, 5);
+        QTest::mouseClick(f.window->Picture1, Qt::LeftButton, {}, d0);
+        QCOMPARE(int{pc->read(888)}, 5);
+
         QAccessibleInterface* d7 = QAccessible::queryAccessibleInterface(f.window->Lpt[9]);
         d7->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(int{pc->read(888)}, 0x84);
+        QCOMPARE(int{pc->read(888)}, 0x85);
         d7->actionInterface()->doAction(QStringLiteral("click"));
-        QCOMPARE(int{pc->read(888)}, 0x04);
+        QCOMPARE(int{pc->read(888)}, 0x05);
         QCOMPARE(QAccessible::queryAccessibleInterface(f.window->Lpt[11])->role(),
                  QAccessible::StaticText); // an input: no button
     }
