@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/InfoCommand.h"
 
+#include "cli/PortOperations.h"
+
 #include "ports/PortError.h"
 #include "ports/PortInfo.h"
 #include "ports/PortModes.h"
@@ -17,11 +19,7 @@ int RunInfoCommand(std::span<const std::uint16_t> bases,
             err << error.what() << '\n' << std::flush;
             return 1;
         }
-        if (!out) {
-            err << "Resultatet kunde inte skrivas ut.\n" << std::flush;
-            return 1;
-        }
-        if (!err)
+        if (!LinesArrived(out, err))
             return 1;
     }
     return 0;

@@ -44,6 +44,12 @@ std::string Run(const PortOperation& operation, std::span<const std::uint16_t> p
 
 } // namespace
 
+bool LinesArrived(std::ostream& out, std::ostream& err) {
+    if (!out)
+        err << "Resultatet kunde inte skrivas ut.\n" << std::flush;
+    return out && err;
+}
+
 int RunPortOperations(const std::vector<PortOperation>& operations,
                       std::span<const std::uint16_t> parallelBases, const NumberFormat& format,
                       std::ostream& out, std::ostream& err) {
@@ -54,12 +60,7 @@ int RunPortOperations(const std::vector<PortOperation>& operations,
                 err << refusal << '\n' << std::flush;
                 return 1;
             }
-            // A line that could not be printed is lost: the run stops there.
-            if (!out) {
-                err << "Resultatet kunde inte skrivas ut.\n" << std::flush;
-                return 1;
-            }
-            if (!err)
+            if (!LinesArrived(out, err))
                 return 1;
         } catch (const PortError& error) {
             err << error.what() << '\n' << std::flush;

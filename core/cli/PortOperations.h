@@ -26,4 +26,9 @@ int RunPortOperations(const std::vector<PortOperation>& operations,
                       std::span<const std::uint16_t> parallelBases, const NumberFormat& format,
                       std::ostream& out, std::ostream& err);
 
+// Whether every line printed so far reached out and err. A line that could
+// not be printed is lost, and the run that printed it stops there: when out
+// went bad this says so on err.
+bool LinesArrived(std::ostream& out, std::ostream& err);
+
 } // namespace portprov
