@@ -10,15 +10,20 @@ namespace {
 // What a lamp's colour tells, as the legend says it; nothing for a colour
 // that no command sets.
 QString StateOf(const QColor& colour) {
-    for (const portprov::LampColour lamp :
-         {portprov::LampColour::Red, portprov::LampColour::White, portprov::LampColour::Black}) {
-        if (ColourOf(lamp) == colour)
-            return QString::fromStdString(portprov::LampStateName(lamp));
-    }
-    return {};
+    const std::optional<portprov::LampColour> lamp = LampColourFor(colour);
+    return lamp ? QString::fromStdString(portprov::LampStateName(*lamp)) : QString();
 }
 
 } // namespace
+
+std::optional<portprov::LampColour> LampColourFor(const QColor& colour) {
+    for (const portprov::LampColour lamp :
+         {portprov::LampColour::Red, portprov::LampColour::White, portprov::LampColour::Black}) {
+        if (ColourOf(lamp) == colour)
+            return lamp;
+    }
+    return std::nullopt;
+}
 
 QColor ColourOf(portprov::LampColour colour) {
     const portprov::Rgb rgb = portprov::ToRgb(colour);

@@ -6,6 +6,8 @@
 
 #include <QColor>
 
+#include <optional>
+
 class QLabel;
 
 // The window's lamps for the core: bit lamps lblBin(1..8), pin lamps
@@ -30,6 +32,8 @@ using portprov::kReadModeText;
 using portprov::kWriteModeText;
 
 QColor ColourOf(portprov::LampColour colour);
+// The lamp colour a colour is, if any.
+std::optional<portprov::LampColour> LampColourFor(const QColor& colour);
 // Colours a lamp; its accessible description follows ("Bit 7: hög").
 void SetLampColour(QLabel* lamp, const QColor& colour);
 // Tells a screen reader the lamp's name and what its colour shows.

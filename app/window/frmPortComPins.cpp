@@ -39,12 +39,7 @@ void frmPortCom::Lpt_Click(int index) {
 }
 
 QString frmPortCom::PinToolTip(int pin) const {
-    const QColor colour = LampColourOf(Lpt[pin]);
-    portprov::LampColour shown = portprov::LampColour::White;
-    for (const portprov::LampColour lamp :
-         {portprov::LampColour::Red, portprov::LampColour::White, portprov::LampColour::Black}) {
-        if (ColourOf(lamp) == colour)
-            shown = lamp;
-    }
+    const portprov::LampColour shown =
+        LampColourFor(LampColourOf(Lpt[pin])).value_or(portprov::LampColour::White);
     return QString::fromStdString(portprov::PinToolTip(pin, shown));
 }
