@@ -27,36 +27,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Reads a second through the backend interface, as the recorder does, and
-// looks at the clock once every 4096 reads so that the clock costs the loop
-// next to nothing.
-double BareReadsPerSecond(portprov::PortBackend& backend, double seconds) {
+// Reads for `seconds` through the backend interface, as the recorder does,
+// looking at the clock once every `readsPerClock` reads: 4096 makes the
+// clock cost the loop next to nothing; 1 times each read, as the recorder
+// times each one, and shows how much of the difference the clock alone makes.
+double ReadsPerSecond(portprov::PortBackend& backend, double seconds, int readsPerClock) {
     std::uint64_t reads = 0;
     unsigned sink = 0;
     const auto start = Clock::now();
     const auto end = start + std::chrono::duration<double>(seconds);
     auto now = start;
     while (now < end) {
-        for (int i = 0; i < 4096; ++i)
+        for (int i = 0; i < readsPerClock; ++i)
             sink += backend.read(889);
-        reads += 4096;
-        now = Clock::now();
-    }
-    benchSink = sink;
-    return static_cast<double>(reads) / std::chrono::duration<double>(now - start).count();
-}
-
-// The same loop with a clock reading beside every read, as the recorder
-// times each one: shows how much of the difference the clock alone makes.
-double TimedReadsPerSecond(portprov::PortBackend& backend, double seconds) {
-    std::uint64_t reads = 0;
-    unsigned sink = 0;
-    const auto start = Clock::now();
-    const auto end = start + std::chrono::duration<double>(seconds);
-    auto now = start;
-    while (now < end) {
-        sink += backend.read(889);
-        ++reads;
+        reads += static_cast<std::uint64_t>(readsPerClock);
         now = Clock::now();
     }
     benchSink = sink;
@@ -104,8 +88,8 @@ int main(int argc, char** argv) {
         double bareRate = 0.0, timedRate = 0.0;
         {
             const portprov::DirectPortSequence sequence(std::span(&port, 1));
-            bareRate = BareReadsPerSecond(sequence.backend(), seconds);
-            timedRate = TimedReadsPerSecond(sequence.backend(), seconds);
+            bareRate = ReadsPerSecond(sequence.backend(), seconds, 4096);
+            timedRate = ReadsPerSecond(sequence.backend(), seconds, 1);
         }
         const portprov::RecorderResult result = RecordFastest(seconds);
         const double recorderRate = result.stats.meanRate;
