@@ -26,9 +26,6 @@ public:
     ConnectorPins(QWidget* picture, const ControlArray<QLabel, 1, 25>& lamps, Click click,
                   Describe describe);
 
-    // The pin whose contact covers point (in picture's coordinates), 0 for none.
-    int pinAt(const QPoint& point) const;
-    int focusedPin() const { return focusedPin_; }
     // Does what a click on pin does.
     void click(int pin) const;
 
@@ -36,6 +33,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The pin whose contact covers point (in picture's coordinates), 0 for none.
+    int pinAt(const QPoint& point) const;
     void moveFocus(int pin);
     void placeMarker();
 

@@ -29,7 +29,6 @@ class QPushButton;
 class QTimer;
 class ClassicWrapLabel;
 class ConnectorPicture;
-class ConnectorPins;
 class LegendImage;
 class ProgramStarter;
 class WindowLampPanel;
@@ -168,7 +167,6 @@ private:
     QString PinToolTip(int pin) const;
 
     std::unique_ptr<WindowLampPanel> lamps_;
-    ConnectorPins* pins_ = nullptr; // clicks and keys on the connector's pins
     ::ShowMessage showMessage_;
     std::shared_ptr<ProgramStarter> starter_;
     QString programFolder_;

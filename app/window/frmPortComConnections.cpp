@@ -37,7 +37,8 @@ void frmPortCom::ConnectEvents() {
     connect(mnuJoystick, &QAction::triggered, this, &frmPortCom::mnuJoystick_Click);
     connect(mnuTestLine, &QAction::triggered, this, &frmPortCom::mnuTestLine_Click);
     connect(mnuPortinfo, &QAction::triggered, this, &frmPortCom::mnuPortinfo_Click);
-    pins_ = new ConnectorPins(
+    // Owned by the picture it listens to.
+    new ConnectorPins(
         Picture1, Lpt, [this](int pin) { Lpt_Click(pin); },
         [this](int pin) { return PinToolTip(pin); });
 }
