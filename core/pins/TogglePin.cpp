@@ -3,6 +3,7 @@
 
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
+#include "remote/RemoteSequences.h"
 
 namespace portprov {
 
@@ -10,6 +11,9 @@ PinToggle TogglePin(int pin, std::uint16_t base) {
     PinToggle result;
     if (!IsSettablePin(pin))
         return result;
+    // Through the helper the three steps run there, next to the port.
+    if (RemoteSequences* elsewhere = SequencesElsewhereFor(base))
+        return elsewhere->togglePin(pin, base);
     const ConnectorPin line = *PinOf(pin);
     const std::int32_t data = base + kDataOffset;
     const std::int32_t control = base + kControlOffset;

@@ -9,6 +9,8 @@
 
 namespace portprov {
 
+class RemoteSequences;
+
 // Keeps a port for one process's sequence of accesses for as long as it lives
 // (PortBackend::holdForSequence).
 class PortHold {
@@ -42,6 +44,11 @@ public:
     // program has the port. nullptr where an access needs nothing taken
     // beforehand; there other programs' tests still get in between.
     virtual std::unique_ptr<PortHold> holdForReading(std::uint16_t /*port*/) { return nullptr; }
+
+    // Where the port at `port` is reached through another process that holds
+    // the rights (the helper portprov-io), the sequences that must run in that
+    // process, next to the port; nullptr where they run here.
+    virtual RemoteSequences* sequencesElsewhere(std::uint16_t /*port*/) { return nullptr; }
 };
 
 } // namespace portprov

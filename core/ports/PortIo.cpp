@@ -2,6 +2,7 @@
 #include "ports/PortIo.h"
 
 #include "input/Refusals.h"
+#include "remote/RemoteSequences.h"
 
 #include <mutex>
 #include <utility>
@@ -41,6 +42,9 @@ public:
     }
     std::unique_ptr<PortHold> holdForReading(std::uint16_t port) override {
         return ports_->holdForReading(port);
+    }
+    RemoteSequences* sequencesElsewhere(std::uint16_t port) override {
+        return ports_->sequencesElsewhere(port);
     }
 
 private:
@@ -104,6 +108,11 @@ std::string PortAccessDescription() {
     return "ingen portåtkomst vald";
 }
 
+std::string OpenPortBackend() {
+    const auto entered = EnterGate(Binding());
+    return BoundBackend().describe();
+}
+
 std::uint8_t DlPortReadPortUchar(std::int32_t port) {
     const std::uint16_t checked = CheckedPort(port);
     const auto entered = EnterGate(Binding());
@@ -126,6 +135,12 @@ std::unique_ptr<PortHold> HoldPortForReading(std::int32_t port) {
     const std::uint16_t checked = CheckedPort(port);
     const auto entered = EnterGate(Binding());
     return BoundBackend().holdForReading(checked);
+}
+
+RemoteSequences* SequencesElsewhereFor(std::int32_t port) {
+    const std::uint16_t checked = CheckedPort(port);
+    const auto entered = EnterGate(Binding());
+    return BoundBackend().sequencesElsewhere(checked);
 }
 
 DirectPortSequence::DirectPortSequence(std::span<const std::int32_t> ports) {

@@ -27,6 +27,10 @@ BackendFactory SharedBackend(std::shared_ptr<PortBackend> backend);
 // Description of the bound backend, or of none yet bound.
 std::string PortAccessDescription();
 
+// Opens the chosen backend as the first access would, touching no port, and
+// describes it. Throws PortError like the accesses.
+std::string OpenPortBackend();
+
 // Largest valid x86 I/O address.
 inline constexpr std::int32_t kHighestPort = 65535;
 inline constexpr bool IsValidPort(std::int64_t port) {

@@ -7,6 +7,8 @@
 #include "ports/PortIo.h"
 #include "process/DeferredTerminationSignals.h"
 
+#include "remote/RemoteSequences.h"
+
 #include <string>
 
 namespace portprov {
@@ -175,6 +177,9 @@ PortModes ProbePortModes(std::int32_t base) {
     if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
         throw PortError(PortErrorKind::RefusedInput,
                         "Ogiltig basadress för undersökningen: " + std::to_string(base));
+    // Through the helper the probe runs there, next to the port.
+    if (RemoteSequences* elsewhere = SequencesElsewhereFor(base))
+        return elsewhere->probeModes(static_cast<std::uint16_t>(base));
     PortModes modes;
     modes.base = static_cast<std::uint16_t>(base);
     // A second program on the port must not come between the probe's accesses.

@@ -8,6 +8,8 @@
 #include "ports/PortIo.h"
 #include "process/DeferredTerminationSignals.h"
 
+#include "remote/RemoteSequences.h"
+
 #include <string>
 #include <thread>
 
@@ -71,6 +73,9 @@ std::size_t PrintLine(std::int32_t base, std::string_view text, std::chrono::nan
     if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
         throw PortError(PortErrorKind::RefusedInput,
                         "Ogiltig basadress för skrivaren: " + std::to_string(base));
+    // Through the helper the line is printed there, next to the port.
+    if (RemoteSequences* elsewhere = SequencesElsewhereFor(base))
+        return elsewhere->printLine(static_cast<std::uint16_t>(base), text, byteWait);
     // No second program may come between the line's bytes.
     const auto hold = HoldPortForSequence(base);
     // The port is put back before a signal may end the program.

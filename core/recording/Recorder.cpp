@@ -2,6 +2,7 @@
 #include "recording/Recorder.h"
 
 #include "ports/PortIo.h"
+#include "remote/RemoteSequences.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,10 +100,15 @@ void Recorder::start() {
     if (options_.startWrite)
         addresses.push_back(options_.startWrite->port);
     sequence_ = std::make_unique<DirectPortSequence>(addresses);
+    elsewhere_ = clock_ ? nullptr
+                        : sequence_->backend().sequencesElsewhere(
+                              static_cast<std::uint16_t>(options_.ports.front()));
     try {
         thread_ = std::thread([this] {
             try {
-                if (clock_)
+                if (elsewhere_)
+                    result_ = elsewhere_->record(options_, stopRequested_, progress_);
+                else if (clock_)
                     record<Clock&, false>(clock_);
                 else
                     record<SteadyNow, true>(SteadyNow{});

@@ -17,6 +17,7 @@
 namespace portprov {
 
 class DirectPortSequence;
+class RemoteSequences;
 
 // The edge a trigger waits for, at the line's level on the connector.
 enum class Edge { Rise, Fall };
@@ -113,6 +114,8 @@ private:
     Clock clock_;
     bool batchReads_;
     std::unique_ptr<DirectPortSequence> sequence_;
+    // The helper that records next to the port, where the ports are reached through one.
+    RemoteSequences* elsewhere_ = nullptr;
     std::thread thread_;
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> finished_{false};

@@ -48,7 +48,7 @@ DevPortFile::DevPortFile(std::string path, std::shared_ptr<PortLocks> locks)
     if (fd_ < 0) {
         const int error = errno;
         throw PortError(DevPortOpenFailureKind(error),
-                        msg::DevPortOpenFailed(path_, error, OwnProgramPath()));
+                        msg::DevPortOpenFailed(path_, error, HelperProgramPath()));
     }
 }
 

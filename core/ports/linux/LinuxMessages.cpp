@@ -31,19 +31,26 @@ std::string PpdevDescription(const std::string& ports) {
 
 namespace {
 
-std::string RootOrSetcap(const std::string& programPath) {
-    return "Kör programmet som root, eller ge det rätten med " + SetcapCommand(programPath) + ".";
+std::string RootOrSetcap(const std::string& helperPath) {
+    return "Kör programmet som root, eller ge hjälpprogrammet portprov-io rätten med " +
+           SetcapCommand(helperPath) + ".";
 }
 
 } // namespace
 
-std::string NotPermitted(const std::string& programPath) {
-    return "Programmet har inte behörighet att nå I/O-portarna.\n"
+std::string NotPermitted(const std::string& helperPath) {
+    // The rights belong on the small helper alone, never on the window: the
+    // toolkit takes plugins, fonts and styles from the user's environment.
+    return "Programmet har inte behörighet att nå I/O-portarna. Rätten ges till "
+           "hjälpprogrammet portprov-io, som når portarna åt Portprov, aldrig till "
+           "portprov självt.\n"
            "Gör något av följande:\n"
+           "• ge hjälpprogrammet rätten en gång för alla: " +
+           SetcapCommand(helperPath) +
+           " (och, för att begränsa vem som får använda det, en egen grupp och läget 0750),\n"
+           "• installera Portprovs Debianpaket, vars polkit-regel låter pkexec starta "
+           "hjälpprogrammet efter administratörens lösenord,\n"
            "• kör programmet som root (med sudo),\n"
-           "• ge programmet rätten en gång för alla: " +
-           SetcapCommand(programPath) +
-           ",\n"
            "• eller, för parallellportarna, gå med i gruppen lp: " +
            kJoinLpGroup +
            "; då nås de genom kärnans parallellportsdrivrutin (ppdev), som laddas med " +
@@ -175,8 +182,8 @@ std::string NotCoveredByPpdev(std::uint16_t port, const std::string& coverage) {
 std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
                             const std::string& programPath) {
     return NotCoveredByPpdev(port, coverage) +
-           "Andra adresser kräver direkt portåtkomst: kör programmet som root, eller ge det "
-           "rätten med " +
+           "Andra adresser kräver direkt portåtkomst: kör programmet som root, eller ge "
+           "hjälpprogrammet portprov-io rätten med " +
            SetcapCommand(programPath) + ".";
 }
 

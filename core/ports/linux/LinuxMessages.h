@@ -14,8 +14,9 @@ inline constexpr const char* kRawAccessDescription = "direkt portåtkomst (ioper
 // ports given as "/dev/parport0 på 888-890, /dev/parport1 på 632-634".
 std::string PpdevDescription(const std::string& ports);
 
-// The user may not reach the ports: root, setcap, or the lp group.
-std::string NotPermitted(const std::string& programPath);
+// The user may not reach the ports: the rights on the helper (setcap, or
+// pkexec through the polkit action), root, or the lp group.
+std::string NotPermitted(const std::string& helperPath);
 // Kernel lockdown (mode as read, e.g. "integrity") forbids raw access even to root.
 std::string Lockdown(const std::string& mode);
 // /dev/port (at path) is not there: the kernel is built without it.

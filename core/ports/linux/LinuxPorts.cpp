@@ -8,6 +8,8 @@
 #include "ports/linux/PpdevPorts.h"
 #include "ports/linux/ProgramPath.h"
 #include "ports/linux/RawX86Ports.h"
+#include "remote/HelperLaunch.h"
+#include "remote/PortsWithHelper.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -33,7 +35,9 @@ LinuxAccessProbes LinuxSystemProbes() {
     probes.nodeAccess = [](const std::string& node) {
         return ::access(node.c_str(), R_OK | W_OK) == 0 ? 0 : errno;
     };
-    probes.programPath = [] { return OwnProgramPath(); };
+    probes.programPath = [] { return HelperProgramPath(); };
+    probes.helperProgram = [] { return FindHelperProgram(); };
+    probes.openHelper = [](const std::string& path) { return StartHelperPorts(path); };
     probes.openRaw = [] { return std::make_unique<RawX86Ports>(SystemPortLocks()); };
     probes.openDevPort = [] {
         return std::make_unique<DevPortFile>(kDevPortPath, SystemPortLocks());
@@ -57,18 +61,37 @@ std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes) {
         return probes.openDevPort();
     }
 
+    // Under lockdown no rights reach the ports, so the helper is no way either.
+    const auto lockdown = probes.lockdownMode();
+    const bool locked = LockdownForbidsRawPorts(lockdown);
+    const auto helper = probes.helperProgram && !locked ? probes.helperProgram() : std::nullopt;
+    const auto withHelper = [&](std::unique_ptr<PortBackend> here,
+                                std::function<bool(std::uint16_t)> covers) -> std::unique_ptr<PortBackend> {
+        if (!helper)
+            return here;
+        return std::make_unique<PortsWithHelper>(std::move(here), std::move(covers), *helper,
+                                                 probes.openHelper);
+    };
+
     const auto ports = probes.parallelPorts();
     int nodeError = ENOENT;
     for (const auto& port : ports) {
         nodeError = probes.nodeAccess(port.node);
         if (nodeError == 0) {
-            return probes.openPpdev(ports);
+            return withHelper(probes.openPpdev(ports), [ports](std::uint16_t address) {
+                for (const auto& reached : ports) {
+                    if (address >= reached.base && address - reached.base <= 2)
+                        return true;
+                }
+                return false;
+            });
         }
     }
+    if (helper)
+        return withHelper(nullptr, {});
 
     // No way to the ports: tell the weightiest cause.
-    const auto lockdown = probes.lockdownMode();
-    if (LockdownForbidsRawPorts(lockdown)) {
+    if (locked) {
         throw PortError(PortErrorKind::NotPermitted, msg::Lockdown(*lockdown));
     }
     if (IsPermissionError(raw) || IsPermissionError(devPort) || IsPermissionError(nodeError)) {

@@ -32,20 +32,26 @@ struct LinuxAccessProbes {
     std::function<std::vector<ParallelPortNode>()> parallelPorts;
     // May this user open a /dev/parportN node read-write? 0, else the errno.
     std::function<int(const std::string& node)> nodeAccess;
-    // This program's path, named in the setcap remedy.
+    // The helper's path, named in the setcap remedy.
     std::function<std::string()> programPath;
+    // The helper portprov-io that belongs to this program, if it is there.
+    std::function<std::optional<std::string>()> helperProgram;
 
     // The backends, built once chosen.
     std::function<std::unique_ptr<PortBackend>()> openRaw;
     std::function<std::unique_ptr<PortBackend>()> openDevPort;
     std::function<std::unique_ptr<PortBackend>(std::vector<ParallelPortNode>)> openPpdev;
+    // Starts the helper at a path (PortsWithHelper starts it when needed).
+    std::function<std::unique_ptr<PortBackend>(const std::string&)> openHelper;
 };
 
 // The probes and backends of the machine the program runs on.
 LinuxAccessProbes LinuxSystemProbes();
 
-// The choice, in this order: raw port instructions where granted; else
-// /dev/port; else ppdev for the parallel ports this user may open; else
+// The choice, in this order: raw port instructions where granted (the program
+// started as root); else /dev/port; else ppdev for the parallel ports this
+// user may open, and the helper portprov-io, where it is there, for every
+// other address (not under kernel lockdown, which no rights get past); else
 // PortError naming the cause (kernel lockdown, missing permission, no
 // /dev/port) and the remedy.
 std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes);

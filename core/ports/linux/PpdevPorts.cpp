@@ -101,7 +101,7 @@ private:
 PpdevPorts::PpdevPorts(std::vector<ParallelPortNode> ports, std::shared_ptr<PpdevSystem> system,
                        std::string programPath, std::optional<std::string> lockdownMode)
     : system_(std::move(system)),
-      programPath_(programPath.empty() ? OwnProgramPath() : std::move(programPath)),
+      programPath_(programPath.empty() ? HelperProgramPath() : std::move(programPath)),
       lockdownMode_(std::move(lockdownMode)) {
     for (auto& where : ports) {
         ports_.push_back(std::make_shared<Port>(std::move(where)));

@@ -45,6 +45,24 @@ std::string OwnProgramPath() {
     return "<sökvägen till portprov>";
 }
 
+std::optional<std::string> FindHelperProgram() {
+    const std::string own = OwnProgramPath();
+    const std::string folder = own.substr(0, own.rfind('/') + 1);
+    for (const std::string& candidate :
+         {folder + "../libexec/portprov/portprov-io", folder + "portprov-io"}) {
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+std::string HelperProgramPath() {
+    const std::string own = OwnProgramPath();
+    if (own.size() >= 12 && own.compare(own.size() - 12, 12, "/portprov-io") == 0)
+        return own;
+    return FindHelperProgram().value_or(kInstalledHelperPath);
+}
+
 std::string SetcapCommand(const std::string& programPath) {
     return "sudo setcap cap_sys_rawio+ep " + ShellQuoted(programPath);
 }

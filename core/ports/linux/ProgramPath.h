@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace portprov {
@@ -8,6 +9,19 @@ namespace portprov {
 // The path of the running program, for the setcap remedy. Falls back to a
 // placeholder the user can recognise when it cannot be found.
 std::string OwnProgramPath();
+
+// Where the Debian package puts the helper portprov-io, the one program of
+// Portprov that may hold port rights.
+inline constexpr const char* kInstalledHelperPath = "/usr/libexec/portprov/portprov-io";
+
+// The helper that belongs to this program: <prefix>/libexec/portprov/portprov-io
+// beside <prefix>/bin/portprov, or portprov-io in the program's own folder
+// (the build tree). Nothing when neither is there.
+std::optional<std::string> FindHelperProgram();
+
+// The program the rights belong on, for the setcap remedy: the helper (this
+// program itself, in the helper), or where it would be installed.
+std::string HelperProgramPath();
 
 // text as one word for the shell: as it is when that is safe, else in single quotes.
 std::string ShellQuoted(const std::string& text);

@@ -97,10 +97,10 @@ void RawX86Ports::grant(std::uint16_t port) const {
         error = errno;
     }
     if (error == EPERM || error == EACCES) {
-        throw PortError(PortErrorKind::NotPermitted, msg::NotPermitted(OwnProgramPath()));
+        throw PortError(PortErrorKind::NotPermitted, msg::NotPermitted(HelperProgramPath()));
     }
     throw PortError(PortErrorKind::FailedAccess,
-                    msg::RawAccessFailed(msg::ErrorText(error), "används inte", OwnProgramPath()));
+                    msg::RawAccessFailed(msg::ErrorText(error), "används inte", HelperProgramPath()));
 #else
     (void)port;
     throw PortError(PortErrorKind::Missing, msg::RawAccessUnavailable());

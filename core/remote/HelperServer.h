@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "ports/PortBackend.h"
+#include "remote/HelperProtocol.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace portprov {
+
+// The helper's side of the pipe: answers one window's requests, one frame
+// at a time, on the ports of the program's bound backend (the real ones in
+// portprov-io). Every request is checked before a port is touched, and a
+// bad one is refused with an answer. When the window's end closes (the
+// window ended or was killed) while it holds a port for a sequence, the
+// parallel port's data latch and control register are put back as they
+// were when it took the hold; then serve() returns.
+class HelperServer {
+public:
+    // in and out: the pipe's ends (the same socket in portprov-io); not closed here.
+    HelperServer(int in, int out) : in_(in), out_(out) {}
+    ~HelperServer();
+    HelperServer(const HelperServer&) = delete;
+    HelperServer& operator=(const HelperServer&) = delete;
+
+    // Serves until the window's end closes. False when an answer could not
+    // be sent.
+    bool serve();
+
+    // Holds a window may keep at once.
+    static constexpr std::size_t kMostHolds = 16;
+
+private:
+    struct Held {
+        std::uint16_t port;
+        std::unique_ptr<PortHold> hold;
+        std::optional<std::uint16_t> base;
+        std::optional<std::uint8_t> data;
+        std::uint8_t control = 0;
+    };
+
+    bool readFrame(helper_protocol::Frame& frame);
+    bool send(const helper_protocol::Answer& answer);
+    helper_protocol::Answer answer(const helper_protocol::Request& request);
+    helper_protocol::Answer hold(std::uint16_t port);
+    helper_protocol::Answer release(std::uint16_t port);
+    // Streams a recording's answers; false when the window went away.
+    bool record(const helper_protocol::Request& request);
+    void putBackHeldPorts() noexcept;
+
+    int in_;
+    int out_;
+    std::vector<Held> held_;
+    bool gone_ = false;
+};
+
+} // namespace portprov

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "loopback/LoopbackTest.h"
+#include "pins/TogglePin.h"
+#include "ports/PortModes.h"
+#include "recording/Recorder.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace portprov {
+
+// The sequences of port accesses that must run next to the port, in the
+// process that holds the port rights (the helper portprov-io), not across a
+// pipe one access at a time: a recording at the port's full rate, and the
+// tests whose registers must be put back even when the window dies half way.
+// A backend that reaches its ports through such a process hands them over
+// (PortBackend::sequencesElsewhere); each throws PortError as the sequence
+// run here would.
+class RemoteSequences {
+public:
+    virtual ~RemoteSequences() = default;
+
+    virtual PinToggle togglePin(int pin, std::uint16_t base) = 0;
+    virtual LoopbackReport loopbackTest(std::uint16_t base, LoopbackPlug plug) = 0;
+    virtual PortModes probeModes(std::uint16_t base) = 0;
+    virtual std::size_t printLine(std::uint16_t base, std::string_view text,
+                                  std::chrono::nanoseconds byteWait) = 0;
+    // Records until the length is reached or stop turns true; progress
+    // follows as in Recorder::progress().
+    virtual RecorderResult record(const RecorderOptions& options, const std::atomic<bool>& stop,
+                                  std::atomic<double>& progress) = 0;
+};
+
+// The sequences for the port at `port` where the bound backend runs them
+// elsewhere, else nullptr (run them here). Opens the backend as the first
+// access would; throws PortError like it.
+RemoteSequences* SequencesElsewhereFor(std::int32_t port);
+
+} // namespace portprov

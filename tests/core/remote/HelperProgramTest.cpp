@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+// The helper program itself, started as portprov starts it, on the
+// simulated PC (--simulate), so that no test touches a real port.
+#include "remote/HelperPorts.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace portprov;
+
+namespace {
+
+TEST(HelperProgram, ServesThroughItsPipeAndEndsWithIt) {
+    pid_t helper = -1;
+    {
+        HelperPorts ports({PORTPROV_HELPER, "--simulate"});
+        EXPECT_EQ(ports.read(889), 127);
+        ports.write(888, 170);
+        EXPECT_EQ(ports.read(888), 170);
+        EXPECT_EQ(ports.probeModes(956).of(PortMode::Ps2), ModeAnswer::No);
+    }
+    // Gone with the window's end of the pipe: nothing is left to reap.
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+    static_cast<void>(helper);
+}
+
+TEST(HelperProgram, RefusesToRunOutsidePortprov) {
+    struct Case {
+        std::vector<const char*> argv;
+        bool socket;
+    };
+    // From a terminal or a pipe, or with any argument but --simulate: status 2.
+    const Case cases[] = {{{PORTPROV_HELPER}, false},
+                          {{PORTPROV_HELPER, "--bogus"}, true},
+                          {{PORTPROV_HELPER, "--simulate", "x"}, true}};
+    for (const Case& c : cases) {
+        int ends[2];
+        ASSERT_EQ(c.socket ? ::socketpair(AF_UNIX, SOCK_STREAM, 0, ends) : ::pipe(ends), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::dup2(ends[0], 0);
+            ::dup2(ends[c.socket ? 0 : 1], 1);
+            std::vector<char*> argv;
+            for (const char* word : c.argv)
+                argv.push_back(const_cast<char*>(word));
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::close(ends[0]);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ::close(ends[1]);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << c.argv.size() << " " << status;
+    }
+}
+
+} // namespace
