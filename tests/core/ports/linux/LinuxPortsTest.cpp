@@ -44,6 +44,8 @@ protected:
     std::vector<ParallelPortNode> ports;
     std::map<std::string, int> nodeErrors;
     std::vector<ParallelPortNode> ppdevGot;
+    std::optional<std::string> helper; // the helper program, where it is there
+    std::vector<std::string> helperStarts;
 
     LinuxAccessProbes probes() {
         LinuxAccessProbes p;
@@ -60,6 +62,11 @@ protected:
         p.openPpdev = [this](std::vector<ParallelPortNode> chosen) {
             ppdevGot = chosen;
             return std::make_unique<Named>("ppdev");
+        };
+        p.helperProgram = [this] { return helper; };
+        p.openHelper = [this](const std::string& path) {
+            helperStarts.push_back(path);
+            return std::make_unique<Named>("helper");
         };
         return p;
     }
@@ -92,6 +99,38 @@ TEST_F(LinuxPortsTest, RawAccessComesFirstThenDevPortThenPpdev) {
     devPort = EACCES;
     EXPECT_EQ(chosen(), "ppdev");
     EXPECT_THAT(ppdevGot, ElementsAre(kLpt1, kLpt2));
+}
+
+TEST_F(LinuxPortsTest, TheHelperReachesWhatThisProgramCannotAndStartsOnlyWhenNeeded) {
+    helper = "/usr/libexec/portprov/portprov-io";
+    struct Case {
+        std::vector<ParallelPortNode> ports;
+        std::uint16_t port;
+        const char* reachedBy;
+    };
+    const Case cases[] = {
+        {{}, 888, "helper"},           // no ppdev: every address through the helper
+        {{kLpt1}, 888, "ppdev"},       // ppdev's own registers stay with ppdev
+        {{kLpt1}, 890, "ppdev"},
+        {{kLpt1}, 513, "helper"},      // the game port and the rest through the helper
+        {{kLpt1}, 891, "helper"},
+    };
+    for (const Case& c : cases) {
+        ports = c.ports;
+        helperStarts.clear();
+        const auto backend = OpenLinuxPorts(probes());
+        EXPECT_TRUE(helperStarts.empty()) << "started before any access";
+        EXPECT_THAT(backend->describe(), HasSubstr("portprov-io"));
+        backend->read(c.port);
+        EXPECT_EQ(helperStarts.size(), std::string(c.reachedBy) == "helper" ? 1u : 0u) << c.port;
+    }
+    // Under lockdown no rights reach the ports: the helper is no way either.
+    ports = {};
+    lockdown = "integrity";
+    EXPECT_THAT(refusal(), HasSubstr("lockdown"));
+    // The window's own rights (started as root) come first.
+    raw = 0;
+    EXPECT_EQ(chosen(), "raw");
 }
 
 TEST_F(LinuxPortsTest, PpdevIsChosenWhenAnyOfItsNodesOpens) {
