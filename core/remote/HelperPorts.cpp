@@ -77,7 +77,10 @@ HelperPorts::HelperPorts(const std::vector<std::string>& command) {
     socket_ = pair[0];
     if (spawned != 0) {
         ::close(socket_);
-        throw PortError(PortErrorKind::Missing,
+        socket_ = -1;
+        // A helper kept to a group (mode 0750) that this user is not in.
+        const bool refused = spawned == EACCES || spawned == EPERM;
+        throw PortError(refused ? PortErrorKind::NotPermitted : PortErrorKind::Missing,
                         "Hjälpprogrammet " + command.front() + " kunde inte startas (" +
                             std::string(std::strerror(spawned)) + ").");
     }
@@ -90,7 +93,8 @@ HelperPorts::HelperPorts(int connected) : socket_(connected) {
 
 void HelperPorts::greet() {
     try {
-        description_ = ask(RequestOf(Kind::Hello), Kind::Ready).text;
+        description_ = ask(RequestOf(Kind::Hello), Kind::Ready).text +
+                       " genom hjälpprogrammet portprov-io";
     } catch (...) {
         end();
         throw;

@@ -2,6 +2,8 @@
 // The helper program itself, started as portprov starts it, on the
 // simulated PC (--simulate), so that no test touches a real port.
 #include "remote/HelperPorts.h"
+#include "pins/TogglePin.h"
+#include "ports/PortIo.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +16,6 @@ using namespace portprov;
 namespace {
 
 TEST(HelperProgram, ServesThroughItsPipeAndEndsWithIt) {
-    pid_t helper = -1;
     {
         HelperPorts ports({PORTPROV_HELPER, "--simulate"});
         EXPECT_EQ(ports.read(889), 127);
@@ -24,7 +25,24 @@ TEST(HelperProgram, ServesThroughItsPipeAndEndsWithIt) {
     }
     // Gone with the window's end of the pipe: nothing is left to reap.
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
-    static_cast<void>(helper);
+}
+
+TEST(HelperProgram, TheProgramsOwnOperationsReachThePortsThroughIt) {
+    SelectPortBackend(SharedBackend(
+        std::make_shared<HelperPorts>(std::vector<std::string>{PORTPROV_HELPER, "--simulate"})));
+    DlPortWritePortUchar(888, 0);
+    EXPECT_EQ(TogglePin(3, 888).written, 2);
+    RecorderOptions options;
+    options.ports = {888, 890};
+    options.length = std::uint64_t{20};
+    options.startWrite = RecorderOptions::Write{888, 7};
+    Recorder recorder(options);
+    recorder.start();
+    const RecorderResult result = recorder.wait();
+    EXPECT_EQ(result.recording.initial, (std::vector<std::uint8_t>{7, 192}));
+    EXPECT_EQ(result.stats.samples, 20u);
+    EXPECT_EQ(DlPortReadPortUchar(888), 7);
+    SelectPortBackend(nullptr);
 }
 
 TEST(HelperProgram, RefusesToRunOutsidePortprov) {
