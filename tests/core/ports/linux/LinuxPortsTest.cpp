@@ -56,7 +56,7 @@ protected:
         p.nodeAccess = [this](const std::string& node) {
             return nodeErrors.count(node) ? nodeErrors[node] : 0;
         };
-        p.programPath = [] { return std::string("/opt/port prov/portprov"); };
+        p.programPath = [] { return std::string("/opt/port prov/portprov-io"); };
         p.openRaw = [] { return std::make_unique<Named>("raw"); };
         p.openDevPort = [] { return std::make_unique<Named>("devport"); };
         p.openPpdev = [this](std::vector<ParallelPortNode> chosen) {
@@ -145,7 +145,7 @@ TEST_F(LinuxPortsTest, PpdevIsChosenWhenAnyOfItsNodesOpens) {
 TEST_F(LinuxPortsTest, NotPermittedNamesRootSetcapAndTheLpGroup) {
     const std::string message = refusal();
     EXPECT_THAT(message, HasSubstr("root"));
-    EXPECT_THAT(message, HasSubstr("sudo setcap cap_sys_rawio+ep '/opt/port prov/portprov'"));
+    EXPECT_THAT(message, HasSubstr("sudo setcap cap_sys_rawio+ep '/opt/port prov/portprov-io'"));
     EXPECT_THAT(message, HasSubstr("gruppen lp"));
     EXPECT_THAT(message, Not(HasSubstr("lockdown")));
 

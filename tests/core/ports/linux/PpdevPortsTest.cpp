@@ -27,7 +27,7 @@ const ParallelPortNode kLpt2{1, 632, "/dev/parport1"};
 class PpdevPortsTest : public testing::Test {
 protected:
     std::shared_ptr<FakePpdev> kernel = std::make_shared<FakePpdev>();
-    PpdevPorts ports{{kLpt1, kLpt2}, kernel, "/opt/portprov/portprov"};
+    PpdevPorts ports{{kLpt1, kLpt2}, kernel, "/opt/portprov/portprov-io"};
 
     std::string messageOf(auto access) {
         try {
@@ -168,13 +168,13 @@ TEST(PpdevClaims, TheClaimLastsAsLongAsTheUse) {
     };
     for (const Case& c : cases) {
         auto kernel = std::make_shared<FakePpdev>();
-        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov");
+        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov-io");
         c.steps(ports, *kernel);
         EXPECT_EQ(kernel->claimCalls(), c.expected) << c.name;
     }
     // Continuous reading asks the kernel without waiting for another program.
     auto kernel = std::make_shared<FakePpdev>();
-    PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov");
+    PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov-io");
     static_cast<void>(ports.holdForReading(888));
     static_cast<void>(ports.holdForSequence(888));
     EXPECT_THAT(kernel->claimLimits,
@@ -255,7 +255,7 @@ TEST(PpdevKinds, EachFailureHasItsKind) {
         kernel->claimErrors = c.claimErrors;
         if (c.statusError != 0)
             kernel->failing[PPRSTATUS] = c.statusError;
-        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov");
+        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov-io");
         try {
             ports.read(c.address);
             ADD_FAILURE() << "no PortError for " << c.address;
@@ -284,7 +284,7 @@ TEST_F(PpdevPortsTest, AnAddressNoPortCoversIsRefusedWithoutTouchingAnything) {
         const std::string message = messageOf([&] { ports.write(address, 1); });
         EXPECT_THAT(message, HasSubstr("Adress " + std::to_string(address) + " "));
         EXPECT_THAT(message, HasSubstr("888-890 (/dev/parport0), 632-634 (/dev/parport1)"));
-        EXPECT_THAT(message, HasSubstr("sudo setcap cap_sys_rawio+ep /opt/portprov/portprov"));
+        EXPECT_THAT(message, HasSubstr("sudo setcap cap_sys_rawio+ep /opt/portprov/portprov-io"));
         EXPECT_THROW(ports.read(address), PortError);
     }
     EXPECT_TRUE(kernel->calls.empty());
@@ -293,7 +293,7 @@ TEST_F(PpdevPortsTest, AnAddressNoPortCoversIsRefusedWithoutTouchingAnything) {
 TEST(PpdevPortsUnderLockdown, AnAddressNoPortCoversNamesTheLockdownNotRoot) {
     auto kernel = std::make_shared<FakePpdev>();
     auto refusalOf513 = [&](std::optional<std::string> lockdown) {
-        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov", std::move(lockdown));
+        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov-io", std::move(lockdown));
         try {
             ports.read(513);
         } catch (const PortError& error) {
