@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+
 #include <sys/wait.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,9 +20,30 @@ using namespace portprov;
 
 namespace {
 
+// The descriptors the helper this process started has open.
+std::vector<std::string> HelpersDescriptors() {
+    std::vector<std::string> open;
+    for (const auto& process : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(process.path() / "stat");
+        std::string pid, name, state;
+        long parent = 0;
+        if (stat >> pid >> name >> state >> parent && parent == ::getpid() && name == "(portprov-io)") {
+            for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd"))
+                open.push_back(fd.path().filename());
+        }
+    }
+    std::sort(open.begin(), open.end());
+    return open;
+}
+
 TEST(HelperProgram, ServesThroughItsPipeAndEndsWithIt) {
     {
+        // A descriptor of the window's that is not close-on-exec: the helper
+        // must not keep it.
+        const int leaked = ::open("/dev/null", O_RDONLY);
         HelperPorts ports({PORTPROV_HELPER, "--simulate"});
+        ::close(leaked);
+        EXPECT_EQ(HelpersDescriptors(), (std::vector<std::string>{"0", "1", "2"}));
         EXPECT_EQ(ports.read(889), 127);
         ports.write(888, 170);
         EXPECT_EQ(ports.read(888), 170);
