@@ -6,7 +6,6 @@
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "ports/linux/RetryOnInterrupt.h"
-#include "process/DeferredTerminationSignals.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -171,6 +170,8 @@ hp::Answer HelperServer::hold(std::uint16_t port) {
         if ((held.control & 0x20) == 0)
             held.data = DlPortReadPortUchar(*held.base + kDataOffset);
     }
+    if (held_.empty())
+        signalsAfterRelease_.emplace();
     held_.push_back(std::move(held));
     return Simple(hp::Kind::Done);
 }
@@ -181,14 +182,12 @@ hp::Answer HelperServer::release(std::uint16_t port) {
     if (found == held_.rend())
         return Refused("portprov-io håller inte port " + std::to_string(port) + ".");
     held_.erase(std::next(found).base());
+    if (held_.empty())
+        signalsAfterRelease_.reset();
     return Simple(hp::Kind::Done);
 }
 
 void HelperServer::putBackHeldPorts() noexcept {
-    if (held_.empty())
-        return;
-    // No signal may end the helper before the port is back.
-    const DeferredTerminationSignals signalsAfterRestore;
     for (auto held = held_.rbegin(); held != held_.rend(); ++held) {
         if (!held->base)
             continue;
@@ -201,9 +200,12 @@ void HelperServer::putBackHeldPorts() noexcept {
         }
     }
     held_.clear();
+    signalsAfterRelease_.reset();
 }
 
 bool HelperServer::record(const hp::Request& request) {
+    // A start write is on the port until the recording is over.
+    const DeferredTerminationSignals signalsAfterRecording;
     std::optional<Recorder> recorder;
     try {
         recorder.emplace(request.record);

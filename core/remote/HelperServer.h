@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ports/PortBackend.h"
+#include "process/DeferredTerminationSignals.h"
 #include "remote/HelperProtocol.h"
 
 #include <cstdint>
@@ -54,6 +55,8 @@ private:
     int in_;
     int out_;
     std::vector<Held> held_;
+    // While a port is held, SIGTERM waits until it is put back.
+    std::optional<DeferredTerminationSignals> signalsAfterRelease_;
     bool gone_ = false;
 };
 
