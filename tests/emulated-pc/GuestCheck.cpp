@@ -14,6 +14,8 @@
 //                                        checks that ppdev still works, and
 //                                        ends the machine with the verdict of
 //                                        every run
+//   portprov-guest-check helper <text>   a user without rights through the
+//                                        helper portprov-io (HelperCheck.cpp)
 //   portprov-guest-check modes           Portprov's probe of the port's modes
 //                                        on each path beside the kernel's
 //   portprov-guest-check verdict <0|1>   hands the verdict to the emulator
@@ -28,6 +30,8 @@
 #include "ChildWithDeadline.h"
 #include "DebugExit.h"
 #include "GuestPaths.h"
+#include "GuestProcesses.h"
+#include "HelperCheck.h"
 #include "LinePrinter.h"
 #include "PathChecks.h"
 #include "PortHolder.h"
@@ -56,7 +60,6 @@
 namespace portprov::hardwaretest {
 namespace {
 
-constexpr uid_t kUnprivilegedUser = 1000;
 constexpr gid_t kLpGroup = 7;
 constexpr const char* kParportNode = "/dev/parport0";
 
@@ -192,17 +195,6 @@ void CheckBusyPort(CheckLog& log, PortHolder::Claim claim, const std::string& wh
         }
         SelectPortBackend({});
     });
-}
-
-// Waits for one byte from the other end of a pipe; false when it closed.
-bool AwaitWord(int fd) {
-    char word = 0;
-    return ::read(fd, &word, 1) == 1;
-}
-
-void SendWord(int fd) {
-    const char word = 1;
-    static_cast<void>(::write(fd, &word, 1));
 }
 
 // What the program beside lp writes to 890 and expects to find there after lp
@@ -513,8 +505,8 @@ int RunLockdown(const std::string& text) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: portprov-guest-check direct|ppdev <text> | modes | lockdown <text> "
-                 "<0|1> | verdict <0|1>\n");
+                 "usage: portprov-guest-check direct|helper|ppdev <text> | modes | "
+                 "lockdown <text> <0|1> | verdict <0|1>\n");
     return 2;
 }
 
@@ -526,6 +518,9 @@ int main(int argc, char** argv) {
     const std::string_view mode = argc > 1 ? argv[1] : "";
     if (argc == 3 && mode == "direct") {
         return RunDirect(argv[2]);
+    }
+    if (argc == 3 && mode == "helper") {
+        return RunHelper(argv[2]);
     }
     if (argc == 2 && mode == "modes") {
         return RunModes();
