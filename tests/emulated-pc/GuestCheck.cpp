@@ -16,6 +16,8 @@
 //                                        every run
 //   portprov-guest-check helper <text>   a user without rights through the
 //                                        helper portprov-io (HelperCheck.cpp)
+//   portprov-guest-check locks           the per-port locks of the raw paths
+//                                        (LockCheck.cpp)
 //   portprov-guest-check modes           Portprov's probe of the port's modes
 //                                        on each path beside the kernel's
 //   portprov-guest-check verdict <0|1>   hands the verdict to the emulator
@@ -33,6 +35,7 @@
 #include "GuestProcesses.h"
 #include "HelperCheck.h"
 #include "LinePrinter.h"
+#include "LockCheck.h"
 #include "PathChecks.h"
 #include "PortHolder.h"
 
@@ -505,7 +508,7 @@ int RunLockdown(const std::string& text) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: portprov-guest-check direct|helper|ppdev <text> | modes | "
+                 "usage: portprov-guest-check direct|helper|ppdev <text> | locks | modes | "
                  "lockdown <text> <0|1> | verdict <0|1>\n");
     return 2;
 }
@@ -521,6 +524,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && mode == "helper") {
         return RunHelper(argv[2]);
+    }
+    if (argc == 2 && mode == "locks") {
+        return RunLocks();
     }
     if (argc == 2 && mode == "modes") {
         return RunModes();
