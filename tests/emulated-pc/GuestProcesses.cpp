@@ -12,8 +12,8 @@
 namespace portprov::hardwaretest {
 
 bool BecomeUserWithoutRights() {
-    return setgroups(0, nullptr) == 0 && setresgid(kUnprivilegedUser, kUnprivilegedUser,
-                                                   kUnprivilegedUser) == 0 &&
+    return setgroups(0, nullptr) == 0 &&
+           setresgid(kUnprivilegedUser, kUnprivilegedUser, kUnprivilegedUser) == 0 &&
            setresuid(kUnprivilegedUser, kUnprivilegedUser, kUnprivilegedUser) == 0;
 }
 

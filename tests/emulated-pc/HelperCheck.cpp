@@ -30,10 +30,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <optional>
 #include <endian.h>
 #include <linux/capability.h>
+#include <memory>
+#include <optional>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
@@ -163,7 +163,8 @@ void CheckUserThroughHelper(CheckLog& log, const std::string& text, unsigned gam
             own.expectEqual("portprov-io: 513 reads as root reads it", gamePort,
                             DlPortReadPortUchar(kGamePort));
             const std::string line = text + " via portprov-io\n";
-            own.expectEqual("portprov-io: the test line printed", static_cast<unsigned>(line.size()),
+            own.expectEqual("portprov-io: the test line printed",
+                            static_cast<unsigned>(line.size()),
                             static_cast<unsigned>(PrintLine(kLpt1, line)));
         } catch (const std::exception& error) {
             own.fail(std::string("portprov-io: ") + error.what());
@@ -176,7 +177,8 @@ void CheckUserThroughHelper(CheckLog& log, const std::string& text, unsigned gam
 
 enum class KilledIn { Hold, Loopback };
 
-// What the program writes inside its hold before it is killed.
+// What the program writes inside its hold before it is killed; the control
+// register with nSelectIn high, so that the emulated printer takes no byte.
 constexpr Registers kWrittenInHold{0xC3, 0x04};
 
 // The program of the user without rights: reaches the helper, tells
@@ -220,6 +222,7 @@ pid_t StartProgram(KilledIn in, int ready, int go) {
     }
 }
 
+// The bytes waiting to be read in a socket, or -1.
 int Waiting(int socket) {
     int bytes = -1;
     return socket >= 0 && ioctl(socket, FIONREAD, &bytes) == 0 ? bytes : -1;
@@ -242,7 +245,8 @@ int KillWithRequestWaiting(CheckLog& log, pid_t program, pid_t helper, int go) {
         close(handle);
     }
     SendWord(go);
-    while (Waiting(socket) >= 0 && Waiting(socket) < static_cast<int>(helper_protocol::kFrameSize) &&
+    while (Waiting(socket) >= 0 &&
+           Waiting(socket) < static_cast<int>(helper_protocol::kFrameSize) &&
            std::chrono::steady_clock::now() < deadline + 5s) {
         usleep(10000);
     }
@@ -266,10 +270,10 @@ std::string DescribeEnd(std::optional<int> status) {
 }
 
 void CheckKilledProgram(CheckLog& log, KilledIn in) {
-    const std::string who = in == KilledIn::Hold ? "killed while it holds the port"
-                                                 : "killed during a loopback test";
-    // Through the loopback test the control register changes: the data lines
-    // are driven for the test, though here they are turned to input.
+    const std::string who =
+        in == KilledIn::Hold ? "killed while it holds the port" : "killed during a loopback test";
+    // Before the loopback test the data lines are turned to input (890 bit
+    // 5): the test drives them, so 890 too changes and must be put back.
     const Registers before = in == KilledIn::Hold ? Registers{0x3C, 0x0C} : Registers{0x96, 0x2C};
     RunWithDeadline(log, "a program " + who, 60s, [&](CheckLog& own) {
         // The helper of the killed program comes to this process, which sees it end.

@@ -74,8 +74,8 @@ struct SecondProgram {
     const char* name;
     BackendFactory open;
     Attempt attempt;
-    bool asUser;        // a user without rights, through the helper
-    double within;      // seconds the answer may take
+    bool asUser;   // a user without rights, through the helper
+    double within; // seconds the answer may take
 };
 
 // What the attempt met: "busy: <message>", "reached", or another failure.
@@ -105,8 +105,8 @@ void CheckSecond(CheckLog& log, const SecondProgram& second, bool firstHolds) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.2f s: ", took.count());
         const char* wanted = firstHolds ? "busy: " : "reached: ";
-        own.expectTrue(std::string(second.name) + (firstHolds ? ": told the port is busy"
-                                                              : ": reaches the port"),
+        own.expectTrue(std::string(second.name) +
+                           (firstHolds ? ": told the port is busy" : ": reaches the port"),
                        met.rfind(wanted, 0) == 0 && took.count() < second.within, seconds + met);
         SelectPortBackend({});
     });
