@@ -14,6 +14,10 @@
 //                                        checks that ppdev still works, and
 //                                        ends the machine with the verdict of
 //                                        every run
+//   portprov-guest-check helper <text>   a user without rights through the
+//                                        helper portprov-io (HelperCheck.cpp)
+//   portprov-guest-check locks           the per-port locks of the raw paths
+//                                        (LockCheck.cpp)
 //   portprov-guest-check modes           Portprov's probe of the port's modes
 //                                        on each path beside the kernel's
 //   portprov-guest-check verdict <0|1>   hands the verdict to the emulator
@@ -28,7 +32,11 @@
 #include "ChildWithDeadline.h"
 #include "DebugExit.h"
 #include "GuestPaths.h"
+#include "GuestProcesses.h"
+#include "HelperCheck.h"
 #include "LinePrinter.h"
+#include "LockCheck.h"
+#include "PathChecks.h"
 #include "PortHolder.h"
 
 #include "ports/PortIo.h"
@@ -42,12 +50,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <grp.h>
 #include <string>
 #include <string_view>
-#include <sys/io.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,83 +63,11 @@
 namespace portprov::hardwaretest {
 namespace {
 
-constexpr std::int32_t kLpt1 = 888;
-constexpr std::int32_t kLpt1Status = kLpt1 + kStatusOffset;
-constexpr std::int32_t kLpt1Control = kLpt1 + kControlOffset;
-
-// What the emulated port reads. Its data lines have no other driver: switched
-// to input they read 255, as lines pulled high do. Its printer is ready: the
-// status register tells "not busy, no acknowledge pulse, paper present,
-// selected, no error" (216; a port with nothing at all on it would read 127).
-// The unused control bits 6 and 7 read back as 1; they are not part of the
-// register the kernel driver hands out, so the ppdev path checks bits 0 to 5.
-constexpr unsigned kFloatingDataLines = 255;
-constexpr unsigned kStatusIdle = 216;
-constexpr unsigned kControlUnusedBits = 0xC0;
-constexpr unsigned kControlDriverBits = 0x3F;
-
-constexpr uid_t kUnprivilegedUser = 1000;
 constexpr gid_t kLpGroup = 7;
 constexpr const char* kParportNode = "/dev/parport0";
 
 std::string Describe(const std::exception& error) {
     return error.what();
-}
-
-// The register checks of one access path. wholeControl: the path reads the
-// control register as the port has it, bits 6 and 7 included.
-void CheckRegisters(CheckLog& log, const GuestPath& path, bool wholeControl) {
-    const std::string name = path.name;
-    try {
-        SelectPortBackend(path.open);
-        DlPortWritePortUchar(kLpt1, 0x55);
-        log.expectEqual(name + ": 888 reads back 0x55", 0x55, DlPortReadPortUchar(kLpt1));
-        log.note(name + ": bound to " + PortAccessDescription());
-        DlPortWritePortUchar(kLpt1, 0xAA);
-        log.expectEqual(name + ": 888 reads back 0xAA", 0xAA, DlPortReadPortUchar(kLpt1));
-
-        DlPortWritePortUchar(kLpt1Control, kControlReverse);
-        log.expectEqual(name + ": with control bit 5 set, 888 reads the lines", kFloatingDataLines,
-                        DlPortReadPortUchar(kLpt1));
-        const unsigned control = DlPortReadPortUchar(kLpt1Control);
-        if (wholeControl) {
-            log.expectEqual(name + ": 890 reads back 32 with bits 6 and 7 set",
-                            kControlReverse | kControlUnusedBits, control);
-        } else {
-            log.expectEqual(name + ": 890 reads back 32 in bits 0 to 5", kControlReverse,
-                            control & kControlDriverBits);
-        }
-        log.expectEqual(name + ": status 889", kStatusIdle, DlPortReadPortUchar(kLpt1Status));
-
-        DlPortWritePortUchar(kLpt1Control, kControlIdle);
-        log.expectEqual(name + ": data lines driven again show the latch", 0xAA,
-                        DlPortReadPortUchar(kLpt1));
-        const unsigned idle = DlPortReadPortUchar(kLpt1Control);
-        if (wholeControl) {
-            log.expectEqual(name + ": 890 reads back 12 with bits 6 and 7 set",
-                            kControlIdle | kControlUnusedBits, idle);
-        } else {
-            log.expectEqual(name + ": 890 reads back 12 in bits 0 to 5", kControlIdle,
-                            idle & kControlDriverBits);
-        }
-    } catch (const std::exception& error) {
-        log.fail(name + ": port access failed: " + Describe(error));
-    }
-}
-
-// Prints "<text> via <path>\n" through the path, with the strobe handshake.
-void CheckPrinting(CheckLog& log, const GuestPath& path, const std::string& text) {
-    const std::string line = text + " via " + path.name + "\n";
-    try {
-        SelectPortBackend(path.open);
-        const PrintOutcome outcome = PrintThroughPort(kLpt1, line);
-        log.expectTrue(path.name + ": printed " + std::to_string(line.size()) + " bytes",
-                       outcome.printerReady && outcome.bytesSent == line.size(),
-                       std::to_string(outcome.bytesSent) + " sent" +
-                           (outcome.printerReady ? "" : ", printer stayed busy"));
-    } catch (const std::exception& error) {
-        log.fail(path.name + ": printing failed: " + Describe(error));
-    }
 }
 
 // The chooser of the Linux build picks the path whose description holds
@@ -177,19 +111,6 @@ bool BecomeLpUser(CheckLog& log) {
                                                       getegid() == kLpGroup);
     log.expectTrue("root cannot be regained", setuid(0) != 0);
     return nodeReady && dropped;
-}
-
-// As an unprivileged user the kernel refuses raw access: only ppdev is left.
-void CheckRawRefused(CheckLog& log) {
-    errno = 0;
-    const int granted = ioperm(static_cast<unsigned long>(kLpt1), 3, 1);
-    log.expectTrue("ioperm is refused", granted != 0 && errno == EPERM,
-                   granted != 0 ? std::strerror(errno) : "granted");
-    const int fd = open("/dev/port", O_RDWR);
-    log.expectTrue("/dev/port is refused", fd < 0, fd < 0 ? std::strerror(errno) : "opened");
-    if (fd >= 0) {
-        close(fd);
-    }
 }
 
 // An address outside the kernel's ports is refused with a message that names
@@ -277,17 +198,6 @@ void CheckBusyPort(CheckLog& log, PortHolder::Claim claim, const std::string& wh
         }
         SelectPortBackend({});
     });
-}
-
-// Waits for one byte from the other end of a pipe; false when it closed.
-bool AwaitWord(int fd) {
-    char word = 0;
-    return ::read(fd, &word, 1) == 1;
-}
-
-void SendWord(int fd) {
-    const char word = 1;
-    static_cast<void>(::write(fd, &word, 1));
 }
 
 // What the program beside lp writes to 890 and expects to find there after lp
@@ -598,8 +508,8 @@ int RunLockdown(const std::string& text) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: portprov-guest-check direct|ppdev <text> | modes | lockdown <text> "
-                 "<0|1> | verdict <0|1>\n");
+                 "usage: portprov-guest-check direct|helper|ppdev <text> | locks | modes | "
+                 "lockdown <text> <0|1> | verdict <0|1>\n");
     return 2;
 }
 
@@ -611,6 +521,12 @@ int main(int argc, char** argv) {
     const std::string_view mode = argc > 1 ? argv[1] : "";
     if (argc == 3 && mode == "direct") {
         return RunDirect(argv[2]);
+    }
+    if (argc == 3 && mode == "helper") {
+        return RunHelper(argv[2]);
+    }
+    if (argc == 2 && mode == "locks") {
+        return RunLocks();
     }
     if (argc == 2 && mode == "modes") {
         return RunModes();
