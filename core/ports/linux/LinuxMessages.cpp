@@ -204,10 +204,12 @@ std::string LockFileUnreadable(const std::string& path) {
 }
 
 std::string LockFileFailed(const std::string& path, int error) {
-    const std::string folder = path.substr(0, path.rfind('/'));
+    // Where only root may create files in the folder (as in /run/lock on some
+    // systems), root makes the file once for all users; the folder is
+    // emptied at each start of the computer.
     return "Låsfilen " + path + " kunde inte öppnas eller skapas (" + ErrorText(error) +
-           "). Kontrollera att alla får skapa filer i " + folder + " (sudo chmod 1777 " + folder +
-           ") och försök igen." + kWithoutLockFile;
+           "). Skapa den som root med sudo install -m 644 /dev/null " + path +
+           " och försök igen (efter en omstart av datorn kan det behövas igen)." + kWithoutLockFile;
 }
 
 namespace {

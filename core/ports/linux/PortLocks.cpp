@@ -79,8 +79,9 @@ struct PortLocks::Unit {
 void PortLocks::Unit::open() {
     fault.clear();
     // Without waiting: a FIFO planted here would hold the open until a writer
-    // came. Never through a symbolic link, and never as the controlling
-    // terminal, should a terminal's device be planted here.
+    // came. Never through a symbolic link: a link planted here would steer
+    // the lock onto a file of its planter's choosing. Never as the
+    // controlling terminal, should a terminal's device be planted here.
     constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
     // Created only when missing: in a sticky folder such as /run/lock the
     // kernel may refuse O_CREAT on a file another user made
