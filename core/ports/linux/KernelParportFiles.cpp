@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/KernelParportFiles.h"
 
+#include "ports/PrintableText.h"
 #include "ports/linux/ParallelPortDiscovery.h"
 
 #include <charconv>
@@ -68,12 +69,8 @@ std::string DeviceIdLine(std::string_view text) {
             break;
         text.remove_prefix(end + 1);
     }
-    // Nothing the kernel read is let through as a control character.
-    for (char& c : line) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = ' ';
-    }
-    return line;
+    // The device's bytes reach the terminal: nothing of them may steer it.
+    return PrintableText(line);
 }
 
 std::vector<KernelPortAccount> ReadKernelPortAccounts(const std::string& procRoot) {

@@ -24,7 +24,8 @@ std::array<bool, kPortModes.size()> ParseKernelModes(std::string_view text);
 // The number of an irq or dma text; nothing for "none", a negative number or
 // anything else.
 std::optional<int> ParseKernelNumber(std::string_view text);
-// A device ID on one line, its fields joined by spaces; empty for none.
+// A device ID on one line, its fields joined by spaces, as printable text
+// (PrintableText); empty for none.
 std::string DeviceIdLine(std::string_view text);
 
 // The accounts of the ports under procRoot that FindParallelPorts lists, each

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace portprov::linux_messages {
 
@@ -166,6 +167,56 @@ std::string PortInUseByTest(std::uint16_t first, std::uint16_t last, int waitedS
            waited +
            ".\n"
            "Vänta tills testet är klart, eller stäng det andra programmet, och försök igen.";
+}
+
+namespace {
+
+// What every lock file message ends with: why nothing started.
+constexpr const char* kWithoutLockFile =
+    "\nMed låsfilen håller Portprov andra program borta från porten medan det gör flera "
+    "åtkomster i följd (slingtest, undersökning, inspelning, testrad, klick på ett stift); "
+    "utan den görs inget sådant. Enstaka läsningar och skrivningar går som vanligt.";
+
+std::string RemoveAndRetry(const std::string& command) {
+    return "Ta bort den (" + command + ") och försök igen.";
+}
+
+} // namespace
+
+std::string LockFileIsLink(const std::string& path) {
+    return "Låsfilen " + path + " är en symbolisk länk, inte en vanlig fil. " +
+           RemoveAndRetry("sudo rm " + path) + kWithoutLockFile;
+}
+
+std::string LockFileNotAFile(const std::string& path, unsigned fileType) {
+    std::string what;
+    if (fileType == S_IFDIR)
+        what = "en mapp, ";
+    else if (fileType == S_IFIFO)
+        what = "en namngiven rörledning (FIFO), ";
+    else if (fileType == S_IFCHR || fileType == S_IFBLK)
+        what = "en enhetsfil, ";
+    else if (fileType == S_IFSOCK)
+        what = "en uttagsfil (socket), ";
+    const std::string command = (fileType == S_IFDIR ? "sudo rmdir " : "sudo rm ") + path;
+    return "Låsfilen " + path + " är " + what + "inte en vanlig fil. " + RemoveAndRetry(command) +
+           kWithoutLockFile;
+}
+
+std::string LockFileUnreadable(const std::string& path) {
+    return "Låsfilen " + path +
+           " får inte läsas med den här användarens behörighet (en annan användare har "
+           "skapat den utan läsrätt för andra). " +
+           RemoveAndRetry("sudo rm " + path) + kWithoutLockFile;
+}
+
+std::string LockFileFailed(const std::string& path, int error) {
+    // Where only root may create files in the folder (as in /run/lock on some
+    // systems), root makes the file once for all users; the folder is
+    // emptied at each start of the computer.
+    return "Låsfilen " + path + " kunde inte öppnas eller skapas (" + ErrorText(error) +
+           "). Skapa den som root med sudo install -m 644 /dev/null " + path +
+           " och försök igen (efter en omstart av datorn kan det behövas igen)." + kWithoutLockFile;
 }
 
 namespace {

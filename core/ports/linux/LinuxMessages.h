@@ -49,6 +49,14 @@ std::string PpdevFailed(const std::string& node, const std::string& request, int
 // Another program (this one, started again, say) runs a test on ports first
 // to last: refused at once, or after waiting that many seconds.
 std::string PortInUseByTest(std::uint16_t first, std::uint16_t last, int waitedSeconds);
+// The lock file at path cannot keep other programs off the ports while a test,
+// a probe or a recording runs, so none starts: it is a symbolic link, it is
+// no ordinary file (fileType: its stat type bits, such as S_IFIFO), this user
+// may not read it, or it could not be opened or created (errno).
+std::string LockFileIsLink(const std::string& path);
+std::string LockFileNotAFile(const std::string& path, unsigned fileType);
+std::string LockFileUnreadable(const std::string& path);
+std::string LockFileFailed(const std::string& path, int error);
 // port is not one of the registers the kernel's ports cover (listed in coverage).
 std::string PpdevNotCovered(std::uint16_t port, const std::string& coverage,
                             const std::string& programPath);

@@ -38,6 +38,7 @@ struct PortLocks::Unit {
     std::string path;
     int fd = -1;
     bool opened = false;
+    std::string fault; // why the lock file cannot be used; empty when it can
     int sequences = 0; // this process's holds
 
     Unit(std::uint16_t from, std::uint16_t to, const std::string& folder)
@@ -49,35 +50,79 @@ struct PortLocks::Unit {
     Unit(const Unit&) = delete;
     Unit& operator=(const Unit&) = delete;
 
-    // The lock file, opened (and created) on first use; -1 when it cannot be.
+    // The lock file, opened (and created) on first use; -1 when it cannot be,
+    // with what is wrong with it in fault (none when the folder is missing).
     int file() {
         if (!opened) {
             opened = true;
-            // Created only when missing: in a sticky folder such as /run/lock
-            // the kernel may refuse O_CREAT on a file another user made
-            // (fs.protected_regular), though opening it is allowed.
-            const auto open = [&](int create) {
-                return RetryOnInterrupt([&] {
-                    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | create,
-                                  kLockFileMode);
-                });
-            };
-            fd = open(0);
-            if (fd < 0 && errno == ENOENT)
-                fd = open(O_CREAT);
-            // The umask may have taken the others' read permission. On a file
-            // another user made this fails, and that user's mode stands.
-            if (fd >= 0)
-                static_cast<void>(::fchmod(fd, kLockFileMode));
+            open();
         }
         return fd;
     }
+
+    // Once more, for a sequence after a failure: the user may have mended
+    // the file as the message asked.
+    int fileAgain() {
+        if (fd < 0)
+            opened = false;
+        return file();
+    }
+
+    void open();
 
     std::string busy(std::chrono::milliseconds waited) const {
         const auto seconds = std::chrono::ceil<std::chrono::seconds>(waited);
         return msg::PortInUseByTest(first, last, static_cast<int>(seconds.count()));
     }
 };
+
+void PortLocks::Unit::open() {
+    fault.clear();
+    // Without waiting: a FIFO planted here would hold the open until a writer
+    // came. Never through a symbolic link: a link planted here would steer
+    // the lock onto a file of its planter's choosing. Never as the
+    // controlling terminal, should a terminal's device be planted here.
+    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+    // Created only when missing: in a sticky folder such as /run/lock the
+    // kernel may refuse O_CREAT on a file another user made
+    // (fs.protected_regular), though opening it is allowed.
+    const auto openWith = [&](int create) {
+        return RetryOnInterrupt(
+            [&] { return ::open(path.c_str(), kFlags | create, kLockFileMode); });
+    };
+    bool creating = false;
+    int file = openWith(0);
+    if (file < 0 && errno == ENOENT) {
+        creating = true;
+        file = openWith(O_CREAT | O_EXCL);
+        if (file < 0 && errno == EEXIST) { // another program made it meanwhile
+            creating = false;
+            file = openWith(0);
+        }
+    }
+    const int error = errno;
+    if (file < 0) {
+        if (error == ELOOP)
+            fault = msg::LockFileIsLink(path);
+        else if ((error == EACCES || error == EPERM) && !creating)
+            fault = msg::LockFileUnreadable(path);
+        else if (error != ENOENT) // ENOENT even with O_CREAT: no such folder
+            fault = msg::LockFileFailed(path, error);
+        return;
+    }
+    struct stat status {};
+    if (::fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+        fault = msg::LockFileNotAFile(path, status.st_mode & S_IFMT);
+        ::close(file);
+        return;
+    }
+    // The umask may have taken the others' read permission. Only the file
+    // made just now: one found here keeps its mode, for it may be another
+    // user's, or another name of some file of root's.
+    if (creating)
+        static_cast<void>(::fchmod(file, kLockFileMode));
+    fd = file;
+}
 
 namespace {
 
@@ -149,9 +194,14 @@ std::unique_ptr<PortHold> PortLocks::holdForSequence(std::uint16_t port) {
     if (!unit)
         return nullptr;
     if (unit->sequences == 0) {
-        const int fd = unit->file();
+        const int fd = unit->fileAgain();
+        // NotPermitted: the system's state, which an administrator mends,
+        // keeps the sequence from starting; no access failed, and no other
+        // program holds the port.
+        if (fd < 0 && !unit->fault.empty())
+            throw PortError(PortErrorKind::NotPermitted, unit->fault);
         if (fd < 0)
-            return nullptr;
+            return nullptr; // no lock folder on this machine: see the header
         const auto deadline = std::chrono::steady_clock::now() + sequenceWait_;
         while (Flock(fd, LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK)

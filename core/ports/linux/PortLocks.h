@@ -23,8 +23,18 @@ inline constexpr const char* kPortLockFolder = "/run/lock";
 // waiting, and is refused as Busy while another process holds it
 // exclusively. flock locks belong to the open file, so this process's own
 // accesses inside its own sequence pass without locking. Ports outside every
-// unit, and units whose lock file cannot be opened (no such folder), are not
-// locked: the ports must stay reachable.
+// unit are not locked.
+//
+// A lock file that cannot be used (a symbolic link or something other than a
+// regular file at its path, a file this user may not read, or one that
+// cannot be created) leaves single accesses unlocked, so that the ports stay
+// reachable, but refuses every sequence with a message that names the file
+// and what is wrong with it: a test whose accesses another program may come
+// between would give a wrong verdict. A failure is remembered for accesses
+// and looked at again on each sequence. A machine without the lock folder
+// at all (some minimal systems have no /run/lock) has no place every copy
+// of the program could lock in, and refusing every test there would leave
+// it without one: its sequences, too, run unlocked.
 //
 // One instance per backend, used by one thread at a time (PortIo keeps a
 // recording's thread and the window's apart).
@@ -54,7 +64,9 @@ public:
     [[nodiscard]] Access forAccess(std::uint16_t port);
 
     // Holds port's unit exclusively until the result goes; nullptr for a port
-    // outside every unit. Throws PortError (Busy) after kSequenceWait.
+    // outside every unit or without a lock folder. Throws PortError (Busy)
+    // after kSequenceWait, PortError (NotPermitted) when the lock file cannot
+    // be used.
     std::unique_ptr<PortHold> holdForSequence(std::uint16_t port);
 
     struct Unit;
