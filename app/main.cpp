@@ -208,6 +208,7 @@ int main(int argc, char** argv) {
         return *exitCode;
 
     FontConfigurationReader fontConfiguration;
+    SayLostScreenInSwedish();
     std::optional<NoScreenGuard> noScreen(std::in_place);
     QApplication app(argc, argv);
     noScreen.reset();
