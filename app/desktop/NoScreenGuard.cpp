@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int kNoScreenStatus = 2;
+constexpr int kLostScreenStatus = 1;
 
 constexpr const char* kNoScreen =
     "Portprov hittade ingen skärm att visa sitt fönster på.\n"
@@ -68,11 +69,14 @@ void HoldOrEnd(QtMsgType type, const QMessageLogContext& context, const QString&
 
 QtMessageHandler handlerBeforeLostScreen = nullptr;
 
-// The X11 plugin's two wordings, each followed by its exit(1).
+// The X11 plugin's two wordings, each of which it follows with exit(1).
 void SayLostScreen(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtWarningMsg && text.startsWith(QLatin1String("The X11 connection broke"))) {
         Say(kLostScreen);
-        return;
+        // The status the plugin would give, without the exit handlers: the
+        // toolkit's threads still run, and its statics would be torn down
+        // under them.
+        std::_Exit(kLostScreenStatus);
     }
     handlerBeforeLostScreen(type, context, text);
 }
