@@ -15,6 +15,7 @@
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "ports/simulated/SimulatedPc.h"
+#include "process/RaisedRights.h"
 #include "widgets/ProgramStyle.h"
 #include "window/LocaleNumbers.h"
 #include "window/WindowFonts.h"
@@ -194,6 +195,12 @@ void CentreOnScreen(QWidget& window) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before anything reads the environment: any caller can steer the window
+    // toolkit through it (QT_QPA_PLATFORM_PLUGIN_PATH, fonts, styles, input
+    // methods), so a program with a toolkit never keeps rights raised by its
+    // file (setcap, setuid). Port rights belong to the small helper
+    // portprov-io.
+    portprov::DropRaisedRights();
     windowsconsole::AttachParentConsole();
     QCoreApplication::setApplicationName(QStringLiteral("Portprov"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PORTPROV_VERSION));
@@ -201,6 +208,7 @@ int main(int argc, char** argv) {
         return *exitCode;
 
     FontConfigurationReader fontConfiguration;
+    SayLostScreenInSwedish();
     std::optional<NoScreenGuard> noScreen(std::in_place);
     QApplication app(argc, argv);
     noScreen.reset();

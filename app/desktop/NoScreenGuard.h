@@ -13,3 +13,10 @@ public:
     NoScreenGuard(const NoScreenGuard&) = delete;
     NoScreenGuard& operator=(const NoScreenGuard&) = delete;
 };
+
+// For the rest of the program's life: when the connection to the display
+// breaks (the X server went away), the display plugin's English last word
+// is said in Swedish instead, and the program ends with status 1 as the
+// plugin would end it. Every other message passes on untouched. Called
+// before a guard is made, so that the guard hands its messages on to it.
+void SayLostScreenInSwedish();

@@ -20,6 +20,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import window_checks as C  # noqa: E402
 import window_layout as L  # noqa: E402
+from lost_display import scenario_display_lost  # noqa: E402
 import windows_scenarios  # noqa: E402
 from x11session import (CAPTION, CLIENT_SIZE, SCREEN, E2EFailure, X11Session,  # noqa: E402
                         is_windows_program)
@@ -643,6 +644,7 @@ SCENARIOS = {
     "address-list": scenario_address_list,
     "keyboard": scenario_keyboard,
     "exit-shortcut": scenario_exit_shortcut,
+    "display-lost": scenario_display_lost,
     "scale-2": scenario_scale_2,
     "refusals": scenario_refusals,
     "read-me": scenario_read_me,
