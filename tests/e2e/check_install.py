@@ -158,6 +158,11 @@ def check_manual(page: Path, help_text: str):
     text = gzip.decompress(page.read_bytes()).decode("utf-8")
     if ".TH PORTPROV 1 " not in text or "\n.SH FLAGGOR\n" not in text:
         raise E2EFailure(f"{page} is not portprov's manual page with a section FLAGGOR")
+    wrong = [target for target in re.findall(r"setcap cap_\S+ (\S+)", text.replace("\\-", "-"))
+             if not target.endswith("portprov-io")]
+    if wrong:
+        raise E2EFailure(f"the manual page {page.name} tells to give {wrong} the capability,"
+                         " not the helper portprov-io")
     options_section = text.split("\n.SH FLAGGOR\n")[1].split("\n.SH ")[0]
     for option in sorted(set(re.findall(r"^\s+(?:-\w, )?(--[\w-]+)", help_text, re.M))):
         if option.replace("-", "\\-") not in options_section:
