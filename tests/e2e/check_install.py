@@ -106,14 +106,19 @@ def check_tree(root: Path, bindir: str, datadir: str, source: Path):
     return program
 
 
-def check_no_toolkit(helper: Path):
-    """The helper that holds the port rights links no Qt: any user steers a
-    Qt program through the environment (plugin paths, styles, fonts)."""
+def check_helper_binary(helper: Path):
+    """The helper that holds the port rights links no Qt (any user steers a
+    Qt program through the environment: plugin paths, styles, fonts), and
+    its tables of symbols are read-only once it runs."""
     if not (helper.is_file() and os.access(helper, os.X_OK)):
         raise E2EFailure(f"no executable helper at {helper}")
     qt = [line.strip() for line in run(["ldd", str(helper)]).splitlines() if "libQt" in line]
     if qt:
         raise E2EFailure(f"{helper} links Qt, and may hold port rights:\n  " + "\n  ".join(qt))
+    # Full RELRO: its symbol tables cannot be overwritten once it has started.
+    headers = run(["readelf", "--wide", "--program-headers", "--dynamic", str(helper)])
+    if "GNU_RELRO" not in headers or "BIND_NOW" not in headers:
+        raise E2EFailure(f"{helper} is not linked with -z relro -z now")
 
 
 def check_polkit_action(policy: Path, helper_path: str):
@@ -236,9 +241,9 @@ def check_install(build: Path, shots: Path):
     try:
         run(["cmake", "--install", str(build), "--prefix", str(prefix)])
         program = check_tree(prefix, bindir, datadir, source)
-        check_no_toolkit(build / "app" / "portprov-io")
+        check_helper_binary(build / "app" / "portprov-io")
         libexecdir = cache_value(build, "CMAKE_INSTALL_LIBEXECDIR", "libexec")
-        check_no_toolkit(prefix / libexecdir / "portprov" / "portprov-io")
+        check_helper_binary(prefix / libexecdir / "portprov" / "portprov-io")
         helper_path, action = window_expects(source)
         check_polkit_action(prefix / datadir / "polkit-1/actions" / Path(action).name, helper_path)
         if (program.parent / "Doruv.rtf").exists():
@@ -294,7 +299,7 @@ def check_deb(build: Path, shots: Path):
         check_debian_documents(root / "usr/share/doc/portprov", fields["Version"])
         check_metainfo(root / "usr", datadir, version)
         helper_path, action = window_expects(source)
-        check_no_toolkit(root / helper_path.lstrip("/"))
+        check_helper_binary(root / helper_path.lstrip("/"))
         check_polkit_action(root / action.lstrip("/"), helper_path)
         check_lintian(deb)
         # Unpacked anywhere, the packaged program still finds its read-me.
