@@ -280,7 +280,8 @@ def check_deb(build: Path, shots: Path):
         shutil.copy2(deb, shots / deb.name)  # kept for inspection
 
         fields = {}
-        for name in ("Package", "Version", "Architecture", "Depends", "Description"):
+        for name in ("Package", "Version", "Architecture", "Depends", "Recommends",
+                     "Description"):
             fields[name] = run(["dpkg-deb", "-f", str(deb), name]).strip()
         if fields["Package"] != "portprov" or not fields["Version"].startswith(version):
             raise E2EFailure(f"package is {fields['Package']} {fields['Version']}")
@@ -289,6 +290,9 @@ def check_deb(build: Path, shots: Path):
                        "fonts-liberation2"):
             if needed not in depends:
                 raise E2EFailure(f"the package does not depend on {needed}: {depends!r}")
+        # Without pkexec the packaged polkit action is of no use.
+        if "pkexec" not in fields["Recommends"].replace(",", " ").split():
+            raise E2EFailure(f"the package does not recommend pkexec: {fields['Recommends']!r}")
 
         root = work / "root"
         run(["dpkg-deb", "-x", str(deb), str(root)])
