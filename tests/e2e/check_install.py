@@ -6,8 +6,10 @@
     check_install.py --build BUILD --shots DIR deb       # cpack -G DEB and the package's contents
 
 The installed program must start, tell its version, and find its read-me; its
-manual page must describe every option the program lists; the Debian package
-must pass lintian without errors or warnings."""
+manual page must describe every option the program lists; the helper that
+alone may hold port rights must be installed where the window and the polkit
+action look for it, and link no toolkit; the Debian package must pass lintian
+without errors or warnings."""
 
 import argparse
 import gzip
@@ -48,6 +50,19 @@ def install_dirs(build: Path):
 def mandir(build: Path) -> str:
     return cache_value(build, "CMAKE_INSTALL_MANDIR",
                        cache_value(build, "CMAKE_INSTALL_DATAROOTDIR", "share") + "/man")
+
+
+def window_expects(source: Path):
+    """Where the window looks for the installed helper and for its polkit
+    action: pkexec is tried only when both are there."""
+    found = {}
+    for header, name in (("core/ports/linux/ProgramPath.h", "kInstalledHelperPath"),
+                         ("core/remote/HelperLaunch.h", "kHelperPolkitAction")):
+        match = re.search(name + r'\s*=\s*"([^"]+)"', (source / header).read_text())
+        if not match:
+            raise E2EFailure(f"{header} no longer defines {name}")
+        found[name] = match.group(1)
+    return found["kInstalledHelperPath"], found["kHelperPolkitAction"]
 
 
 def run(command, **kwargs):
@@ -91,6 +106,44 @@ def check_tree(root: Path, bindir: str, datadir: str, source: Path):
     return program
 
 
+def check_helper_binary(helper: Path):
+    """The helper that holds the port rights links no Qt (any user steers a
+    Qt program through the environment: plugin paths, styles, fonts), and
+    its tables of symbols are read-only once it runs."""
+    if not (helper.is_file() and os.access(helper, os.X_OK)):
+        raise E2EFailure(f"no executable helper at {helper}")
+    qt = [line.strip() for line in run(["ldd", str(helper)]).splitlines() if "libQt" in line]
+    if qt:
+        raise E2EFailure(f"{helper} links Qt, and may hold port rights:\n  " + "\n  ".join(qt))
+    # Full RELRO: its symbol tables cannot be overwritten once it has started.
+    headers = run(["readelf", "--wide", "--program-headers", "--dynamic", str(helper)])
+    if "GNU_RELRO" not in headers or "BIND_NOW" not in headers:
+        raise E2EFailure(f"{helper} is not linked with -z relro -z now")
+
+
+def check_polkit_action(policy: Path, helper_path: str):
+    """The action is valid to polkit's DTD, lets pkexec run the helper's
+    installed path and nothing else, and never without a password."""
+    if not policy.is_file():
+        raise E2EFailure(f"no polkit action at {policy}")
+    dtd = Path("/usr/share/polkit-1/policyconfig-1.dtd")
+    if not shutil.which("xmllint") or not dtd.is_file():
+        raise E2EFailure("xmllint or polkit's DTD is missing (apt-get install libxml2-utils polkitd)")
+    run(["xmllint", "--noout", "--dtdvalid", str(dtd), str(policy)])
+    actions = ET.parse(policy).getroot().findall("action")
+    if [a.get("id") for a in actions] != [policy.name.removesuffix(".policy")]:
+        raise E2EFailure(f"{policy.name} holds the actions {[a.get('id') for a in actions]},"
+                         " not the one its name says")
+    paths = [a.text for a in actions[0].iter("annotate")
+             if a.get("key") == "org.freedesktop.policykit.exec.path"]
+    if paths != [helper_path]:
+        raise E2EFailure(f"{policy.name} lets pkexec run {paths}, not the helper {helper_path}")
+    defaults = {d.tag: d.text for d in actions[0].find("defaults")}
+    if set(defaults) != {"allow_any", "allow_inactive", "allow_active"} or not all(
+            value in ("no", "auth_admin", "auth_admin_keep") for value in defaults.values()):
+        raise E2EFailure(f"{policy.name} gives port rights without the administrator: {defaults}")
+
+
 def check_starts(program: Path, version: str):
     """Returns the help text."""
     env = {**os.environ, "QT_QPA_PLATFORM": "offscreen"}
@@ -110,6 +163,11 @@ def check_manual(page: Path, help_text: str):
     text = gzip.decompress(page.read_bytes()).decode("utf-8")
     if ".TH PORTPROV 1 " not in text or "\n.SH FLAGGOR\n" not in text:
         raise E2EFailure(f"{page} is not portprov's manual page with a section FLAGGOR")
+    wrong = [target for target in re.findall(r"setcap cap_\S+ (\S+)", text.replace("\\-", "-"))
+             if not target.endswith("portprov-io")]
+    if wrong:
+        raise E2EFailure(f"the manual page {page.name} tells to give {wrong} the capability,"
+                         " not the helper portprov-io")
     options_section = text.split("\n.SH FLAGGOR\n")[1].split("\n.SH ")[0]
     for option in sorted(set(re.findall(r"^\s+(?:-\w, )?(--[\w-]+)", help_text, re.M))):
         if option.replace("-", "\\-") not in options_section:
@@ -183,6 +241,11 @@ def check_install(build: Path, shots: Path):
     try:
         run(["cmake", "--install", str(build), "--prefix", str(prefix)])
         program = check_tree(prefix, bindir, datadir, source)
+        check_helper_binary(build / "app" / "portprov-io")
+        libexecdir = cache_value(build, "CMAKE_INSTALL_LIBEXECDIR", "libexec")
+        check_helper_binary(prefix / libexecdir / "portprov" / "portprov-io")
+        helper_path, action = window_expects(source)
+        check_polkit_action(prefix / datadir / "polkit-1/actions" / Path(action).name, helper_path)
         if (program.parent / "Doruv.rtf").exists():
             raise E2EFailure("the read-me is installed next to the program, not in its data folder")
         help_text = check_starts(program, version)
@@ -217,7 +280,8 @@ def check_deb(build: Path, shots: Path):
         shutil.copy2(deb, shots / deb.name)  # kept for inspection
 
         fields = {}
-        for name in ("Package", "Version", "Architecture", "Depends", "Description"):
+        for name in ("Package", "Version", "Architecture", "Depends", "Recommends",
+                     "Description"):
             fields[name] = run(["dpkg-deb", "-f", str(deb), name]).strip()
         if fields["Package"] != "portprov" or not fields["Version"].startswith(version):
             raise E2EFailure(f"package is {fields['Package']} {fields['Version']}")
@@ -226,6 +290,9 @@ def check_deb(build: Path, shots: Path):
                        "fonts-liberation2"):
             if needed not in depends:
                 raise E2EFailure(f"the package does not depend on {needed}: {depends!r}")
+        # Without pkexec the packaged polkit action is of no use.
+        if "pkexec" not in fields["Recommends"].replace(",", " ").split():
+            raise E2EFailure(f"the package does not recommend pkexec: {fields['Recommends']!r}")
 
         root = work / "root"
         run(["dpkg-deb", "-x", str(deb), str(root)])
@@ -235,6 +302,9 @@ def check_deb(build: Path, shots: Path):
         check_manual(root / "usr/share/man/man1/portprov.1.gz", help_text)
         check_debian_documents(root / "usr/share/doc/portprov", fields["Version"])
         check_metainfo(root / "usr", datadir, version)
+        helper_path, action = window_expects(source)
+        check_helper_binary(root / helper_path.lstrip("/"))
+        check_polkit_action(root / action.lstrip("/"), helper_path)
         check_lintian(deb)
         # Unpacked anywhere, the packaged program still finds its read-me.
         open_read_me(program, shots, "packaged-read-me",

@@ -110,6 +110,14 @@ def main():
     if missing:
         print(f"FAIL {path}: the document does not mention {missing}", file=sys.stderr)
         return 1
+    # The rights go on the helper portprov-io alone: a window built on a
+    # toolkit with raised rights would run whatever its user's environment loads.
+    wrong = [target for target in re.findall(r"setcap cap_\S+ (\S+)", text)
+             if not target.endswith("portprov-io")]
+    if wrong:
+        print(f"FAIL {path}: setcap gives rights to {wrong}, not to portprov-io",
+              file=sys.stderr)
+        return 1
     if "Ã" in text or "\ufffd" in text:
         print(f"FAIL {path}: the text holds mis-encoded letters", file=sys.stderr)
         return 1
