@@ -309,6 +309,12 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
         static_cast<void>(now());
         for (const std::uint16_t address : addresses)
             static_cast<void>(ports.read(address));
+        // The batch's code too: its first run after the write stopped the
+        // thread for a page fault of its own (4 µs in a virtual machine),
+        // past the start of a printer's Ack pulse. Nothing it set stays.
+        beginBatch(0);
+        batch = untilClock = 0;
+        clocked = false;
         ports.write(static_cast<std::uint16_t>(options_.startWrite->port),
                     options_.startWrite->value);
     }

@@ -257,12 +257,16 @@ void SimulatedPc::writeControl(ParallelPort& port, std::uint8_t value) {
         return;
     // A busy printer lets a strobe pass by, as a real one does: the program
     // is to wait for Busy to fall first.
-    const std::chrono::nanoseconds now = clock_();
-    if (lastStrobe_ && now - *lastStrobe_ < kPrinterBusyLength)
+    if (lastStrobe_ && clock_() - *lastStrobe_ < kPrinterBusyLength)
         return;
-    lastStrobe_ = now;
     printed_.push_back((port.control & kControlDataInput) != 0 ? kDataLinesNothingAttached
                                                                : port.dataLatch);
+    // The printer's answer is timed from the end of the write, as a real
+    // printer sees the strobe once the port has set it: the first byte's
+    // memory may take the system microseconds to give (a recording's new
+    // thread gets a new arena), and timed from before that a recording that
+    // starts with the strobe missed the Ack pulse.
+    lastStrobe_ = clock_();
 }
 
 std::string SimulatedPc::describe() const {
