@@ -15,7 +15,8 @@ std::string PortsWithHelper::describe() const {
     const std::lock_guard<std::mutex> lock(mutex_);
     const std::string helper =
         helper_ ? helper_->describe()
-                : "hjälpprogrammet " + helperPath_ + ", som startas vid första åtkomsten";
+                : "hjälpprogrammet " + helperPath_ +
+                      ", som ensamt bär rätten till portarna och startas vid första åtkomsten";
     if (!here_)
         return helper;
     return here_->describe() + "; andra adresser genom " + helper;
