@@ -20,20 +20,48 @@ using namespace portprov;
 
 namespace {
 
-// The descriptors the helper this process started has open.
-std::vector<std::string> HelpersDescriptors() {
-    std::vector<std::string> open;
+// The /proc folder of the helper this process started.
+std::filesystem::path HelpersProcess() {
     for (const auto& process : std::filesystem::directory_iterator("/proc")) {
         std::ifstream stat(process.path() / "stat");
         std::string pid, name, state;
         long parent = 0;
-        if (stat >> pid >> name >> state >> parent && parent == ::getpid() && name == "(portprov-io)") {
-            for (const auto& fd : std::filesystem::directory_iterator(process.path() / "fd"))
-                open.push_back(fd.path().filename());
-        }
+        if (stat >> pid >> name >> state >> parent && parent == ::getpid() && name == "(portprov-io)")
+            return process.path();
     }
+    return {};
+}
+
+std::vector<std::string> HelpersDescriptors() {
+    std::vector<std::string> open;
+    for (const auto& fd : std::filesystem::directory_iterator(HelpersProcess() / "fd"))
+        open.push_back(fd.path().filename());
     std::sort(open.begin(), open.end());
     return open;
+}
+
+// A line of the helper's /proc/<pid>/status, e.g. "CapEff:\t0000000000020000".
+std::string HelpersStatus(const std::string& field) {
+    std::ifstream status(HelpersProcess() / "status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(field + ":", 0) == 0)
+            return line.substr(field.size() + 1);
+    }
+    return {};
+}
+
+TEST(HelperProgram, StartedByPkexecItKeepsTheRawIoRightAloneAsTheCallingUser) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "pkexec starts the helper as root; this test must run as root";
+    // As pkexec starts it: root, with the caller's user in PKEXEC_UID.
+    ::setenv("PKEXEC_UID", "65534", 1);
+    HelperPorts ports({PORTPROV_HELPER, "--simulate"});
+    ::unsetenv("PKEXEC_UID");
+    EXPECT_EQ(HelpersStatus("Uid"), "\t65534\t65534\t65534\t65534");
+    EXPECT_EQ(HelpersStatus("CapEff"), "\t0000000000020000");
+    EXPECT_EQ(HelpersStatus("CapPrm"), "\t0000000000020000");
+    EXPECT_EQ(HelpersStatus("NoNewPrivs"), "\t1");
+    EXPECT_EQ(ports.read(889), 127);
 }
 
 TEST(HelperProgram, ServesThroughItsPipeAndEndsWithIt) {
