@@ -48,7 +48,8 @@ std::string NotPermitted(const std::string& helperPath) {
            "Gör något av följande:\n"
            "• ge hjälpprogrammet rätten en gång för alla: " +
            SetcapCommand(helperPath) +
-           " (och, för att begränsa vem som får använda det, en egen grupp och läget 0750),\n"
+           " (vill du begränsa vem som får använda det, ge det först en egen grupp och "
+           "läget 0750: en ändrad grupp tar bort rätten),\n"
            "• installera Portprovs Debianpaket, vars polkit-regel låter pkexec starta "
            "hjälpprogrammet efter administratörens lösenord,\n"
            "• kör programmet som root (med sudo),\n"
