@@ -153,7 +153,7 @@ std::optional<portprov::GamePortReading> JoystickDialog::ReadOnce() {
     options.length = std::chrono::nanoseconds(kRecordingLength);
     options.startWrite = portprov::RecorderOptions::Write{kGamePort, 0};
     try {
-        portprov::Recorder recorder(options);
+        portprov::Recorder recorder(options, clock_);
         recorder.start();
         const portprov::RecorderResult result = recorder.wait();
         if (lblHint->text() == kHintBusy)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "recording/GamePortTiming.h"
+#include "recording/Recorder.h"
 #include "widgets/MessageBox.h"
 
 #include <QDialog>
@@ -60,6 +61,10 @@ public:
     void cmdCalibrate_Click();
 
     bool calibrating() const { return calibrating_; }
+    // The time the recordings are timed by: the machine's steady clock, or
+    // one a test drives (shared with its simulated PC), so that what the
+    // dialog reads does not depend on how busy the machine is.
+    void useClock(portprov::Recorder::Clock clock) { clock_ = std::move(clock); }
 
 private:
     // One start of the axis timers and its recording; none when the port
@@ -71,4 +76,5 @@ private:
     bool calibrating_ = false;
     portprov::GamePortCalibrator calibrator_;
     std::array<portprov::AxisCalibration, 4> calibration_{};
+    portprov::Recorder::Clock clock_;
 };

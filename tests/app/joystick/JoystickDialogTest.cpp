@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -50,11 +51,19 @@ private slots:
 
     void calibrationMapsTheSeenExtremesToTheEdges() {
         WindowFixture f;
-        auto pc = std::make_shared<portprov::SimulatedPc>();
+        // Time moves 100 ns a look at the clock, for the simulated PC's axis
+        // timers and the recorder alike: a reading that lost the processor
+        // half way can no longer widen the extremes.
+        const auto ticks = std::make_shared<std::atomic<std::int64_t>>(0);
+        const portprov::Recorder::Clock driven = [ticks] {
+            return std::chrono::nanoseconds(ticks->fetch_add(100));
+        };
+        auto pc = std::make_shared<portprov::SimulatedPc>(driven);
         f.useBackend(pc);
         JoystickDialog* dialog = OpenDialog(f);
         QVERIFY(dialog);
         dialog->tmrPoll->stop();
+        dialog->useClock(driven);
         dialog->cmdCalibrate->click();
         QVERIFY(dialog->calibrating());
         for (const auto& [x, y] : {std::pair{20.0, 30.0}, std::pair{80.0, 70.0}}) {
