@@ -100,6 +100,7 @@ void Recorder::start() {
     if (options_.startWrite)
         addresses.push_back(options_.startWrite->port);
     sequence_ = std::make_unique<DirectPortSequence>(addresses);
+    waiting_.store(options_.trigger.has_value());
     elsewhere_ = clock_ ? nullptr
                         : sequence_->backend().sequencesElsewhere(
                               static_cast<std::uint16_t>(options_.ports.front()));
@@ -131,6 +132,10 @@ void Recorder::stop() noexcept {
 
 double Recorder::progress() const noexcept {
     return progress_.load(std::memory_order_relaxed);
+}
+
+bool Recorder::waitingForEdge() const noexcept {
+    return waiting_.load(std::memory_order_relaxed);
 }
 
 bool Recorder::finished() const noexcept {
@@ -205,6 +210,7 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
         }
         pending.clear();
         kept = true;
+        waiting_.store(false, std::memory_order_relaxed);
     };
 
     nanoseconds firstPosition{};

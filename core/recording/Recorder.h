@@ -101,6 +101,9 @@ public:
     // How much of the length has been recorded, 0 to 1, from any thread.
     // Stays 0 while a trigger waits for its edge.
     double progress() const noexcept;
+    // True while a trigger's edge has not come yet: the recorder keeps only
+    // the stretch from before it. False without a trigger. From any thread.
+    bool waitingForEdge() const noexcept;
     // True once the thread has let go of the ports.
     bool finished() const noexcept;
     // Waits for the end. Rethrows the PortError (or any other failure) that
@@ -119,6 +122,7 @@ private:
     std::thread thread_;
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> finished_{false};
+    std::atomic<bool> waiting_{false};
     std::atomic<double> progress_{0.0};
     RecorderResult result_;
     std::exception_ptr failure_;

@@ -185,6 +185,16 @@ private:
 
 } // namespace
 
+void CheckCanSave(const std::filesystem::path& path) {
+    if (path.empty())
+        throw FileSaveError("Kan inte spara: ange ett filnamn.");
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error))
+        throw FileSaveError(SaveMessage(path, EISDIR));
+    if (!std::filesystem::is_directory(FolderOf(path), error))
+        throw FileSaveError(SaveMessage(path, ENOENT));
+}
+
 void SaveWholeFile(const std::filesystem::path& path,
                    const std::function<void(std::ostream&)>& write) {
     std::error_code ignored;

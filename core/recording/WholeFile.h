@@ -16,6 +16,12 @@ public:
     explicit FileSaveError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// Checks, before any work that the file is to hold begins, that a file can be
+// saved at path: a name that is not empty and not a folder, in a folder that
+// exists and may be written. Throws FileSaveError with the Swedish message
+// that saving would give.
+void CheckCanSave(const std::filesystem::path& path);
+
 // Saves the text that write puts on its stream as the file at path, whole or
 // not at all: it is written to a temporary file in the same folder, flushed
 // to the disk, and only then renamed over path. A failure (a full disk, a
