@@ -11,6 +11,8 @@
 namespace portprov::hardwaretest {
 
 inline constexpr uid_t kUnprivilegedUser = 1000;
+// The group that may open the parallel port nodes (/dev/parport*, /dev/lp*).
+inline constexpr gid_t kLpGroup = 7;
 
 // Becomes user 1000 with group 1000 and no supplementary groups (not in lp):
 // a desktop user to whom nobody gave port rights. Root's capabilities go

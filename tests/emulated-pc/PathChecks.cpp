@@ -76,4 +76,21 @@ void CheckRawRefused(CheckLog& log) {
     }
 }
 
+std::string Describe(const std::exception& error) {
+    return error.what();
+}
+
+void CheckChooser(CheckLog& log, const std::string& expected) {
+    try {
+        SelectPortBackend(ChooserPath().open);
+        DlPortWritePortUchar(kLpt1, 0x3C);
+        log.expectEqual("chooser: 888 reads back 0x3C", 0x3C, DlPortReadPortUchar(kLpt1));
+        const std::string description = PortAccessDescription();
+        log.expectTrue("chooser picks " + expected, description.find(expected) != std::string::npos,
+                       description);
+    } catch (const std::exception& error) {
+        log.fail("chooser: port access failed: " + Describe(error));
+    }
+}
+
 } // namespace portprov::hardwaretest

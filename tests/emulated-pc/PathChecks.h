@@ -6,6 +6,7 @@
 #include "LinePrinter.h"
 
 #include <cstdint>
+#include <exception>
 #include <string>
 
 namespace portprov::hardwaretest {
@@ -14,6 +15,7 @@ inline constexpr std::int32_t kLpt1 = 888;
 inline constexpr std::int32_t kLpt1Status = kLpt1 + kStatusOffset;
 inline constexpr std::int32_t kLpt1Control = kLpt1 + kControlOffset;
 inline constexpr std::int32_t kGamePort = 513;
+inline constexpr const char* kParportNode = "/dev/parport0";
 
 // What the emulated port reads. Its data lines have no other driver: switched
 // to input they read 255, as lines pulled high do. Its printer is ready: the
@@ -36,5 +38,12 @@ void CheckPrinting(CheckLog& log, const GuestPath& path, const std::string& text
 
 // As a user without rights the kernel refuses raw access: ioperm and /dev/port.
 void CheckRawRefused(CheckLog& log);
+
+// The chooser of the Linux build picks the path whose description holds
+// expected (e.g. "ioperm" or "ppdev").
+void CheckChooser(CheckLog& log, const std::string& expected);
+
+// A failure's text, for the lines of the log.
+std::string Describe(const std::exception& error);
 
 } // namespace portprov::hardwaretest
