@@ -25,7 +25,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
-from run_window_test import open_read_me  # noqa: E402
+from read_me_scenarios import open_read_me  # noqa: E402
 from x11session import E2EFailure  # noqa: E402
 
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
