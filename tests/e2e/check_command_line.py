@@ -31,13 +31,17 @@ def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PI
 
 def vcd_falls(path):
     """Each wire's name and the time (ns) its level first goes to 0."""
-    names, falls, time = {}, {}, 0
+    names, falls, time, unit = {}, {}, 0, 1
+    units = {"ns": 1, "us": 1_000, "ms": 1_000_000, "s": 1_000_000_000}
     for line in path.read_text().splitlines():
         if line.startswith("$var"):
             parts = line.split()
             names[parts[3]] = parts[4]
+        elif line.startswith("$timescale"):
+            parts = line.split()
+            unit = int(parts[1]) * units[parts[2]]
         elif line.startswith("#"):
-            time = int(line[1:])
+            time = int(line[1:]) * unit
         elif line[:1] == "0" and line[1:] in names:
             falls.setdefault(names[line[1:]], time)
     return falls
