@@ -145,6 +145,13 @@ void WriteAll(int fd, const std::filesystem::path& path,
 }
 
 #ifndef _WIN32
+// Whether path names, through any links, a device, pipe or socket: written
+// to where it is, never replaced.
+bool IsSpecial(const std::filesystem::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
 // Whether the sticky folder keeps us from replacing the file: only the
 // file's owner, the folder's owner or root may (as in /tmp).
 bool StickyKeepsOut(const struct stat& folder, const struct stat& file, bool evenRoot) {
@@ -181,6 +188,13 @@ void CheckCanSave(const std::filesystem::path& path) {
         throw FileSaveError("Kan inte spara: ange ett filnamn.");
     if (IsStandardOutput(path))
         return;
+#ifndef _WIN32
+    if (IsSpecial(path)) {
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+            throw FileSaveError("Kan inte spara " + Shown(path) + ": den får inte skrivas till.");
+        return;
+    }
+#endif
     const std::filesystem::path target = Resolved(path);
 #ifdef _WIN32
     std::error_code error;
@@ -193,12 +207,6 @@ void CheckCanSave(const std::filesystem::path& path) {
     const bool exists = ::stat(target.c_str(), &file) == 0;
     if (exists && S_ISDIR(file.st_mode))
         throw FileSaveError(SaveMessage(target, EISDIR));
-    if (exists && !S_ISREG(file.st_mode)) {
-        // A device, pipe or socket is written to where it is.
-        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-            throw FileSaveError("Kan inte spara " + Shown(target) + ": den får inte skrivas till.");
-        return;
-    }
     struct stat folder {};
     if (::stat(FolderOf(target).c_str(), &folder) != 0)
         throw FileSaveError(SaveMessage(target, errno));
@@ -221,23 +229,26 @@ void SaveWholeFile(const std::filesystem::path& path,
         WriteAll(StandardOutput(), path, write);
         return;
     }
+#ifndef _WIN32
+    if (IsSpecial(path)) {
+        // Replacing it with a file would take it away from everyone who uses
+        // it (--vcd /dev/null run as root). Opened by its own name, so that
+        // the system follows links such as /dev/stdout to a pipe.
+        Descriptor device(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+        if (device.get() < 0)
+            throw FileSaveError(SaveMessage(path, errno));
+        WriteAll(device.get(), path, write);
+        if (const int error = device.Close(); error != 0)
+            throw FileSaveError(SaveMessage(path, error));
+        return;
+    }
+#endif
     const std::filesystem::path target = Resolved(path);
 #ifdef _WIN32
     TemporaryFile file(target, false);
 #else
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode)) {
-        // A device, pipe or socket: replacing it with a file would take it
-        // away from everyone who uses it (--vcd /dev/null run as root).
-        Descriptor device(::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
-        if (device.get() < 0)
-            throw FileSaveError(SaveMessage(target, errno));
-        WriteAll(device.get(), target, write);
-        if (const int error = device.Close(); error != 0)
-            throw FileSaveError(SaveMessage(target, error));
-        return;
-    }
     TemporaryFile file(target, exists);
 #endif
     WriteAll(file.fd(), target, write);

@@ -47,6 +47,34 @@ def vcd_falls(path):
     return falls
 
 
+def check_sigrok_samples(exe, tmp, complaints):
+    """A VCD file opens in sigrok (PulseView's library) with as many samples as
+    the recording resolves: its time unit, each a sample there, the coarsest
+    power of ten not coarser than the period or the mean time between reads."""
+    vcd, units = tmp / "r.vcd", {"ns": 1, "µs": 1e3, "ms": 1e6, "s": 1e9}
+    for args, fixed in ((["--rate", "1000", "--duration", "1"], 1000.0),
+                        (["--duration", "0.01"], None)):
+        got = run(exe, "--simulate", "--record", "889", *args, "--vcd", str(vcd))
+        mean = re.search(r"\(([\d  ]+) i sekunden\)", got[2])
+        length = re.search(r"på ([\d.,]+) (ns|µs|ms|s) ", got[2])
+        shown = subprocess.run(["sigrok-cli", "-I", "vcd", "-i", str(vcd), "--show"],
+                               capture_output=True, text=True, timeout=120).stdout
+        rate = re.search(r"Samplerate: (\d+)", shown)
+        count = re.search(r"Logic sample count: (\d+)", shown)
+        if not (mean and length and rate and count):
+            complaints.append(f"{args}: {got!r}, sigrok: {shown!r}")
+            continue
+        read_each = 1e9 / (fixed or float(re.sub(r"\D", "", mean[1])))
+        unit, samples = 1e9 / int(rate[1]), int(count[1])
+        # Samples that span the recording, as long as the summary says it is.
+        ns = float(length[1].replace(",", ".")) * units[length[2]]
+        if not (unit <= read_each * 1.001 < 10 * unit
+                and 0.99 * ns <= samples * unit <= 1.01 * ns + unit):
+            complaints.append(f"{args}: {samples} samples of {unit} ns for {ns} ns, "
+                              f"a read each {read_each:.1f} ns")
+    vcd.unlink(missing_ok=True)
+
+
 def check_recording(exe, tmp, complaints):
     """--record: the simulated joystick's axes in a VCD that sigrok-cli reads, a
     CSV, and a file that cannot be written or a bad command line."""
@@ -69,6 +97,7 @@ def check_recording(exe, tmp, complaints):
                               capture_output=True, text=True, timeout=60)
         if read.returncode != 0 or "stift3_styrspak_a_x" not in read.stdout:
             complaints.append(f"sigrok-cli cannot read {vcd}: {read.stderr}")
+        check_sigrok_samples(exe, tmp, complaints)
     csv = tmp / "s.csv"
     got = run(exe, "--simulate", "--record", "889", "--samples", "100", "--csv", str(csv))
     if got[0] != 0 or not csv.read_text().startswith(
