@@ -108,8 +108,7 @@ RecordOptions::Read RecordOptions::read(const QCommandLineParser& parser,
     request.rate = value(rate_);
     request.trigger = value(trigger_);
     request.startWrite = std::move(startWrite);
-    request.fileKind = parser.isSet(vcd_) ? portprov::RecordRequest::FileKind::Vcd
-                                          : portprov::RecordRequest::FileKind::Csv;
+    request.fileKind = parser.isSet(vcd_) ? portprov::FileKind::Vcd : portprov::FileKind::Csv;
     request.file = parser.value(parser.isSet(vcd_) ? vcd_ : csv_).toStdString();
     result.request = std::move(request);
     return result;

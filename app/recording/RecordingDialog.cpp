@@ -410,6 +410,8 @@ void RecordingDialog::tmrPoll_Timer() {
         shown_ = std::move(result.recording);
         shownLines_ = runningLines_;
         shownStarted_ = started_;
+        shownResolution_ = portprov::ResolutionOf(
+            result.stats, fixedRate_ ? std::optional<double>(spnRate->value()) : std::nullopt);
         diagram->setRecording(*shown_, shownLines_);
         ShowStats(result.stats);
     } catch (const portprov::PortError& error) {
@@ -433,32 +435,31 @@ void RecordingDialog::ShowStats(const portprov::RecordingStats& stats) {
 }
 
 void RecordingDialog::cmdSaveVcd_Click() {
-    Save(FileKind::Vcd);
+    Save(portprov::FileKind::Vcd);
 }
 
 void RecordingDialog::cmdSaveCsv_Click() {
-    Save(FileKind::Csv);
+    Save(portprov::FileKind::Csv);
 }
 
-void RecordingDialog::Save(FileKind kind) {
+void RecordingDialog::Save(portprov::FileKind kind) {
     if (!shown_)
         return;
-    const QString name = kind == FileKind::Vcd
-                             ? chooseSaveFile_(this, QStringLiteral("Spara inspelningen som VCD"),
-                                               QStringLiteral("VCD-filer (*.vcd);;Alla filer (*)"))
-                             : chooseSaveFile_(this, QStringLiteral("Spara inspelningen som CSV"),
-                                               QStringLiteral("CSV-filer (*.csv);;Alla filer (*)"));
+    const portprov::RecordingFormat& format = portprov::FormatOf(kind);
+    const auto text = [](std::string_view view) {
+        return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+    };
+    const QString name =
+        chooseSaveFile_(this, QStringLiteral("Spara inspelningen som ") + text(format.name),
+                        text(format.filter) + QStringLiteral(";;Alla filer (*)"));
     if (name.isEmpty())
         return;
     try {
-        if (kind == FileKind::Vcd) {
-            const QString version =
-                QStringLiteral("Portprov %1").arg(QCoreApplication::applicationVersion()).trimmed();
-            portprov::SaveVcd(PathOf(name), *shown_, shownLines_,
-                              portprov::VcdHeader{version.toStdString(), shownStarted_});
-        } else {
-            portprov::SaveCsv(PathOf(name), *shown_, shownLines_);
-        }
+        const QString version =
+            QStringLiteral("Portprov %1").arg(QCoreApplication::applicationVersion()).trimmed();
+        portprov::SaveRecording(
+            PathOf(name), kind, *shown_, shownLines_,
+            portprov::VcdHeader{version.toStdString(), shownStarted_, shownResolution_});
     } catch (const portprov::FileSaveError& error) {
         showMessage_(this, QString::fromStdString(error.what()));
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "recording/Recording.h"
+#include "recording/RecordingFormats.h"
 #include "widgets/MessageBox.h"
 
 #include <QDialog>
@@ -94,8 +95,7 @@ private:
     void ShowTriggerPins();
     void ShowRunning(bool running);
     void ShowStats(const portprov::RecordingStats& stats);
-    enum class FileKind { Vcd, Csv };
-    void Save(FileKind kind);
+    void Save(portprov::FileKind kind);
 
     std::vector<std::uint16_t> reportedBases_;
     ::ShowMessage showMessage_;
@@ -109,6 +109,7 @@ private:
     std::optional<portprov::Recording> shown_;
     std::vector<portprov::RecordedLine> shownLines_;
     std::chrono::system_clock::time_point shownStarted_;
+    std::chrono::nanoseconds shownResolution_{};
 };
 
 // The game port's address, offered after the parallel ports.

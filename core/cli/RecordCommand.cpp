@@ -5,7 +5,7 @@
 #include "process/DeferredTerminationSignals.h"
 #include "recording/RecordedLines.h"
 #include "recording/Recorder.h"
-#include "recording/RecordingFiles.h"
+#include "recording/RecordingFormats.h"
 #include "recording/WholeFile.h"
 
 #include <algorithm>
@@ -121,10 +121,8 @@ int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t
         return 1;
     }
     try {
-        if (request.fileKind == RecordRequest::FileKind::Vcd)
-            SaveVcd(request.file, result.recording, lines, VcdHeader{version, started});
-        else
-            SaveCsv(request.file, result.recording, lines);
+        SaveRecording(request.file, request.fileKind, result.recording, lines,
+                      VcdHeader{version, started, ResolutionOf(result.stats, plan.rate)});
     } catch (const FileSaveError& error) {
         err << error.what() << '\n' << std::flush;
         return 1;

@@ -3,6 +3,7 @@
 
 #include "cli/PortOperationArguments.h"
 #include "input/Conversions.h"
+#include "recording/RecordingFormats.h"
 
 #include <chrono>
 #include <cstdint>
@@ -18,7 +19,6 @@ namespace portprov {
 //   [--rate HZ] [--start-write ADDRESS VALUE] [--trigger PIN:rise|fall]
 //   (--vcd FILE | --csv FILE)
 struct RecordRequest {
-    enum class FileKind { Vcd, Csv };
     std::vector<std::string> addresses;
     std::optional<std::string> duration;
     std::optional<std::string> samples;

@@ -2,9 +2,10 @@
 #include "recording/RecordingFiles.h"
 
 #include "recording/RecordedLines.h"
-#include "recording/WholeFile.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <iomanip>
 #include <locale>
@@ -33,21 +34,25 @@ struct TimeUnit {
     const char* name;
 };
 
-// The coarsest unit that every time of the recording is a whole number of.
-TimeUnit UnitOf(const Recording& recording) {
-    static constexpr std::array<TimeUnit, 10> kUnits{{
-        {1'000'000'000, "1 s"},
-        {100'000'000, "100 ms"},
-        {10'000'000, "10 ms"},
-        {1'000'000, "1 ms"},
-        {100'000, "100 us"},
-        {10'000, "10 us"},
-        {1'000, "1 us"},
-        {100, "100 ns"},
-        {10, "10 ns"},
-        {1, "1 ns"},
-    }};
-    const auto fits = [&recording](std::int64_t unit) {
+constexpr std::array<TimeUnit, 10> kUnits{{
+    {1'000'000'000, "1 s"},
+    {100'000'000, "100 ms"},
+    {10'000'000, "10 ms"},
+    {1'000'000, "1 ms"},
+    {100'000, "100 us"},
+    {10'000, "10 us"},
+    {1'000, "1 us"},
+    {100, "100 ns"},
+    {10, "10 ns"},
+    {1, "1 ns"},
+}};
+
+// The coarsest unit not coarser than the resolution; without one, the
+// coarsest that every time of the recording is a whole number of.
+TimeUnit UnitOf(const Recording& recording, nanoseconds resolution) {
+    const auto fits = [&](std::int64_t unit) {
+        if (resolution.count() > 0)
+            return unit <= resolution.count();
         if (recording.length.count() % unit != 0)
             return false;
         for (const Recording::Change& change : recording.changes) {
@@ -97,13 +102,23 @@ std::string SecondsOf(nanoseconds time) {
 
 } // namespace
 
+nanoseconds ResolutionOf(const RecordingStats& stats, std::optional<double> rate) {
+    const double perSecond = rate ? *rate : stats.meanRate;
+    if (!(perSecond > 0.0))
+        return nanoseconds{0};
+    // Rounded to the nanosecond, so that 999 999.9 reads a second still count
+    // as 1 µs apart; from 1 ns (0 would be unknown) to a day, far past the
+    // coarsest unit.
+    return nanoseconds{std::llround(std::clamp(1e9 / perSecond, 1.0, 86400e9))};
+}
+
 void WriteVcd(std::ostream& out, const Recording& recording, std::span<const RecordedLine> lines,
               const VcdHeader& header) {
     // Digits without a locale's grouping, whatever the program's locale.
     const std::locale locale = out.imbue(std::locale::classic());
-    const TimeUnit unit = UnitOf(recording);
+    const TimeUnit unit = UnitOf(recording, header.resolution);
     const auto ticks = [&unit](nanoseconds time) {
-        return (time.count() < 0 ? 0 : time.count()) / unit.ns;
+        return (time.count() < 0 ? 0 : time.count() + unit.ns / 2) / unit.ns;
     };
     out << "$date\n  " << DateOf(header.date) << "\n$end\n";
     out << "$version\n  " << header.version << "\n$end\n";
@@ -127,7 +142,10 @@ void WriteVcd(std::ostream& out, const Recording& recording, std::span<const Rec
     ForEachMoment(
         recording, lines,
         [&](nanoseconds time, const std::vector<bool>& levels, const std::vector<bool>& changed) {
-            last = ticks(time);
+            // A moment that rounds to the unit before it (or to time 0, which
+            // $dumpvars holds) goes one unit later: a viewer shows only the
+            // last level of a line at one time, and a glitch would vanish.
+            last = std::max(ticks(time), last + 1);
             out << '#' << last << '\n';
             for (std::size_t i = 0; i < lines.size(); ++i) {
                 if (changed[i])
@@ -153,22 +171,20 @@ void WriteCsv(std::ostream& out, const Recording& recording, std::span<const Rec
             out << (level ? ",1" : ",0");
         out << '\n';
     };
-    row(nanoseconds{0}, InitialLevels(recording, lines));
+    std::vector<bool> last = InitialLevels(recording, lines);
+    nanoseconds lastTime{0};
+    row(lastTime, last);
     ForEachMoment(recording, lines,
                   [&](nanoseconds time, const std::vector<bool>& levels, const std::vector<bool>&) {
                       row(time, levels);
+                      last = levels;
+                      lastTime = time;
                   });
+    // The levels held until the end: without this row a spreadsheet could
+    // not tell a recording's length from the time of its last change.
+    if (recording.length > lastTime)
+        row(recording.length, last);
     out.imbue(locale);
-}
-
-void SaveVcd(const std::filesystem::path& path, const Recording& recording,
-             std::span<const RecordedLine> lines, const VcdHeader& header) {
-    SaveWholeFile(path, [&](std::ostream& out) { WriteVcd(out, recording, lines, header); });
-}
-
-void SaveCsv(const std::filesystem::path& path, const Recording& recording,
-             std::span<const RecordedLine> lines) {
-    SaveWholeFile(path, [&](std::ostream& out) { WriteCsv(out, recording, lines); });
 }
 
 } // namespace portprov

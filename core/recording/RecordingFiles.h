@@ -4,7 +4,7 @@
 #include "recording/Recording.h"
 
 #include <chrono>
-#include <filesystem>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -18,26 +18,34 @@ namespace portprov {
 struct VcdHeader {
     std::string version;                        // the program's name and version
     std::chrono::system_clock::time_point date; // when the recording was made
+    // The time between two reads of a register (ResolutionOf); 0 when not
+    // known.
+    std::chrono::nanoseconds resolution{};
 };
+
+// A recording's resolution: the period at a fixed rate (rounds a second),
+// else the mean time between two reads of a register; 0 when neither is
+// known.
+std::chrono::nanoseconds ResolutionOf(const RecordingStats& stats, std::optional<double> rate);
 
 // IEEE 1364 value change dump: the header, the initial levels in $dumpvars,
 // then a "#time" block for each moment with only the lines that changed, and
-// a last "#time" at the recording's length. The time unit is the largest
-// power of ten (from 1 ns to 1 s) that all the times are whole multiples of,
-// so that a coarse recording does not become a billion samples in PulseView.
+// a last "#time" at the recording's length.
+// The time unit is the coarsest power of ten (1 ns to 1 s) not coarser than
+// the resolution, and the times are rounded to it: sigrok and PulseView take
+// each unit as a sample, so a finer unit than the recording resolves only
+// makes the file take more memory there (a 1 s recording at 1 kHz in 1 ns is
+// a billion samples). Two moments that round to one unit are kept apart, the
+// later one unit later, so that no change is lost or moved before another.
+// Without a resolution the unit is the coarsest that keeps every time exact.
 void WriteVcd(std::ostream& out, const Recording& recording, std::span<const RecordedLine> lines,
               const VcdHeader& header);
 
 // Comma-separated values: a header row ("tid_s", then the wire names), a row
-// at time 0 with the initial levels, then a row for each moment at which a
-// line changed. Times in seconds with nine decimals, levels 0 or 1.
+// at time 0 with the initial levels, a row for each moment at which a line
+// changed, and a last row at the recording's length, so that the file keeps
+// how long the levels held. Times in seconds with nine decimals, levels 0 or
+// 1, each row ended by a newline.
 void WriteCsv(std::ostream& out, const Recording& recording, std::span<const RecordedLine> lines);
-
-// The same, saved whole or not at all (SaveWholeFile): a failure throws
-// FileSaveError with a Swedish message.
-void SaveVcd(const std::filesystem::path& path, const Recording& recording,
-             std::span<const RecordedLine> lines, const VcdHeader& header);
-void SaveCsv(const std::filesystem::path& path, const Recording& recording,
-             std::span<const RecordedLine> lines);
 
 } // namespace portprov

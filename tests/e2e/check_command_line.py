@@ -31,16 +31,48 @@ def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PI
 
 def vcd_falls(path):
     """Each wire's name and the time (ns) its level first goes to 0."""
-    names, falls, time = {}, {}, 0
+    names, falls, time, unit = {}, {}, 0, 1
+    units = {"ns": 1, "us": 1_000, "ms": 1_000_000, "s": 1_000_000_000}
     for line in path.read_text().splitlines():
         if line.startswith("$var"):
             parts = line.split()
             names[parts[3]] = parts[4]
+        elif line.startswith("$timescale"):
+            parts = line.split()
+            unit = int(parts[1]) * units[parts[2]]
         elif line.startswith("#"):
-            time = int(line[1:])
+            time = int(line[1:]) * unit
         elif line[:1] == "0" and line[1:] in names:
             falls.setdefault(names[line[1:]], time)
     return falls
+
+
+def check_sigrok_samples(exe, tmp, complaints):
+    """A VCD file opens in sigrok (PulseView's library) with as many samples as
+    the recording resolves: its time unit, each a sample there, the coarsest
+    power of ten not coarser than the period or the mean time between reads."""
+    vcd, units = tmp / "r.vcd", {"ns": 1, "µs": 1e3, "ms": 1e6, "s": 1e9}
+    for args, fixed in ((["--rate", "1000", "--duration", "1"], 1000.0),
+                        (["--duration", "0.01"], None)):
+        got = run(exe, "--simulate", "--record", "889", *args, "--vcd", str(vcd))
+        mean = re.search(r"\(([\d  ]+) i sekunden\)", got[2])
+        length = re.search(r"på ([\d.,]+) (ns|µs|ms|s) ", got[2])
+        shown = subprocess.run(["sigrok-cli", "-I", "vcd", "-i", str(vcd), "--show"],
+                               capture_output=True, text=True, timeout=120).stdout
+        rate = re.search(r"Samplerate: (\d+)", shown)
+        count = re.search(r"Logic sample count: (\d+)", shown)
+        if not (mean and length and rate and count):
+            complaints.append(f"{args}: {got!r}, sigrok: {shown!r}")
+            continue
+        read_each = 1e9 / (fixed or float(re.sub(r"\D", "", mean[1])))
+        unit, samples = 1e9 / int(rate[1]), int(count[1])
+        # Samples that span the recording, as long as the summary says it is.
+        ns = float(length[1].replace(",", ".")) * units[length[2]]
+        if not (unit <= read_each * 1.001 < 10 * unit
+                and 0.99 * ns <= samples * unit <= 1.01 * ns + unit):
+            complaints.append(f"{args}: {samples} samples of {unit} ns for {ns} ns, "
+                              f"a read each {read_each:.1f} ns")
+    vcd.unlink(missing_ok=True)
 
 
 def check_recording(exe, tmp, complaints):
@@ -65,6 +97,7 @@ def check_recording(exe, tmp, complaints):
                               capture_output=True, text=True, timeout=60)
         if read.returncode != 0 or "stift3_styrspak_a_x" not in read.stdout:
             complaints.append(f"sigrok-cli cannot read {vcd}: {read.stderr}")
+        check_sigrok_samples(exe, tmp, complaints)
     csv = tmp / "s.csv"
     got = run(exe, "--simulate", "--record", "889", "--samples", "100", "--csv", str(csv))
     if got[0] != 0 or not csv.read_text().startswith(

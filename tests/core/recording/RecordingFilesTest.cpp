@@ -2,9 +2,12 @@
 #include "recording/RecordingFiles.h"
 #include "TestPaths.h"
 #include "recording/RecordedLines.h"
+#include "recording/RecordingFormats.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <sstream>
@@ -56,6 +59,14 @@ const struct {
       1'234'567'891ns,
       {}},
      1},
+    // 13 registers of no connector: 104 lines, more than the 94 printable
+    // characters that a one-character identifier can be.
+    {{{1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012},
+      std::vector<std::uint8_t>(13, 0x00),
+      {{3000ns, 12, 0x80}},
+      5000ns,
+      {}},
+     1000},
 };
 
 // Reads the file back: each "#time" block with all levels after it, and
@@ -76,6 +87,9 @@ TEST(RecordingFilesTest, VcdReadBackHasTheRecordingsLevelsAtEachTime) {
                 in >> type >> size >> id >> name;
                 ASSERT_LT(lineOf.size(), lines.size());
                 EXPECT_EQ(name, lines[lineOf.size()].wire);
+                EXPECT_TRUE(std::all_of(id.begin(), id.end(),
+                                        [](char code) { return code > ' ' && code < 127; }));
+                EXPECT_EQ(lineOf.count(id), 0u) << id;
                 lineOf[id] = lineOf.size();
             } else if (word[0] == '#') {
                 EXPECT_EQ(levels, expected) << "at " << time;
@@ -94,13 +108,62 @@ TEST(RecordingFilesTest, VcdReadBackHasTheRecordingsLevelsAtEachTime) {
     }
 }
 
-TEST(RecordingFilesTest, CsvHasARowAtTimeZeroAndOneForEachMoment) {
-    const Recording& recording = kCases[1].recording;
-    std::ostringstream out;
-    WriteCsv(out, recording, LinesOf(recording.ports));
-    EXPECT_EQ(out.str(), "tid_s,stift1_strobe,stift14_autofeed,stift16_init,stift17_select_in\n"
-                         "0.000000000,0,0,1,0\n"
-                         "1.234567891,1,1,0,1\n");
+// "1 ms: 0 250 1000": the file's time unit and the times it gives.
+std::string TimesOf(const std::string& vcd) {
+    std::istringstream in(vcd.substr(vcd.find("$timescale ") + 11));
+    std::string number, unit, times;
+    in >> number >> unit;
+    for (std::string word; in >> word;)
+        times += word[0] == '#' && std::isdigit(word[1]) ? " " + word.substr(1) : "";
+    return number + " " + unit + ":" + times;
+}
+
+// The unit is the coarsest power of ten not coarser than the resolution;
+// times are rounded to it, two moments in one unit kept apart and in order,
+// and the last time is the length.
+TEST(RecordingFilesTest, VcdTimesAreInTheUnitOfTheResolution) {
+    const struct {
+        nanoseconds resolution;
+        std::vector<nanoseconds> changes; // of stift 2 (D0), each a new level
+        nanoseconds length;
+        std::string times;
+    } cases[]{
+        {1ms, {250ms, 500'400us}, 1s, "1 ms: 0 250 500 1000"},
+        {1300ns, {1300ns, 2600ns, 2900ns, 3200ns}, 10ms, "1 us: 0 1 3 4 5 10000"},
+        {999ns, {100ns}, 1'000'049ns, "100 ns: 0 1 10000"},
+        {5s, {1s}, 60s, "1 s: 0 1 60"},
+        {nanoseconds{0}, {2500ns}, 8000ns, "100 ns: 0 25 80"}, // exact without one
+    };
+    for (const auto& c : cases) {
+        Recording recording{{888}, {0x00}, {}, c.length, {}};
+        for (const nanoseconds time : c.changes)
+            recording.changes.push_back(
+                {time, 0, static_cast<std::uint8_t>(recording.changes.size() % 2 == 0)});
+        std::ostringstream out;
+        WriteVcd(out, recording, LinesOf(recording.ports), {"Portprov", {}, c.resolution});
+        EXPECT_EQ(TimesOf(out.str()), c.times);
+    }
+}
+
+// Each row ends with a newline; the last is at the recording's length, also
+// when no line changed then.
+TEST(RecordingFilesTest, CsvHasARowAtTimeZeroOneForEachMomentAndOneAtTheEnd) {
+    const std::pair<Recording, std::string> cases[]{
+        {kCases[1].recording,
+         "tid_s,stift1_strobe,stift14_autofeed,stift16_init,stift17_select_in\n"
+         "0.000000000,0,0,1,0\n"
+         "1.234567891,1,1,0,1\n"},
+        {{{890}, {0x0B}, {{7ns, 0, 0x04}}, 2s, {}},
+         "tid_s,stift1_strobe,stift14_autofeed,stift16_init,stift17_select_in\n"
+         "0.000000000,0,0,0,0\n"
+         "0.000000007,1,1,1,1\n"
+         "2.000000000,1,1,1,1\n"},
+    };
+    for (const auto& [recording, csv] : cases) {
+        std::ostringstream out;
+        WriteCsv(out, recording, LinesOf(recording.ports));
+        EXPECT_EQ(out.str(), csv);
+    }
 }
 
 #ifndef _WIN32
@@ -112,7 +175,8 @@ TEST(RecordingFilesTest, SigrokReadsTheVcdSampleBySample) {
     const Recording& recording = kCases[0].recording;
     const std::vector<RecordedLine> lines = LinesOf(recording.ports);
     const std::filesystem::path path = UniqueTestPath("portprov-recording-") += ".vcd";
-    SaveVcd(path, recording, lines, {"Portprov 1.0.0", std::chrono::system_clock::now()});
+    SaveRecording(path, FileKind::Vcd, recording, lines,
+                  {"Portprov 1.0.0", std::chrono::system_clock::now()});
     FILE* pipe = ::popen(("sigrok-cli -I vcd -i '" + path.string() + "' 2>&1").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     // Rows of "wire:00000000 00111111 ...", a wire's samples in several rows.
@@ -135,6 +199,7 @@ TEST(RecordingFilesTest, SigrokReadsTheVcdSampleBySample) {
                 << output;
     }
 }
+
 #endif
 
 } // namespace

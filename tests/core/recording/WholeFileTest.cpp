@@ -11,8 +11,12 @@
 #include <string>
 
 #ifdef __linux__
+#include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -122,6 +126,162 @@ TEST_F(WholeFileTest, AFullDiskOrAReadOnlyFolderIsReportedAndLeavesTheOldFile) {
         FaultInSmallFileSystem(folder_, MS_RDONLY,
                                [&] { return FaultOfFailedSave(path, 10, "får inte skrivas i"); }),
         "");
+}
+
+// check's fault ("" for none) as an ordinary user: in a child that has given
+// root up for nobody's ids when we are root.
+constexpr uid_t kNobody = 65534;
+std::string AsOrdinaryUser(const std::function<std::string()>& check) {
+    if (::geteuid() != 0)
+        return check();
+    if (const pid_t child = ::fork(); child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(2);
+        const std::string fault = check();
+        std::fprintf(stderr, "%s", fault.c_str());
+        ::_exit(fault.empty() ? 0 : 1);
+    } else {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "" : "fault in the child";
+    }
+}
+
+TEST_F(WholeFileTest, CheckCanSaveNamesTheCause) {
+    const bool root = ::geteuid() == 0;
+    const fs::path locked = folder_ / "låst", shared = folder_ / "delad";
+    fs::create_directories(folder_ / "mapp");
+    fs::create_directories(locked);
+    ASSERT_EQ(::mkfifo((locked / "fifo").c_str(), 0666), 0);
+    fs::permissions(locked / "fifo", fs::perms(0666));
+    fs::permissions(locked, fs::perms(0555));
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms(01777));
+    std::ofstream(shared / "annans.csv") << "x";
+    if (root) {
+        ASSERT_EQ(::chown((shared / "annans.csv").c_str(), kNobody - 1, kNobody - 1), 0);
+    }
+    fs::create_symlink("saknas/x.csv", folder_ / "länk");
+    const std::string missing = "mappen " + (folder_ / "saknas").string() + " finns inte";
+    const struct {
+        fs::path path;
+        std::string refusal; // "" where it can be saved
+    } cases[]{
+        {"", "Kan inte spara: ange ett filnamn."},
+        {folder_ / "mapp", "det är en mapp"},
+        {folder_ / "saknas" / "x.csv", missing},
+        {folder_ / "länk", missing}, // the folder of the link's file
+        {locked / "x.csv", "får inte skrivas i"},
+        {locked / "fifo", ""}, // written where it is
+        {"-", ""},
+        {shared / "ny.csv", ""},
+        {shared / "annans.csv", root ? "filen tillhör en annan användare" : ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AsOrdinaryUser([&]() -> std::string {
+                      try {
+                          CheckCanSave(c.path);
+                          return c.refusal.empty() ? "" : "no refusal";
+                      } catch (const FileSaveError& e) {
+                          const std::string what = e.what();
+                          const bool named =
+                              !c.refusal.empty() && what.find(c.refusal) != std::string::npos;
+                          return named ? "" : what;
+                      }
+                  }),
+                  "")
+            << c.path;
+    }
+    fs::permissions(locked, fs::perms(0755));
+}
+
+mode_t ModeOf(const fs::path& path) {
+    struct stat info {};
+    ::lstat(path.c_str(), &info);
+    return info.st_mode;
+}
+
+// A file is replaced whole, keeping its mode and owner, and never readable by
+// others meanwhile; a link is written through and stays a link; a device or
+// pipe is written to where it is, never replaced by a file.
+TEST_F(WholeFileTest, ReplacesOnlyAFileAndKeepsWhatItWas) {
+    const bool root = ::geteuid() == 0;
+    const fs::path file = folder_ / "privat.csv", link = folder_ / "länk.csv",
+                   target = folder_ / "mål" / "fil.csv", fifo = folder_ / "fifo",
+                   device = folder_ / "null";
+    fs::create_directories(target.parent_path());
+    for (const auto& [path, mode] : {std::pair{file, 0640}, std::pair{target, 0604}}) {
+        std::ofstream(path) << "gammal";
+        fs::permissions(path, fs::perms(mode));
+    }
+    fs::create_symlink("mål/fil.csv", link);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    if (root) {
+        ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(::mknod(device.c_str(), S_IFCHR | 0600, ::makedev(1, 3)), 0);
+    }
+    const struct {
+        fs::path path, written; // saved at path, found in written
+        mode_t mode;            // of written, after
+    } cases[]{
+        {file, file, S_IFREG | 0640},
+        {link, target, S_IFREG | 0604},
+        {fifo, fifo, S_IFIFO | 0600},
+        {device, device, S_IFCHR | 0600},
+    };
+    for (const auto& c : cases) {
+        if (c.path == device && !root)
+            continue;
+        bool readableMeanwhile = false;
+        SaveWholeFile(c.path, [&](std::ostream& out) {
+            for (const fs::path& f : {folder_, target.parent_path()})
+                for (const auto& entry : fs::directory_iterator(f))
+                    readableMeanwhile |=
+                        (ModeOf(entry.path()) & 0007) == 0004 && entry.path() != target;
+            out << "ny";
+        });
+        EXPECT_EQ(ModeOf(c.written), c.mode) << c.path;
+        EXPECT_EQ(ModeOf(c.path) & S_IFMT, c.path == link ? S_IFLNK : c.mode & S_IFMT);
+        EXPECT_FALSE(readableMeanwhile) << c.path;
+        std::string got(8, '\0');
+        if (c.path == fifo)
+            got.resize(static_cast<std::size_t>(std::max(0L, ::read(reader, got.data(), 8))));
+        else if (c.path != device)
+            got = Contents(c.written);
+        EXPECT_EQ(got, c.path == device ? got : "ny") << c.path;
+    }
+    struct stat owner {};
+    ::stat(file.c_str(), &owner);
+    EXPECT_EQ(owner.st_uid, root ? kNobody : ::geteuid());
+    EXPECT_EQ(fs::read_symlink(link), "mål/fil.csv");
+    EXPECT_EQ(Folder(target.parent_path()), std::set<std::string>{"fil.csv=ny"});
+    ::close(reader);
+}
+
+// "-" is standard output, not a file named "-"; a link to standard output (as
+// /dev/stdout is) writes to it, even where the link names no file.
+TEST_F(WholeFileTest, DashAndLinksToStandardOutputWriteToIt) {
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    if (const pid_t child = ::fork(); child == 0) {
+        if (::chdir(folder_.c_str()) != 0 || ::dup2(pipe[1], 1) != 1)
+            ::_exit(2);
+        SaveWholeFile("-", [](std::ostream& out) { out << "ett "; });
+        SaveWholeFile("/proc/self/fd/1", [](std::ostream& out) { out << "två"; });
+        ::_exit(0);
+    } else {
+        ::close(pipe[1]);
+        std::array<char, 64> text{};
+        for (std::size_t got = 0; ::read(pipe[0], text.data() + got, 1) == 1; ++got) {
+        }
+        ::close(pipe[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(std::string(text.data()), "ett två");
+        EXPECT_EQ(Folder(folder_), std::set<std::string>{});
+    }
 }
 #endif
 
