@@ -12,9 +12,11 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 WRITE_MODE = "D0 - D7 står i Skrivläge  bit 5 Låg"
@@ -25,8 +27,75 @@ def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PI
            if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
     env.setdefault("LANG", "C.UTF-8")
     env.update(env_extra or {})
-    result = subprocess.run([str(exe), *args], env=env, stdout=stdout, stderr=stderr, timeout=30)
+    try:
+        result = subprocess.run([str(exe), *args], env=env, stdout=stdout, stderr=stderr,
+                                timeout=30)
+    except subprocess.TimeoutExpired:
+        return None, "", "still running after 30 s"
     return result.returncode, (result.stdout or b"").decode(), (result.stderr or b"").decode()
+
+
+def signal_handled(pid, number):
+    """Whether the process catches the signal (its bit in /proc's SigCgt)."""
+    try:
+        status = Path(f"/proc/{pid}/status").read_text()
+    except OSError:
+        return False
+    caught = re.search(r"^SigCgt:\s*([0-9a-f]+)", status, re.M)
+    return bool(caught) and int(caught[1], 16) >> (number - 1) & 1 == 1
+
+
+def signalled_recording(exe, args, sent, ignore_hangup=False):
+    """Starts a recording, sends it a signal once it is recording (it catches
+    SIGINT from then on) and waits: (status, stderr, seconds from the signal to
+    the end), or None when it neither started nor ended in time."""
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+    env.setdefault("LANG", "C.UTF-8")
+    before = (lambda: signal.signal(signal.SIGHUP, signal.SIG_IGN)) if ignore_hangup else None
+    process = subprocess.Popen([str(exe), *args], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.PIPE, preexec_fn=before)
+    try:
+        deadline = time.monotonic() + 30
+        while not signal_handled(process.pid, signal.SIGINT) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        time.sleep(0.3)
+        sent_at = time.monotonic()
+        process.send_signal(sent)
+        err = process.communicate(timeout=30)[1].decode()
+        return process.returncode, err, time.monotonic() - sent_at
+    except subprocess.TimeoutExpired:
+        return None
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+
+
+def check_signals(exe, tmp, complaints):
+    """Ctrl+C and SIGTERM end a long recording at once, and it is saved; a
+    hang-up the program was started to ignore shortens nothing; a wait for a
+    trigger's edge that is stopped says the edge never came, and saves."""
+    long = ["--simulate", "--record", "889", "--duration", "600", "--vcd"]
+    for sent in (signal.SIGINT, signal.SIGTERM):
+        vcd = tmp / f"signal{int(sent)}.vcd"
+        got = signalled_recording(exe, [*long, str(vcd)], sent)
+        if (not got or got[0] != -sent or got[2] > 10 or "Inspelning av 889" not in got[1]
+                or not vcd.exists() or "#" not in vcd.read_text()):
+            complaints.append(f"{sent.name} during --duration 600: {got!r}")
+    vcd = tmp / "nohup.vcd"
+    got = signalled_recording(exe, [*long[:-2], "2", "--vcd", str(vcd)], signal.SIGHUP,
+                              ignore_hangup=True)
+    if not got or got[0] != 0 or not re.search(r"mätningar på 2[.,]0\d\d s", got[1]):
+        complaints.append(f"an ignored SIGHUP shortened --duration 2: {got!r}")
+    # Pin 3 is D1 at 888, which the simulated PC never changes.
+    vcd = tmp / "never.vcd"
+    got = signalled_recording(exe, ["--simulate", "--record", "888", "--record", "513",
+                                    "--trigger", "888:3:fall", "--vcd", str(vcd)],
+                              signal.SIGINT)
+    if (not got or got[0] != 1 or "Flanken kom aldrig: stift 3 föll inte" not in got[1]
+            or not vcd.exists() or "stift3_d1" not in vcd.read_text()):
+        complaints.append(f"a wait for an edge stopped by SIGINT: {got!r}")
 
 
 def vcd_falls(path):
@@ -71,15 +140,18 @@ def check_recording(exe, tmp, complaints):
             "tid_s,stift10_ack,stift11_busy,stift12_papper_slut,stift13_select,stift15_fel\n"
             "0.000000000,1,1,1,1,1\n"):
         complaints.append(f"--record 889 --csv: {got!r}")
-    # Whole or nothing: no file, not even a temporary one, where it cannot be saved.
+    # Whole or nothing: no file, not even a temporary one, where it cannot be
+    # saved; and that is found before a long recording, not after it.
     (tmp / "folder.vcd").mkdir()
-    for target in (tmp / "missing" / "x.vcd", tmp / "folder.vcd"):
-        got = run(exe, "--simulate", "--record", "889", "--samples", "10", "--vcd", str(target))
-        if got[0] != 1 or "Kan inte spara" not in got[2]:
+    for target in (tmp / "missing" / "x.vcd", tmp / "folder.vcd", ""):
+        got = run(exe, "--simulate", "--record", "889", "--duration", "600", "--vcd", str(target))
+        if got[0] != 1 or not got[2].startswith("Kan inte spara"):
             complaints.append(f"--vcd {target}: {got!r}")
     if sorted(p.name for p in tmp.iterdir()) != ["folder.vcd", "g.vcd", "s.csv"]:
         complaints.append(f"left behind: {sorted(p.name for p in tmp.iterdir())}")
     for args in (["--record", "889"], ["--record", "889", "--vcd", "a", "--csv", "b"],
+                 ["--simulate", "--record", "888", "--record", "513", "--trigger", "3:fall",
+                  "--vcd", str(tmp / "t.vcd")],
                  ["--duration", "1", "--vcd", "a"], ["--record", "889", "--read", "888",
                                                      "--vcd", "a"],
                  ["--stick=0,100", "--read", "513"], ["--simulate", "--stick=101,0"]):
@@ -181,6 +253,8 @@ def main():
 
     with tempfile.TemporaryDirectory() as tmp:
         check_recording(exe, Path(tmp), complaints)
+    with tempfile.TemporaryDirectory() as tmp:
+        check_signals(exe, Path(tmp), complaints)
 
     if complaints:
         print("FAIL command-line:\n  " + "\n  ".join(complaints), file=sys.stderr)
