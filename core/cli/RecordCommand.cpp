@@ -91,15 +91,15 @@ int Say(std::ostream& err, const std::string& text, int status) {
     return status;
 }
 
-// What a recording ended with: its result, unless it failed before it had one.
+// What a recording ended with: its result, unless it failed before it had
+// one, and whether the memory ran out on the way.
 struct Ending {
     std::optional<RecorderResult> result;
-    int status = 0;
+    bool outOfMemory = false;
 };
 
-// Runs the recorder until it ends or a signal stops it. A failed access or a
-// memory that ran out is said in Swedish and ends with status 1; what was
-// recorded, if anything, is still to be saved.
+// Runs the recorder until it ends or a signal stops it. A failed access is
+// said in Swedish, and there is no result.
 Ending Record(const RecorderOptions& options, std::ostream& err) {
     try {
         Recorder recorder(options);
@@ -109,14 +109,27 @@ Ending Record(const RecorderOptions& options, std::ostream& err) {
                 recorder.stop();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        return {recorder.wait(), 0};
+        return {recorder.wait(), false};
     } catch (const PortError& error) {
-        return {std::nullopt, Say(err, error.what(), 1)};
+        Say(err, error.what(), 1);
+        return {};
     } catch (const std::bad_alloc&) {
-        return {std::nullopt, Say(err,
-                                  "Minnet tog slut under inspelningen: spela in kortare tid, "
-                                  "färre register eller med --rate.",
-                                  1)};
+        return {std::nullopt, true};
+    }
+}
+
+// Saves the recording as the file asked for; false, said, when it could not be.
+bool Save(const RecordRequest& request, const RecorderResult& result,
+          const std::vector<RecordedLine>& lines, const VcdHeader& header, std::ostream& err) {
+    try {
+        if (request.fileKind == RecordRequest::FileKind::Vcd)
+            SaveVcd(request.file, result.recording, lines, header);
+        else
+            SaveCsv(request.file, result.recording, lines);
+        return true;
+    } catch (const FileSaveError& error) {
+        Say(err, error.what(), 1);
+        return false;
     }
 }
 
@@ -146,21 +159,25 @@ int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t
     const DeferredTerminationSignals stopOnSignal;
     const auto started = std::chrono::system_clock::now();
     const Ending ending = Record(*options, err);
-    if (!ending.result)
-        return ending.status;
-    const RecorderResult& result = *ending.result;
-    try {
-        if (request.fileKind == RecordRequest::FileKind::Vcd)
-            SaveVcd(request.file, result.recording, lines, VcdHeader{version, started});
-        else
-            SaveCsv(request.file, result.recording, lines);
-    } catch (const FileSaveError& error) {
-        return Say(err, error.what(), 1);
+    if (ending.result) {
+        if (!Save(request, *ending.result, lines, VcdHeader{version, started}, err))
+            return 1;
+        err << Summary(plan, *ending.result, format) << '\n' << std::flush;
     }
-    err << Summary(plan, result, format) << '\n' << std::flush;
-    if (plan.trigger && !result.recording.triggerTime) {
-        // The user ended a wait that found nothing: a failure, told as such,
-        // and the stop asked for has been done.
+    // A recording that ended early for want of memory or of its edge is a
+    // failure, told as such; a signal that stopped it has had its answer.
+    if (ending.outOfMemory) {
+        DeferredTerminationSignals::forgetNoted();
+        return Say(err,
+                   ending.result ? "Minnet tog slut: inspelningen slutade i förtid. Det som hann "
+                                   "spelas in är sparat."
+                                 : "Minnet tog slut: inspelningen slutade i förtid och kunde inte "
+                                   "sparas. Spela in en kortare stund.",
+                   1);
+    }
+    if (!ending.result)
+        return 1;
+    if (plan.trigger && !ending.result->recording.triggerTime) {
         DeferredTerminationSignals::forgetNoted();
         return Say(err,
                    "Flanken kom aldrig: stift " + std::to_string(plan.trigger->pin) +
