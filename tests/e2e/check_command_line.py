@@ -22,80 +22,70 @@ from pathlib import Path
 WRITE_MODE = "D0 - D7 står i Skrivläge  bit 5 Låg"
 
 
-def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE):
+def environment(extra=None):
     env = {k: v for k, v in os.environ.items()
            if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
     env.setdefault("LANG", "C.UTF-8")
-    env.update(env_extra or {})
+    env.update(extra or {})
+    return env
+
+
+def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE):
     try:
-        result = subprocess.run([str(exe), *args], env=env, stdout=stdout, stderr=stderr,
-                                timeout=30)
+        result = subprocess.run([str(exe), *args], env=environment(env_extra), stdout=stdout,
+                                stderr=stderr, timeout=30)
     except subprocess.TimeoutExpired:
         return None, "", "still running after 30 s"
     return result.returncode, (result.stdout or b"").decode(), (result.stderr or b"").decode()
 
 
-def signal_handled(pid, number):
-    """Whether the process catches the signal (its bit in /proc's SigCgt)."""
-    try:
-        status = Path(f"/proc/{pid}/status").read_text()
-    except OSError:
-        return False
-    caught = re.search(r"^SigCgt:\s*([0-9a-f]+)", status, re.M)
-    return bool(caught) and int(caught[1], 16) >> (number - 1) & 1 == 1
-
-
 def signalled_recording(exe, args, sent, ignore_hangup=False):
-    """Starts a recording, sends it a signal once it is recording (it catches
-    SIGINT from then on) and waits: (status, stderr, seconds from the signal to
-    the end), or None when it neither started nor ended in time."""
-    env = {k: v for k, v in os.environ.items()
-           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
-    env.setdefault("LANG", "C.UTF-8")
-    before = (lambda: signal.signal(signal.SIGHUP, signal.SIG_IGN)) if ignore_hangup else None
-    process = subprocess.Popen([str(exe), *args], env=env, stdout=subprocess.DEVNULL,
+    """Starts a recording and, once it catches SIGINT (its bit in /proc's
+    SigCgt), sends it a signal: (status, stderr, seconds from the signal to
+    the end), or None when it did not end in time."""
+    def before():
+        # Whatever the test itself was started to ignore (a background job's Ctrl+C).
+        for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            signal.signal(number, signal.SIG_DFL)
+        if ignore_hangup:
+            signal.signal(signal.SIGHUP, signal.SIG_IGN)
+    process = subprocess.Popen([str(exe), *args], env=environment(), stdout=subprocess.DEVNULL,
                                stderr=subprocess.PIPE, preexec_fn=before)
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline and not re.search(
+            r"^SigCgt:\s*[0-9a-f]*[2367abef]$", Path(f"/proc/{process.pid}/status").read_text(),
+            re.M):
+        time.sleep(0.05)
+    time.sleep(0.3)
+    sent_at = time.monotonic()
+    process.send_signal(sent)
     try:
-        deadline = time.monotonic() + 30
-        while not signal_handled(process.pid, signal.SIGINT) and time.monotonic() < deadline:
-            time.sleep(0.05)
-        time.sleep(0.3)
-        sent_at = time.monotonic()
-        process.send_signal(sent)
         err = process.communicate(timeout=30)[1].decode()
         return process.returncode, err, time.monotonic() - sent_at
     except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
         return None
-    finally:
-        if process.poll() is None:
-            process.kill()
-            process.wait()
 
 
 def check_signals(exe, tmp, complaints):
     """Ctrl+C and SIGTERM end a long recording at once, and it is saved; a
     hang-up the program was started to ignore shortens nothing; a wait for a
-    trigger's edge that is stopped says the edge never came, and saves."""
-    long = ["--simulate", "--record", "889", "--duration", "600", "--vcd"]
-    for sent in (signal.SIGINT, signal.SIGTERM):
-        vcd = tmp / f"signal{int(sent)}.vcd"
-        got = signalled_recording(exe, [*long, str(vcd)], sent)
-        if (not got or got[0] != -sent or got[2] > 10 or "Inspelning av 889" not in got[1]
-                or not vcd.exists() or "#" not in vcd.read_text()):
-            complaints.append(f"{sent.name} during --duration 600: {got!r}")
-    vcd = tmp / "nohup.vcd"
-    got = signalled_recording(exe, [*long[:-2], "2", "--vcd", str(vcd)], signal.SIGHUP,
-                              ignore_hangup=True)
-    if not got or got[0] != 0 or not re.search(r"mätningar på 2[.,]0\d\d s", got[1]):
-        complaints.append(f"an ignored SIGHUP shortened --duration 2: {got!r}")
-    # Pin 3 is D1 at 888, which the simulated PC never changes.
-    vcd = tmp / "never.vcd"
-    got = signalled_recording(exe, ["--simulate", "--record", "888", "--record", "513",
-                                    "--trigger", "888:3:fall", "--vcd", str(vcd)],
-                              signal.SIGINT)
-    if (not got or got[0] != 1 or "Flanken kom aldrig: stift 3 föll inte" not in got[1]
-            or not vcd.exists() or "stift3_d1" not in vcd.read_text()):
-        complaints.append(f"a wait for an edge stopped by SIGINT: {got!r}")
+    trigger's edge (pin 3 at 888 is D1, which the simulated PC never changes)
+    that is stopped says the edge never came, and saves."""
+    long = ["--record", "889", "--duration", "600"]
+    # The arguments, the signal, whether SIGHUP is ignored, the status, what is said, a wire.
+    for number, (args, sent, nohup, status, said, wire) in enumerate((
+            (long, signal.SIGINT, False, -signal.SIGINT, "Inspelning av 889: ", "stift11"),
+            (long, signal.SIGTERM, False, -signal.SIGTERM, "Inspelning av 889: ", "stift11"),
+            (long[:-1] + ["2"], signal.SIGHUP, True, 0, r"mätningar på 2[.,]0\d\d s", "stift11"),
+            (["--record", "888", "--record", "513", "--trigger", "888:3:fall"], signal.SIGINT,
+             False, 1, "\nFlanken kom aldrig: stift 3 föll inte", "stift3_d1"))):
+        vcd = tmp / f"{number}.vcd"
+        got = signalled_recording(exe, ["--simulate", *args, "--vcd", str(vcd)], sent, nohup)
+        if (not got or got[0] != status or got[2] > 10 or not re.search(said, got[1])
+                or not vcd.exists() or wire not in vcd.read_text()):
+            complaints.append(f"{' '.join(args)}, {sent.name}: {got!r}")
 
 
 def vcd_falls(path):
