@@ -130,6 +130,11 @@ def check_recording(exe, tmp, complaints):
             "tid_s,stift10_ack,stift11_busy,stift12_papper_slut,stift13_select,stift15_fel\n"
             "0.000000000,1,1,1,1,1\n"):
         complaints.append(f"--record 889 --csv: {got!r}")
+    # "-" is standard output, which then carries the file alone.
+    for option, start in (("--vcd", "$date"), ("--csv", "tid_s,stift10_ack")):
+        got = run(exe, "--simulate", "--record", "889", "--samples", "10", option, "-")
+        if got[0] != 0 or not got[1].startswith(start) or "Inspelning av 889: 10" not in got[2]:
+            complaints.append(f"{option} -: {got!r}")
     # Whole or nothing: no file, not even a temporary one, where it cannot be
     # saved; and that is found before a long recording, not after it.
     (tmp / "folder.vcd").mkdir()

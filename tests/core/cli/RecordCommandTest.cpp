@@ -110,6 +110,6 @@ TEST(RecordCommand, MemoryThatRunsOutEndsTheRecordingWithASwedishMessage) {
     const auto [status, said] =
         RunRecording({"889"}, nullptr, UniqueTestPath("record-command-").string() + ".vcd");
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(said.rfind("Minnet tog slut", 0), 0u) << said;
+    EXPECT_NE(said.find("Minnet tog slut"), std::string::npos) << said;
     SelectPortBackend({});
 }
