@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,141 @@ QStringList WithoutToolkitOptions(const QStringList& arguments) {
     return rest;
 }
 
+// The program's own options, in the order the help lists them.
+struct ProgramOptions {
+    QCommandLineOption simulate{
+        QStringLiteral("simulate"),
+        QString::fromUtf8("Arbeta mot en simulerad PC i stället för mot de riktiga portarna.")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QString::fromUtf8("Visa den här hjälptexten.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QString::fromUtf8("Visa programmets version.")};
+    QCommandLineOption read{
+        QStringLiteral("read"),
+        QString::fromUtf8("Läs en byte från adressen och skriv ut den, utan fönster."),
+        QString::fromUtf8("adress")};
+    // One value name shows both numbers: "--write <adress> <värde>".
+    QCommandLineOption write{
+        QStringLiteral("write"),
+        QString::fromUtf8("Skriv värdet till adressen, utan fönster. --read och --write kan "
+                          "upprepas och görs i den ordning de står."),
+        QString::fromUtf8("adress> <värde")};
+    QCommandLineOption plug{
+        QStringLiteral("plug"),
+        QString::fromUtf8("Med --simulate: en slingkontakt i den simulerade porten 888, "
+                          "control (stift 1-13, 2-15, 14-12, 16-10, 17-11) eller "
+                          "data (stift 2-15, 3-13, 4-12, 5-10, 6-11), eller printer: en "
+                          "skrivare som svarar på varje strobe med Busy och en Ack-puls."),
+        QStringLiteral("koppling")};
+    QCommandLineOption info{
+        QStringLiteral("info"),
+        QString::fromUtf8("Undersök vad varje parallellport kan (SPP, PS/2, EPP, ECP) och skriv "
+                          "ut det med kärnans uppgifter om porten, utan fönster. En apparat på "
+                          "porten ser några korta testsignaler; registren återställs efteråt.")};
+    RecordOptions record;
+
+    void addTo(QCommandLineParser& parser) const {
+        parser.addOption(simulate);
+        parser.addOption(read);
+        parser.addOption(write);
+        parser.addOption(plug);
+        parser.addOption(info);
+        record.addTo(parser);
+        parser.addOption(help);
+        parser.addOption(version);
+    }
+};
+
+// The arguments with the port operations and --start-write taken out: the
+// parser keeps no order between options, and --write and --start-write take
+// two numbers.
+struct SplitArguments {
+    std::vector<portprov::PortOperation> operations;
+    std::optional<portprov::PortOperation> startWrite;
+    std::optional<std::string> error;
+    QStringList others;
+};
+
+SplitArguments Split(const QStringList& arguments, bool toolkitOptionsPresent) {
+    std::vector<std::string> texts;
+    for (const QString& argument : arguments)
+        texts.push_back(argument.toStdString());
+    portprov::PortOperationArguments split = portprov::TakePortOperations(texts);
+    portprov::StartWriteArguments startWrite = portprov::TakeStartWrite(split.others);
+    SplitArguments result{std::move(split.operations),
+                          std::move(startWrite.write),
+                          split.error ? split.error : startWrite.error,
+                          {}};
+    for (const std::string& text : startWrite.others)
+        result.others.append(QString::fromStdString(text));
+    // Beside a port operation or a recording there is no window to take the
+    // toolkit's options.
+    const bool recording = std::find(texts.begin(), texts.end(), "--record") != texts.end() ||
+                           std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
+                               return text.rfind("--record=", 0) == 0;
+                           });
+    const bool probing = std::find(texts.begin(), texts.end(), "--info") != texts.end();
+    if (toolkitOptionsPresent && result.operations.empty() && !recording && !probing)
+        result.others = WithoutToolkitOptions(result.others);
+    return result;
+}
+
+CommandLine BadCommandLine(const QString& text) {
+    CommandLine result;
+    result.textToPrint = text;
+    result.exitCode = kBadCommandLine;
+    return result;
+}
+
+// --plug: the wiring in the simulated port, or the refusal (empty when none).
+QString ReadPlug(const QCommandLineParser& parser, const QCommandLineOption& plug,
+                 CommandLine& result) {
+    if (!parser.isSet(plug))
+        return {};
+    QStringList wirings = parser.values(plug);
+    wirings.removeDuplicates();
+    const QString wiring = wirings.constFirst();
+    if (wirings.size() > 1)
+        return QString::fromUtf8("--plug står med olika kopplingar: %1 (välj en)\n")
+            .arg(wirings.join(QStringLiteral(", ")));
+    if (!result.simulate)
+        return QString::fromUtf8("--plug fungerar bara med --simulate.\n");
+    if (wiring == QLatin1String("control"))
+        result.plug = portprov::LoopbackPlug::Control;
+    else if (wiring == QLatin1String("data"))
+        result.plug = portprov::LoopbackPlug::Data;
+    else if (wiring == QLatin1String("printer"))
+        result.printer = true;
+    else
+        return QString::fromUtf8("Okänd koppling: %1 (välj control, data eller printer)\n")
+            .arg(wiring);
+    return {};
+}
+
+// What the parsed options ask for without the window, once --help and
+// --version are answered.
+CommandLine ReadRequests(const QCommandLineParser& parser, const ProgramOptions& options,
+                         SplitArguments split) {
+    CommandLine result;
+    result.simulate = parser.isSet(options.simulate);
+    result.operations = std::move(split.operations);
+    RecordOptions::Read record = options.record.read(parser, std::move(split.startWrite),
+                                                     result.simulate, !result.operations.empty());
+    if (!record.error.isEmpty())
+        return BadCommandLine(record.error + QLatin1Char('\n'));
+    result.record = std::move(record.request);
+    result.stick = record.stick;
+    result.info = parser.isSet(options.info);
+    if (result.info && (!result.operations.empty() || result.record))
+        return BadCommandLine(
+            QString::fromUtf8("--info kan inte stå med --read, --write eller --record.\n"));
+    if (const QString refusal = ReadPlug(parser, options.plug, result); !refusal.isEmpty()) {
+        result.textToPrint = refusal;
+        result.exitCode = kBadCommandLine;
+    }
+    return result;
+}
+
 } // namespace
 
 CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPresent,
@@ -71,139 +207,31 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
     parser.setApplicationDescription(
         QString::fromUtf8("Portprov läser och skriver en byte i taget i parallellportens och "
                           "spelportens register."));
-    const QCommandLineOption simulate(
-        QStringLiteral("simulate"),
-        QString::fromUtf8("Arbeta mot en simulerad PC i stället för mot de riktiga portarna."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QString::fromUtf8("Visa den här hjälptexten."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QString::fromUtf8("Visa programmets version."));
-    const QCommandLineOption read(
-        QStringLiteral("read"),
-        QString::fromUtf8("Läs en byte från adressen och skriv ut den, utan fönster."),
-        QString::fromUtf8("adress"));
-    // One value name shows both numbers: "--write <adress> <värde>".
-    const QCommandLineOption write(
-        QStringLiteral("write"),
-        QString::fromUtf8("Skriv värdet till adressen, utan fönster. --read och --write kan "
-                          "upprepas och görs i den ordning de står."),
-        QString::fromUtf8("adress> <värde"));
-    parser.addOption(simulate);
-    parser.addOption(read);
-    parser.addOption(write);
-    const QCommandLineOption plug(
-        QStringLiteral("plug"),
-        QString::fromUtf8("Med --simulate: en slingkontakt i den simulerade porten 888, "
-                          "control (stift 1-13, 2-15, 14-12, 16-10, 17-11) eller "
-                          "data (stift 2-15, 3-13, 4-12, 5-10, 6-11), eller printer: en "
-                          "skrivare som svarar på varje strobe med Busy och en Ack-puls."),
-        QStringLiteral("koppling"));
-    parser.addOption(plug);
-    const QCommandLineOption info(
-        QStringLiteral("info"),
-        QString::fromUtf8("Undersök vad varje parallellport kan (SPP, PS/2, EPP, ECP) och skriv "
-                          "ut det med kärnans uppgifter om porten, utan fönster. En apparat på "
-                          "porten ser några korta testsignaler; registren återställs efteråt."));
-    parser.addOption(info);
-    const RecordOptions recordOptions;
-    recordOptions.addTo(parser);
-    parser.addOption(help);
-    parser.addOption(version);
-
-    CommandLine result;
-    // The parser keeps no order between options, and --write takes two
-    // numbers: the operations are taken out before it sees the rest.
-    std::vector<std::string> texts;
-    for (const QString& argument : arguments)
-        texts.push_back(argument.toStdString());
-    portprov::PortOperationArguments split = portprov::TakePortOperations(texts);
-    portprov::StartWriteArguments startWrite = portprov::TakeStartWrite(split.others);
-    if (!split.error)
-        split.error = startWrite.error;
-    QStringList others;
-    for (const std::string& text : startWrite.others)
-        others.append(QString::fromStdString(text));
-    result.operations = std::move(split.operations);
-    // Beside a port operation or a recording there is no window to take the
-    // toolkit's options.
-    const bool recording = std::find(texts.begin(), texts.end(), "--record") != texts.end() ||
-                           std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
-                               return text.rfind("--record=", 0) == 0;
-                           });
-    const bool probing = std::find(texts.begin(), texts.end(), "--info") != texts.end();
-    if (toolkitOptionsPresent && result.operations.empty() && !recording && !probing)
-        others = WithoutToolkitOptions(others);
+    const ProgramOptions options;
+    options.addTo(parser);
+    SplitArguments split = Split(arguments, toolkitOptionsPresent);
 
     // An unknown option or argument is a bad command line also beside --help
     // or --version: a script that misspells an option must not pass.
-    const bool understood = parser.parse(others);
-    if (!understood) {
-        result.textToPrint = parser.errorText() + QLatin1Char('\n');
-        result.exitCode = kBadCommandLine;
-        return result;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        result.textToPrint = QString::fromUtf8("Okänt argument: %1\n")
-                                 .arg(parser.positionalArguments().join(QLatin1Char(' ')));
-        result.exitCode = kBadCommandLine;
-        return result;
-    }
-    result.simulate = parser.isSet(simulate);
-    if (parser.isSet(help)) {
+    if (!parser.parse(split.others))
+        return BadCommandLine(parser.errorText() + QLatin1Char('\n'));
+    if (!parser.positionalArguments().isEmpty())
+        return BadCommandLine(QString::fromUtf8("Okänt argument: %1\n")
+                                  .arg(parser.positionalArguments().join(QLatin1Char(' '))));
+    CommandLine result;
+    result.simulate = parser.isSet(options.simulate);
+    if (parser.isSet(options.help)) {
         parser.setApplicationDescription(parser.applicationDescription() + QStringLiteral("\n\n") +
                                          accessDescription(result.simulate));
         result.textToPrint = parser.helpText();
         return result;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(options.version)) {
         result.textToPrint = QCoreApplication::applicationName() + QLatin1Char(' ') +
                              QCoreApplication::applicationVersion() + QLatin1Char('\n');
         return result;
     }
-    if (split.error) {
-        result.textToPrint = QString::fromStdString(*split.error) + QLatin1Char('\n');
-        result.exitCode = kBadCommandLine;
-        return result;
-    }
-    RecordOptions::Read record = recordOptions.read(parser, std::move(startWrite.write),
-                                                    result.simulate, !result.operations.empty());
-    if (!record.error.isEmpty()) {
-        result.textToPrint = record.error + QLatin1Char('\n');
-        result.exitCode = kBadCommandLine;
-        return result;
-    }
-    result.record = std::move(record.request);
-    result.stick = record.stick;
-    result.info = parser.isSet(info);
-    if (result.info && (!result.operations.empty() || result.record)) {
-        result.textToPrint =
-            QString::fromUtf8("--info kan inte stå med --read, --write eller --record.\n");
-        result.exitCode = kBadCommandLine;
-        return result;
-    }
-    if (parser.isSet(plug)) {
-        QStringList wirings = parser.values(plug);
-        wirings.removeDuplicates();
-        const QString wiring = wirings.constFirst();
-        QString refusal;
-        if (wirings.size() > 1)
-            refusal = QString::fromUtf8("--plug står med olika kopplingar: %1 (välj en)\n")
-                          .arg(wirings.join(QStringLiteral(", ")));
-        else if (!result.simulate)
-            refusal = QString::fromUtf8("--plug fungerar bara med --simulate.\n");
-        else if (wiring == QLatin1String("control"))
-            result.plug = portprov::LoopbackPlug::Control;
-        else if (wiring == QLatin1String("data"))
-            result.plug = portprov::LoopbackPlug::Data;
-        else if (wiring == QLatin1String("printer"))
-            result.printer = true;
-        else
-            refusal = QString::fromUtf8("Okänd koppling: %1 (välj control, data eller printer)\n")
-                          .arg(wiring);
-        if (!refusal.isEmpty()) {
-            result.textToPrint = refusal;
-            result.exitCode = kBadCommandLine;
-        }
-    }
-    return result;
+    if (split.error)
+        return BadCommandLine(QString::fromStdString(*split.error) + QLatin1Char('\n'));
+    return ReadRequests(parser, options, std::move(split));
 }

@@ -32,8 +32,9 @@ RecordOptions::RecordOptions()
                   Swedish("adress> <värde")),
       trigger_(QStringLiteral("trigger"),
                Swedish("Börja vid en flank på stiftet, rise eller fall, och spara en tiondel "
-                       "från före den."),
-               Swedish("stift:rise|fall")),
+                       "från före den. Finns stiftet på flera av de inspelade portarna, skriv "
+                       "portens adress först (513:3:fall)."),
+               Swedish("[adress:]stift:rise|fall")),
       vcd_(QStringLiteral("vcd"), Swedish("Spara inspelningen som VCD (PulseView, GTKWave)."),
            Swedish("fil")),
       csv_(QStringLiteral("csv"), Swedish("Spara inspelningen som CSV."), Swedish("fil")),

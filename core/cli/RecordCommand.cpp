@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/RecordCommand.h"
 
+#include "cli/TriggerLine.h"
+
 #include "ports/PortError.h"
 #include "process/DeferredTerminationSignals.h"
 #include "recording/RecordedLines.h"
@@ -11,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <new>
 #include <thread>
 
 namespace portprov {
@@ -54,10 +57,12 @@ std::string Summary(const RecordPlan& plan, const RecorderResult& result,
     return line;
 }
 
-// The recorder's options for the plan; the trigger's pin must be one of the
-// recorded lines.
-std::optional<RecorderOptions>
-OptionsFor(const RecordPlan& plan, const std::vector<RecordedLine>& lines, std::string& refusal) {
+// The recorder's options for the plan; the trigger's pin must name one of the
+// recorded lines (FindTriggerLine).
+std::optional<RecorderOptions> OptionsFor(const RecordPlan& plan,
+                                          const std::vector<RecordedLine>& lines,
+                                          std::span<const std::uint16_t> parallelBases,
+                                          std::string& refusal) {
     RecorderOptions options;
     options.ports.assign(plan.ports.begin(), plan.ports.end());
     options.rate = plan.rate;
@@ -69,20 +74,60 @@ OptionsFor(const RecordPlan& plan, const std::vector<RecordedLine>& lines, std::
         options.startWrite =
             RecorderOptions::Write{plan.startWrite->first, plan.startWrite->second};
     if (plan.trigger) {
-        const auto line = std::find_if(lines.begin(), lines.end(), [&](const RecordedLine& l) {
-            return l.pin == plan.trigger->pin;
-        });
-        if (line == lines.end()) {
-            refusal = "Stift " + std::to_string(plan.trigger->pin) +
-                      " är ingen av de inspelade ledningarna: spela in registret som stiftet hör "
-                      "till.";
+        const TriggerLine found = FindTriggerLine(*plan.trigger, plan.ports, lines, parallelBases);
+        if (!found.line) {
+            refusal = found.refusal;
             return std::nullopt;
         }
         options.trigger =
-            RecorderOptions::Trigger{line->channel, line->bit, line->inverted,
+            RecorderOptions::Trigger{found.line->channel, found.line->bit, found.line->inverted,
                                      plan.trigger->rising ? Edge::Rise : Edge::Fall, 0.1};
     }
     return options;
+}
+
+int Say(std::ostream& err, const std::string& text, int status) {
+    err << text << '\n' << std::flush;
+    return status;
+}
+
+// What a recording ended with: its result, unless it failed before it had
+// one, and whether the memory ran out on the way.
+struct Ending {
+    std::optional<RecorderResult> result;
+    bool outOfMemory = false;
+};
+
+// Runs the recorder until it ends or a signal stops it. A failed access is
+// said in Swedish, and there is no result.
+Ending Record(const RecorderOptions& options, std::ostream& err) {
+    try {
+        Recorder recorder(options);
+        recorder.start();
+        while (!recorder.finished()) {
+            if (DeferredTerminationSignals::noted())
+                recorder.stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return {recorder.wait(), false};
+    } catch (const PortError& error) {
+        Say(err, error.what(), 1);
+        return {};
+    } catch (const std::bad_alloc&) {
+        return {std::nullopt, true};
+    }
+}
+
+// Saves the recording as the file asked for; false, said, when it could not be.
+bool Save(const RecordRequest& request, const RecorderResult& result,
+          const std::vector<RecordedLine>& lines, const VcdHeader& header, std::ostream& err) {
+    try {
+        SaveRecording(request.file, request.fileKind, result.recording, lines, header);
+        return true;
+    } catch (const FileSaveError& error) {
+        Say(err, error.what(), 1);
+        return false;
+    }
 }
 
 } // namespace
@@ -90,44 +135,55 @@ OptionsFor(const RecordPlan& plan, const std::vector<RecordedLine>& lines, std::
 int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t> parallelBases,
                      const NumberFormat& format, const std::string& version, std::ostream& err) {
     const CheckedRecordRequest checked = CheckRecordRequest(request, format);
-    if (!checked.plan) {
-        err << checked.refusal << '\n' << std::flush;
-        return 1;
-    }
+    if (!checked.plan)
+        return Say(err, checked.refusal, 1);
     const RecordPlan& plan = *checked.plan;
     const std::vector<RecordedLine> lines = LinesOf(plan.ports, parallelBases);
     std::string refusal;
-    const std::optional<RecorderOptions> options = OptionsFor(plan, lines, refusal);
-    if (!options) {
-        err << refusal << '\n' << std::flush;
-        return 1;
+    const std::optional<RecorderOptions> options = OptionsFor(plan, lines, parallelBases, refusal);
+    // A trigger that does not fit the registers asked for is a bad command line.
+    if (!options)
+        return Say(err, refusal, 2);
+    // An hour's recording must not be lost to a file name that was wrong from the start.
+    try {
+        CheckCanSave(request.file);
+    } catch (const FileSaveError& error) {
+        return Say(err, error.what(), 1);
     }
 
-    // A signal stops the recording; the file is saved, then the program ends.
+    // A signal stops the recording; the file is saved, then the program ends
+    // as the signal asks.
     const DeferredTerminationSignals stopOnSignal;
-    RecorderResult result;
     const auto started = std::chrono::system_clock::now();
-    try {
-        Recorder recorder(*options);
-        recorder.start();
-        while (!recorder.finished()) {
-            if (DeferredTerminationSignals::noted())
-                recorder.stop();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        result = recorder.wait();
-    } catch (const PortError& error) {
-        err << error.what() << '\n' << std::flush;
-        return 1;
+    const Ending ending = Record(*options, err);
+    if (ending.result) {
+        const VcdHeader header{version, started, ResolutionOf(ending.result->stats, plan.rate)};
+        if (!Save(request, *ending.result, lines, header, err))
+            return 1;
+        err << Summary(plan, *ending.result, format) << '\n' << std::flush;
     }
-    try {
-        SaveRecording(request.file, request.fileKind, result.recording, lines,
-                      VcdHeader{version, started, ResolutionOf(result.stats, plan.rate)});
-    } catch (const FileSaveError& error) {
-        err << error.what() << '\n' << std::flush;
-        return 1;
+    // A recording that ended early for want of memory or of its edge is a
+    // failure, told as such; a signal that stopped it has had its answer.
+    if (ending.outOfMemory) {
+        DeferredTerminationSignals::forgetNoted();
+        return Say(err,
+                   ending.result ? "Minnet tog slut: inspelningen slutade i förtid. Det som hann "
+                                   "spelas in är sparat."
+                                 : "Minnet tog slut: inspelningen slutade i förtid och kunde inte "
+                                   "sparas. Spela in en kortare stund.",
+                   1);
     }
-    err << Summary(plan, result, format) << '\n' << std::flush;
+    if (!ending.result)
+        return 1;
+    if (plan.trigger && !ending.result->recording.triggerTime) {
+        DeferredTerminationSignals::forgetNoted();
+        return Say(err,
+                   "Flanken kom aldrig: stift " + std::to_string(plan.trigger->pin) +
+                       (plan.trigger->rising ? " steg" : " föll") +
+                       " inte under inspelningen. Filen har det som spelades in medan den "
+                       "väntade.",
+                   1);
+    }
     return err ? 0 : 1;
 }
 

@@ -15,21 +15,34 @@ CheckedRecordRequest Refused(std::string text) {
     return {std::nullopt, std::move(text)};
 }
 
-std::optional<RecordPlan::Trigger> ReadTrigger(const std::string& text) {
-    const auto colon = text.find(':');
+// "[ADDRESS:]PIN:EDGE": the edge after the last colon, the pin before it,
+// and the address, if any, before that.
+std::optional<RecordPlan::Trigger> ReadTrigger(const std::string& text,
+                                               const NumberFormat& format) {
+    const auto colon = text.rfind(':');
     if (colon == std::string::npos)
         return std::nullopt;
     const std::string edge = text.substr(colon + 1);
     if (edge != "rise" && edge != "fall")
         return std::nullopt;
-    const std::string pin = text.substr(0, colon);
+    const auto before = colon == 0 ? std::string::npos : text.rfind(':', colon - 1);
+    const std::size_t pinStart = before == std::string::npos ? 0 : before + 1;
+    const std::string pin = text.substr(pinStart, colon - pinStart);
     if (pin.empty() || pin.size() > 2 ||
         !std::all_of(pin.begin(), pin.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     const int number = std::stoi(pin);
     if (number < 1 || number > 25)
         return std::nullopt;
-    return RecordPlan::Trigger{number, edge == "rise"};
+    RecordPlan::Trigger trigger{number, edge == "rise"};
+    if (before != std::string::npos) {
+        const AddressInput address =
+            CheckAddress(text.substr(0, before), Rounding::HalfEven, format);
+        if (!address.accepted)
+            return std::nullopt;
+        trigger.address = address.port;
+    }
+    return trigger;
 }
 
 } // namespace
@@ -80,10 +93,11 @@ CheckedRecordRequest CheckRecordRequest(const RecordRequest& request, const Numb
         plan.rate = *hertz;
     }
     if (request.trigger) {
-        plan.trigger = ReadTrigger(*request.trigger);
+        plan.trigger = ReadTrigger(*request.trigger, format);
         if (!plan.trigger)
             return Refused("Ogiltig start: skriv --trigger STIFT:rise eller STIFT:fall, "
-                           "till exempel 11:fall");
+                           "med adressen först där stiftet finns på flera portar, till exempel "
+                           "11:fall eller 513:3:fall");
     }
     return {plan, {}};
 }

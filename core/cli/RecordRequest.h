@@ -16,7 +16,7 @@ namespace portprov {
 
 // A recording asked for on the command line, its numbers as typed:
 //   --record ADDRESS [--record ADDRESS ...] [--duration SECONDS] [--samples N]
-//   [--rate HZ] [--start-write ADDRESS VALUE] [--trigger PIN:rise|fall]
+//   [--rate HZ] [--start-write ADDRESS VALUE] [--trigger [ADDRESS:]PIN:rise|fall]
 //   (--vcd FILE | --csv FILE)
 struct RecordRequest {
     std::vector<std::string> addresses;
@@ -34,6 +34,9 @@ struct RecordPlan {
     struct Trigger {
         int pin;
         bool rising;
+        // The register, or any register of the connector, the pin is on; none
+        // when the pin alone tells which recorded line it is.
+        std::optional<std::uint16_t> address{};
         bool operator==(const Trigger&) const = default;
     };
     std::vector<std::uint16_t> ports; // each once, in the order given
@@ -52,8 +55,9 @@ inline constexpr std::chrono::seconds kLongestRecording{3600};
 // as --read reads them (rounded half to even, 0 to 65535), the start write as
 // --write (a write to 890 rounded half to even, a value above 255 written as
 // 255), a duration above 0 up to an hour, a whole number of samples from 1, a
-// rate the recorder can hold (1 kHz to 1 MHz), a trigger "PIN:rise" or "PIN:fall" on a pin 1 to
-// 25. The plan, or the Swedish refusal.
+// rate the recorder can hold (1 kHz to 1 MHz), a trigger "PIN:rise" or
+// "PIN:fall" on a pin 1 to 25, optionally after an address ("513:3:fall") read
+// as --read reads it. The plan, or the Swedish refusal.
 struct CheckedRecordRequest {
     std::optional<RecordPlan> plan;
     std::string refusal;

@@ -57,11 +57,18 @@ bool DeferredTerminationSignals::noted() noexcept {
     return false;
 }
 
+void DeferredTerminationSignals::forgetNoted() noexcept {
+    for (volatile std::sig_atomic_t& signal : gNoted)
+        signal = 0;
+}
+
 #else
 
 bool DeferredTerminationSignals::noted() noexcept {
     return false;
 }
+
+void DeferredTerminationSignals::forgetNoted() noexcept {}
 
 DeferredTerminationSignals::DeferredTerminationSignals() = default;
 DeferredTerminationSignals::~DeferredTerminationSignals() = default;

@@ -25,6 +25,9 @@ public:
     // Whether one of the signals has come while held back, so that a long
     // sequence (a recording) can end early and tidily.
     static bool noted() noexcept;
+    // Takes the signals noted so far as answered by what the sequence did
+    // with them (a recording that ended and said why): none is raised again.
+    static void forgetNoted() noexcept;
 
 private:
 #if !defined(_WIN32)

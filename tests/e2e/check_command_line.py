@@ -12,21 +12,80 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 WRITE_MODE = "D0 - D7 står i Skrivläge  bit 5 Låg"
 
 
-def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE):
+def environment(extra=None):
     env = {k: v for k, v in os.environ.items()
            if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
     env.setdefault("LANG", "C.UTF-8")
-    env.update(env_extra or {})
-    result = subprocess.run([str(exe), *args], env=env, stdout=stdout, stderr=stderr, timeout=30)
+    env.update(extra or {})
+    return env
+
+
+def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE):
+    try:
+        result = subprocess.run([str(exe), *args], env=environment(env_extra), stdout=stdout,
+                                stderr=stderr, timeout=30)
+    except subprocess.TimeoutExpired:
+        return None, "", "still running after 30 s"
     return result.returncode, (result.stdout or b"").decode(), (result.stderr or b"").decode()
+
+
+def signalled_recording(exe, args, sent, ignore_hangup=False):
+    """Starts a recording and, once it catches SIGINT (its bit in /proc's
+    SigCgt), sends it a signal: (status, stderr, seconds from the signal to
+    the end), or None when it did not end in time."""
+    def before():
+        # Whatever the test itself was started to ignore (a background job's Ctrl+C).
+        for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+            signal.signal(number, signal.SIG_DFL)
+        if ignore_hangup:
+            signal.signal(signal.SIGHUP, signal.SIG_IGN)
+    process = subprocess.Popen([str(exe), *args], env=environment(), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.PIPE, preexec_fn=before)
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline and not re.search(
+            r"^SigCgt:\s*[0-9a-f]*[2367abef]$", Path(f"/proc/{process.pid}/status").read_text(),
+            re.M):
+        time.sleep(0.05)
+    time.sleep(0.3)
+    sent_at = time.monotonic()
+    process.send_signal(sent)
+    try:
+        err = process.communicate(timeout=30)[1].decode()
+        return process.returncode, err, time.monotonic() - sent_at
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        return None
+
+
+def check_signals(exe, tmp, complaints):
+    """Ctrl+C and SIGTERM end a long recording at once, and it is saved; a
+    hang-up the program was started to ignore shortens nothing; a wait for a
+    trigger's edge (pin 3 at 888 is D1, which the simulated PC never changes)
+    that is stopped says the edge never came, and saves."""
+    long = ["--record", "889", "--duration", "600"]
+    # The arguments, the signal, whether SIGHUP is ignored, the status, what is said, a wire.
+    for number, (args, sent, nohup, status, said, wire) in enumerate((
+            (long, signal.SIGINT, False, -signal.SIGINT, "Inspelning av 889: ", "stift11"),
+            (long, signal.SIGTERM, False, -signal.SIGTERM, "Inspelning av 889: ", "stift11"),
+            (long[:-1] + ["2"], signal.SIGHUP, True, 0, r"mätningar på 2[.,]0\d\d s", "stift11"),
+            (["--record", "888", "--record", "513", "--trigger", "888:3:fall"], signal.SIGINT,
+             False, 1, "\nFlanken kom aldrig: stift 3 föll inte", "stift3_d1"))):
+        vcd = tmp / f"{number}.vcd"
+        got = signalled_recording(exe, ["--simulate", *args, "--vcd", str(vcd)], sent, nohup)
+        if (not got or got[0] != status or got[2] > 10 or not re.search(said, got[1])
+                or not vcd.exists() or wire not in vcd.read_text()):
+            complaints.append(f"{' '.join(args)}, {sent.name}: {got!r}")
 
 
 def vcd_falls(path):
@@ -104,15 +163,23 @@ def check_recording(exe, tmp, complaints):
             "tid_s,stift10_ack,stift11_busy,stift12_papper_slut,stift13_select,stift15_fel\n"
             "0.000000000,1,1,1,1,1\n"):
         complaints.append(f"--record 889 --csv: {got!r}")
-    # Whole or nothing: no file, not even a temporary one, where it cannot be saved.
+    # "-" is standard output, which then carries the file alone.
+    for option, start in (("--vcd", "$date"), ("--csv", "tid_s,stift10_ack")):
+        got = run(exe, "--simulate", "--record", "889", "--samples", "10", option, "-")
+        if got[0] != 0 or not got[1].startswith(start) or "Inspelning av 889: 10" not in got[2]:
+            complaints.append(f"{option} -: {got!r}")
+    # Whole or nothing: no file, not even a temporary one, where it cannot be
+    # saved; and that is found before a long recording, not after it.
     (tmp / "folder.vcd").mkdir()
-    for target in (tmp / "missing" / "x.vcd", tmp / "folder.vcd"):
-        got = run(exe, "--simulate", "--record", "889", "--samples", "10", "--vcd", str(target))
-        if got[0] != 1 or "Kan inte spara" not in got[2]:
+    for target in (tmp / "missing" / "x.vcd", tmp / "folder.vcd", ""):
+        got = run(exe, "--simulate", "--record", "889", "--duration", "600", "--vcd", str(target))
+        if got[0] != 1 or not got[2].startswith("Kan inte spara"):
             complaints.append(f"--vcd {target}: {got!r}")
     if sorted(p.name for p in tmp.iterdir()) != ["folder.vcd", "g.vcd", "s.csv"]:
         complaints.append(f"left behind: {sorted(p.name for p in tmp.iterdir())}")
     for args in (["--record", "889"], ["--record", "889", "--vcd", "a", "--csv", "b"],
+                 ["--simulate", "--record", "888", "--record", "513", "--trigger", "3:fall",
+                  "--vcd", str(tmp / "t.vcd")],
                  ["--duration", "1", "--vcd", "a"], ["--record", "889", "--read", "888",
                                                      "--vcd", "a"],
                  ["--stick=0,100", "--read", "513"], ["--simulate", "--stick=101,0"]):
@@ -214,6 +281,8 @@ def main():
 
     with tempfile.TemporaryDirectory() as tmp:
         check_recording(exe, Path(tmp), complaints)
+    with tempfile.TemporaryDirectory() as tmp:
+        check_signals(exe, Path(tmp), complaints)
 
     if complaints:
         print("FAIL command-line:\n  " + "\n  ".join(complaints), file=sys.stderr)

@@ -33,6 +33,10 @@ TEST(RecordRequest, NumbersAreReadAsTheWindowReadsThem) {
     // A write to 890 rounds its value half to even, as the control register button.
     EXPECT_EQ(checked.plan->startWrite, (std::pair<std::uint16_t, std::uint8_t>{890, 12}));
     EXPECT_FALSE(checked.plan->samples);
+    // The address before a trigger's pin, read as --read reads it.
+    request.trigger = "0x201:3:rise";
+    EXPECT_EQ(CheckRecordRequest(request, NumberFormat{","}).plan->trigger,
+              (RecordPlan::Trigger{3, true, 513}));
 }
 
 TEST(RecordRequest, AnythingOutOfRangeIsRefused) {
@@ -50,7 +54,8 @@ TEST(RecordRequest, AnythingOutOfRangeIsRefused) {
         EXPECT_FALSE(refusal([&](RecordRequest& r) { r.samples = samples; })) << samples;
     for (const char* rate : {"0", "999", "1000001", "x"})
         EXPECT_FALSE(refusal([&](RecordRequest& r) { r.rate = rate; })) << rate;
-    for (const char* trigger : {"11", "11:up", "0:rise", "26:fall", ":rise", "1x:rise", "-1:fall"})
+    for (const char* trigger : {"11", "11:up", "0:rise", "26:fall", ":rise", "1x:rise", "-1:fall",
+                                ":3:fall", "x:3:fall", "65536:3:fall", "888:3:4:fall", "888::fall"})
         EXPECT_FALSE(refusal([&](RecordRequest& r) { r.trigger = trigger; })) << trigger;
     EXPECT_FALSE(refusal([](RecordRequest& r) {
         r.startWrite = PortOperation{PortOperation::Kind::Write, "513", "-1"};
