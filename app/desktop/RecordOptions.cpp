@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/RecordOptions.h"
 
+#include "recording/RecordingFormats.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace {
 
@@ -10,12 +13,34 @@ QString Swedish(const char* text) {
     return QString::fromUtf8(text);
 }
 
+QString Swedish(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// "--vcd och --csv", "--vcd FIL eller --csv FIL": the file options listed.
+QString Listed(const QStringList& items, const char* last) {
+    QString text;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == items.size() ? Swedish(last) : QStringLiteral(", ");
+        text += items[i];
+    }
+    return text;
+}
+
+QStringList FileOptions(const char* suffix) {
+    QStringList options;
+    for (const portprov::RecordingFormat& format : portprov::RecordingFormats())
+        options << QStringLiteral("--") + Swedish(format.option) + Swedish(suffix);
+    return options;
+}
+
 } // namespace
 
 RecordOptions::RecordOptions()
     : record_(QStringLiteral("record"),
-              Swedish("Spela in registret på adressen, utan fönster; kan upprepas. Kräver --vcd "
-                      "eller --csv."),
+              Swedish("Spela in registret på adressen, utan fönster; kan upprepas. Kräver ") +
+                  Listed(FileOptions(""), " eller ") + QStringLiteral("."),
               Swedish("adress")),
       duration_(QStringLiteral("duration"), Swedish("Inspelningens längd (standard 1 sekund)."),
                 Swedish("sekunder")),
@@ -35,18 +60,32 @@ RecordOptions::RecordOptions()
                        "från före den. Finns stiftet på flera av de inspelade portarna, skriv "
                        "portens adress först (513:3:fall)."),
                Swedish("[adress:]stift:rise|fall")),
-      vcd_(QStringLiteral("vcd"), Swedish("Spara inspelningen som VCD (PulseView, GTKWave)."),
-           Swedish("fil")),
-      csv_(QStringLiteral("csv"), Swedish("Spara inspelningen som CSV."), Swedish("fil")),
       stick_(QStringLiteral("stick"),
              Swedish("Med --simulate: styrspak A på X,Y procent av sitt utslag (standard "
                      "50,50)."),
-             Swedish("x,y")) {}
+             Swedish("x,y")) {
+    for (const portprov::RecordingFormat& format : portprov::RecordingFormats())
+        files_.emplace_back(format.kind, QCommandLineOption(Swedish(format.option),
+                                                            Swedish(format.optionHelp),
+                                                            Swedish("fil")));
+}
 
 void RecordOptions::addTo(QCommandLineParser& parser) const {
     for (const QCommandLineOption* option :
-         {&record_, &duration_, &samples_, &rate_, &startWrite_, &trigger_, &vcd_, &csv_, &stick_})
+         {&record_, &duration_, &samples_, &rate_, &startWrite_, &trigger_})
         parser.addOption(*option);
+    for (const auto& file : files_)
+        parser.addOption(file.second);
+    parser.addOption(stick_);
+}
+
+std::vector<const QCommandLineOption*>
+RecordOptions::filesGiven(const QCommandLineParser& parser) const {
+    std::vector<const QCommandLineOption*> given;
+    for (const auto& file : files_)
+        if (parser.isSet(file.second))
+            given.push_back(&file.second);
+    return given;
 }
 
 RecordOptions::Read RecordOptions::read(const QCommandLineParser& parser,
@@ -70,13 +109,13 @@ RecordOptions::Read RecordOptions::read(const QCommandLineParser& parser,
             return result;
     }
     const bool recording = parser.isSet(record_);
+    const std::vector<const QCommandLineOption*> files = filesGiven(parser);
     const bool detail = parser.isSet(duration_) || parser.isSet(samples_) || parser.isSet(rate_) ||
-                        parser.isSet(trigger_) || parser.isSet(vcd_) || parser.isSet(csv_) ||
-                        startWrite.has_value();
+                        parser.isSet(trigger_) || !files.empty() || startWrite.has_value();
     if (!recording) {
         if (detail)
-            result.error = Swedish("--duration, --samples, --rate, --trigger, --start-write, "
-                                   "--vcd och --csv hör till --record.");
+            result.error = Swedish("--duration, --samples, --rate, --trigger, --start-write, ") +
+                           Listed(FileOptions(""), " och ") + Swedish(" hör till --record.");
         return result;
     }
     const auto once = [&parser](const QCommandLineOption& option) {
@@ -84,15 +123,16 @@ RecordOptions::Read RecordOptions::read(const QCommandLineParser& parser,
     };
     if (portOperations)
         result.error = Swedish("--record kan inte stå med --read eller --write.");
-    else if (parser.isSet(vcd_) == parser.isSet(csv_))
-        result.error = Swedish("--record sparar i en fil: skriv --vcd FIL eller --csv FIL.");
+    else if (files.size() != 1)
+        result.error = Swedish("--record sparar i en fil: skriv ") +
+                       Listed(FileOptions(" FIL"), " eller ") + QStringLiteral(".");
     else if (parser.isSet(duration_) && parser.isSet(samples_))
         result.error = Swedish("Välj inspelningens längd med --duration eller --samples, "
                                "inte båda.");
     else if (!once(duration_) || !once(samples_) || !once(rate_) || !once(trigger_) ||
-             !once(vcd_) || !once(csv_))
-        result.error = Swedish("--duration, --samples, --rate, --trigger, --vcd och --csv "
-                               "får stå en gång var.");
+             !once(*files.front()))
+        result.error = Swedish("--duration, --samples, --rate, --trigger, ") +
+                       Listed(FileOptions(""), " och ") + Swedish(" får stå en gång var.");
     if (!result.error.isEmpty())
         return result;
 
@@ -109,8 +149,10 @@ RecordOptions::Read RecordOptions::read(const QCommandLineParser& parser,
     request.rate = value(rate_);
     request.trigger = value(trigger_);
     request.startWrite = std::move(startWrite);
-    request.fileKind = parser.isSet(vcd_) ? portprov::FileKind::Vcd : portprov::FileKind::Csv;
-    request.file = parser.value(parser.isSet(vcd_) ? vcd_ : csv_).toStdString();
+    for (const auto& [kind, option] : files_)
+        if (&option == files.front())
+            request.fileKind = kind;
+    request.file = parser.value(*files.front()).toStdString();
     result.request = std::move(request);
     return result;
 }

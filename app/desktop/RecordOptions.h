@@ -9,12 +9,14 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 class QCommandLineParser;
 
 // The command line's recording options (--record, --duration, --samples,
-// --rate, --trigger, --vcd, --csv; --start-write is taken out before the
-// parser, as it takes two numbers) and the simulated joystick (--stick).
+// --rate, --trigger, and one option a file kind: --vcd, --csv; --start-write
+// is taken out before the parser, as it takes two numbers) and the simulated
+// joystick (--stick).
 class RecordOptions {
 public:
     RecordOptions();
@@ -32,6 +34,10 @@ public:
               bool simulate, bool portOperations) const;
 
 private:
-    QCommandLineOption record_, duration_, samples_, rate_, startWrite_, trigger_, vcd_, csv_,
-        stick_;
+    // The option of a file kind given, if any: exactly one is wanted.
+    std::vector<const QCommandLineOption*> filesGiven(const QCommandLineParser& parser) const;
+
+    QCommandLineOption record_, duration_, samples_, rate_, startWrite_, trigger_, stick_;
+    // One a kind of file, in the order of the formats' table.
+    std::vector<std::pair<portprov::FileKind, QCommandLineOption>> files_;
 };
