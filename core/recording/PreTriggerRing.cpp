@@ -23,20 +23,18 @@ PreTriggerRing::PreTriggerRing(std::variant<nanoseconds, std::uint64_t> before,
 void PreTriggerRing::add(const Recording::Change& change, std::uint64_t round) {
     if (changes_.size() >= mostChanges_) {
         // Full: the oldest change goes into the initial values, and the
-        // stretch may no longer start before it.
+        // stretch may no longer start before it: it may start at it, its
+        // round and time known exactly.
         const Pending& oldest = changes_.front();
         fold(oldest);
-        floorTime_ = oldest.change.time + nanoseconds(1);
-        floorRound_ = oldest.round + 1;
+        floor_ = Start{oldest.change.time, oldest.round, oldest.change.time};
         changes_.pop_front();
     }
     changes_.push_back({change, round});
 }
 
 bool PreTriggerRing::tooEarly(const Start& start, std::uint64_t round, nanoseconds at) const {
-    if (byTime_)
-        return start.time < std::max(at - beforeTime_, floorTime_);
-    return start.round + beforeRounds_ < round || start.round < floorRound_;
+    return byTime_ ? start.time < at - beforeTime_ : start.round + beforeRounds_ < round;
 }
 
 void PreTriggerRing::roundDone(std::uint64_t round, nanoseconds position, nanoseconds roundStart) {
@@ -58,12 +56,14 @@ void PreTriggerRing::roundDone(std::uint64_t round, nanoseconds position, nanose
 }
 
 PreTriggerRing::Start PreTriggerRing::startFor(std::uint64_t round, nanoseconds at, Start latest) {
+    if (floor_ && !tooEarly(*floor_, round, at))
+        return *floor_;
     while (!starts_.empty() && tooEarly(starts_.front(), round, at))
         starts_.pop_front();
     Start start = starts_.empty() ? latest : starts_.front();
     // By time the stretch starts at its time, its first round just after.
     if (byTime_)
-        start.time = std::max({first_, at - beforeTime_, floorTime_});
+        start.time = std::max(first_, at - beforeTime_);
     return start;
 }
 

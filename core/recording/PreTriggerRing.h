@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <variant>
 #include <vector>
 
@@ -17,12 +18,12 @@ namespace portprov {
 // when the edge comes (or the recording stops before it) the kept stretch can
 // start a tenth of the recording (its `before` share) back.
 //
-// Its memory is bounded whatever the wait: at most mostChanges changes (an
-// older one is folded into the initial values, and the stretch then starts
-// after it), and at most kMostStarts + 1 round starts. Rounds are not all
-// remembered: by rounds a start is kept every before/kMostStarts rounds, by
-// time one every before/kMostStarts of time, so the stretch kept starts at
-// most that much later than asked (a thousandth of it) and starts on a round
+// Its memory is bounded whatever the wait: at most mostChanges changes (when
+// more come, the oldest is folded into the initial values and the stretch
+// starts at it, no earlier), and at most kMostStarts + 1 round starts. Rounds
+// are not all remembered: by rounds a start is kept every before/kMostStarts
+// rounds, by time one every before/kMostStarts of time, so the stretch kept
+// starts at most that much later than asked (a thousandth of it), on a round
 // that was really read, whose number and time the statistics count from.
 class PreTriggerRing {
 public:
@@ -78,8 +79,9 @@ private:
     std::deque<Pending> changes_;
     std::deque<Start> starts_;
     nanoseconds first_{};     // round 0's position
-    nanoseconds floorTime_{}; // the stretch starts no earlier (changes were folded)
-    std::uint64_t floorRound_ = 0;
+    // The latest change folded because the ring was full: the stretch starts
+    // no earlier.
+    std::optional<Start> floor_;
 };
 
 } // namespace portprov

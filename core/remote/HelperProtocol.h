@@ -27,7 +27,7 @@
 namespace portprov::helper_protocol {
 
 inline constexpr std::uint32_t kMagic = 0x4F495050; // "PPIO"
-inline constexpr std::uint16_t kVersion = 2;
+inline constexpr std::uint16_t kVersion = 1;
 inline constexpr std::size_t kFrameSize = 2048;
 inline constexpr std::size_t kHeaderSize = 12;
 inline constexpr std::size_t kPayloadSize = kFrameSize - kHeaderSize;
