@@ -110,9 +110,9 @@ TEST_F(HelperServerTest, AWindowThatGoesMidSequenceGetsThePortPutBack) {
 }
 
 TEST_F(HelperServerTest, ARecordingStopsWhenAskedAndTellsWhileItWaitsForTheEdge) {
+    auto ports = connect();
     for (const bool withTrigger : {false, true}) {
         SCOPED_TRACE(withTrigger);
-        auto ports = connect();
         RecorderOptions options;
         options.ports = {889};
         options.length = std::chrono::nanoseconds(std::chrono::seconds(30));
