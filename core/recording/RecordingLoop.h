@@ -70,7 +70,10 @@ public:
                 }
             }
         } catch (const std::bad_alloc&) {
-            // This round is kept with the reads it had.
+            // This round is kept with the reads it had; before the first
+            // round is whole there is nothing to keep.
+            if (k_ == 0)
+                throw;
             result_.stats.outOfMemory = true;
             ++k_;
         }
