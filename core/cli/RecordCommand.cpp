@@ -109,7 +109,9 @@ Ending Record(const RecorderOptions& options, std::ostream& err) {
                 recorder.stop();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        return {recorder.wait(), false};
+        RecorderResult result = recorder.wait();
+        const bool outOfMemory = result.stats.outOfMemory;
+        return {std::move(result), outOfMemory};
     } catch (const PortError& error) {
         Say(err, error.what(), 1);
         return {};

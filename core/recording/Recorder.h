@@ -63,7 +63,9 @@ struct RecorderResult {
 
 // Records registers on a thread of its own, timing the reads by a monotonic
 // clock and keeping only the changes. While it runs, the ports are its alone
-// (DirectPortSequence): the window's accesses are refused as Busy.
+// (DirectPortSequence): the window's accesses are refused as Busy. The loop
+// itself is RecordingLoop, built from ClockBatches (when the clock is read),
+// RatePacer (a fixed rate) and PreTriggerRing (the stretch before an edge).
 //
 // At a fixed rate the clock is read beside every read. At the fastest it is
 // read once a batch of reads, the batch sized from the measured cost of a read
@@ -76,6 +78,22 @@ struct RecorderResult {
 // longest gap is then an upper bound: a read inside a batch is counted as late
 // as the clock reading that ends its batch, and the register's read before it
 // as early as the reading that began that one's batch.
+//
+// At a fixed rate a length in time is a number of rounds, each standing for a
+// period: 1000 Hz for 10 ms takes 10 rounds, and the recording's length is
+// 10 ms. A round that comes late is counted (RecordingStats::lateSamples) and
+// read late; none is made up or left out.
+//
+// With a trigger, what is kept from before the edge is bounded by the
+// recording's own size (its `before` share) and held in a PreTriggerRing of
+// bounded memory, however long the wait. Stopped before the edge came, the
+// result holds the stretch recorded while waiting and Recording::triggerTime
+// is empty: that is how the caller tells that the edge never came. The
+// statistics count the kept stretch only.
+//
+// Running out of memory (std::bad_alloc) while recording, here or in the
+// helper that records next to the port, ends the recording: wait() gives what
+// was recorded up to then, with RecordingStats::outOfMemory set.
 class Recorder {
 public:
     // Monotonic time; steady_clock unless a test injects its own.
@@ -102,7 +120,8 @@ public:
     // Stays 0 while a trigger waits for its edge.
     double progress() const noexcept;
     // True while a trigger's edge has not come yet: the recorder keeps only
-    // the stretch from before it. False without a trigger. From any thread.
+    // the stretch from before it. False without a trigger and once the
+    // recording is over. From any thread, also while the helper records.
     bool waitingForEdge() const noexcept;
     // True once the thread has let go of the ports.
     bool finished() const noexcept;

@@ -25,16 +25,24 @@ struct Recording {
     std::vector<std::uint8_t> initial; // their values at time 0, one per port
     std::vector<Change> changes;       // in time order
     std::chrono::nanoseconds length{}; // time 0 to the last sample
-    // Where the trigger fired, when the recording waited for one.
+    // Where the trigger's edge came, when the recording waited for one. Empty
+    // with a trigger when the recording was stopped before the edge came: it
+    // then holds the stretch recorded while waiting.
     std::optional<std::chrono::nanoseconds> triggerTime;
 };
 
 // What the recorder achieved.
 struct RecordingStats {
-    std::uint64_t samples = 0;             // rounds, each reading every register once
+    // Rounds, each reading every register once, of the kept stretch only
+    // (not those spent waiting for a trigger's edge): samples, meanRate and
+    // the recording's length agree.
+    std::uint64_t samples = 0;
     double meanRate = 0.0;                 // rounds a second
     std::chrono::nanoseconds longestGap{}; // longest time between two reads of one register
     std::uint64_t lateSamples = 0;         // at a fixed rate: rounds later than one period
+    // Memory ran out: the recording ended there, early, and holds what was
+    // recorded up to then.
+    bool outOfMemory = false;
 };
 
 // One recorded line (a pin of a connector, or a bit of another register):

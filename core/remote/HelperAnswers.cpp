@@ -52,6 +52,7 @@ Frame Encode(const Answer& answer) {
         break;
     case Kind::Progress:
         out.f64(answer.progress);
+        out.u8(answer.waiting);
         break;
     case Kind::Changes:
         out.u16(answer.changes.size());
@@ -72,6 +73,7 @@ Frame Encode(const Answer& answer) {
         out.f64(answer.end.stats.meanRate);
         out.i64(answer.end.stats.longestGap.count());
         out.u64(answer.end.stats.lateSamples);
+        out.u8(answer.end.stats.outOfMemory);
         break;
     default:
         break;
@@ -123,6 +125,7 @@ void ReadEnd(Reader& in, RecordedEnd& end) {
     end.stats.meanRate = in.f64();
     end.stats.longestGap = nanoseconds(in.i64());
     end.stats.lateSamples = in.u64();
+    end.stats.outOfMemory = in.flag();
     in.require(std::isfinite(end.stats.meanRate));
 }
 
@@ -169,6 +172,7 @@ std::variant<Answer, Refusal> ParseAnswer(const Frame& frame) {
     case Kind::Progress:
         answer.progress = in.f64();
         in.require(answer.progress >= 0.0 && answer.progress <= 1.0);
+        answer.waiting = in.flag();
         break;
     case Kind::Changes: {
         const std::size_t count = in.check(in.u16(), kChangesPerFrame);

@@ -3,6 +3,7 @@
 
 #include "ports/linux/RetryOnInterrupt.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <new>
 #include <thread>
 #include <unistd.h>
 
@@ -215,7 +217,7 @@ std::size_t HelperPorts::printLine(std::uint16_t base, std::string_view text,
 }
 
 RecorderResult HelperPorts::record(const RecorderOptions& options, const std::atomic<bool>& stop,
-                                   std::atomic<double>& progress) {
+                                   std::atomic<double>& progress, std::atomic<bool>& waiting) {
     const std::lock_guard<std::mutex> lock(mutex_);
     hp::Request request = RequestOf(Kind::Record);
     request.record = options;
@@ -226,6 +228,7 @@ RecorderResult HelperPorts::record(const RecorderOptions& options, const std::at
     for (const std::int32_t port : options.ports)
         recording.ports.push_back(static_cast<std::uint16_t>(port));
     bool stopSent = false;
+    bool roomy = true; // memory has not run out for the changes
     for (;;) {
         if (stop.load() && !stopSent) {
             send(RequestOf(Kind::StopRecording));
@@ -237,17 +240,30 @@ RecorderResult HelperPorts::record(const RecorderOptions& options, const std::at
         hp::Answer answer = receive(Kind::Recorded);
         if (answer.kind == Kind::Progress) {
             progress.store(answer.progress, std::memory_order_relaxed);
+            waiting.store(answer.waiting, std::memory_order_relaxed);
         } else if (answer.kind == Kind::Changes) {
             for (const Recording::Change& change : answer.changes) {
                 if (change.channel >= recording.ports.size())
                     throw Failure("Hjälpprogrammet portprov-io gav ett felaktigt svar.");
-                recording.changes.push_back(change);
+                try {
+                    if (roomy)
+                        recording.changes.push_back(change);
+                } catch (const std::bad_alloc&) {
+                    roomy = false; // the rest is read, and left, to keep the pipe in step
+                }
             }
         } else if (answer.kind == Kind::Recorded && answer.end.initial.size() == recording.ports.size()) {
             recording.initial = answer.end.initial;
             recording.length = answer.end.length;
             recording.triggerTime = answer.end.triggerTime;
             result.stats = answer.end.stats;
+            if (!roomy) {
+                // What came before memory ran out: up to its last change.
+                result.stats.outOfMemory = true;
+                recording.length = std::max(recording.changes.empty() ? std::chrono::nanoseconds{}
+                                                                      : recording.changes.back().time,
+                                            recording.triggerTime.value_or(std::chrono::nanoseconds{}));
+            }
             return result;
         } else {
             throw Failure("Hjälpprogrammet portprov-io svarade på något annat än det tillfrågades om.");

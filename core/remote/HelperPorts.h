@@ -46,7 +46,7 @@ public:
     std::size_t printLine(std::uint16_t base, std::string_view text,
                           std::chrono::nanoseconds byteWait) override;
     RecorderResult record(const RecorderOptions& options, const std::atomic<bool>& stop,
-                          std::atomic<double>& progress) override;
+                          std::atomic<double>& progress, std::atomic<bool>& waiting) override;
 
     // Lets go of a hold taken by holdForSequence (its PortHold's end).
     void release(std::uint16_t port) noexcept;

@@ -98,6 +98,7 @@ struct Answer {
     PortModes modes;         // ProbeDone
     std::uint64_t count = 0; // Printed
     double progress = 0.0;   // Progress
+    bool waiting = false;    // Progress: the trigger's edge has not come yet
     std::vector<Recording::Change> changes; // Changes
     RecordedEnd end;                        // Recorded
 };

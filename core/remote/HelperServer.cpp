@@ -232,6 +232,7 @@ bool HelperServer::record(const hp::Request& request) {
             }
         }
         progress.progress = std::clamp(recorder->progress(), 0.0, 1.0);
+        progress.waiting = recorder->waitingForEdge();
         if (!gone_ && !recorder->finished() && !send(progress))
             gone_ = true;
     }

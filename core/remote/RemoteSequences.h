@@ -30,10 +30,10 @@ public:
     virtual PortModes probeModes(std::uint16_t base) = 0;
     virtual std::size_t printLine(std::uint16_t base, std::string_view text,
                                   std::chrono::nanoseconds byteWait) = 0;
-    // Records until the length is reached or stop turns true; progress
-    // follows as in Recorder::progress().
+    // Records until the length is reached or stop turns true; progress and
+    // waiting follow as in Recorder::progress() and waitingForEdge().
     virtual RecorderResult record(const RecorderOptions& options, const std::atomic<bool>& stop,
-                                  std::atomic<double>& progress) = 0;
+                                  std::atomic<double>& progress, std::atomic<bool>& waiting) = 0;
 };
 
 // The sequences for the port at `port` where the bound backend runs them

@@ -2,6 +2,7 @@
 #include "recording/Recorder.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
+#include "recording/PreTriggerRing.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 
 using namespace portprov;
 using namespace std::chrono_literals;
@@ -24,7 +26,11 @@ namespace {
 // Ports whose time moves only as the recorder reads its clock and the ports.
 struct TimedPorts : PortBackend {
     nanoseconds now{1s}, perClockRead{0}, perRead{1us}, stall{};
-    std::uint64_t stallAt = UINT64_MAX, failAt = UINT64_MAX;
+    std::uint64_t stallAt = UINT64_MAX, failAt = UINT64_MAX, outOfMemoryAt = UINT64_MAX;
+    // Stopped at read stopAt; whether it waited for the edge at read askWaitingAt.
+    Recorder* recorder = nullptr;
+    std::uint64_t stopAt = UINT64_MAX, askWaitingAt = UINT64_MAX;
+    bool waitingThen = false;
     std::function<std::uint8_t(std::uint16_t port, std::uint64_t read)> answer =
         [](std::uint16_t, std::uint64_t) -> std::uint8_t { return 0; };
     std::vector<nanoseconds> readTimes;
@@ -36,6 +42,12 @@ struct TimedPorts : PortBackend {
         now += perRead + (index == stallAt ? stall : 0ns);
         if (index == failAt)
             throw PortError(PortErrorKind::FailedAccess, "Läsfel");
+        if (index == outOfMemoryAt)
+            throw std::bad_alloc();
+        if (index == stopAt)
+            recorder->stop();
+        if (index == askWaitingAt)
+            waitingThen = recorder->waitingForEdge();
         return answer(port, index);
     }
     void write(std::uint16_t, std::uint8_t) override {}
@@ -54,6 +66,7 @@ struct RecorderTest : ::testing::Test {
         Recorder recorder(
             std::move(options), [this] { return ++clockReads, ports->now += ports->perClockRead; },
             batchReads);
+        ports->recorder = &recorder;
         recorder.start();
         return recorder.wait();
     }
@@ -124,6 +137,110 @@ TEST_F(RecorderTest, TriggerKeepsTheStretchBeforeItsEdge) {
     }
 }
 
+TEST_F(RecorderTest, AWaitForTheEdgeIsNeitherCountedNorHeldBeyondTheStretch) {
+    // One read of 1 µs a round. The edge: bit 3 rises at read `rise`. Bit 0
+    // toggles at every read from read `toggleFrom` on.
+    constexpr std::uint64_t kNever = UINT64_MAX;
+    constexpr std::size_t kMost = PreTriggerRing::kMostChanges;
+    struct Case {
+        std::variant<nanoseconds, std::uint64_t> length;
+        std::uint64_t rise, toggleFrom, stopAt;
+        std::size_t changes;                      // kept
+        std::uint64_t fewestSamples, mostSamples; // of the kept stretch
+    };
+    for (const Case& c : {
+             // The edge after a long wait: 10 rounds of 100 before it.
+             Case{std::uint64_t{100}, 5'000, kNever, kNever, 1, 100, 100},
+             Case{nanoseconds(100us), 5'000, kNever, kNever, 1, 101, 101},
+             // It never comes: stopped, the stretch while waiting is kept, but
+             // no more than the ring holds, however long the recording.
+             Case{std::uint64_t{1'000'000'000'000'000}, kNever, 0, 300'000, kMost, kMost,
+                  kMost + 2},
+             Case{nanoseconds(24h), kNever, 0, 300'000, kMost, kMost, kMost + 2},
+         }) {
+        SCOPED_TRACE(testing::Message() << "rise " << c.rise << " by rounds "
+                                        << std::holds_alternative<std::uint64_t>(c.length));
+        ports->answer = [&](std::uint16_t, std::uint64_t i) {
+            return static_cast<std::uint8_t>((i >= c.rise ? 8 : 0) |
+                                             (i >= c.toggleFrom ? i % 2 : 0));
+        };
+        ports->stopAt = c.stopAt;
+        ports->askWaitingAt = 4'000;
+        const RecorderResult result =
+            record({.ports = {889}, .length = c.length, .trigger = {{0, 3, false, Edge::Rise}}});
+        const Recording& recording = result.recording;
+        EXPECT_TRUE(ports->waitingThen);
+        EXPECT_EQ(recording.triggerTime.has_value(), c.rise != kNever);
+        EXPECT_EQ(recording.changes.size(), c.changes);
+        EXPECT_GE(result.stats.samples, c.fewestSamples);
+        EXPECT_LE(result.stats.samples, c.mostSamples);
+        // Samples, rate and length agree: a round a microsecond.
+        EXPECT_EQ(recording.length, nanoseconds(1us) * (result.stats.samples - 1));
+        EXPECT_NEAR(result.stats.meanRate, 1e6, 1);
+        EXPECT_LE(recording.changes.back().time, recording.length);
+    }
+}
+
+TEST(PreTriggerRing, HoldsBoundedMemoryHoweverLongTheWait) {
+    // A round a microsecond, a change every round, a million rounds: the
+    // stretch asked for is all of them, or 5000 of them.
+    using Start = PreTriggerRing::Start;
+    for (const auto before : std::initializer_list<std::variant<nanoseconds, std::uint64_t>>{
+             std::uint64_t{100'000'000'000'000}, nanoseconds(1h), std::uint64_t{5'000},
+             nanoseconds(5ms)}) {
+        std::vector<std::uint8_t> initial{0};
+        PreTriggerRing ring(before, initial, 10'000);
+        std::size_t mostStarts = 0;
+        constexpr std::uint64_t kRounds = 1'000'000;
+        const auto at = [](std::uint64_t round) { return nanoseconds(1us) * round; };
+        for (std::uint64_t k = 0; k < kRounds; ++k) {
+            ring.add({at(k), 0, static_cast<std::uint8_t>(k)}, k);
+            ring.roundDone(k, at(k), at(k));
+            mostStarts = std::max(mostStarts, ring.heldStarts());
+        }
+        EXPECT_LE(mostStarts, PreTriggerRing::kMostStarts + 1);
+        EXPECT_LE(ring.heldChanges(), 10'000u);
+        // Stopped: the stretch starts where it was asked to, or at the
+        // oldest change the ring held (folded into the initial values); the
+        // start is a round that was read.
+        const Start start =
+            ring.startFor(kRounds, at(kRounds - 1), {at(kRounds - 1), kRounds - 1, {}});
+        const std::uint64_t asked =
+            std::holds_alternative<std::uint64_t>(before)
+                ? std::get<std::uint64_t>(before)
+                : static_cast<std::uint64_t>(std::get<nanoseconds>(before) / 1us);
+        const std::uint64_t first = kRounds - std::min<std::uint64_t>(asked, 10'000);
+        EXPECT_GE(start.round + 1, first);
+        EXPECT_LE(start.round, first + 5);
+        EXPECT_EQ(start.roundStart, at(start.round));
+        Recording recording;
+        ring.keepFrom(start, recording);
+        EXPECT_GE(recording.changes.size() + 1, kRounds - start.round);
+        EXPECT_LE(recording.changes.size(), kRounds - start.round + 1);
+        // Each change kept, and the value before the first in the initial values.
+        EXPECT_EQ(initial[0], static_cast<std::uint8_t>(kRounds - 1 - recording.changes.size()));
+    }
+}
+
+TEST_F(RecorderTest, RunningOutOfMemoryEndsTheRecordingWithWhatItHolds) {
+    // Bit 0 rises at read 100; memory runs out at read 500.
+    ports->answer = [](std::uint16_t, std::uint64_t i) {
+        return static_cast<std::uint8_t>(i >= 100);
+    };
+    ports->outOfMemoryAt = 500;
+    for (const bool withTrigger : {false, true}) {
+        const RecorderResult result =
+            record({.ports = {888},
+                    .length = nanoseconds(1h),
+                    .trigger = withTrigger ? std::optional(RecorderOptions::Trigger{0, 1})
+                                           : std::nullopt}); // never rises
+        EXPECT_TRUE(result.stats.outOfMemory);
+        EXPECT_EQ(result.recording.changes, (std::vector<Change>{{100us, 0, 1}}));
+        EXPECT_EQ(result.stats.samples, 501u);
+        EXPECT_FALSE(result.recording.triggerTime);
+    }
+}
+
 TEST_F(RecorderTest, FixedRateHoldsItsScheduleAndCountsLateRounds) {
     // One read a round; the read of round 500 stalls for some periods.
     struct Case {
@@ -152,6 +269,30 @@ TEST_F(RecorderTest, FixedRateHoldsItsScheduleAndCountsLateRounds) {
         EXPECT_EQ(result.stats.lateSamples, c.late);
         EXPECT_GE(result.stats.longestGap, ports->stall);
         EXPECT_NEAR(result.stats.meanRate, c.rate, c.rate / 1000);
+    }
+}
+
+TEST_F(RecorderTest, AFixedRateKeepsItsDurationByTime) {
+    // One read a round; read 5 stalls 2.5 periods: round 6 is late, read at
+    // once, and the rounds after it catch up. None is made up.
+    struct Case {
+        double rate;
+        nanoseconds duration;
+        std::uint64_t stallAt, samples, late;
+    };
+    for (const Case& c : {Case{1e3, 10ms, UINT64_MAX, 10, 0}, Case{1e3, 10ms, 5, 10, 1},
+                          Case{1e6, 100us, UINT64_MAX, 100, 0}, Case{3e3, 1s, 1000, 3000, 1}}) {
+        SCOPED_TRACE(c.rate);
+        const auto period = nanoseconds(std::llround(1e9 / c.rate));
+        ports->perClockRead = period / 100, ports->perRead = period / 20;
+        ports->stallAt = c.stallAt;
+        ports->stall = period * 5 / 2;
+        const RecorderResult result =
+            record({.ports = {513}, .rate = c.rate, .length = c.duration});
+        EXPECT_EQ(result.stats.samples, c.samples);
+        EXPECT_EQ(ports->readTimes.size(), c.samples);
+        EXPECT_EQ(result.stats.lateSamples, c.late);
+        EXPECT_EQ(result.recording.length, c.duration);
     }
 }
 

@@ -130,6 +130,22 @@ TEST(HelperProtocol, AnswersArriveAsSentAndLongTextsAreCutAtACharacter) {
         EXPECT_EQ(got.changes, sent.changes);
         EXPECT_EQ(got.text, sent.text.substr(0, got.text.size()));
     }
+    // A recording's waiting for its edge, and its memory running out.
+    hp::Answer waiting;
+    waiting.kind = hp::Kind::Progress;
+    waiting.waiting = true;
+    hp::Answer ended;
+    ended.kind = hp::Kind::Recorded;
+    ended.end.initial = {3};
+    ended.end.stats.outOfMemory = true;
+    for (const hp::Answer& sent : {waiting, ended}) {
+        const auto got = std::get<hp::Answer>(hp::ParseAnswer(hp::Encode(sent)));
+        EXPECT_EQ(got.waiting, sent.waiting);
+        EXPECT_EQ(got.end.stats.outOfMemory, sent.end.stats.outOfMemory);
+    }
+    hp::Frame spoilt = hp::Encode(waiting);
+    spoilt[hp::kHeaderSize + 8] = 2;
+    EXPECT_TRUE(std::holds_alternative<hp::Refusal>(hp::ParseAnswer(spoilt)));
     // Cut inside "ä" (two bytes) the text would end in half a character.
     failed.text = std::string(hp::kPayloadSize - 4, 'a') + "ä";
     const auto parsed = std::get<hp::Answer>(hp::ParseAnswer(hp::Encode(failed)));

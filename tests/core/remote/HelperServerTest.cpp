@@ -65,7 +65,8 @@ TEST_F(HelperServerTest, AccessesAndSequencesRunInTheHelper) {
     options.startWrite = RecorderOptions::Write{888, 1}; // D0 out, back on Fel (pin 15)
     std::atomic<bool> stop{false};
     std::atomic<double> progress{0.0};
-    const RecorderResult result = ports->record(options, stop, progress);
+    std::atomic<bool> waiting{false};
+    const RecorderResult result = ports->record(options, stop, progress, waiting);
     EXPECT_EQ(result.recording.ports, (std::vector<std::uint16_t>{888, 889}));
     ASSERT_EQ(result.recording.initial.size(), 2u);
     EXPECT_EQ(result.recording.initial[0], 1);
@@ -108,22 +109,36 @@ TEST_F(HelperServerTest, AWindowThatGoesMidSequenceGetsThePortPutBack) {
     EXPECT_EQ(pc->read(890) & 0x3F, 4);
 }
 
-TEST_F(HelperServerTest, ARecordingStopsWhenAsked) {
+TEST_F(HelperServerTest, ARecordingStopsWhenAskedAndTellsWhileItWaitsForTheEdge) {
     auto ports = connect();
-    RecorderOptions options;
-    options.ports = {889};
-    options.length = std::chrono::nanoseconds(std::chrono::seconds(30));
-    std::atomic<bool> stop{false};
-    std::atomic<double> progress{0.0};
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        stop = true;
-    });
-    const auto started = std::chrono::steady_clock::now();
-    const RecorderResult result = ports->record(options, stop, progress);
-    stopper.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
-    EXPECT_GT(result.stats.samples, 0u);
+    for (const bool withTrigger : {false, true}) {
+        SCOPED_TRACE(withTrigger);
+        RecorderOptions options;
+        options.ports = {889};
+        options.length = std::chrono::nanoseconds(std::chrono::seconds(30));
+        if (withTrigger)
+            options.trigger = RecorderOptions::Trigger{0, 3, false, Edge::Fall}; // Fel stays high
+        std::atomic<bool> stop{false};
+        std::atomic<double> progress{0.0};
+        std::atomic<bool> waiting{false};
+        bool sawWaiting = false;
+        std::thread stopper([&] {
+            // Progress comes every 50 ms; waiting must show in one of them.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!(sawWaiting = waiting.load()) && withTrigger &&
+                   std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            stop = true;
+        });
+        const auto started = std::chrono::steady_clock::now();
+        const RecorderResult result = ports->record(options, stop, progress, waiting);
+        stopper.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+        EXPECT_GT(result.stats.samples, 0u);
+        EXPECT_EQ(sawWaiting, withTrigger);
+        EXPECT_FALSE(result.recording.triggerTime); // stopped before any edge
+    }
 }
 
 } // namespace

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#include "recording/ClockBatches.h"
+
+#include <algorithm>
+
+namespace portprov {
+
+ClockBatches::ClockBatches(std::size_t registers, bool adapt)
+    : registers_(registers), adapt_(adapt), readSince_(registers, kNever) {}
+
+// Every read after the batch's first began by `end`, and the same register's
+// read before it no earlier than the start of that read's batch: their
+// difference bounds the gap from above. Reads go round the registers in turn,
+// so the batch's second to registers-th reads each end a register's first gap
+// in it (the read after that, the same register's second, counts from
+// batchStart); later reads end shorter gaps.
+std::uint64_t ClockBatches::close(nanoseconds end) {
+    const std::uint64_t done = batch_ - untilClock_;
+    const std::size_t count = registers_;
+    std::size_t c = batchChannel_;
+    for (std::uint64_t i = 1; i < done && i <= count; ++i) {
+        if (++c == count)
+            c = 0;
+        const nanoseconds from = i == count ? batchStart_ : readSince_[c];
+        if (from != kNever)
+            longestGap_ = std::max(longestGap_, end - from);
+    }
+    c = batchChannel_;
+    for (std::uint64_t i = 0; i < done && i < count; ++i) {
+        readSince_[c] = batchStart_;
+        if (++c == count)
+            c = 0;
+    }
+    return done;
+}
+
+// The batch's first read starts at the clock reading, so its gap is as exact
+// as the clock.
+void ClockBatches::begin(std::size_t c, nanoseconds start) {
+    const std::uint64_t done = close(start);
+    if (adapt_ && done == batch_ && batch_ > 0) {
+        const auto span =
+            static_cast<std::uint64_t>(std::max(start - batchStart_, nanoseconds(1)).count());
+        const std::uint64_t fit = batch_ * static_cast<std::uint64_t>(kBatchSpan.count()) / span;
+        batch_ = std::clamp(fit, std::max<std::uint64_t>(1, batch_ / 2),
+                            std::min(kLargestBatch, batch_ * 2));
+    }
+    batch_ = std::max<std::uint64_t>(batch_, 1);
+    if (readSince_[c] != kNever)
+        longestGap_ = std::max(longestGap_, start - readSince_[c]);
+    latest_ = batchStart_ = start;
+    batchChannel_ = c;
+    untilClock_ = batch_;
+    clocked_ = true;
+}
+
+} // namespace portprov
