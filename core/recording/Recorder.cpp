@@ -158,6 +158,8 @@ RecorderResult Recorder::wait() {
 // as the rounds go by, so that memory grows with the changes kept only.
 template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
     PortBackend& ports = sequence_->backend();
+    // Reads without the per-access checks that the sequence's hold settles.
+    const HeldReader read = sequence_->reader();
     const std::size_t count = options_.ports.size();
     std::vector<std::uint16_t> addresses;
     for (const std::int32_t port : options_.ports)
@@ -314,7 +316,7 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
     if (options_.startWrite) {
         static_cast<void>(now());
         for (const std::uint16_t address : addresses)
-            static_cast<void>(ports.read(address));
+            static_cast<void>(read(address));
         // The batch's code too: its first run after the write stopped the
         // thread for a page fault of its own (4 µs in a virtual machine),
         // past the start of a printer's Ack pulse. Nothing it set stays.
@@ -338,7 +340,7 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
             const std::uint8_t* const last = current.data();
             std::size_t c = 0;
             for (std::uint64_t left = whole * count; left > 0; --left) {
-                const std::uint8_t value = ports.read(address[c]);
+                const std::uint8_t value = read(address[c]);
                 if (value != last[c])
                     change(c, value, false, t);
                 if (++c == count)
@@ -367,7 +369,7 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
                 beginBatch(c);
             // The batch's first read: the clock was read just before it.
             const bool timed = untilClock-- == batch;
-            const std::uint8_t value = ports.read(addresses[c]);
+            const std::uint8_t value = read(addresses[c]);
             if (c == 0) {
                 roundStart = t;
                 roundStartTimed = timed;
