@@ -139,15 +139,11 @@ std::unique_ptr<PortHold> RawX86Ports::holdForSequence(std::uint16_t port) {
 HeldReader RawX86Ports::heldReader(std::span<const std::uint16_t> ports) {
     for (const std::uint16_t port : ports)
         grant(port);
-    return {[](void*, std::uint16_t port) -> std::uint8_t {
-#if PORTPROV_HAS_PORT_INSTRUCTIONS
-                return ::inb(port);
+#if PORTPROV_HELD_IN_INSTRUCTION
+    return HeldReader::InInstruction();
 #else
-                (void)port;
-                return 0;
+    return PortBackend::heldReader(ports); // never: grant() refuses without the instructions
 #endif
-            },
-            nullptr};
 }
 
 } // namespace portprov
