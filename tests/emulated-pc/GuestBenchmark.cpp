@@ -86,14 +86,22 @@ struct HeldSequence {
     std::unique_ptr<portprov::DirectPortSequence> sequence;
     std::optional<portprov::HeldReader> read;
 };
-Setup Held(portprov::BackendFactory factory, const std::shared_ptr<HeldSequence>& held) {
+// The reader must read the register itself: a byte written just before
+// reads back, or the run fails the hardware test.
+Setup Held(portprov::BackendFactory factory, const std::shared_ptr<HeldSequence>& held,
+           const std::string& path) {
     const Setup bound = Bound(std::move(factory));
-    return {[bound, held] {
+    return {[bound, held, path] {
                 bound.enter();
+                constexpr std::uint8_t kWritten = 0xA5;
+                portprov::DlPortWritePortUchar(kData, kWritten);
                 const std::int32_t data = kData;
                 held->sequence =
                     std::make_unique<portprov::DirectPortSequence>(std::span(&data, 1));
                 held->read = held->sequence->reader();
+                if (const std::uint8_t read = (*held->read)(kData); read != kWritten)
+                    std::printf("GUEST FAIL: %s: a held read of %d gave %d, not %d\n", path.c_str(),
+                                kData, read, kWritten);
             },
             [bound, held] {
                 held->read.reset();
@@ -120,8 +128,9 @@ void MeasurePath(std::vector<Row>& rows, const std::string& path, const Setup& b
             {path, "write", bareWriteName, MeasurePair(bareWrite, bare, oursWrite, ours)});
         const auto held = std::make_shared<HeldSequence>();
         const auto heldRead = [held](long) { gSink = (*held->read)(kData); };
-        rows.push_back({path, "held read", bareReadName,
-                        MeasurePair(bareRead, bare, heldRead, Held(std::move(factory), held))});
+        rows.push_back(
+            {path, "held read", bareReadName,
+             MeasurePair(bareRead, bare, heldRead, Held(std::move(factory), held, path))});
     } catch (const std::exception& error) {
         std::printf("%s: not measured: %s\n", path.c_str(), error.what());
     }
