@@ -260,9 +260,9 @@ HeldReader PpdevPorts::heldReader(std::span<const std::uint16_t> addresses) {
         if (portOf(address)->holds == 0)
             return PortBackend::heldReader(addresses);
     }
-    // Every address is known to be one of the ports' registers: no refusal
-    // to prepare. Should the hold end all the same, the kernel refuses the
-    // ioctl of a port not claimed, and the read throws.
+    // Every address is a register of a port that a hold keeps claimed
+    // (portOf refused any other). Should the hold end all the same, the
+    // kernel refuses the ioctl of a port not claimed, and the read throws.
     return {[](void* backend, std::uint16_t address) {
                 auto& self = *static_cast<PpdevPorts*>(backend);
                 for (const auto& port : self.ports_) {
