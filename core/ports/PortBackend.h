@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "ports/HeldReader.h"
 #include "ports/PortError.h"
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace portprov {
@@ -44,6 +46,18 @@ public:
     // program has the port. nullptr where an access needs nothing taken
     // beforehand; there other programs' tests still get in between.
     virtual std::unique_ptr<PortHold> holdForReading(std::uint16_t /*port*/) { return nullptr; }
+
+    // A reader of `ports`, each of them already held by this process
+    // (holdForSequence, kept by a DirectPortSequence), that leaves out of
+    // every read what the hold settles. Made on the thread that reads through
+    // it: what that thread needs once (raw I/O's grant) is got here, and
+    // refused here with PortError. By default every read goes through read().
+    virtual HeldReader heldReader(std::span<const std::uint16_t> /*ports*/) {
+        return {[](void* backend, std::uint16_t port) {
+                    return static_cast<PortBackend*>(backend)->read(port);
+                },
+                this};
+    }
 
     // Where the port at `port` is reached through another process that holds
     // the rights (the helper portprov-io), the sequences that must run in that

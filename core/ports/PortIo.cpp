@@ -46,6 +46,9 @@ public:
     RemoteSequences* sequencesElsewhere(std::uint16_t port) override {
         return ports_->sequencesElsewhere(port);
     }
+    HeldReader heldReader(std::span<const std::uint16_t> ports) override {
+        return ports_->heldReader(ports);
+    }
 
 private:
     std::shared_ptr<PortBackend> ports_;
@@ -144,13 +147,12 @@ RemoteSequences* SequencesElsewhereFor(std::int32_t port) {
 }
 
 DirectPortSequence::DirectPortSequence(std::span<const std::int32_t> ports) {
-    std::vector<std::uint16_t> checked;
     for (const std::int32_t port : ports)
-        checked.push_back(CheckedPort(port));
+        ports_.push_back(CheckedPort(port));
     PortBinding& binding = Binding();
     const auto entered = EnterGate(binding);
     backend_ = &BoundBackend();
-    for (const std::uint16_t port : checked) {
+    for (const std::uint16_t port : ports_) {
         if (auto hold = backend_->holdForSequence(port))
             holds_.push_back(std::move(hold));
     }

@@ -81,8 +81,14 @@ public:
     // Every address given is 0 to 65535 and may go to the backend as it is.
     PortBackend& backend() const { return *backend_; }
 
+    // Reads the sequence's registers without the checks its hold has settled
+    // (PortBackend::heldReader). Call it on the thread that reads, and read
+    // only the addresses given, only while the sequence lives.
+    [[nodiscard]] HeldReader reader() const { return backend_->heldReader(ports_); }
+
 private:
     PortBackend* backend_ = nullptr;
+    std::vector<std::uint16_t> ports_;
     std::vector<std::unique_ptr<PortHold>> holds_;
 };
 

@@ -122,8 +122,9 @@ RecorderResult Recorder::wait() {
 
 template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
     PortBackend& ports = sequence_->backend();
-    // Every read of the recording goes through here.
-    const auto read = [&ports](std::uint16_t address) { return ports.read(address); };
+    // Every read of the recording goes through here: the backend's held
+    // reader, without the per-access checks that the sequence's hold settles.
+    const HeldReader read = sequence_->reader();
     const auto write = [&ports](std::uint16_t address, std::uint8_t value) {
         ports.write(address, value);
     };

@@ -3,8 +3,9 @@
 // a bare loop of backend.read(889) against the recorder at its fastest on
 // 889, turn about, and their ratio; between them the bare loop with a clock
 // reading per read. The simulated PC is bound as `portprov --simulate` binds
-// it, and the loops read through the backend a DirectPortSequence hands out,
-// as the recorder does, so that all three take the same path.
+// it, and the loops read through the reader a DirectPortSequence hands out
+// (DirectPortSequence::reader), as the recorder does, so that all three take
+// the same path.
 // scripts/bench-recorder runs it.
 //     recorder_bench [--seconds S] [--turns N]
 #include "ports/PortIo.h"
@@ -27,11 +28,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Reads for `seconds` through the backend interface, as the recorder does,
+// Reads for `seconds` through the sequence's reader, as the recorder does,
 // looking at the clock once every `readsPerClock` reads: 4096 makes the
 // clock cost the loop next to nothing; 1 times each read, as the recorder
 // times each one, and shows how much of the difference the clock alone makes.
-double ReadsPerSecond(portprov::PortBackend& backend, double seconds, int readsPerClock) {
+double ReadsPerSecond(portprov::HeldReader read, double seconds, int readsPerClock) {
     std::uint64_t reads = 0;
     unsigned sink = 0;
     const auto start = Clock::now();
@@ -39,7 +40,7 @@ double ReadsPerSecond(portprov::PortBackend& backend, double seconds, int readsP
     auto now = start;
     while (now < end) {
         for (int i = 0; i < readsPerClock; ++i)
-            sink += backend.read(889);
+            sink += read(889);
         reads += static_cast<std::uint64_t>(readsPerClock);
         now = Clock::now();
     }
@@ -88,8 +89,8 @@ int main(int argc, char** argv) {
         double bareRate = 0.0, timedRate = 0.0;
         {
             const portprov::DirectPortSequence sequence(std::span(&port, 1));
-            bareRate = ReadsPerSecond(sequence.backend(), seconds, 4096);
-            timedRate = ReadsPerSecond(sequence.backend(), seconds, 1);
+            bareRate = ReadsPerSecond(sequence.reader(), seconds, 4096);
+            timedRate = ReadsPerSecond(sequence.reader(), seconds, 1);
         }
         const portprov::RecorderResult result = RecordFastest(seconds);
         const double recorderRate = result.stats.meanRate;

@@ -7,13 +7,17 @@
 // (writes there put nothing on the printer, which takes a byte only on a
 // strobe). It only reports; timing never fails anything.
 //
+// A third row per path reads through the reader a recording reads through
+// (DirectPortSequence::reader, the port held), without the per-access checks.
 // Each figure is the median over several runs of a loop sized to take a few
 // hundredths of a second; the bare loop and ours take turns.
 //
 // A second table sets the recorder, at its fastest on the status register
 // 889, beside a bare loop reading that register on the same path for the same
 // time: how many reads a second each makes, the recorder's share of the bare
-// loop's reads and the recorder's longest gap between two reads.
+// loop's reads and the recorder's longest gap between two reads; and the bare
+// loop once more with a clock reading beside every read, which is what the
+// recorder pays on a path whose read outlasts its batches.
 
 #include "ports/PortIo.h"
 #include "ports/linux/DevPortFile.h"
@@ -22,6 +26,8 @@
 #include "ports/linux/RawX86Ports.h"
 #include "recording/Recorder.h"
 
+#include "BenchmarkLoops.h"
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -29,9 +35,12 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <functional>
 #include <linux/ppdev.h>
 #include <memory>
+#include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <sys/io.h>
@@ -41,84 +50,17 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace guest_bench;
 
 constexpr std::int32_t kData = 888;
 constexpr std::int32_t kStatus = 889;
 constexpr std::int32_t kControl = 890;
 constexpr std::uint8_t kControlIdle = 0x0C; // selected, out of reset, no strobe
-constexpr int kRuns = 9;
-constexpr std::chrono::nanoseconds kRunLength = std::chrono::milliseconds(40);
 // The recorder and the bare loop each read this long in a turn.
 constexpr int kRecordTurns = 5;
 constexpr std::chrono::nanoseconds kRecordLength = std::chrono::milliseconds(200);
 
 volatile std::uint8_t gSink; // keeps the reads from being optimised away
-
-template <typename Op> double NanosecondsPerOp(Op& op, long iterations) {
-    const auto start = Clock::now();
-    for (long i = 0; i < iterations; ++i) {
-        op(i);
-    }
-    const std::chrono::nanoseconds spent = Clock::now() - start;
-    return static_cast<double>(spent.count()) / static_cast<double>(iterations);
-}
-
-// Iterations for a run of about kRunLength.
-template <typename Op> long Calibrate(Op& op) {
-    long iterations = 16;
-    double perOp = NanosecondsPerOp(op, iterations);
-    while (perOp * static_cast<double>(iterations) <
-           0.2 * static_cast<double>(kRunLength.count())) {
-        iterations *= 4;
-        perOp = NanosecondsPerOp(op, iterations);
-    }
-    return std::max(16L, static_cast<long>(static_cast<double>(kRunLength.count()) / perOp));
-}
-
-template <std::size_t N> double Median(std::array<double, N> values) {
-    std::sort(values.begin(), values.end());
-    return values[N / 2];
-}
-
-// How to get a path ready for its timed loop, and to let go of it after
-// (ppdev lets only one open file claim the port at a time).
-struct Setup {
-    std::function<void()> enter;
-    std::function<void()> leave;
-};
-
-struct Timing {
-    double bare = 0;
-    double ours = 0;
-    double overhead = 0; // percent, the median of the runs' own ratios
-};
-
-// Runs the bare loop and ours in turn, kRuns times, so that a change in the
-// machine's load hits both alike.
-template <typename BareOp, typename OursOp>
-Timing MeasurePair(BareOp bareOp, const Setup& bare, OursOp oursOp, const Setup& ours) {
-    bare.enter();
-    const long bareIterations = Calibrate(bareOp);
-    bare.leave();
-    ours.enter();
-    const long oursIterations = Calibrate(oursOp);
-    ours.leave();
-
-    std::array<double, kRuns> bareRuns{};
-    std::array<double, kRuns> oursRuns{};
-    std::array<double, kRuns> ratios{};
-    for (int run = 0; run < kRuns; ++run) {
-        bare.enter();
-        bareRuns[run] = NanosecondsPerOp(bareOp, bareIterations);
-        bare.leave();
-        ours.enter();
-        oursRuns[run] = NanosecondsPerOp(oursOp, oursIterations);
-        ours.leave();
-        ratios[run] = oursRuns[run] / bareRuns[run];
-    }
-    return {Median(bareRuns), Median(oursRuns), (Median(ratios) - 1.0) * 100.0};
-}
 
 struct Row {
     std::string path;
@@ -138,14 +80,45 @@ Setup Bound(portprov::BackendFactory factory) {
             [] { portprov::SelectPortBackend({}); }};
 }
 
-// Both operations of one path: bareRead and bareWrite are the loops' bodies.
+// The reader a recording reads through: bound as Bound binds, with a
+// DirectPortSequence holding the data register for the timed loop.
+struct HeldSequence {
+    std::unique_ptr<portprov::DirectPortSequence> sequence;
+    std::optional<portprov::HeldReader> read;
+};
+// The reader must read the register itself: a byte written just before
+// reads back, or the run fails the hardware test.
+Setup Held(portprov::BackendFactory factory, const std::shared_ptr<HeldSequence>& held,
+           const std::string& path) {
+    const Setup bound = Bound(std::move(factory));
+    return {[bound, held, path] {
+                bound.enter();
+                constexpr std::uint8_t kWritten = 0xA5;
+                portprov::DlPortWritePortUchar(kData, kWritten);
+                const std::int32_t data = kData;
+                held->sequence =
+                    std::make_unique<portprov::DirectPortSequence>(std::span(&data, 1));
+                held->read = held->sequence->reader();
+                if (const std::uint8_t read = (*held->read)(kData); read != kWritten)
+                    std::printf("GUEST FAIL: %s: a held read of %d gave %d, not %d\n", path.c_str(),
+                                kData, read, kWritten);
+            },
+            [bound, held] {
+                held->read.reset();
+                held->sequence.reset();
+                bound.leave();
+            }};
+}
+
+// Both operations of one path, and a read through the reader a recording
+// uses: bareRead and bareWrite are the loops' bodies.
 template <typename BareRead, typename BareWrite>
 void MeasurePath(std::vector<Row>& rows, const std::string& path, const Setup& bare,
                  const std::string& bareReadName, BareRead bareRead,
                  const std::string& bareWriteName, BareWrite bareWrite,
                  portprov::BackendFactory factory) {
     try {
-        const Setup ours = Bound(std::move(factory));
+        const Setup ours = Bound(factory);
         const auto oursRead = [](long) { gSink = portprov::DlPortReadPortUchar(kData); };
         const auto oursWrite = [](long i) {
             portprov::DlPortWritePortUchar(kData, static_cast<std::int32_t>(i & 0xFF));
@@ -153,6 +126,11 @@ void MeasurePath(std::vector<Row>& rows, const std::string& path, const Setup& b
         rows.push_back({path, "read", bareReadName, MeasurePair(bareRead, bare, oursRead, ours)});
         rows.push_back(
             {path, "write", bareWriteName, MeasurePair(bareWrite, bare, oursWrite, ours)});
+        const auto held = std::make_shared<HeldSequence>();
+        const auto heldRead = [held](long) { gSink = (*held->read)(kData); };
+        rows.push_back(
+            {path, "held read", bareReadName,
+             MeasurePair(bareRead, bare, heldRead, Held(std::move(factory), held, path))});
     } catch (const std::exception& error) {
         std::printf("%s: not measured: %s\n", path.c_str(), error.what());
     }
@@ -164,6 +142,7 @@ struct RecordRow {
     std::string path;
     std::string bareName;
     double bareRate = 0;                   // reads a second, median of the turns
+    double clockedRate = 0;                // the same with a clock reading per read
     double recorderRate = 0;               // reads a second, median of the turns
     double share = 0;                      // percent, the median of the turns' own ratios
     std::chrono::nanoseconds longestGap{}; // the longest of all turns
@@ -181,6 +160,20 @@ template <typename BareRead> double BareReadsPerSecond(BareRead& bareRead) {
             bareRead();
         }
         reads += kBetweenClockReads;
+        now = Clock::now();
+    } while (now - start < kRecordLength);
+    return static_cast<double>(reads) / std::chrono::duration<double>(now - start).count();
+}
+
+// The same loop with the clock read beside every read, as the recorder reads
+// it where one read outlasts the span of its batches (kBatchSpan, 1 µs).
+template <typename BareRead> double ClockedReadsPerSecond(BareRead& bareRead) {
+    long reads = 0;
+    const auto start = Clock::now();
+    auto now = start;
+    do {
+        bareRead();
+        ++reads;
         now = Clock::now();
     } while (now - start < kRecordLength);
     return static_cast<double>(reads) / std::chrono::duration<double>(now - start).count();
@@ -206,12 +199,14 @@ void MeasureRecorder(std::vector<RecordRow>& rows, const std::string& path, cons
     try {
         const Setup ours = Bound(std::move(factory));
         std::array<double, kRecordTurns> bareRates{};
+        std::array<double, kRecordTurns> clockedRates{};
         std::array<double, kRecordTurns> recorderRates{};
         std::array<double, kRecordTurns> shares{};
         RecordRow row{path, bareName};
         for (int turn = 0; turn < kRecordTurns; ++turn) {
             bare.enter();
             bareRates[turn] = BareReadsPerSecond(bareRead);
+            clockedRates[turn] = ClockedReadsPerSecond(bareRead);
             bare.leave();
             ours.enter();
             const portprov::RecordingStats stats = RecordStatus();
@@ -222,6 +217,7 @@ void MeasureRecorder(std::vector<RecordRow>& rows, const std::string& path, cons
             row.longestGap = std::max(row.longestGap, stats.longestGap);
         }
         row.bareRate = Median(bareRates);
+        row.clockedRate = Median(clockedRates);
         row.recorderRate = Median(recorderRates);
         row.share = Median(shares);
         rows.push_back(row);
@@ -233,12 +229,13 @@ void MeasureRecorder(std::vector<RecordRow>& rows, const std::string& path, cons
 
 void PrintRecorderTable(const std::vector<RecordRow>& rows) {
     std::printf("\n| path (recorder bound to) | bare read of 889 | bare reads/s | recorder reads/s "
-                "| recorder share | recorder longest gap µs |\n");
-    std::printf("|---|---|---:|---:|---:|---:|\n");
+                "| recorder share | recorder longest gap µs | bare with a clock reading per "
+                "read, reads/s |\n");
+    std::printf("|---|---|---:|---:|---:|---:|---:|\n");
     for (const RecordRow& row : rows) {
-        std::printf("| %s | %s | %.0f | %.0f | %.1f %% | %.1f |\n", row.path.c_str(),
+        std::printf("| %s | %s | %.0f | %.0f | %.1f %% | %.1f | %.0f |\n", row.path.c_str(),
                     row.bareName.c_str(), row.bareRate, row.recorderRate, row.share,
-                    static_cast<double>(row.longestGap.count()) / 1000.0);
+                    static_cast<double>(row.longestGap.count()) / 1000.0, row.clockedRate);
     }
     std::fflush(stdout);
 }
@@ -272,6 +269,16 @@ int main() {
                 kRecordTurns,
                 static_cast<long long>(
                     std::chrono::duration_cast<std::chrono::milliseconds>(kRecordLength).count()));
+    std::fflush(stdout);
+    // What a clock reading costs depends on the kernel's clock source: the
+    // vDSO reads the TSC without a system call, other sources need one.
+    std::string source = "unknown";
+    std::ifstream("/sys/devices/system/clocksource/clocksource0/current_clocksource") >> source;
+    auto clockRead = [](long) {
+        gSink = static_cast<std::uint8_t>(Clock::now().time_since_epoch().count());
+    };
+    std::printf("clock source %s: a clock reading costs %.0f ns\n", source.c_str(),
+                NanosecondsPerOp(clockRead, Calibrate(clockRead)));
     std::fflush(stdout);
     std::vector<Row> rows;
     std::vector<RecordRow> recordRows;

@@ -67,6 +67,10 @@ int DevPortFile::ProbeAccess(const std::string& path) {
 
 std::uint8_t DevPortFile::read(std::uint16_t port) {
     const auto access = LockForAccess(locks_, port);
+    return readByte(port);
+}
+
+std::uint8_t DevPortFile::readByte(std::uint16_t port) const {
     unsigned char byte = 0;
     CheckTransfer(
         RetryOnInterrupt([&] { return ::pread(fd_, &byte, 1, static_cast<off_t>(port)); }), path_,
@@ -88,6 +92,13 @@ std::string DevPortFile::describe() const {
 
 std::unique_ptr<PortHold> DevPortFile::holdForSequence(std::uint16_t port) {
     return locks_ ? locks_->holdForSequence(port) : nullptr;
+}
+
+HeldReader DevPortFile::heldReader(std::span<const std::uint16_t> /*ports*/) {
+    return {[](void* file, std::uint16_t port) {
+                return static_cast<const DevPortFile*>(file)->readByte(port);
+            },
+            this};
 }
 
 } // namespace portprov

@@ -32,8 +32,12 @@ public:
     void write(std::uint16_t port, std::uint8_t value) override;
     std::string describe() const override;
     std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override;
+    // pread on the open device alone: the sequence's hold keeps the locks.
+    HeldReader heldReader(std::span<const std::uint16_t> ports) override;
 
 private:
+    std::uint8_t readByte(std::uint16_t port) const;
+
     std::string path_;
     std::shared_ptr<PortLocks> locks_;
     int fd_ = -1;

@@ -238,6 +238,10 @@ void PpdevPorts::writeRegister(const Port& port, unsigned long request, const ch
 std::uint8_t PpdevPorts::read(std::uint16_t address) {
     Port& port = *portOf(address);
     const Claim claimed(*this, port);
+    return readClaimed(port, address);
+}
+
+std::uint8_t PpdevPorts::readClaimed(const Port& port, std::uint16_t address) {
     switch (address - port.where.base) {
     case kDataRegister:
         return readRegister(port, PPRDATA, "PPRDATA");
@@ -249,6 +253,25 @@ std::uint8_t PpdevPorts::read(std::uint16_t address) {
                                          (port.control & ~kControlOutputLines));
     }
     }
+}
+
+HeldReader PpdevPorts::heldReader(std::span<const std::uint16_t> addresses) {
+    for (const std::uint16_t address : addresses) {
+        if (portOf(address)->holds == 0)
+            return PortBackend::heldReader(addresses);
+    }
+    // Every address is a register of a port that a hold keeps claimed
+    // (portOf refused any other). Should the hold end all the same, the
+    // kernel refuses the ioctl of a port not claimed, and the read throws.
+    return {[](void* backend, std::uint16_t address) {
+                auto& self = *static_cast<PpdevPorts*>(backend);
+                for (const auto& port : self.ports_) {
+                    if (HasRegister(port->where, address))
+                        return self.readClaimed(*port, address);
+                }
+                return self.read(address); // never: no such address is held
+            },
+            this};
 }
 
 void PpdevPorts::write(std::uint16_t address, std::uint8_t value) {

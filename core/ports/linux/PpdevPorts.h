@@ -60,6 +60,9 @@ public:
     // second up to kNoWaitLimit.
     std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override;
     std::unique_ptr<PortHold> holdForReading(std::uint16_t port) override;
+    // The register's ioctl alone, on the claim the holds keep; where one of
+    // `ports` is not held, every read claims as read() does.
+    HeldReader heldReader(std::span<const std::uint16_t> ports) override;
 
     struct Port {
         ParallelPortNode where;
@@ -80,6 +83,8 @@ private:
     // One ioctl on a claimed port; a failure becomes PortError.
     void call(const Port& port, unsigned long request, const char* name, void* arg);
     std::uint8_t readRegister(const Port& port, unsigned long request, const char* name);
+    // Reads the register at address of the port, which is claimed.
+    std::uint8_t readClaimed(const Port& port, std::uint16_t address);
     void writeRegister(const Port& port, unsigned long request, const char* name,
                        std::uint8_t value);
 

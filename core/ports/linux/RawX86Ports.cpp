@@ -99,8 +99,9 @@ void RawX86Ports::grant(std::uint16_t port) const {
     if (error == EPERM || error == EACCES) {
         throw PortError(PortErrorKind::NotPermitted, msg::NotPermitted(HelperProgramPath()));
     }
-    throw PortError(PortErrorKind::FailedAccess,
-                    msg::RawAccessFailed(msg::ErrorText(error), "används inte", HelperProgramPath()));
+    throw PortError(
+        PortErrorKind::FailedAccess,
+        msg::RawAccessFailed(msg::ErrorText(error), "används inte", HelperProgramPath()));
 #else
     (void)port;
     throw PortError(PortErrorKind::Missing, msg::RawAccessUnavailable());
@@ -133,6 +134,16 @@ std::string RawX86Ports::describe() const {
 
 std::unique_ptr<PortHold> RawX86Ports::holdForSequence(std::uint16_t port) {
     return locks_ ? locks_->holdForSequence(port) : nullptr;
+}
+
+HeldReader RawX86Ports::heldReader(std::span<const std::uint16_t> ports) {
+    for (const std::uint16_t port : ports)
+        grant(port);
+#if PORTPROV_HELD_IN_INSTRUCTION
+    return HeldReader::InInstruction();
+#else
+    return PortBackend::heldReader(ports); // never: grant() refuses without the instructions
+#endif
 }
 
 } // namespace portprov

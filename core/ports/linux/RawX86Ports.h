@@ -38,6 +38,9 @@ public:
     void write(std::uint16_t port, std::uint8_t value) override;
     std::string describe() const override;
     std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override;
+    // The bare in instruction: the calling thread is granted the ports here,
+    // and the sequence's hold keeps the lock of their units.
+    HeldReader heldReader(std::span<const std::uint16_t> ports) override;
 
 private:
     void grant(std::uint16_t port) const;

@@ -269,6 +269,13 @@ void SimulatedPc::writeControl(ParallelPort& port, std::uint8_t value) {
     lastStrobe_ = clock_();
 }
 
+HeldReader SimulatedPc::heldReader(std::span<const std::uint16_t> /*ports*/) {
+    return {[](void* pc, std::uint16_t port) {
+                return static_cast<SimulatedPc*>(pc)->SimulatedPc::read(port);
+            },
+            this};
+}
+
 std::string SimulatedPc::describe() const {
     return "simulerad PC (--simulate)";
 }

@@ -53,6 +53,8 @@ public:
     std::uint8_t read(std::uint16_t port) override;
     void write(std::uint16_t port, std::uint8_t value) override;
     std::string describe() const override;
+    // read() called directly, without the virtual call.
+    HeldReader heldReader(std::span<const std::uint16_t> ports) override;
 
     // Plugs a loopback plug into the port at 888: each of its wires joins an
     // output pin to a status input pin, at the pins' levels.

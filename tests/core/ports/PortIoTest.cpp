@@ -155,6 +155,25 @@ TEST_F(PortIo, RefusedAccessCarriesTheBackendsMessage) {
     EXPECT_TRUE(counting.ports->calls().empty());
 }
 
+// The backend's held reader, reached through the factory's forwarding, is
+// asked for the sequence's registers; the window's accesses stay refused.
+TEST_F(PortIo, SequenceReadsThroughTheBackendsHeldReader) {
+    struct HeldPorts : RecordingPorts {
+        std::vector<std::uint16_t> held;
+        HeldReader heldReader(std::span<const std::uint16_t> ports) override {
+            held.assign(ports.begin(), ports.end());
+            return RecordingPorts::heldReader(ports);
+        }
+    };
+    const auto ports = std::make_shared<HeldPorts>();
+    SelectPortBackend(SharedBackend(ports));
+    const std::int32_t registers[] = {889, 513};
+    const DirectPortSequence sequence(registers);
+    EXPECT_EQ(sequence.reader()(513), 255);
+    EXPECT_EQ(ports->held, (std::vector<std::uint16_t>{889, 513}));
+    EXPECT_EQ(MessageOf([] { DlPortReadPortUchar(889); }), kRecordingRunsMessage);
+}
+
 TEST(RecordingPorts, ScriptedReadsComeFirstInFirstOutThenTheIdleValue) {
     RecordingPorts ports;
     ports.scriptRead(888, 1);

@@ -51,6 +51,14 @@ TEST_F(DevPortFileTest, ReadsTheByteAtTheOffsetOfThePort) {
     }
 }
 
+TEST_F(DevPortFileTest, HeldReaderReadsTheByteAtTheOffsetOfThePort) {
+    DevPortFile ports(path.string());
+    const std::uint16_t held[] = {0, 513, 889, 890, 0x400, 65535};
+    const auto read = ports.heldReader(held);
+    for (const std::uint16_t port : held)
+        EXPECT_EQ(read(port), static_cast<std::uint8_t>(original[port])) << port;
+}
+
 TEST_F(DevPortFileTest, WritesOnlyTheByteOfThePort) {
     {
         DevPortFile ports(path.string());

@@ -3,8 +3,10 @@
 
 #include "ports/linux/PpdevSystem.h"
 
+#include <cerrno>
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,7 +49,10 @@ public:
         return fd;
     }
 
-    void close(int fd) override { calls.push_back({"close", fd, -1}); }
+    void close(int fd) override {
+        claimed.erase(fd);
+        calls.push_back({"close", fd, -1});
+    }
 
     int ioctl(int fd, unsigned long request, void* arg) override {
         const std::string name = Name(request);
@@ -55,6 +60,13 @@ public:
             calls.push_back({name, fd, -1});
             return -fail->second;
         }
+        // As the driver: a port not claimed takes no request but the claim.
+        if (request != PPEXCL && !claimed.contains(fd)) {
+            calls.push_back({name, fd, -1});
+            return -EINVAL;
+        }
+        if (request == PPRELEASE)
+            claimed.erase(fd);
         int value = -1;
         if (request == PPDATADIR) {
             value = *static_cast<int*>(arg);
@@ -72,6 +84,8 @@ public:
         claimLimits.push_back(limit);
         const int error = Next(claimErrors);
         calls.push_back({"claim", fd, error});
+        if (error == 0)
+            claimed.insert(fd);
         return -error;
     }
 
@@ -100,6 +114,8 @@ public:
     }
 
 private:
+    std::set<int> claimed; // the descriptors the port is given to
+
     static int Next(std::deque<int>& queue) {
         if (queue.empty()) {
             return 0;

@@ -165,6 +165,22 @@ TEST(PpdevClaims, TheClaimLastsAsLongAsTheUse) {
              }
          },
          {"open", "claim", "close"}},
+        {"a held reader reads on the hold's claim, and is refused once it ends",
+         [](PpdevPorts& p, FakePpdev&) {
+             auto hold = p.holdForSequence(888);
+             const std::uint16_t held[] = {889};
+             const auto read = p.heldReader(held);
+             read(889), read(889), hold.reset();
+             EXPECT_THROW(read(889), PortError);
+         },
+         {"open", "claim", "PPRELEASE"}},
+        {"a reader of a port not held claims for each read",
+         [](PpdevPorts& p, FakePpdev&) {
+             const std::uint16_t held[] = {889};
+             const auto read = p.heldReader(held);
+             read(889), read(889);
+         },
+         {"open", "claim", "PPRELEASE", "claim", "PPRELEASE"}},
     };
     for (const Case& c : cases) {
         auto kernel = std::make_shared<FakePpdev>();
