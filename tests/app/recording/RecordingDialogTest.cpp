@@ -8,6 +8,7 @@
 #include "recording/TimingDiagram.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QCheckBox>
@@ -93,6 +94,26 @@ QStringList Settings(const RecordingDialog* d) {
              d->chkData, d->chkStatus, d->chkControl, d->optRate, d->optSamples, d->chkWrite})
         settings << QString::number(box->isChecked());
     return settings;
+}
+
+// Every text a widget and its children show: captions, tooltips, menu items,
+// the headers and rows of its lists.
+QStringList TextsOf(const QWidget* root) {
+    QStringList texts;
+    for (const QObject* object : root->findChildren<QObject*>()) {
+        for (const char* property : {"text", "toolTip", "title"})
+            texts << object->property(property).toString();
+        const auto* view = qobject_cast<const QAbstractItemView*>(object);
+        if (view == nullptr || view->model() == nullptr)
+            continue;
+        const QAbstractItemModel* model = view->model();
+        for (int column = 0; column < model->columnCount(); ++column)
+            texts << model->headerData(column, Qt::Horizontal).toString();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts << model->index(row, 0).data().toString();
+    }
+    texts.removeAll(QString());
+    return texts;
 }
 
 } // namespace
@@ -347,21 +368,19 @@ private slots:
     }
 
     void theFileDialogSpeaksSwedishAndSuggestsAName() {
-        const QStringList english{"Look in",    "File name", "Files of type", "Save",
-                                  "Cancel",     "Back",      "Forward",       "Parent",
-                                  "New Folder", "List View", "Detail View"};
+        const QStringList english{"Look in", "File",     "type",   "Save", "Cancel", "Back",
+                                  "Forward", "Parent",   "Folder", "View", "Rename", "Delete",
+                                  "hidden",  "Computer", "Name",   "Size", "Date",   "Places"};
         QStringList heard;
         QString offered;
         QTimer::singleShot(0, [&] {
             auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (chooser == nullptr)
                 return;
-            for (const QWidget* widget : chooser->findChildren<QWidget*>()) {
-                const QString texts =
-                    widget->toolTip() + QLatin1Char('|') + widget->property("text").toString();
+            for (const QString& text : TextsOf(chooser)) {
                 for (const QString& word : english) {
-                    if (texts.contains(word))
-                        heard << texts;
+                    if (text.contains(word))
+                        heard << text;
                 }
             }
             offered = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
