@@ -72,14 +72,8 @@ QStringList CutTexts(QWidget* dialog) {
                  !qobject_cast<QComboBox*>(widget) && !qobject_cast<QAbstractSpinBox*>(widget))
             continue;
         if (widget->width() < needed.width() || widget->height() < needed.height())
-            cut << QStringLiteral("%1 \"%2\" %3x%4 < %5x%6")
-                       .arg(QString::fromLatin1(widget->metaObject()->className()),
-                            widget->objectName() + widget->property("text").toString() +
-                                widget->property("title").toString())
-                       .arg(widget->width())
-                       .arg(widget->height())
-                       .arg(needed.width())
-                       .arg(needed.height());
+            cut << widget->objectName() + widget->property("text").toString() +
+                       widget->property("title").toString();
     }
     return cut;
 }
