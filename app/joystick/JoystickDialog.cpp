@@ -4,7 +4,7 @@
 #include "connector/GamePort.h"
 #include "ports/PortError.h"
 #include "recording/Recorder.h"
-#include "window/LocaleNumbers.h"
+#include "widgets/SwedishNumbers.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -41,10 +41,7 @@ QString AxisText(std::size_t axis, std::optional<double> micros) {
     const QString name = QString::fromLatin1(kAxisNames[axis]);
     if (!micros)
         return QString::fromUtf8("%1: inget svar").arg(name);
-    // With the decimal separator the window reads numbers with.
-    QString number = QString::number(*micros, 'f', 1);
-    number.replace(QLatin1Char('.'), QString::fromStdString(LocaleNumberFormat().decimalSeparator));
-    return QString::fromUtf8("%1: %2 µs").arg(name, number);
+    return QString::fromUtf8("%1: %2 µs").arg(name, SwedishDecimal(*micros, 1));
 }
 
 } // namespace

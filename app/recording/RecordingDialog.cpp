@@ -5,23 +5,23 @@
 #include "recording/RecordedLines.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingFiles.h"
+#include "recording/SwedishSaveDialog.h"
 #include "recording/TimingDiagram.h"
 #include "recording/WholeFile.h"
+#include "widgets/SwedishNumbers.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
+#include <QDateTime>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -34,7 +34,10 @@
 namespace {
 
 constexpr int kPollMs = 30;
-constexpr int kProgressSteps = 1000;
+constexpr QSize kPreferred{980, 680};
+constexpr QSize kSmallest{900, 600};
+// A window manager's frame and a panel or two.
+constexpr QSize kFrameRoom{40, 80};
 
 QString PortEntry(std::uint16_t port) {
     const QString hex = QString::number(port, 16).toUpper().rightJustified(3, QLatin1Char('0'));
@@ -43,39 +46,10 @@ QString PortEntry(std::uint16_t port) {
     return QStringLiteral("%1 (0x%2) parallellport").arg(port).arg(hex);
 }
 
-QString Number(double value, int decimals) {
-    return QString::number(value, 'f', decimals).replace(QLatin1Char('.'), QLatin1Char(','));
-}
-
-// "3,2 µs", "1,25 ms", "2,000 s": a time in the unit that suits it.
-QString Duration(std::chrono::nanoseconds time) {
-    const double ns = static_cast<double>(time.count());
-    if (ns < 1e3)
-        return Number(ns, 0) + QStringLiteral(" ns");
-    if (ns < 1e6)
-        return Number(ns / 1e3, 1) + QString::fromUtf8(" µs");
-    if (ns < 1e9)
-        return Number(ns / 1e6, 2) + QStringLiteral(" ms");
-    return Number(ns / 1e9, 3) + QStringLiteral(" s");
-}
-
-// Thousands apart with a space, as Swedish writes them.
-QString Count(std::uint64_t value) {
-    QString digits = QString::number(value);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, QChar(0x00A0));
-    return digits;
-}
-
 std::filesystem::path PathOf(const QString& name) {
     const QByteArray utf8 = name.toUtf8();
     return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.constData()),
                                                static_cast<std::size_t>(utf8.size())));
-}
-
-QString DefaultChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter) {
-    // The file dialog asks before it lets an existing file be overwritten.
-    return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
 }
 
 } // namespace
@@ -84,185 +58,27 @@ RecordingDialog::RecordingDialog(QWidget* parent, const std::vector<std::uint16_
                                  std::vector<std::uint16_t> reportedBases,
                                  ::ShowMessage showMessage)
     : QDialog(parent), reportedBases_(std::move(reportedBases)),
-      showMessage_(std::move(showMessage)), chooseSaveFile_(DefaultChooseSaveFile) {
+      showMessage_(std::move(showMessage)), chooseSaveFile_(ChooseSwedishSaveFile) {
     setObjectName(QStringLiteral("RecordingDialog"));
     setWindowTitle(QStringLiteral("Spela in"));
-
-    // Port and registers.
-    cboPort = new QComboBox;
-    cboPort->setObjectName(QStringLiteral("cboPort"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SettingsRow());
+    layout->addLayout(RecordingRow(), 1);
+    layout->addLayout(ButtonRow());
     for (const std::uint16_t base : bases)
         cboPort->addItem(PortEntry(base), base);
     cboPort->addItem(PortEntry(kRecordedGamePort), kRecordedGamePort);
-    chkData = new QCheckBox;
-    chkData->setObjectName(QStringLiteral("chkData"));
-    chkStatus = new QCheckBox;
-    chkStatus->setObjectName(QStringLiteral("chkStatus"));
-    chkControl = new QCheckBox;
-    chkControl->setObjectName(QStringLiteral("chkControl"));
-    for (QCheckBox* box : {chkData, chkStatus, chkControl})
-        box->setChecked(true);
-    auto* portBox = new QGroupBox(QStringLiteral("Port och register"));
-    auto* portLayout = new QVBoxLayout(portBox);
-    portLayout->addWidget(cboPort);
-    portLayout->addWidget(chkData);
-    portLayout->addWidget(chkStatus);
-    portLayout->addWidget(chkControl);
-    portLayout->addStretch();
-
-    // Rate.
-    optFastest = new QRadioButton(QStringLiteral("Så fort som möjligt"));
-    optFastest->setObjectName(QStringLiteral("optFastest"));
-    optFastest->setChecked(true);
-    optRate = new QRadioButton(QString::fromUtf8("Fast takt:"));
-    optRate->setObjectName(QStringLiteral("optRate"));
-    spnRate = new QSpinBox;
-    spnRate->setObjectName(QStringLiteral("spnRate"));
-    spnRate->setRange(static_cast<int>(portprov::kSlowestRecordingRate),
-                      static_cast<int>(portprov::kFastestRecordingRate));
-    spnRate->setValue(100'000);
-    spnRate->setSuffix(QStringLiteral(" Hz"));
-    spnRate->setGroupSeparatorShown(true);
-    auto* rateBox = new QGroupBox(QStringLiteral("Takt"));
-    auto* rateLayout = new QGridLayout(rateBox);
-    rateLayout->addWidget(optFastest, 0, 0, 1, 2);
-    rateLayout->addWidget(optRate, 1, 0);
-    rateLayout->addWidget(spnRate, 1, 1);
-    rateLayout->setRowStretch(2, 1);
-    auto* rateGroup = new QButtonGroup(rateBox);
-    rateGroup->addButton(optFastest);
-    rateGroup->addButton(optRate);
-
-    // Length.
-    optSeconds = new QRadioButton(QStringLiteral("Tid:"));
-    optSeconds->setObjectName(QStringLiteral("optSeconds"));
-    optSeconds->setChecked(true);
-    spnSeconds = new QDoubleSpinBox;
-    spnSeconds->setObjectName(QStringLiteral("spnSeconds"));
-    spnSeconds->setDecimals(3);
-    spnSeconds->setRange(0.001, 600.0);
-    spnSeconds->setValue(0.1);
-    spnSeconds->setSuffix(QStringLiteral(" s"));
-    optSamples = new QRadioButton(QString::fromUtf8("Mätningar:"));
-    optSamples->setObjectName(QStringLiteral("optSamples"));
-    spnSamples = new QSpinBox;
-    spnSamples->setObjectName(QStringLiteral("spnSamples"));
-    spnSamples->setRange(1, 100'000'000);
-    spnSamples->setValue(10'000);
-    spnSamples->setGroupSeparatorShown(true);
-    auto* lengthBox = new QGroupBox(QString::fromUtf8("Längd"));
-    auto* lengthLayout = new QGridLayout(lengthBox);
-    lengthLayout->addWidget(optSeconds, 0, 0);
-    lengthLayout->addWidget(spnSeconds, 0, 1);
-    lengthLayout->addWidget(optSamples, 1, 0);
-    lengthLayout->addWidget(spnSamples, 1, 1);
-    lengthLayout->setRowStretch(2, 1);
-    auto* lengthGroup = new QButtonGroup(lengthBox);
-    lengthGroup->addButton(optSeconds);
-    lengthGroup->addButton(optSamples);
-
-    // Start condition, and a write that sets things going.
-    cboTrigger = new QComboBox;
-    cboTrigger->setObjectName(QStringLiteral("cboTrigger"));
-    cboTrigger->addItems({QStringLiteral("Genast"), QStringLiteral("Stigande flank på"),
-                          QStringLiteral("Fallande flank på")});
-    cboTriggerPin = new QComboBox;
-    cboTriggerPin->setObjectName(QStringLiteral("cboTriggerPin"));
-    chkWrite = new QCheckBox(QString::fromUtf8("&Skriv först till adress"));
-    chkWrite->setObjectName(QStringLiteral("chkWrite"));
-    spnWritePort = new QSpinBox;
-    spnWritePort->setObjectName(QStringLiteral("spnWritePort"));
-    spnWritePort->setRange(0, 65535);
-    spnWriteValue = new QSpinBox;
-    spnWriteValue->setObjectName(QStringLiteral("spnWriteValue"));
-    spnWriteValue->setRange(0, 255);
-    spnWriteValue->setValue(1);
-    auto* startBox = new QGroupBox(QStringLiteral("Start"));
-    auto* startLayout = new QGridLayout(startBox);
-    startLayout->addWidget(cboTrigger, 0, 0, 1, 2);
-    startLayout->addWidget(cboTriggerPin, 0, 2, 1, 2);
-    startLayout->addWidget(chkWrite, 1, 0, 1, 2);
-    startLayout->addWidget(spnWritePort, 1, 2);
-    auto* valueRow = new QHBoxLayout;
-    valueRow->addWidget(new QLabel(QString::fromUtf8("värdet")));
-    valueRow->addWidget(spnWriteValue);
-    startLayout->addLayout(valueRow, 1, 3);
-    startLayout->setRowStretch(2, 1);
-
-    settings_ = new QGroupBox;
-    settings_->setFlat(true);
-    auto* settingsLayout = new QHBoxLayout(settings_);
-    settingsLayout->setContentsMargins(0, 0, 0, 0);
-    settingsLayout->addWidget(portBox);
-    settingsLayout->addWidget(rateBox);
-    settingsLayout->addWidget(lengthBox);
-    settingsLayout->addWidget(startBox, 1);
-
-    // The diagram, and beside it what the recording achieved and the cursors.
-    diagram = new TimingDiagram;
-    lblStats = new QLabel;
-    lblStats->setObjectName(QStringLiteral("lblStats"));
-    lblStats->setWordWrap(true);
-    lblStats->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblCursor = new QLabel;
-    lblCursor->setObjectName(QStringLiteral("lblCursor"));
-    lblCursor->setWordWrap(true);
-    lblCursor->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* hint = new QLabel(
-        QString::fromUtf8("Hjulet eller + och − zoomar, dra eller piltangenterna flyttar."));
-    hint->setWordWrap(true);
-    auto* statsBox = new QGroupBox(QStringLiteral("Inspelningen"));
-    (new QVBoxLayout(statsBox))->addWidget(lblStats);
-    auto* cursorBox = new QGroupBox(QString::fromUtf8("Markörer"));
-    auto* cursorLayout = new QVBoxLayout(cursorBox);
-    cursorLayout->addWidget(lblCursor);
-    cursorLayout->addWidget(hint);
-    auto* side = new QVBoxLayout;
-    side->addWidget(statsBox);
-    side->addWidget(cursorBox);
-    side->addStretch();
-    auto* sideWidget = new QWidget;
-    sideWidget->setLayout(side);
-    sideWidget->setFixedWidth(230);
-    side->setContentsMargins(0, 0, 0, 0);
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(diagram, 1);
-    middle->addWidget(sideWidget);
-
-    prgRecording = new QProgressBar;
-    prgRecording->setObjectName(QStringLiteral("prgRecording"));
-    prgRecording->setRange(0, kProgressSteps);
-    prgRecording->setValue(0);
-    prgRecording->setTextVisible(false);
-
-    auto* buttons = new QDialogButtonBox;
-    cmdStart = buttons->addButton(QStringLiteral("Starta"), QDialogButtonBox::ActionRole);
-    cmdStart->setObjectName(QStringLiteral("cmdStart"));
-    cmdStop = buttons->addButton(QStringLiteral("Stoppa"), QDialogButtonBox::ActionRole);
-    cmdStop->setObjectName(QStringLiteral("cmdStop"));
-    cmdSaveVcd = buttons->addButton(QString::fromUtf8("Spara &VCD…"), QDialogButtonBox::ActionRole);
-    cmdSaveVcd->setObjectName(QStringLiteral("cmdSaveVcd"));
-    cmdSaveCsv = buttons->addButton(QString::fromUtf8("Spara &CSV…"), QDialogButtonBox::ActionRole);
-    cmdSaveCsv->setObjectName(QStringLiteral("cmdSaveCsv"));
-    cmdClose = buttons->addButton(QString::fromUtf8("Stäng"), QDialogButtonBox::RejectRole);
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(prgRecording, 1);
-    bottom->addWidget(buttons);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(settings_);
-    layout->addLayout(middle, 1);
-    layout->addLayout(bottom);
-
     tmrPoll = new QTimer(this);
     tmrPoll->setInterval(kPollMs);
+    ConnectControls();
+    ShowFirstState();
+}
 
+void RecordingDialog::ConnectControls() {
     connect(cmdStart, &QPushButton::clicked, this, &RecordingDialog::cmdStart_Click);
     connect(cmdStop, &QPushButton::clicked, this, &RecordingDialog::cmdStop_Click);
     connect(cmdSaveVcd, &QPushButton::clicked, this, &RecordingDialog::cmdSaveVcd_Click);
     connect(cmdSaveCsv, &QPushButton::clicked, this, &RecordingDialog::cmdSaveCsv_Click);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tmrPoll, &QTimer::timeout, this, &RecordingDialog::tmrPoll_Timer);
     connect(cboPort, &QComboBox::currentIndexChanged, this, &RecordingDialog::ShowRegisters);
     for (QCheckBox* box : {chkData, chkStatus, chkControl})
@@ -275,20 +91,26 @@ RecordingDialog::RecordingDialog(QWidget* parent, const std::vector<std::uint16_
     connect(chkWrite, &QCheckBox::toggled, spnWritePort, &QWidget::setEnabled);
     connect(chkWrite, &QCheckBox::toggled, spnWriteValue, &QWidget::setEnabled);
     diagram->cursorsChanged = [this] { lblCursor->setText(diagram->cursorText()); };
+}
 
+void RecordingDialog::ShowFirstState() {
     cmdStart->setDefault(true);
     for (QPushButton* button : {cmdStop, cmdSaveVcd, cmdSaveCsv, cmdClose})
         button->setAutoDefault(false);
-    spnRate->setEnabled(false);
-    spnSamples->setEnabled(false);
-    cboTriggerPin->setEnabled(false);
-    spnWritePort->setEnabled(false);
-    spnWriteValue->setEnabled(false);
+    for (QWidget* box : std::initializer_list<QWidget*>{spnRate, spnSamples, cboTriggerPin,
+                                                        spnWritePort, spnWriteValue})
+        box->setEnabled(false);
     ShowRegisters();
     ShowRunning(false);
     lblStats->setText(QString::fromUtf8("Ingen inspelning än."));
     lblCursor->setText(diagram->cursorText());
-    resize(1100, 720);
+    // Whole on a 1024×768 screen with the window's frame, and larger where
+    // there is room; every text still whole at the smallest size.
+    setMinimumSize(kSmallest);
+    QSize size = kPreferred;
+    if (const QScreen* screen = this->screen())
+        size = size.boundedTo(screen->availableGeometry().size() - kFrameRoom);
+    resize(size.expandedTo(kSmallest));
     cmdStart->setFocus();
 }
 
@@ -383,6 +205,7 @@ void RecordingDialog::cmdStart_Click() {
     }
     runningLines_ = std::move(lines);
     fixedRate_ = optRate->isChecked();
+    triggered_ = cboTrigger->currentIndex() != 0;
     started_ = std::chrono::system_clock::now();
     prgRecording->setValue(0);
     ShowRunning(true);
@@ -394,14 +217,35 @@ void RecordingDialog::cmdStop_Click() {
         recorder_->stop();
 }
 
+void RecordingDialog::reject() {
+    cmdStop_Click();
+    QDialog::reject();
+}
+
+void RecordingDialog::keyPressEvent(QKeyEvent* event) {
+    // The boxes take their own keys first; what comes here no box wanted.
+    const bool move = event->key() == Qt::Key_Home || event->key() == Qt::Key_End;
+    if (move && diagram->hasRecording()) {
+        diagram->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(diagram, event);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void RecordingDialog::tmrPoll_Timer() {
     if (!recorder_) {
         tmrPoll->stop();
         return;
     }
     prgRecording->setValue(static_cast<int>(recorder_->progress() * kProgressSteps));
-    if (!recorder_->finished())
+    if (!recorder_->finished()) {
+        if (recorder_->waitingForEdge())
+            lblStats->setText(QString::fromUtf8("Väntar på flanken…"));
+        else if (triggered_)
+            lblStats->setText(QString::fromUtf8("Spelar in…"));
         return;
+    }
     tmrPoll->stop();
     std::unique_ptr<portprov::Recorder> recorder = std::move(recorder_);
     try {
@@ -414,6 +258,8 @@ void RecordingDialog::tmrPoll_Timer() {
             result.stats, fixedRate_ ? std::optional<double>(spnRate->value()) : std::nullopt);
         diagram->setRecording(*shown_, shownLines_);
         ShowStats(result.stats);
+        // The keys move the diagram at once.
+        diagram->setFocus(Qt::OtherFocusReason);
     } catch (const portprov::PortError& error) {
         showMessage_(this, QString::fromStdString(error.what()));
     } catch (const std::exception& error) {
@@ -424,13 +270,25 @@ void RecordingDialog::tmrPoll_Timer() {
 }
 
 void RecordingDialog::ShowStats(const portprov::RecordingStats& stats) {
-    QString text = QString::fromUtf8("Mätningar: %1\nLängd: %2\nUppnådd takt: %3 Hz\n"
-                                     "Längsta glapp: %4\nÄndringar: %5")
-                       .arg(Count(stats.samples), Duration(shown_->length),
-                            Count(static_cast<std::uint64_t>(std::llround(stats.meanRate))),
-                            Duration(stats.longestGap), Count(shown_->changes.size()));
+    QString text =
+        QString::fromUtf8("Mätningar: %1\nLängd: %2\nUppnådd takt: %3 Hz\n"
+                          "Längsta glapp: %4\nÄndringar: %5")
+            .arg(SwedishCount(stats.samples), SwedishDuration(shown_->length),
+                 SwedishCount(static_cast<std::uint64_t>(std::llround(stats.meanRate))),
+                 SwedishDuration(stats.longestGap), SwedishCount(shown_->changes.size()));
     if (fixedRate_)
-        text += QString::fromUtf8("\nSena mätningar: %1").arg(Count(stats.lateSamples));
+        text += QString::fromUtf8("\nSena mätningar: %1").arg(SwedishCount(stats.lateSamples));
+    // Stopped while it waited: what is shown is the stretch from before an
+    // edge that never came, not a recording from the edge.
+    if (triggered_ && !shown_->triggerTime)
+        text = QString::fromUtf8("Flanken kom aldrig: detta spelades in medan "
+                                 "inspelningen väntade på den.\n") +
+               text;
+    // Ended for want of memory: what is shown is all there was room for.
+    if (stats.outOfMemory)
+        text = QString::fromUtf8("Minnet tog slut: inspelningen slutade i förtid. Det som hann "
+                                 "spelas in visas här.\n") +
+               text;
     lblStats->setText(text);
 }
 
@@ -442,6 +300,17 @@ void RecordingDialog::cmdSaveCsv_Click() {
     Save(portprov::FileKind::Csv);
 }
 
+// "portprov-889-20261207-2130.vcd": the first register recorded and when the
+// recording began, by the local clock.
+QString RecordingDialog::SuggestedFileName(const QString& extension) const {
+    const QDateTime started = QDateTime::fromMSecsSinceEpoch(
+        std::chrono::duration_cast<std::chrono::milliseconds>(shownStarted_.time_since_epoch())
+            .count());
+    return QStringLiteral("portprov-%1-%2.%3")
+        .arg(shown_->ports.empty() ? 0 : shown_->ports.front())
+        .arg(started.toString(QStringLiteral("yyyyMMdd-HHmm")), extension);
+}
+
 void RecordingDialog::Save(portprov::FileKind kind) {
     if (!shown_)
         return;
@@ -451,7 +320,8 @@ void RecordingDialog::Save(portprov::FileKind kind) {
     };
     const QString name =
         chooseSaveFile_(this, QStringLiteral("Spara inspelningen som ") + text(format.name),
-                        text(format.filter) + QStringLiteral(";;Alla filer (*)"));
+                        text(format.filter) + QStringLiteral(";;Alla filer (*)"),
+                        SuggestedFileName(text(format.extension)));
     if (name.isEmpty())
         return;
     try {

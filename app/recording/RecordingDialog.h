@@ -18,8 +18,11 @@
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QDialogButtonBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
+class QLayout;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -34,13 +37,16 @@ class Recorder;
 // Verktyg → Spela in…: records registers of a parallel port or the game port
 // over time, shows them as a timing diagram and saves them as VCD or CSV.
 // The recording runs on a thread of its own; the dialog polls it, so that the
-// program's window stays responsive.
+// program's window stays responsive. Closed, the dialog is only hidden: opened
+// again it has the settings and the recording it had.
 class RecordingDialog : public QDialog {
 public:
-    // Asks for the name of a file to save (empty: cancelled), and before
-    // overwriting one. Tests put their own in its place.
+    // Asks for the name of a file to save (empty: cancelled), offering
+    // suggestedName, and asks before overwriting one. Tests put their own in
+    // its place.
     using ChooseSaveFile =
-        std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
+        std::function<QString(QWidget* parent, const QString& caption, const QString& filter,
+                              const QString& suggestedName)>;
 
     // bases: the parallel ports offered, first chosen, the game port after
     // them; reportedBases: those the computer reports, whose registers get
@@ -88,13 +94,36 @@ public:
     void setSaveFileChooser(ChooseSaveFile choose) { chooseSaveFile_ = std::move(choose); }
     // Whether a recording is running.
     bool recording() const { return recorder_ != nullptr; }
+    // Closing stops a recording that runs: hidden, it would keep the port
+    // from the window. What it recorded is kept.
+    void reject() override;
+
+protected:
+    // Home and End move the diagram wherever the focus is, unless the focus
+    // is in a box that has its own use for them.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    static constexpr int kProgressSteps = 1000;
+
+    // The dialog's parts, from top to bottom.
+    QGroupBox* PortBox();
+    QGroupBox* RateBox();
+    QGroupBox* LengthBox();
+    QGroupBox* StartBox();
+    QWidget* SettingsRow();
+    QLayout* RecordingRow();
+    QWidget* SidePanel();
+    QLayout* ButtonRow();
+    void ConnectControls();
+    void ShowFirstState();
+
     std::vector<std::uint16_t> ChosenPorts() const;
     void ShowRegisters();
     void ShowTriggerPins();
     void ShowRunning(bool running);
     void ShowStats(const portprov::RecordingStats& stats);
+    QString SuggestedFileName(const QString& extension) const;
     void Save(portprov::FileKind kind);
 
     std::vector<std::uint16_t> reportedBases_;
@@ -103,6 +132,7 @@ private:
     QGroupBox* settings_ = nullptr;
     std::unique_ptr<portprov::Recorder> recorder_;
     bool fixedRate_ = false; // of the recording running or shown
+    bool triggered_ = false; // the recording running waits for an edge
     std::vector<portprov::RecordedLine> runningLines_;
     std::chrono::system_clock::time_point started_;
     // The recording shown, and its lines, for saving.

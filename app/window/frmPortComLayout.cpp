@@ -106,6 +106,48 @@ QStringList AddressEntries() {
         QStringLiteral("517"), QStringLiteral("519"), QStringLiteral("520"), QStringLiteral("521")};
 }
 
+// The eight bit lamps, and under them the bit numbers, each centred under its
+// lamp. Until a command colours it, a lamp has the colour of a window's inside.
+void PlaceBitLamps(QWidget* client, ControlArray<QLabel, 1, 9>& lblBin, const QColor& unlit) {
+    constexpr std::array<int, 8> kBitLampLefts{210, 570, 870, 1200, 1590, 1920, 2250, 2610};
+    for (int i = 1; i <= 8; ++i) {
+        const QByteArray name = "lblBin" + QByteArray::number(i);
+        lblBin[i] =
+            Place<QLabel>(client, name.constData(),
+                          Twips(kBitLampLefts[static_cast<std::size_t>(i - 1)], 1140, 135, 135));
+        SetLampColour(lblBin[i], unlit);
+    }
+    auto* bitNumbers = Place<BitNumbersLabel>(client, "lblBin9", Twips(210, 1350, 2535, 255));
+    bitNumbers->setText(QStringLiteral("7    6    5    4    3    2    1    0"));
+    bitNumbers->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetColour(bitNumbers, QPalette::WindowText, kYellow);
+    QList<qreal> lampCentres;
+    for (int i = 1; i <= 8; ++i)
+        lampCentres.append(lblBin[i]->geometry().center().x() + 0.5 - bitNumbers->x());
+    bitNumbers->setNumberCentres(lampCentres);
+    lblBin[9] = bitNumbers;
+}
+
+// The connector with a lamp on each of its 25 pins.
+ConnectorPicture* PlaceConnector(QWidget* client, ControlArray<QLabel, 1, 25>& Lpt) {
+    auto* Picture1 = new ConnectorPicture(client);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(Twips(120, 4170, 3315, 825));
+    for (int pin = 1; pin <= 25; ++pin) {
+        const QByteArray name = "Lpt" + QByteArray::number(pin);
+        Lpt[pin] = new QLabel(Picture1);
+        Lpt[pin]->setObjectName(QString::fromLatin1(name));
+        Lpt[pin]->setGeometry(
+            QRect(Picture1->lampTopLeft(pin), QSize(connector::kLampSize, connector::kLampSize)));
+        // Ground pins (18 to 25) black, every line white.
+        const bool ground = portprov::PinOf(pin)->direction == portprov::LineDirection::Ground;
+        SetLampColour(Lpt[pin],
+                      ColourOf(ground ? portprov::LampColour::Black : portprov::LampColour::White));
+    }
+
+    return Picture1;
+}
+
 } // namespace
 
 void frmPortCom::BuildControls() {
@@ -147,24 +189,7 @@ void frmPortCom::BuildControls() {
     lblBiny->setFont(windowfonts::SansSerif(9.75, true));
     SizeToText(lblBiny);
 
-    constexpr std::array<int, 8> kBitLampLefts{210, 570, 870, 1200, 1590, 1920, 2250, 2610};
-    for (int i = 1; i <= 8; ++i) {
-        const QByteArray name = "lblBin" + QByteArray::number(i);
-        lblBin[i] =
-            Place<QLabel>(client, name.constData(),
-                          Twips(kBitLampLefts[static_cast<std::size_t>(i - 1)], 1140, 135, 135));
-        // Until a command colours it, a lamp has the colour of a window's inside.
-        SetLampColour(lblBin[i], palette().color(QPalette::Base));
-    }
-    auto* bitNumbers = Place<BitNumbersLabel>(client, "lblBin9", Twips(210, 1350, 2535, 255));
-    bitNumbers->setText(QStringLiteral("7    6    5    4    3    2    1    0"));
-    bitNumbers->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SetColour(bitNumbers, QPalette::WindowText, kYellow);
-    QList<qreal> lampCentres;
-    for (int i = 1; i <= 8; ++i)
-        lampCentres.append(lblBin[i]->geometry().center().x() + 0.5 - bitNumbers->x());
-    bitNumbers->setNumberCentres(lampCentres);
-    lblBin[9] = bitNumbers;
+    PlaceBitLamps(client, lblBin, palette().color(QPalette::Base));
 
     Label1 = Caption(client, "Label1", Twips(3570, 1680, 1185, 255), "Aktiv Adress");
     Command2 = Button(client, "Command2", Twips(90, 1950, 2955, 435), "Skriva till Aktiv Adress",
@@ -195,20 +220,7 @@ void frmPortCom::BuildControls() {
     Label5 = Caption(client, "Label5", Twips(120, 3840, 3435, 255), kWriteModeText);
     Label5->setFont(windowfonts::SansSerif(9.75, true));
 
-    Picture1 = new ConnectorPicture(client);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(Twips(120, 4170, 3315, 825));
-    for (int pin = 1; pin <= 25; ++pin) {
-        const QByteArray name = "Lpt" + QByteArray::number(pin);
-        Lpt[pin] = new QLabel(Picture1);
-        Lpt[pin]->setObjectName(QString::fromLatin1(name));
-        Lpt[pin]->setGeometry(
-            QRect(Picture1->lampTopLeft(pin), QSize(connector::kLampSize, connector::kLampSize)));
-        // Ground pins (18 to 25) black, every line white.
-        const bool ground = portprov::PinOf(pin)->direction == portprov::LineDirection::Ground;
-        SetLampColour(Lpt[pin], ColourOf(ground ? portprov::LampColour::Black
-                                                : portprov::LampColour::White));
-    }
+    Picture1 = PlaceConnector(client, Lpt);
 
     Image1 = new LegendImage(client);
     Image1->setObjectName(QStringLiteral("Image1"));

@@ -57,6 +57,12 @@ def record_handshake(exe, shots, attempt):
             s.start(exe, args=("--simulate", "--plug=printer"))
             check_start_up(s)
             dialog = open_tools_item(s, 3, "Spela in")
+            # Whole on a 1024x768 screen, with room for a window manager's frame.
+            values = dict(line.partition("=")[::2] for line in s._xdotool(
+                "getwindowgeometry", "--shell", dialog).splitlines())
+            fail_if([] if int(values["WIDTH"]) <= 984 and int(values["HEIGHT"]) <= 688
+                    else [f"the dialog is {values['WIDTH']}x{values['HEIGHT']}: "
+                          "too large for a 1024x768 screen"])
             time.sleep(0.5)  # let it take the keyboard
             # A write of 1 to 890 first (the strobe), then Starta.
             s.key("alt+s")

@@ -6,6 +6,7 @@
 #include "ports/simulated/SimulatedPc.h"
 
 #include <QAction>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -34,6 +35,8 @@ class JoystickDialogTest : public QObject {
 
 private slots:
     void showsStickAAtItsCornerAndBAtItsCentre() {
+        // Swedish numbers whatever the locale: "1 124,2 µs", not "1124.2 µs".
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         WindowFixture f;
         auto pc = std::make_shared<portprov::SimulatedPc>();
         pc->setJoystickA(0, 100);
@@ -44,9 +47,10 @@ private slots:
         QTRY_VERIFY(Near(dialog->picStickA, 0.0, 100.0));
         QTRY_VERIFY(Near(dialog->picStickB, 50.0, 50.0));
         QVERIFY(dialog->lblAxis[1]->text().contains(
-            QRegularExpression(QString::fromUtf8("^A Y: 11\\d\\d[,.]\\d µs$"))));
+            QRegularExpression(QString::fromUtf8("^A Y: 1\u00A01\\d\\d,\\d µs$"))));
         QCOMPARE(dialog->lblButton[0]->text(), QStringLiteral("A1: uppe"));
         QVERIFY(f.messages.isEmpty());
+        QLocale::setDefault(QLocale::c());
     }
 
     void calibrationMapsTheSeenExtremesToTheEdges() {

@@ -4,18 +4,29 @@
 #include "recording/RecordingDialog.h"
 #include "WindowFixture.h"
 #include "ports/simulated/SimulatedPc.h"
+#include "recording/SwedishSaveDialog.h"
 #include "recording/TimingDiagram.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -45,6 +56,60 @@ QByteArray Contents(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The names of the dialog's texts that do not get the room they ask for.
+QStringList CutTexts(QWidget* dialog) {
+    dialog->layout()->activate();
+    QStringList cut;
+    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(dialog))
+            continue;
+        QSize needed = widget->sizeHint();
+        if (const auto* label = qobject_cast<QLabel*>(widget); label && label->wordWrap())
+            needed = {0, label->heightForWidth(label->width())};
+        else if (qobject_cast<QGroupBox*>(widget))
+            needed = widget->minimumSizeHint();
+        else if (!qobject_cast<QLabel*>(widget) && !qobject_cast<QAbstractButton*>(widget) &&
+                 !qobject_cast<QComboBox*>(widget) && !qobject_cast<QAbstractSpinBox*>(widget))
+            continue;
+        if (widget->width() < needed.width() || widget->height() < needed.height())
+            cut << widget->objectName() + widget->property("text").toString() +
+                       widget->property("title").toString();
+    }
+    return cut;
+}
+
+// What a user sets in the dialog, as text.
+QStringList Settings(const RecordingDialog* d) {
+    QStringList settings{d->cboPort->currentText(),       d->cboTrigger->currentText(),
+                         d->cboTriggerPin->currentText(), d->spnRate->text(),
+                         d->spnSeconds->text(),           d->spnSamples->text(),
+                         d->spnWritePort->text(),         d->spnWriteValue->text()};
+    for (const QAbstractButton* box : std::initializer_list<const QAbstractButton*>{
+             d->chkData, d->chkStatus, d->chkControl, d->optRate, d->optSamples, d->chkWrite})
+        settings << QString::number(box->isChecked());
+    return settings;
+}
+
+// Every text a widget and its children show: captions, tooltips, menu items,
+// the headers and rows of its lists.
+QStringList TextsOf(const QWidget* root) {
+    QStringList texts;
+    for (const QObject* object : root->findChildren<QObject*>()) {
+        for (const char* property : {"text", "toolTip", "title"})
+            texts << object->property(property).toString();
+        const auto* view = qobject_cast<const QAbstractItemView*>(object);
+        if (view == nullptr || view->model() == nullptr)
+            continue;
+        const QAbstractItemModel* model = view->model();
+        for (int column = 0; column < model->columnCount(); ++column)
+            texts << model->headerData(column, Qt::Horizontal).toString();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts << model->index(row, 0).data().toString();
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
 } // namespace
 
 class RecordingDialogTest : public QObject {
@@ -64,6 +129,7 @@ private slots:
     void recordsThePrintersHandshakeAndSavesIt() {
         QFETCH(int, trigger);
         QFETCH(QString, pin);
+        const QDate firstDay = QDate::currentDate(); // the recording may end past midnight
         WindowFixture f;
         // The printer's time moves 200 ns at each look at it, so that its
         // 5 µs Ack pulse is seen however slowly a loaded machine (or a
@@ -105,16 +171,30 @@ private slots:
 
         QTemporaryDir folder;
         QStringList asked;
-        dialog->setSaveFileChooser([&](QWidget*, const QString& caption, const QString& filter) {
-            asked << caption;
-            return folder.filePath(filter.startsWith(QStringLiteral("CSV")) ? "handslag.csv"
-                                                                            : "handslag.vcd");
-        });
+        QStringList suggested;
+        dialog->setSaveFileChooser(
+            [&](QWidget*, const QString& caption, const QString& filter, const QString& name) {
+                asked << caption;
+                suggested << name;
+                return folder.filePath(filter.startsWith(QStringLiteral("CSV")) ? "handslag.csv"
+                                                                                : "handslag.vcd");
+            });
         dialog->cmdSaveCsv->click();
         dialog->cmdSaveVcd->click();
         QVERIFY(f.messages.isEmpty());
         QCOMPARE(asked, (QStringList{QStringLiteral("Spara inspelningen som CSV"),
                                      QStringLiteral("Spara inspelningen som VCD")}));
+        // The first register recorded, and when the recording began.
+        const QString days = QStringLiteral("(%1|%2)").arg(
+            firstDay.toString(QStringLiteral("yyyyMMdd")),
+            QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+        for (const QString& name : suggested)
+            QVERIFY2(
+                QRegularExpression(QStringLiteral("^portprov-888-%1-\\d{4}\\.(csv|vcd)$").arg(days))
+                    .match(name)
+                    .hasMatch(),
+                qPrintable(name));
+        QCOMPARE(QFileInfo(suggested.value(1)).suffix(), QStringLiteral("vcd"));
         const QString table = QString::fromUtf8(Contents(folder.filePath("handslag.csv")));
         // The strobe stays low; Busy rises with it and falls after the Ack pulse.
         QCOMPARE(LevelsOf(table, QStringLiteral("stift1_strobe")), QStringLiteral("0"));
@@ -150,9 +230,9 @@ private slots:
         dialog->spnSeconds->setValue(30);
         dialog->cmdStart->click();
         QVERIFY(dialog->recording());
-        f.window->mnuRecord->trigger();
-        RecordingDialog* second = f.window->findChildren<RecordingDialog*>().constLast();
-        QVERIFY(second != dialog);
+        auto* second =
+            new RecordingDialog(f.window.get(), {888}, {888},
+                                [&f](QWidget*, const QString& text) { f.messages << text; });
         second->cmdStart->click();
         QCOMPARE(f.messages.size(), 1);
         QVERIFY(!second->recording() && dialog->recording());
@@ -173,11 +253,142 @@ private slots:
         for (const auto& c : cases) {
             f.messages.clear();
             dialog->setSaveFileChooser(
-                [&c](QWidget*, const QString&, const QString&) { return c.file; });
+                [&c](QWidget*, const QString&, const QString&, const QString&) { return c.file; });
             dialog->cmdSaveVcd->click();
             QCOMPARE(f.messages.size(), c.messages);
             QVERIFY(QDir(folder.path()).isEmpty());
         }
+    }
+
+    void everyTextIsWholeFromTheSmallestSize_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("smallest") << QSize(900, 600);
+        QTest::newRow("1024x768 less a frame") << QSize(984, 688);
+    }
+
+    void everyTextIsWholeFromTheSmallestSize() {
+        QFETCH(QSize, size);
+        WindowFixture f;
+        RecordingDialog* dialog = OpenDialog(f);
+        QVERIFY(dialog->width() <= 984 && dialog->height() <= 688);
+        QVERIFY(dialog->minimumWidth() <= 900 && dialog->minimumHeight() <= 600);
+        dialog->resize(size);
+        QVERIFY2(CutTexts(dialog).isEmpty(), qPrintable(CutTexts(dialog).join(QLatin1Char('\n'))));
+    }
+
+    void numbersAreSwedishWhateverTheLocale() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        WindowFixture f;
+        RecordingDialog* dialog = OpenDialog(f);
+        QLocale::setDefault(QLocale::c());
+        const QString space(QChar(0x00A0));
+        QCOMPARE(dialog->spnRate->text(), "100" + space + "000 Hz");
+        QCOMPARE(dialog->spnSamples->text(), "10" + space + "000");
+        QCOMPARE(dialog->spnSeconds->text(), QStringLiteral("0,100 s"));
+        // And they read numbers as they are written.
+        dialog->spnSeconds->findChild<QLineEdit*>()->setText(QStringLiteral("2,5 s"));
+        dialog->spnSeconds->interpretText();
+        QCOMPARE(dialog->spnSeconds->value(), 2.5);
+    }
+
+    void openedAgainItComesForwardAsItWasLeft() {
+        WindowFixture f;
+        RecordingDialog* dialog = OpenDialog(f);
+        const QStringList first = Settings(dialog);
+        dialog->chkControl->setChecked(false);
+        dialog->optRate->setChecked(true);
+        dialog->spnRate->setValue(5000);
+        dialog->optSamples->setChecked(true);
+        dialog->spnSamples->setValue(1234);
+        dialog->cboTrigger->setCurrentIndex(2);
+        dialog->cboTriggerPin->setCurrentText(QStringLiteral("Stift 11 Busy"));
+        dialog->chkWrite->setChecked(true);
+        dialog->spnWriteValue->setValue(7);
+        const QStringList set = Settings(dialog);
+        QVERIFY(set != first);
+        dialog->cmdClose->click();
+        QVERIFY(!dialog->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(OpenDialog(f), dialog);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(Settings(dialog), set);
+        f.window->mnuRecord->trigger();
+        QCOMPARE(f.window->findChildren<RecordingDialog*>().size(), 1);
+
+        // Closed while it records, it stops: hidden, it would keep the port.
+        dialog->optSeconds->setChecked(true);
+        dialog->spnSeconds->setValue(30);
+        dialog->cboTrigger->setCurrentIndex(0);
+        dialog->cmdStart->click();
+        QVERIFY(dialog->recording());
+        dialog->cmdClose->click();
+        QTRY_VERIFY(!dialog->recording());
+    }
+
+    void homeAndEndMoveTheDiagramAsSoonAsItIsShown() {
+        WindowFixture f;
+        RecordingDialog* dialog = OpenDialog(f);
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        dialog->optSamples->setChecked(true);
+        dialog->spnSamples->setValue(200);
+        QTest::mouseClick(dialog->cmdStart, Qt::LeftButton); // the focus goes on from Starta
+        QTRY_VERIFY(!dialog->recording());
+        TimingDiagram* diagram = dialog->diagram;
+        QCOMPARE(QApplication::focusWidget(), diagram);
+        diagram->zoomAt(diagram->plotLeft(), 8.0);
+        // Where the focus is, and from a button that has no use for them.
+        for (QWidget* target :
+             {static_cast<QWidget*>(diagram), static_cast<QWidget*>(dialog->cmdSaveVcd)}) {
+            QTest::keyClick(target, Qt::Key_End);
+            QVERIFY(diagram->viewStart() > 0.0);
+            QTest::keyClick(target, Qt::Key_Home);
+            QCOMPARE(diagram->viewStart(), 0.0);
+        }
+    }
+
+    void anEdgeThatNeverCameIsSaidSoAndWhatWasRecordedKept() {
+        WindowFixture f; // the recorded ports' lines stand still
+        RecordingDialog* dialog = OpenDialog(f);
+        dialog->cboTrigger->setCurrentIndex(1);
+        dialog->cboTriggerPin->setCurrentText(QStringLiteral("Stift 10 Ack"));
+        dialog->cmdStart->click();
+        QTRY_COMPARE(dialog->lblStats->text(), QString::fromUtf8("Väntar på flanken…"));
+        dialog->cmdStop->click();
+        QTRY_VERIFY(!dialog->recording());
+        QVERIFY2(dialog->lblStats->text().startsWith(QStringLiteral("Flanken kom aldrig")),
+                 qPrintable(dialog->lblStats->text()));
+        QVERIFY(dialog->lblStats->text().contains(QString::fromUtf8("Mätningar")));
+        QVERIFY(dialog->diagram->hasRecording() && !dialog->diagram->triggerTime());
+        QVERIFY(dialog->cmdSaveVcd->isEnabled());
+        dialog->resize(900, 600);
+        QVERIFY2(CutTexts(dialog).isEmpty(), qPrintable(CutTexts(dialog).join(QLatin1Char('\n'))));
+    }
+
+    void theFileDialogSpeaksSwedishAndSuggestsAName() {
+        const QStringList english{"Look in", "File",     "type",   "Save", "Cancel", "Back",
+                                  "Forward", "Parent",   "Folder", "View", "Rename", "Delete",
+                                  "hidden",  "Computer", "Name",   "Size", "Date",   "Places"};
+        QStringList heard;
+        QString offered;
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (chooser == nullptr)
+                return;
+            for (const QString& text : TextsOf(chooser)) {
+                for (const QString& word : english) {
+                    if (text.contains(word))
+                        heard << text;
+                }
+            }
+            offered = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+            chooser->reject();
+        });
+        const QString chosen = ChooseSwedishSaveFile(
+            nullptr, QStringLiteral("Spara"), QStringLiteral("VCD-filer (*.vcd)"),
+            QStringLiteral("portprov-889-20261207-2130.vcd"));
+        QVERIFY(chosen.isEmpty());
+        QCOMPARE(offered, QStringLiteral("portprov-889-20261207-2130.vcd"));
+        QCOMPARE(heard, QStringList());
     }
 };
 

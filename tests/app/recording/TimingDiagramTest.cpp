@@ -121,7 +121,7 @@ private slots:
                  QString::fromUtf8("A: 2,500 µs\nB: 3,500 µs\nB − A: 1,000 µs"));
         QTest::mouseClick(&diagram, Qt::RightButton, {}, At(diagram, 1500));
         QCOMPARE(diagram.cursorText(),
-                 QString::fromUtf8("A: 2,500 µs\nB: 1,500 µs\nB − A: -1,000 µs"));
+                 QString::fromUtf8("A: 2,500 µs\nB: 1,500 µs\nB − A: −1,000 µs"));
         // Past the end a click stands at the end.
         QTest::mouseClick(&diagram, Qt::LeftButton, {}, QPoint(diagram.width() - 1, 100));
         QCOMPARE(*diagram.cursorA(), 10'000.0);

@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: MIT
+// The recording dialog's parts, box by box: what to record, how fast, how
+// long and from when across the top; the diagram with the recording's figures
+// and the cursors beside it; the progress and the buttons at the bottom.
+#include "recording/RecordingDialog.h"
+
+#include "recording/Recorder.h"
+#include "recording/TimingDiagram.h"
+#include "widgets/SwedishNumbers.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace {
+
+// The figures and the cursors beside the diagram, wide enough for
+// "Uppnådd takt: 13 756 672 Hz" on a line.
+constexpr int kSideWidth = 230;
+
+template <typename Control> Control* Named(const char* name, Control* control) {
+    control->setObjectName(QString::fromLatin1(name));
+    return control;
+}
+
+QSpinBox* SpinBox(const char* name, int lowest, int highest, int value) {
+    auto* box = Named(name, new QSpinBox);
+    ShowSwedishNumbers(box);
+    box->setRange(lowest, highest);
+    box->setValue(value);
+    return box;
+}
+
+// Two choices, each with the box it enables, as rows of a grid.
+QGroupBox* ChoiceBox(const QString& title, QRadioButton* first, QWidget* firstBox,
+                     QRadioButton* second, QWidget* secondBox) {
+    auto* box = new QGroupBox(title);
+    auto* layout = new QGridLayout(box);
+    layout->addWidget(first, 0, 0, 1, firstBox ? 1 : 2);
+    if (firstBox)
+        layout->addWidget(firstBox, 0, 1);
+    layout->addWidget(second, 1, 0);
+    layout->addWidget(secondBox, 1, 1);
+    layout->setRowStretch(2, 1);
+    auto* group = new QButtonGroup(box);
+    group->addButton(first);
+    group->addButton(second);
+    first->setChecked(true);
+    return box;
+}
+
+} // namespace
+
+QGroupBox* RecordingDialog::PortBox() {
+    cboPort = Named("cboPort", new QComboBox);
+    chkData = Named("chkData", new QCheckBox);
+    chkStatus = Named("chkStatus", new QCheckBox);
+    chkControl = Named("chkControl", new QCheckBox);
+    auto* box = new QGroupBox(QStringLiteral("Port och register"));
+    auto* layout = new QVBoxLayout(box);
+    layout->addWidget(cboPort);
+    for (QCheckBox* check : {chkData, chkStatus, chkControl}) {
+        check->setChecked(true);
+        layout->addWidget(check);
+    }
+    layout->addStretch();
+    return box;
+}
+
+QGroupBox* RecordingDialog::RateBox() {
+    optFastest = Named("optFastest", new QRadioButton(QStringLiteral("Så fort som möjligt")));
+    optRate = Named("optRate", new QRadioButton(QStringLiteral("Fast takt:")));
+    spnRate = SpinBox("spnRate", static_cast<int>(portprov::kSlowestRecordingRate),
+                      static_cast<int>(portprov::kFastestRecordingRate), 100'000);
+    spnRate->setSuffix(QStringLiteral(" Hz"));
+    spnRate->setGroupSeparatorShown(true);
+    return ChoiceBox(QStringLiteral("Takt"), optFastest, nullptr, optRate, spnRate);
+}
+
+QGroupBox* RecordingDialog::LengthBox() {
+    optSeconds = Named("optSeconds", new QRadioButton(QStringLiteral("Tid:")));
+    spnSeconds = Named("spnSeconds", new QDoubleSpinBox);
+    ShowSwedishNumbers(spnSeconds);
+    spnSeconds->setDecimals(3);
+    spnSeconds->setRange(0.001, 600.0);
+    spnSeconds->setValue(0.1);
+    spnSeconds->setSuffix(QStringLiteral(" s"));
+    optSamples = Named("optSamples", new QRadioButton(QString::fromUtf8("Mätningar:")));
+    spnSamples = SpinBox("spnSamples", 1, 100'000'000, 10'000);
+    spnSamples->setGroupSeparatorShown(true);
+    return ChoiceBox(QString::fromUtf8("Längd"), optSeconds, spnSeconds, optSamples, spnSamples);
+}
+
+QGroupBox* RecordingDialog::StartBox() {
+    // The start condition, and a write that sets things going.
+    cboTrigger = Named("cboTrigger", new QComboBox);
+    cboTrigger->addItems({QStringLiteral("Genast"), QStringLiteral("Stigande flank på"),
+                          QStringLiteral("Fallande flank på")});
+    cboTriggerPin = Named("cboTriggerPin", new QComboBox);
+    chkWrite = Named("chkWrite", new QCheckBox(QString::fromUtf8("&Skriv först till adress")));
+    spnWritePort = SpinBox("spnWritePort", 0, 65535, 0);
+    spnWriteValue = SpinBox("spnWriteValue", 0, 255, 1);
+    auto* box = new QGroupBox(QStringLiteral("Start"));
+    // One above the other, so that the settings fit a small screen's width.
+    auto* layout = new QGridLayout(box);
+    layout->addWidget(cboTrigger, 0, 0, 1, 3);
+    layout->addWidget(cboTriggerPin, 1, 0, 1, 3);
+    layout->addWidget(chkWrite, 2, 0, 1, 3);
+    layout->addWidget(spnWritePort, 3, 0);
+    layout->addWidget(new QLabel(QString::fromUtf8("värdet")), 3, 1);
+    layout->addWidget(spnWriteValue, 3, 2);
+    layout->setColumnStretch(0, 1);
+    layout->setRowStretch(4, 1);
+    return box;
+}
+
+QWidget* RecordingDialog::SettingsRow() {
+    settings_ = new QGroupBox;
+    settings_->setFlat(true);
+    auto* layout = new QHBoxLayout(settings_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PortBox());
+    layout->addWidget(RateBox());
+    layout->addWidget(LengthBox());
+    layout->addWidget(StartBox(), 1);
+    return settings_;
+}
+
+QWidget* RecordingDialog::SidePanel() {
+    auto selectable = [](const char* name) {
+        auto* text = Named(name, new QLabel);
+        text->setWordWrap(true);
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        return text;
+    };
+    lblStats = selectable("lblStats");
+    lblCursor = selectable("lblCursor");
+    auto* hint = new QLabel(
+        QString::fromUtf8("Hjulet eller + och − zoomar, dra eller piltangenterna flyttar."));
+    hint->setWordWrap(true);
+    auto* statsBox = new QGroupBox(QStringLiteral("Inspelningen"));
+    (new QVBoxLayout(statsBox))->addWidget(lblStats);
+    auto* cursorBox = new QGroupBox(QString::fromUtf8("Markörer"));
+    auto* cursorLayout = new QVBoxLayout(cursorBox);
+    cursorLayout->addWidget(lblCursor);
+    cursorLayout->addWidget(hint);
+    auto* side = new QWidget;
+    auto* layout = new QVBoxLayout(side);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(statsBox);
+    layout->addWidget(cursorBox);
+    layout->addStretch();
+    side->setFixedWidth(kSideWidth);
+    return side;
+}
+
+QLayout* RecordingDialog::RecordingRow() {
+    diagram = new TimingDiagram;
+    auto* row = new QHBoxLayout;
+    row->addWidget(diagram, 1);
+    row->addWidget(SidePanel());
+    return row;
+}
+
+QLayout* RecordingDialog::ButtonRow() {
+    prgRecording = Named("prgRecording", new QProgressBar);
+    prgRecording->setRange(0, kProgressSteps);
+    prgRecording->setValue(0);
+    prgRecording->setTextVisible(false);
+    auto* buttons = new QDialogButtonBox;
+    auto add = [buttons](const char* name, const char* text, QDialogButtonBox::ButtonRole role) {
+        return Named(name, buttons->addButton(QString::fromUtf8(text), role));
+    };
+    cmdStart = add("cmdStart", "Starta", QDialogButtonBox::ActionRole);
+    cmdStop = add("cmdStop", "Stoppa", QDialogButtonBox::ActionRole);
+    cmdSaveVcd = add("cmdSaveVcd", "Spara &VCD…", QDialogButtonBox::ActionRole);
+    cmdSaveCsv = add("cmdSaveCsv", "Spara &CSV…", QDialogButtonBox::ActionRole);
+    cmdClose = add("cmdClose", "Stäng", QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::rejected, this, &RecordingDialog::reject);
+    auto* row = new QHBoxLayout;
+    row->addWidget(prgRecording, 1);
+    row->addWidget(buttons);
+    return row;
+}
