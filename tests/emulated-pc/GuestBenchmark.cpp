@@ -256,34 +256,8 @@ void Fail(const std::string& what) {
     throw std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-} // namespace
-
-int main() {
-    std::printf("port access benchmark: %d runs of about %lld ms each, bare and ours in turn; "
-                "medians\n",
-                kRuns,
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(kRunLength).count()));
-    std::fflush(stdout);
-    std::printf("recorder beside a bare loop on 889: %d turns of %lld ms each; medians\n",
-                kRecordTurns,
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::milliseconds>(kRecordLength).count()));
-    std::fflush(stdout);
-    // What a clock reading costs depends on the kernel's clock source: the
-    // vDSO reads the TSC without a system call, other sources need one.
-    std::string source = "unknown";
-    std::ifstream("/sys/devices/system/clocksource/clocksource0/current_clocksource") >> source;
-    auto clockRead = [](long) {
-        gSink = static_cast<std::uint8_t>(Clock::now().time_since_epoch().count());
-    };
-    std::printf("clock source %s: a clock reading costs %.0f ns\n", source.c_str(),
-                NanosecondsPerOp(clockRead, Calibrate(clockRead)));
-    std::fflush(stdout);
-    std::vector<Row> rows;
-    std::vector<RecordRow> recordRows;
+void MeasureRawIo(std::vector<Row>& rows, std::vector<RecordRow>& recordRows) {
     const Setup nothing{[] {}, [] {}};
-
     // The in and out instructions. The grant stays for the whole run: the
     // program's own raw backend keeps its grant too.
     if (ioperm(static_cast<unsigned long>(kData), 3, 1) != 0) {
@@ -301,7 +275,9 @@ int main() {
             [] { gSink = inb(static_cast<unsigned short>(kStatus)); },
             [] { return std::make_unique<portprov::RawX86Ports>(); });
     }
+}
 
+void MeasureDevPort(std::vector<Row>& rows, std::vector<RecordRow>& recordRows) {
     // pread and pwrite on /dev/port.
     auto devPort = std::make_shared<int>(-1);
     const Setup devPortOpen{[devPort] {
@@ -336,7 +312,9 @@ int main() {
             }
         },
         [] { return std::make_unique<portprov::DevPortFile>(); });
+}
 
+void MeasurePpdev(std::vector<Row>& rows, std::vector<RecordRow>& recordRows) {
     // The ppdev ioctls, on a claim of their own.
     const auto parports = portprov::FindParallelPorts();
     if (parports.empty()) {
@@ -380,6 +358,37 @@ int main() {
             },
             [] { return std::make_unique<portprov::PpdevPorts>(portprov::FindParallelPorts()); });
     }
+}
+
+} // namespace
+
+int main() {
+    std::printf("port access benchmark: %d runs of about %lld ms each, bare and ours in turn; "
+                "medians\n",
+                kRuns,
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(kRunLength).count()));
+    std::fflush(stdout);
+    std::printf("recorder beside a bare loop on 889: %d turns of %lld ms each; medians\n",
+                kRecordTurns,
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(kRecordLength).count()));
+    std::fflush(stdout);
+    // What a clock reading costs depends on the kernel's clock source: the
+    // vDSO reads the TSC without a system call, other sources need one.
+    std::string source = "unknown";
+    std::ifstream("/sys/devices/system/clocksource/clocksource0/current_clocksource") >> source;
+    auto clockRead = [](long) {
+        gSink = static_cast<std::uint8_t>(Clock::now().time_since_epoch().count());
+    };
+    std::printf("clock source %s: a clock reading costs %.0f ns\n", source.c_str(),
+                NanosecondsPerOp(clockRead, Calibrate(clockRead)));
+    std::fflush(stdout);
+    std::vector<Row> rows;
+    std::vector<RecordRow> recordRows;
+    MeasureRawIo(rows, recordRows);
+    MeasureDevPort(rows, recordRows);
+    MeasurePpdev(rows, recordRows);
 
     PrintTable(rows);
     PrintRecorderTable(recordRows);
