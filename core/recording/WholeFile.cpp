@@ -84,7 +84,11 @@ public:
         int error = EEXIST;
         for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
             path_ = FolderOf(target) / start;
-            path_ += "." + RandomName() + ".tmp";
+            // Appended piece by piece: "." + a temporary string trips GCC 12's
+            // -Wrestrict at -O3 (a false alarm inside std::string).
+            path_ += ".";
+            path_ += RandomName();
+            path_ += ".tmp";
             file_.reset(OpenNewFile(path_, privately));
             error = file_.get() < 0 ? errno : 0;
         }
