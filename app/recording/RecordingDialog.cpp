@@ -290,6 +290,10 @@ void RecordingDialog::ShowStats(const portprov::RecordingStats& stats) {
                                  "spelas in visas här.\n") +
                text;
     lblStats->setText(text);
+    // The side column has a fixed width and does not pass a wrapped label's
+    // height for that width on to the layout: a long line that wraps would be
+    // cut off at the bottom without this.
+    lblStats->setMinimumHeight(lblStats->heightForWidth(lblStats->width()));
 }
 
 void RecordingDialog::cmdSaveVcd_Click() {
