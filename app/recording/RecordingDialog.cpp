@@ -281,14 +281,10 @@ void RecordingDialog::ShowStats(const portprov::RecordingStats& stats) {
     // Stopped while it waited: what is shown is the stretch from before an
     // edge that never came, not a recording from the edge.
     if (triggered_ && !shown_->triggerTime)
-        text = QString::fromUtf8("Flanken kom aldrig: detta spelades in medan "
-                                 "inspelningen väntade på den.\n") +
-               text;
+        text = QString::fromUtf8("Flanken kom aldrig.\n") + text;
     // Ended for want of memory: what is shown is all there was room for.
     if (stats.outOfMemory)
-        text = QString::fromUtf8("Minnet tog slut: inspelningen slutade i förtid. Det som hann "
-                                 "spelas in visas här.\n") +
-               text;
+        text = QString::fromUtf8("Minnet tog slut: inspelningen kortades.\n") + text;
     lblStats->setText(text);
     // The side column has a fixed width and does not pass a wrapped label's
     // height for that width on to the layout: a long line that wraps would be
