@@ -5,13 +5,7 @@
 
 namespace {
 
-struct Text {
-    const char* context;
-    const char* english;
-    const char* swedish;
-};
-
-constexpr Text kTexts[] = {
+constexpr SwedishToolkitTexts::Text kTexts[] = {
     {"QCommandLineParser", "Usage: %1", "Användning: %1"},
     {"QCommandLineParser", "[options]", "[flaggor]"},
     {"QCommandLineParser", "Options:", "Flaggor:"},
@@ -24,11 +18,15 @@ constexpr Text kTexts[] = {
 
 } // namespace
 
+std::span<const SwedishToolkitTexts::Text> SwedishToolkitTexts::CommandLineTexts() {
+    return kTexts;
+}
+
 QString SwedishToolkitTexts::translate(const char* context, const char* sourceText,
                                        const char* /*disambiguation*/, int /*n*/) const {
     if (context == nullptr || sourceText == nullptr)
         return {};
-    for (const Text& text : kTexts) {
+    for (const Text& text : texts_) {
         if (std::strcmp(text.context, context) == 0 && std::strcmp(text.english, sourceText) == 0)
             return QString::fromUtf8(text.swedish);
     }

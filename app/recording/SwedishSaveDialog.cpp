@@ -1,20 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "recording/SwedishSaveDialog.h"
 
+#include "desktop/SwedishToolkitTexts.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QTranslator>
-
-#include <cstring>
 
 namespace {
 
-struct Text {
-    const char* context;
-    const char* english;
-    const char* swedish;
-};
+using Text = SwedishToolkitTexts::Text;
 
 // Qt's file dialog asks for these as it builds itself and as it is used;
 // Qt's Swedish catalogue has older wordings of a few and none of the rest.
@@ -71,26 +66,14 @@ constexpr Text kTexts[] = {
     {"QPlatformTheme", "&No", "&Nej"},
 };
 
-// The texts above, on the application while a file dialog is open.
-class FileDialogTexts : public QTranslator {
+// The texts above, asked before Qt's own catalogue while a file dialog is
+// open: the translator installed last is asked first.
+class FileDialogTexts : public SwedishToolkitTexts {
 public:
-    FileDialogTexts() { QCoreApplication::installTranslator(this); }
+    FileDialogTexts() : SwedishToolkitTexts(kTexts) { QCoreApplication::installTranslator(this); }
     ~FileDialogTexts() override { QCoreApplication::removeTranslator(this); }
     FileDialogTexts(const FileDialogTexts&) = delete;
     FileDialogTexts& operator=(const FileDialogTexts&) = delete;
-
-    QString translate(const char* context, const char* sourceText, const char* /*disambiguation*/,
-                      int /*n*/) const override {
-        if (context == nullptr || sourceText == nullptr)
-            return {};
-        for (const Text& text : kTexts) {
-            if (std::strcmp(text.context, context) == 0 &&
-                std::strcmp(text.english, sourceText) == 0)
-                return QString::fromUtf8(text.swedish);
-        }
-        return {};
-    }
-    bool isEmpty() const override { return false; }
 };
 
 // The folder last saved to, while the program runs.
