@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -36,6 +37,51 @@ const QString kHintCalibrated =
     QString::fromUtf8("Kalibrerad. Kalibreringen gäller tills fönstret stängs.");
 const QString kHintBusy = QString::fromUtf8(
     "Spelporten är upptagen av en inspelning; visningen fortsätter när den är ledig.");
+
+// The axes in a sentence: "A X", "A X och B Y", "A X, A Y och B X".
+QString AxisList(const std::vector<std::size_t>& axes) {
+    QString list;
+    for (std::size_t i = 0; i < axes.size(); ++i) {
+        if (i > 0)
+            list += i + 1 == axes.size() ? QStringLiteral(" och ") : QStringLiteral(", ");
+        list += QString::fromLatin1(kAxisNames[axes[i]]);
+    }
+    return list;
+}
+
+// Why Mitten cannot end the calibration yet, naming the axes that still have
+// to move or come back to the middle; empty when every answering axis is ready.
+QString CalibrationRefusal(const portprov::GamePortCalibrator& calibrator) {
+    std::vector<std::size_t> tooLittle;
+    std::vector<std::size_t> offCentre;
+    for (std::size_t axis = 0; axis < kAxisNames.size(); ++axis) {
+        switch (calibrator.readiness(axis)) {
+        case portprov::AxisReadiness::TooLittleTravel:
+            tooLittle.push_back(axis);
+            break;
+        case portprov::AxisReadiness::NotAtCentre:
+            offCentre.push_back(axis);
+            break;
+        case portprov::AxisReadiness::Ready:
+        case portprov::AxisReadiness::Absent:
+            break;
+        }
+    }
+    if (!tooLittle.empty())
+        return QString::fromUtf8("Inte kalibrerad än: %1 har inte rörts nog. För spakarna ut i "
+                                 "alla fyra hörnen, släpp dem till mitten och tryck Mitten igen.")
+            .arg(AxisList(tooLittle));
+    if (!offCentre.empty())
+        return QString::fromUtf8("Inte kalibrerad än: %1 stod inte i mitten. Släpp spakarna och "
+                                 "tryck Mitten igen.")
+            .arg(AxisList(offCentre));
+    bool anyAnswered = false;
+    for (std::size_t axis = 0; axis < kAxisNames.size(); ++axis)
+        anyAnswered |= calibrator.readiness(axis) != portprov::AxisReadiness::Absent;
+    if (!anyAnswered)
+        return QString::fromUtf8("Inte kalibrerad: ingen styrspak svarar.");
+    return {};
+}
 
 QString AxisText(std::size_t axis, std::optional<double> micros) {
     const QString name = QString::fromLatin1(kAxisNames[axis]);
@@ -191,6 +237,11 @@ void JoystickDialog::cmdCalibrate_Click() {
     if (!reading)
         return;
     calibrator_.takeCentre(*reading);
+    if (const QString refusal = CalibrationRefusal(calibrator_); !refusal.isEmpty()) {
+        lblHint->setText(refusal);
+        ShowReading(*reading);
+        return;
+    }
     for (std::size_t axis = 0; axis < calibration_.size(); ++axis)
         calibration_[axis] = calibrator_.calibration(axis);
     calibrating_ = false;
@@ -215,7 +266,7 @@ void JoystickDialog::ShowReading(const portprov::GamePortReading& reading) {
         const bool pressed = reading.pressed[button];
         lblButton[button]->setText(QString::fromUtf8("%1: %2").arg(
             QString::fromLatin1(kButtonNames[button]),
-            pressed ? QString::fromUtf8("nedtryckt") : QStringLiteral("uppe")));
+            pressed ? QString::fromUtf8("nedtryckt") : QString::fromUtf8("släppt")));
         QPalette palette = lblButton[button]->palette();
         palette.setColor(QPalette::Window, pressed ? QColor(255, 0, 0) : QColor(255, 255, 255));
         palette.setColor(QPalette::WindowText, pressed ? Qt::white : Qt::black);

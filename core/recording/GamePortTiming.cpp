@@ -57,6 +57,21 @@ void GamePortCalibrator::takeCentre(const GamePortReading& reading) {
     centre_ = reading.axisMicros;
 }
 
+AxisReadiness GamePortCalibrator::readiness(std::size_t axis) const {
+    if (!low_[axis] || !high_[axis])
+        return AxisReadiness::Absent;
+    const double travel = *high_[axis] - *low_[axis];
+    if (travel < kLeastCalibrationTravelMicros)
+        return AxisReadiness::TooLittleTravel;
+    // A centre within a tenth of the travel from an end was taken with the
+    // stick still held out, and would squeeze one half of the square.
+    const double margin = travel / 10.0;
+    if (!centre_[axis] || *centre_[axis] < *low_[axis] + margin ||
+        *centre_[axis] > *high_[axis] - margin)
+        return AxisReadiness::NotAtCentre;
+    return AxisReadiness::Ready;
+}
+
 AxisCalibration GamePortCalibrator::calibration(std::size_t axis) const {
     if (!low_[axis] || !high_[axis] || !centre_[axis] || !(*low_[axis] < *centre_[axis]) ||
         !(*centre_[axis] < *high_[axis]))

@@ -37,12 +37,26 @@ struct AxisCalibration {
 // straight line from low to high.
 double AxisPercent(double micros, const AxisCalibration& calibration);
 
+// Whether an axis has shown enough to be calibrated once the centre is taken.
+enum class AxisReadiness {
+    Ready,
+    Absent,          // never answered: no stick on it, left as it is
+    TooLittleTravel, // its extremes lie too close for a calibration to mean much
+    NotAtCentre,     // the centre taken lies at or near an end, or did not answer
+};
+
+// The least travel between the extremes seen: a quarter of a 100 kΩ stick's
+// 1100 µs. With less, a few microseconds of noise would throw the cross from
+// one edge of its square to the other.
+constexpr double kLeastCalibrationTravelMicros = 275.0;
+
 // Follows the extremes of the four axes while the user moves the sticks to
 // their corners, and takes the centre when asked.
 class GamePortCalibrator {
 public:
     void see(const GamePortReading& reading);
     void takeCentre(const GamePortReading& reading);
+    AxisReadiness readiness(std::size_t axis) const;
     // The calibration of an axis; the default one where too little was seen
     // (no two different extremes, or no centre between them).
     AxisCalibration calibration(std::size_t axis) const;

@@ -210,6 +210,11 @@ void SimulatedPc::setJoystickA(double xPercent, double yPercent) {
     axisPercent_[1] = std::clamp(yPercent, 0.0, 100.0);
 }
 
+void SimulatedPc::setJoystickB(double xPercent, double yPercent) {
+    axisPercent_[2] = std::clamp(xPercent, 0.0, 100.0);
+    axisPercent_[3] = std::clamp(yPercent, 0.0, 100.0);
+}
+
 void SimulatedPc::insertPlug(LoopbackPlug plug) {
     printer_ = false;
     plug_.clear();

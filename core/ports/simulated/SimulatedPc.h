@@ -71,9 +71,10 @@ public:
     // The bytes the printer has taken, in order.
     const std::vector<std::uint8_t>& printedBytes() const { return printed_; }
 
-    // Moves joystick A to x and y per cent of its travel (0 to 100; the
-    // centre, 50, at start). Joystick B stays at its centre.
+    // Moves joystick A or B to x and y per cent of its travel (0 to 100;
+    // the centre, 50, at start).
     void setJoystickA(double xPercent, double yPercent);
+    void setJoystickB(double xPercent, double yPercent);
 
 private:
     struct ParallelPort {

@@ -110,5 +110,41 @@ TEST(GamePortTiming, CalibratorFollowsTheExtremesAndTakesTheCentreWhenAsked) {
         EXPECT_TRUE(is(atTheEdge.calibration(axis), standard.low, standard.centre, standard.high));
 }
 
+TEST(GamePortTiming, AnAxisIsReadyOnlyAfterRealTravelAndWithItsCentreInside) {
+    constexpr double kNone = -1.0;
+    const struct {
+        const char* name;
+        std::vector<double> seen; // one axis's times before the centre
+        double centre;
+        AxisReadiness readiness;
+    } cases[] = {
+        {"never answered", {kNone, kNone}, kNone, AxisReadiness::Absent},
+        {"Mitten at once: only the centre seen", {}, 574.2, AxisReadiness::TooLittleTravel},
+        {"a tremble around the middle", {560.0, 590.0}, 574.2, AxisReadiness::TooLittleTravel},
+        {"just too little travel", {400.0, 674.9}, 574.2, AxisReadiness::TooLittleTravel},
+        {"end to end, centre inside", {24.2, 1124.2}, 574.2, AxisReadiness::Ready},
+        {"a quarter of the travel is enough", {400.0, 675.0}, 537.0, AxisReadiness::Ready},
+        {"centre taken with the stick held out",
+         {24.2, 1124.2},
+         1100.0,
+         AxisReadiness::NotAtCentre},
+        {"centre did not answer", {24.2, 1124.2}, kNone, AxisReadiness::NotAtCentre},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto reading = [](double micros) {
+            GamePortReading r;
+            if (micros >= 0)
+                r.axisMicros[0] = micros;
+            return r;
+        };
+        GamePortCalibrator calibrator;
+        for (const double micros : c.seen)
+            calibrator.see(reading(micros));
+        calibrator.takeCentre(reading(c.centre));
+        EXPECT_EQ(calibrator.readiness(0), c.readiness);
+    }
+}
+
 } // namespace
 } // namespace portprov
