@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""Every option the program lists in --help is described where a user looks
-for it: the README's table of options, the manual page's FLAGGOR and the
-read-me the window opens (Info -> Läs Mig). The table and the manual page
-name no option the program no longer has.
+"""The documents describe today's program. Every option it lists in --help is
+described where a user looks for it: the README's table of options, the
+manual page's FLAGGOR and the read-me the window opens (Info -> Läs Mig); the
+table and the manual page name no option the program no longer has. Every
+tool of the window's Verktyg menu is named in all three.
 
-    check_documented_options.py --exe build/test/app/portprov --source ."""
+    check_documents.py --exe build/test/app/portprov --source ."""
 
 import argparse
 import os
@@ -52,13 +53,27 @@ def manual_entries(source: Path) -> set:
     text = (source / "assets" / "portprov.1").read_text(encoding="utf-8")
     section = text.split("\n.SH FLAGGOR\n", 1)[1].split("\n.SH ", 1)[0]
     heads = re.findall(r"^\.TP\n(.*)$", section, re.M)
-    return {name for head in heads for name in OPTION.findall(head.replace("\\-", "-"))}
+    plain = [re.sub(r"\\f[BIRP]", "", head).replace("\\-", "-") for head in heads]
+    return {name for head in plain for name in OPTION.findall(head)}
 
 
-def read_me_text(source: Path) -> set:
+def read_me_text(source: Path) -> str:
+    return rtf_to_text((source / "assets" / "Doruv.rtf").read_bytes())
+
+
+def read_me_options(source: Path) -> set:
     """Every option the read-me names anywhere."""
-    text = rtf_to_text((source / "assets" / "Doruv.rtf").read_bytes())
-    return set(OPTION.findall(text))
+    return set(OPTION.findall(read_me_text(source)))
+
+
+def menu_tools(source: Path) -> list:
+    """The entries of the Verktyg menu, as the window builds it."""
+    menus = (source / "app" / "window" / "frmPortComMenus.cpp").read_text(encoding="utf-8")
+    tools = re.findall(r'mnuVerktyg->addAction\((?:QString::fromUtf8|QStringLiteral)\("([^"]+)"\)',
+                       menus)
+    if len(tools) < 6:
+        raise ValueError(f"found only {tools} in the Verktyg menu")
+    return tools
 
 
 # Where each option must be described, and whether the place may name only
@@ -66,7 +81,15 @@ def read_me_text(source: Path) -> set:
 DOCUMENTS = [
     ("the README's table of options", readme_table, True),
     ("the manual page's FLAGGOR", manual_entries, True),
-    ("the read-me Doruv.rtf", read_me_text, False),
+    ("the read-me Doruv.rtf", read_me_options, False),
+]
+
+# The whole text of each document, where the tools are looked for.
+TEXTS = [
+    ("the README", lambda source: (source / "README.md").read_text(encoding="utf-8")),
+    ("the manual page",
+     lambda source: (source / "assets" / "portprov.1").read_text(encoding="utf-8")),
+    ("the read-me Doruv.rtf", read_me_text),
 ]
 
 
@@ -87,8 +110,15 @@ def main() -> int:
         if extra:
             failures += 1
             print(f"FAIL {name} names {extra}, which --help does not list")
+    tools = menu_tools(args.source)
+    for name, text in TEXTS:
+        missing = [tool for tool in tools if tool not in text(args.source)]
+        if missing:
+            failures += 1
+            print(f"FAIL {name} does not name the Verktyg tools {missing}")
     if not failures:
-        print(f"ok: {len(listed)} options described in {len(DOCUMENTS)} places")
+        print(f"ok: {len(listed)} options and {len(tools)} tools described in"
+              f" {len(DOCUMENTS)} places")
     return 1 if failures else 0
 
 
