@@ -4,7 +4,8 @@
 described where a user looks for it: the README's table of options, the
 manual page's FLAGGOR and the read-me the window opens (Info -> Läs Mig); the
 table and the manual page name no option the program no longer has. Every
-tool of the window's Verktyg menu is named in all three.
+tool of the window's Verktyg menu is named in all three. The README's map of
+the folders names every folder of the source, and no folder that is gone.
 
     check_documents.py --exe build/test/app/portprov --source ."""
 
@@ -93,6 +94,47 @@ TEXTS = [
 ]
 
 
+def layout_map(source: Path) -> dict:
+    """The rows of the README's table under "## Layout": folder -> row text."""
+    text = (source / "README.md").read_text(encoding="utf-8")
+    section = text.split("\n## Layout\n", 1)[1].split("\n#", 1)[0]
+    rows = [line for line in section.splitlines() if line.startswith("|")][2:]
+    return {row.split("|")[1].strip().strip("`").rstrip("/"): row for row in rows}
+
+
+def source_folders(source: Path) -> list:
+    """Every folder of the source: those git keeps files in, or where the
+    source is no git checkout, those found, build folders and caches left out."""
+    try:
+        tracked = subprocess.run(["git", "-C", str(source), "ls-files", "-z"],
+                                 capture_output=True, check=True).stdout.decode("utf-8")
+    except (OSError, subprocess.CalledProcessError):
+        tracked = ""
+    if tracked:
+        files = [Path(name) for name in tracked.split("\0") if name]
+        return sorted({str(folder) for f in files for folder in f.parents if str(folder) != "."})
+    found = []
+    for root, folders, _ in os.walk(source):
+        folders[:] = sorted(f for f in folders if f != "__pycache__" and not (
+            Path(root) == source and (f.startswith("build") or f in (".git", ".github"))))
+        found += [str((Path(root) / f).relative_to(source)) for f in folders]
+    return found
+
+
+def unmapped_folders(source: Path) -> tuple:
+    """Folders neither with a row of their own nor named (`name/`) in the
+    row of a folder above them; and rows of folders that are not there."""
+    rows = layout_map(source)
+    missing = []
+    for folder in source_folders(source):
+        above = [str(Path(*Path(folder).parts[:n])) for n in range(1, len(Path(folder).parts))]
+        named = f"`{Path(folder).name}/"
+        if folder not in rows and not any(named in rows.get(a, "") for a in above):
+            missing.append(folder)
+    gone = [folder for folder in rows if not (source / folder).is_dir()]
+    return missing, gone
+
+
 def main() -> int:
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
@@ -116,6 +158,13 @@ def main() -> int:
         if missing:
             failures += 1
             print(f"FAIL {name} does not name the Verktyg tools {missing}")
+    missing, gone = unmapped_folders(args.source)
+    if missing:
+        failures += 1
+        print(f"FAIL the README's map of the folders leaves out {missing}")
+    if gone:
+        failures += 1
+        print(f"FAIL the README's map of the folders names {gone}, which are not there")
     if not failures:
         print(f"ok: {len(listed)} options and {len(tools)} tools described in"
               f" {len(DOCUMENTS)} places")
