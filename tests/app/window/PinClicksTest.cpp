@@ -106,9 +106,50 @@ private slots:
         QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), lamp->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(lamp, &help);
         QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), QString::fromStdString(portprov::PinToolTip(
-                                       4, portprov::LampColour::White)));
+        QCOMPARE(QToolTip::text(),
+                 QString::fromStdString(portprov::PinToolTip(4, portprov::LampColour::White)));
         QVERIFY(f.calls().empty());
+    }
+
+    // The arrow keys along a row stop at its ends, and between the rows pin
+    // n + 13 sits just right of pin n. Every pin and arrow lands on a lamp.
+    void arrowKeysStayOnTheConnector() {
+        WindowFixture f;
+        QVERIFY(f.showActive());
+        f.window->Picture1->setFocus();
+        const auto* marker = f.window->Picture1->findChild<QWidget*>(QStringLiteral("PinFocus"));
+        QVERIFY(marker);
+        const auto focused = [&] {
+            for (int pin = 1; pin <= 25; ++pin)
+                if (f.window->Lpt[pin]->geometry().center() == marker->geometry().center())
+                    return pin;
+            return 0;
+        };
+        const auto from = [&](int pin) {
+            QTest::mouseClick(f.window->Picture1, Qt::LeftButton, {},
+                              f.window->Lpt[pin]->geometry().center());
+        };
+        const std::vector<std::tuple<int, Qt::Key, int>> moves{
+            {13, Qt::Key_Right, 13}, {12, Qt::Key_Right, 13}, {1, Qt::Key_Left, 1},
+            {14, Qt::Key_Left, 14},  {25, Qt::Key_Right, 25}, {14, Qt::Key_Right, 15},
+            {14, Qt::Key_Up, 1},     {25, Qt::Key_Up, 12},    {13, Qt::Key_Down, 25},
+            {1, Qt::Key_Down, 14},   {1, Qt::Key_Up, 1},      {20, Qt::Key_Down, 20},
+        };
+        for (const auto& [start, key, to] : moves) {
+            from(start);
+            QTest::keyClick(f.window->Picture1, key);
+            QVERIFY2(
+                focused() == to,
+                qPrintable(
+                    QStringLiteral("%1 key %2: %3").arg(start).arg(key, 0, 16).arg(focused())));
+        }
+        for (int start = 1; start <= 25; ++start)
+            for (const Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}) {
+                from(start);
+                QTest::keyClick(f.window->Picture1, key);
+                QVERIFY2(focused() != 0,
+                         qPrintable(QStringLiteral("%1 key %2").arg(start).arg(key)));
+            }
     }
 
     void keyboardAndScreenReaderSetPinsToo() {
