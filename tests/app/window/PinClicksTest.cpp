@@ -7,10 +7,18 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QAction>
 #include <QHelpEvent>
+#include <QTimer>
 #include <QToolTip>
 
-#include "lamps/LampNames.h"
+// The tooltip a pin's lamp shows when the mouse rests on it.
+QString ToolTipOf(WindowFixture& f, int pin) {
+    QLabel* lamp = f.window->Lpt[pin];
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), lamp->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(lamp, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
 
 class PinClicksTest : public QObject {
     Q_OBJECT
@@ -49,6 +57,7 @@ private slots:
         QCOMPARE(int{pc->read(static_cast<std::uint16_t>(port))}, flipped);
         QCOMPARE(BitLamps(*f.window), bits);
         QCOMPARE(f.window->lblValue->text(), QString::number(flipped));
+        QCOMPARE(f.window->Text1->text(), QString::number(port)); // the value's own address
         QCOMPARE(PinLamps(*f.window)[pin - 1], lamp);
 
         f.window->Lpt_Click(pin);
@@ -99,16 +108,74 @@ private slots:
         QCOMPARE(f.calls().end()[-2], Write(888, 0x7F)); // 888 reads 255 here
     }
 
-    void aTooltipTellsThePinAndTouchesNoPort() {
+    // A tooltip tells only what was shown or read, and reads no port: an
+    // input pin's lamp is never painted, so it gives its line's level from
+    // the status register's last read (127: Busy, inverted, is high), and a
+    // data pin's lamp that shows the status byte says so.
+    void tooltipsTellOnlyWhatWasShownOrRead() {
         WindowFixture f;
         QVERIFY(f.showActive());
-        QLabel* lamp = f.window->Lpt[4];
-        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), lamp->mapToGlobal(QPoint(2, 2)));
-        QApplication::sendEvent(lamp, &help);
-        QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(),
-                 QString::fromStdString(portprov::PinToolTip(4, portprov::LampColour::White)));
+        f.ports->setIdleValue(889, 127);
+        const QString uncoloured = QString::fromUtf8(
+            " Stiftets lampa färgas inte (statusregistret visas på stift 2 - 9).");
+        const QString click = QString::fromUtf8(" Klicka för att byta nivå.");
+        QCOMPARE(ToolTipOf(f, 11),
+                 QString::fromUtf8("Stift 11: Busy, ingång. Ingen nivå läst: läs 889.") +
+                     uncoloured);
+        QCOMPARE(ToolTipOf(f, 4),
+                 QString::fromUtf8("Stift 4: D2, utgång. Ingen nivå visad än.") + click);
         QVERIFY(f.calls().empty());
+
+        f.window->List1->setCurrentRow(1); // 889
+        f.ports->clearCalls();
+        QCOMPARE(ToolTipOf(f, 11),
+                 QString::fromUtf8(
+                     "Stift 11: Busy, ingång. Nivå när 889 lästes senast: hög (+5 volt).") +
+                     uncoloured);
+        QCOMPARE(
+            ToolTipOf(f, 9),
+            QString::fromUtf8(
+                "Stift 9: D7, utgång. Lampan visar statusregistret 889: bit 7, Busy på stift 11.") +
+                click);
+        f.window->Text2->setText(QStringLiteral("4"));
+        f.window->Command2_Click(); // 4 to 888: the data pins show the data register again
+        QCOMPARE(ToolTipOf(f, 4),
+                 QString::fromUtf8("Stift 4: D2, utgång. Senast visad nivå: hög (+5 volt).") +
+                     click);
+        QVERIFY(ToolTipOf(f, 12).contains(QStringLiteral("lästes senast")));
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    // During continuous reading the value display is the reading's: a click
+    // still sets its line, and tells at its pin what it did and, for a data
+    // pin under the status register's bits, which register its lamp shows.
+    void aClickDuringContinuousReadingIsToldAtItsPin() {
+        auto pc = std::make_shared<portprov::SimulatedPc>();
+        WindowFixture f;
+        f.useBackend(pc);
+        QVERIFY(f.showActive());
+        f.window->List1->setCurrentRow(1); // 889
+        f.window->mnuLive->trigger();
+        QVERIFY(f.window->tmrLive->isActive());
+        const QStringList before = {f.window->Text1->text(), f.window->lblValue->text()};
+
+        f.window->Lpt_Click(4);
+        QCOMPARE(int{pc->read(888)}, 4);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().startsWith(QString::fromUtf8(
+                     "Stift 4, D2: nu hög (888 = 4).\nStift 4: D2, utgång. Lampan visar "
+                     "statusregistret 889: bit 2, som inget stift har.")),
+                 qPrintable(QToolTip::text()));
+        QCOMPARE(PinLamps(*f.window)[3], QChar('W')); // bit 2 of 889, as the reading shows it
+
+        f.window->Lpt_Click(1);
+        QCOMPARE(int{pc->read(890)} & 0x0F, 1);
+        QTRY_VERIFY(
+            QToolTip::text().startsWith(QString::fromUtf8("Stift 1, Strobe: nu låg (890 = 193).")));
+        QCOMPARE(PinLamps(*f.window)[0], QChar('W')); // no reading paints it over
+        QCOMPARE((QStringList{f.window->Text1->text(), f.window->lblValue->text()}), before);
+        QVERIFY(f.messages.isEmpty());
+        f.window->mnuLive->trigger();
     }
 
     // The arrow keys along a row stop at its ends, and between the rows pin

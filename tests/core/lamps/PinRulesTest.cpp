@@ -201,18 +201,53 @@ TEST(PinRules, OddCharactersAndPositions) {
     EXPECT_TRUE(untouched.changes.empty());
 }
 
-// A pin's tooltip tells which way its line goes and what its lamp showed;
-// only the pins a click can set say so.
-TEST(PinToolTip, NamesLineDirectionAndLevel) {
+// A pin's tooltip tells which way its line goes and only a level that was
+// shown or read: an input pin's lamp is never painted, so it gives the level
+// its line was read at (Busy inverted), and a data pin's lamp that shows the
+// status register says so. Only the pins a click can set say so.
+TEST(PinToolTip, TellsOnlyWhatWasShownOrRead) {
     using portprov::LampColour;
-    const std::vector<std::tuple<int, LampColour, std::string>> cases{
-        {4, LampColour::Red,
-         "Stift 4: D2, utgång. Senast visad nivå: hög (+5 volt). Klicka för att byta nivå."},
-        {1, LampColour::White,
-         "Stift 1: Strobe, utgång. Senast visad nivå: låg (0 volt). Klicka för att byta nivå."},
-        {11, LampColour::White, "Stift 11: Busy, ingång. Senast visad nivå: låg (0 volt)."},
-        {20, LampColour::Black, "Stift 20: jord."},
+    using portprov::Register;
+    const std::string click = " Klicka för att byta nivå.";
+    const std::string uncoloured =
+        " Stiftets lampa färgas inte (statusregistret visas på stift 2 - 9).";
+    struct Case {
+        int pin;
+        portprov::PinKnowledge known;
+        std::string text;
     };
-    for (const auto& [pin, shown, text] : cases)
-        EXPECT_EQ(portprov::PinToolTip(pin, shown), text) << "pin " << pin;
+    const std::vector<Case> cases{
+        {4,
+         {888, LampColour::Red, Register::Data, {}},
+         "Stift 4: D2, utgång. Senast visad nivå: hög (+5 volt)." + click},
+        {1,
+         {888, LampColour::White, Register::Status, 127},
+         "Stift 1: Strobe, utgång. Senast visad nivå: låg (0 volt)." + click},
+        {16, {888, {}, Register::Data, {}}, "Stift 16: Init, utgång. Ingen nivå visad än." + click},
+        {9,
+         {888, LampColour::White, Register::Status, 127},
+         "Stift 9: D7, utgång. Lampan visar statusregistret 889: bit 7, Busy på stift 11." + click},
+        {2,
+         {632, LampColour::White, Register::Status, 0},
+         "Stift 2: D0, utgång. Lampan visar statusregistret 633: bit 0, som inget stift har." +
+             click},
+        {11,
+         {888, LampColour::White, Register::Data, {}},
+         "Stift 11: Busy, ingång. Ingen nivå läst: läs 889." + uncoloured},
+        {11,
+         {888, LampColour::White, Register::Status, 127},
+         "Stift 11: Busy, ingång. Nivå när 889 lästes senast: hög (+5 volt)." + uncoloured},
+        {11,
+         {53264, LampColour::White, Register::Status, 0x80},
+         "Stift 11: Busy, ingång. Nivå när 53265 lästes senast: låg (0 volt)." + uncoloured},
+        {10,
+         {888, LampColour::White, Register::Data, 0xBF},
+         "Stift 10: Ack, ingång. Nivå när 889 lästes senast: låg (0 volt)." + uncoloured},
+        {15,
+         {888, {}, Register::Data, 0x08},
+         "Stift 15: Fel, ingång. Nivå när 889 lästes senast: hög (+5 volt)." + uncoloured},
+        {20, {888, LampColour::Black, Register::Data, 127}, "Stift 20: jord."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(portprov::PinToolTip(c.pin, c.known), c.text) << "pin " << c.pin;
 }
