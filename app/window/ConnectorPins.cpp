@@ -165,7 +165,8 @@ bool ConnectorPins::eventFilter(QObject* watched, QEvent* event) {
         const int pin = pinAt(help->pos());
         if (pin == 0 || !describe_)
             return false;
-        // A tooltip is made from the lamp's colour only: it never reads a port.
+        // A tooltip is made from what the window has shown and read: it never
+        // reads a port.
         QToolTip::showText(help->globalPos(), describe_(pin), picture_,
                            lamps_[pin]->geometry().adjusted(-4, -4, 4, 4));
         return true;
