@@ -4,6 +4,7 @@
 // and the cursors beside it; the progress and the buttons at the bottom.
 #include "recording/RecordingDialog.h"
 
+#include "connector/Connector.h"
 #include "recording/Recorder.h"
 #include "recording/TimingDiagram.h"
 #include "widgets/SwedishNumbers.h"
@@ -28,6 +29,11 @@ namespace {
 // The figures and the cursors beside the diagram, wide enough for
 // "Uppnådd takt: 13 756 672 Hz" on a line.
 constexpr int kSideWidth = 230;
+
+// The start write's value at a parallel port's control register: 13.
+constexpr int kStrobeKeepingInit = portprov::Bit(portprov::control_bit::kStrobe) |
+                                   portprov::Bit(portprov::control_bit::kInit) |
+                                   portprov::Bit(portprov::control_bit::kSelectIn);
 
 template <typename Control> Control* Named(const char* name, Control* control) {
     control->setObjectName(QString::fromLatin1(name));
@@ -110,7 +116,12 @@ QGroupBox* RecordingDialog::StartBox() {
     cboTriggerPin = Named("cboTriggerPin", new QComboBox);
     chkWrite = Named("chkWrite", new QCheckBox(QString::fromUtf8("&Skriv först till adress")));
     spnWritePort = SpinBox("spnWritePort", 0, 65535, 0);
-    spnWriteValue = SpinBox("spnWriteValue", 0, 255, 1);
+    // 13 at the control register strobes a printer and leaves it alone: bit 0
+    // pulls Strobe low, bit 2 keeps Init high and bit 3 keeps Select In active.
+    // 1 would strobe too, but pull Init low and reset a real printer. The box
+    // takes one write, so Strobe stays low after it; 12 written to the
+    // control register afterwards lets it go.
+    spnWriteValue = SpinBox("spnWriteValue", 0, 255, kStrobeKeepingInit);
     auto* box = new QGroupBox(QStringLiteral("Start"));
     // One above the other, so that the settings fit a small screen's width.
     auto* layout = new QGridLayout(box);

@@ -13,6 +13,8 @@
 #include <QMouseEvent>
 #include <QToolTip>
 
+#include <utility>
+
 namespace {
 
 constexpr int kFirstPin = 1;
@@ -34,6 +36,12 @@ int Clamp(int pin, int first, int last) {
     return pin < first ? first : pin > last ? last : pin;
 }
 
+// The first and last pin of the row pin is on.
+std::pair<int, int> RowOf(int pin) {
+    return pin <= kLastTopPin ? std::pair{kFirstPin, kLastTopPin}
+                              : std::pair{kFirstBottomPin, kLastPin};
+}
+
 // The pin of a lamp of the connector drawing ("Lpt4" in it), 0 for any other
 // object. Told by name and place, not by its ConnectorPins: a lamp's
 // accessible object is made as soon as the lamp is named, before that exists.
@@ -45,6 +53,28 @@ int PinOfLamp(const QObject* object) {
     bool number = false;
     const int pin = name.startsWith(QStringLiteral("Lpt")) ? name.mid(3).toInt(&number) : 0;
     return number && pin >= kFirstPin && pin <= kLastPin ? pin : 0;
+}
+
+// The pin an arrow key moves the keyboard to from pin: along its row,
+// stopping at the row's ends (pin 13 ends the top row; it is no way to 14),
+// or to the other row. Any other key leaves the pin where it is.
+int PinAfterArrow(int pin, int key) {
+    // Every answer is clamped into the connector: the lamps are indexed by
+    // it, and one before pin 1 or after pin 25 is no lamp at all.
+    pin = Clamp(pin, kFirstPin, kLastPin);
+    const auto [first, last] = RowOf(pin);
+    switch (key) {
+    case Qt::Key_Left:
+        return Clamp(pin - 1, first, last);
+    case Qt::Key_Right:
+        return Clamp(pin + 1, first, last);
+    case Qt::Key_Down:
+        return first == kFirstPin ? Clamp(pin + kRowShift, kFirstBottomPin, kLastPin) : pin;
+    case Qt::Key_Up:
+        return first == kFirstBottomPin ? Clamp(pin - kRowShift, kFirstPin, kLastTopPin) : pin;
+    default:
+        return pin;
+    }
 }
 
 const QString kClickAction = QStringLiteral("click");
@@ -135,7 +165,8 @@ bool ConnectorPins::eventFilter(QObject* watched, QEvent* event) {
         const int pin = pinAt(help->pos());
         if (pin == 0 || !describe_)
             return false;
-        // A tooltip is made from the lamp's colour only: it never reads a port.
+        // A tooltip is made from what the window has shown and read: it never
+        // reads a port.
         QToolTip::showText(help->globalPos(), describe_(pin), picture_,
                            lamps_[pin]->geometry().adjusted(-4, -4, 4, 4));
         return true;
@@ -144,23 +175,12 @@ bool ConnectorPins::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() & ~Qt::KeypadModifier)
             return false;
-        const bool top = focusedPin_ <= kLastTopPin;
         switch (key->key()) {
         case Qt::Key_Left:
-            moveFocus(top ? Clamp(focusedPin_ - 1, kFirstPin, kLastTopPin)
-                          : Clamp(focusedPin_ - 1, kFirstBottomPin, kLastPin));
-            return true;
         case Qt::Key_Right:
-            moveFocus(top ? Clamp(focusedPin_ + 1, kFirstPin, kLastTopPin)
-                          : Clamp(focusedPin_ + 1, kFirstBottomPin, kLastPin));
-            return true;
-        case Qt::Key_Down:
-            if (top)
-                moveFocus(Clamp(focusedPin_ + kRowShift, kFirstBottomPin, kLastPin));
-            return true;
         case Qt::Key_Up:
-            if (!top)
-                moveFocus(focusedPin_ - kRowShift);
+        case Qt::Key_Down:
+            moveFocus(PinAfterArrow(focusedPin_, key->key()));
             return true;
         case Qt::Key_Space:
             click(focusedPin_);
@@ -189,8 +209,8 @@ void ConnectorPins::moveFocus(int pin) {
 
 void ConnectorPins::placeMarker() {
     marker_->setVisible(picture_->hasFocus());
-    marker_->setGeometry(lamps_[focusedPin_]->geometry().adjusted(
-        -kMarkerMargin, -kMarkerMargin, kMarkerMargin, kMarkerMargin));
+    marker_->setGeometry(lamps_[focusedPin_]->geometry().adjusted(-kMarkerMargin, -kMarkerMargin,
+                                                                  kMarkerMargin, kMarkerMargin));
     marker_->stackUnder(lamps_[focusedPin_]);
 }
 

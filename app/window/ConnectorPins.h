@@ -16,7 +16,8 @@ class QWidget;
 // that pin to be set (the window decides what that does), and hovering over a
 // pin shows its tooltip. The drawing is one tab stop; inside it a yellow
 // square around the lamp shows which pin has the keyboard. The lamps stay
-// the window's: this only listens to the drawing and asks them their colour.
+// the window's: this only listens to the drawing and asks the window what
+// to do and to tell.
 class ConnectorPins : public QObject {
 public:
     using Click = std::function<void(int pin)>;

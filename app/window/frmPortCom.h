@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -115,6 +116,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What the connector's lamps show, for the pins' tooltips: the register
+    // whose byte the lamps of pins 2 to 9 show (none before any byte was
+    // shown there), and whether pins 1, 14, 16 and 17 have shown the control
+    // register yet.
+    struct PinsShown {
+        std::optional<portprov::Register> dataPins;
+        bool controlPins = false;
+    };
     // Everything a command may change, to put back when a port access fails.
     struct Snapshot {
         std::array<QColor, 9> bitLamps;
@@ -123,6 +132,7 @@ private:
         QString address;
         QString value;
         QString shownByte;
+        PinsShown pinsShown;
     };
 
     void BuildControls();
@@ -144,6 +154,15 @@ private:
     // Reads port and shows the byte in the value display and on the bit
     // lamps, and on the pins by rule where one is given.
     void ShowByteRead(std::uint16_t port, std::optional<portprov::Register> rule);
+    // Shows a byte on the bit lamps and, by rule where one is given, on the
+    // pins; ShowOnPins only on the pins. Both note what the pins now show.
+    void ShowOnLamps(std::uint8_t byte, std::optional<portprov::Register> rule);
+    void ShowOnPins(std::uint8_t byte, portprov::Register rule);
+    // Keeps a byte read at port where it is a status register, for the input
+    // pins' tooltips: their lamps are never painted.
+    void NoteRead(std::uint16_t port, std::uint8_t byte);
+    // A pin click during continuous reading, told at its pin.
+    void ShowClickWhileLive(int pin, std::uint16_t port, std::uint8_t value);
     // Reads the list entry in the given row (-1 for none) as List1_Click does;
     // false when the port access failed.
     bool ReadListEntry(int row);
@@ -163,7 +182,8 @@ private:
         return input.accepted;
     }
 
-    // The pin's tooltip, from the colour its lamp shows.
+    // The pin's tooltip, from what its lamp shows and its status register's
+    // last read.
     QString PinToolTip(int pin) const;
 
     std::unique_ptr<WindowLampPanel> lamps_;
@@ -186,4 +206,7 @@ private:
     // clicks act on: LPT1, or the reported port whose data or status register
     // was read onto the pins last.
     std::uint16_t connectorBase_ = portprov::kLpt1Base;
+    PinsShown pinsShown_;
+    // The status register of each parallel port as last read, by base.
+    std::map<std::uint16_t, std::uint8_t> statusRead_;
 };

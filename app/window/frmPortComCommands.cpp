@@ -5,7 +5,6 @@
 #include "window/frmPortCom.h"
 
 #include "input/CommandInputs.h"
-#include "lamps/ByteLamps.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
 #include "window/LocaleNumbers.h"
@@ -35,8 +34,9 @@ void frmPortCom::Command1_Click() {
 
 void frmPortCom::ShowByteRead(std::uint16_t port, std::optional<portprov::Register> rule) {
     const std::uint8_t byte = portprov::DlPortReadPortUchar(port);
+    NoteRead(port, byte);
     SetValueText(lblValue, QString::number(byte));
-    portprov::ShowByteOnLamps(*lamps_, byte, rule);
+    ShowOnLamps(byte, rule);
     // The connector now shows this port's registers.
     if (rule == portprov::Register::Data)
         connectorBase_ = static_cast<std::uint16_t>(port - portprov::kDataOffset);
@@ -58,13 +58,14 @@ void frmPortCom::Command2_Click() {
         if (value.aboveRange)
             Text2->setText(QStringLiteral("255"));
         // The data pins show the value for every address, before it is written.
-        portprov::ShowByteOnLamps(*lamps_, value.value, portprov::Register::Data);
+        ShowOnLamps(value.value, portprov::Register::Data);
         if (portprov::IsControlRegisterWrite(address.port)) {
             Command3_Click();
             return;
         }
         portprov::DlPortWritePortUchar(address.port, value.value);
         const std::uint8_t readBack = portprov::DlPortReadPortUchar(address.port);
+        NoteRead(address.port, readBack);
         SetValueText(lblValue, QString::number(readBack));
     });
 }
@@ -78,7 +79,7 @@ void frmPortCom::Command3_Click() {
     RunPortCommand([&] {
         if (value.aboveRange)
             Text2->setText(QStringLiteral("255"));
-        portprov::ShowByteOnLamps(*lamps_, value.value, portprov::Register::Control);
+        ShowOnLamps(value.value, portprov::Register::Control);
         // No read-back: the value display keeps the byte last read.
         portprov::DlPortWritePortUchar(portprov::kLpt1Control, value.value);
     });

@@ -19,6 +19,7 @@ frmPortCom::Snapshot frmPortCom::TakeSnapshot() const {
     snapshot.address = Text1->text();
     snapshot.value = Text2->text();
     snapshot.shownByte = lblValue->text();
+    snapshot.pinsShown = pinsShown_;
     return snapshot;
 }
 
@@ -31,4 +32,5 @@ void frmPortCom::Restore(const Snapshot& snapshot) {
     Text1->setText(snapshot.address);
     Text2->setText(snapshot.value);
     SetValueText(lblValue, snapshot.shownByte);
+    pinsShown_ = snapshot.pinsShown;
 }

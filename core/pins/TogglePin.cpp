@@ -35,6 +35,16 @@ PinToggle TogglePin(int pin, std::uint16_t base) {
     return result;
 }
 
+std::string PinSetReport(int pin, std::uint16_t port, std::uint8_t value) {
+    const std::optional<ConnectorPin> line = PinOf(pin);
+    if (!line || line->direction == LineDirection::Ground ||
+        line->direction == LineDirection::Input)
+        return {};
+    return "Stift " + std::to_string(pin) + ", " + line->name + ": nu " +
+           (PinLevel(*line, value) ? "hög" : "låg") + " (" + std::to_string(port) + " = " +
+           std::to_string(value) + ").";
+}
+
 std::string DataLinesInputMessage(std::uint16_t base) {
     return "D0 - D7 står i Läsläge (bit 5 i " + std::to_string(base + kControlOffset) +
            " är hög): datalinjerna läses och kan inte sättas. Skriv ett värde med bit 5 låg till " +

@@ -25,8 +25,8 @@ struct PinToggle {
 // control register's output pins 1, 14, 16 and 17.
 constexpr bool IsSettablePin(int pin) {
     const auto line = PinOf(pin);
-    return line && (line->direction == LineDirection::Output ||
-                     line->direction == LineDirection::Data);
+    return line &&
+           (line->direction == LineDirection::Output || line->direction == LineDirection::Data);
 }
 
 // Sets the line of one output pin of the parallel port at base to the
@@ -38,6 +38,11 @@ constexpr bool IsSettablePin(int pin) {
 // control register's bit 5 has turned the data lines to input (a write would
 // only reach the latch, not the pin). Throws PortError when an access fails.
 PinToggle TogglePin(int pin, std::uint16_t base);
+
+// What a click that set pin did, for where the window cannot show it in its
+// value display: the pin's level from value, the value now in its register
+// at port, "Stift 4, D2: nu hög (888 = 4)."
+std::string PinSetReport(int pin, std::uint16_t port, std::uint8_t value);
 
 // Why a data pin cannot be set on the port at base.
 std::string DataLinesInputMessage(std::uint16_t base);

@@ -154,7 +154,8 @@ private slots:
         dialog->spnSamples->setValue(2000);
         dialog->chkWrite->setChecked(true);
         QCOMPARE(dialog->spnWritePort->value(), 890);
-        QCOMPARE(dialog->spnWriteValue->value(), 1); // the strobe
+        // A strobe that keeps Init high: a real printer is not reset by it.
+        QCOMPARE(dialog->spnWriteValue->value(), 13);
         dialog->cmdStart->click();
         QVERIFY(dialog->recording() && !dialog->cmdStart->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->recording(), 10'000);
@@ -196,8 +197,10 @@ private slots:
                 qPrintable(name));
         QCOMPARE(QFileInfo(suggested.value(1)).suffix(), QStringLiteral("vcd"));
         const QString table = QString::fromUtf8(Contents(folder.filePath("handslag.csv")));
-        // The strobe stays low; Busy rises with it and falls after the Ack pulse.
+        // The strobe stays low and Init high; Busy rises with the strobe and
+        // falls after the Ack pulse.
         QCOMPARE(LevelsOf(table, QStringLiteral("stift1_strobe")), QStringLiteral("0"));
+        QCOMPARE(LevelsOf(table, QStringLiteral("stift16_init")), QStringLiteral("1"));
         QCOMPARE(LevelsOf(table, QStringLiteral("stift10_ack")), QStringLiteral("101"));
         QCOMPARE(LevelsOf(table, QStringLiteral("stift11_busy")), QStringLiteral("10"));
         QVERIFY(Contents(folder.filePath("handslag.vcd")).contains("stift10_ack"));

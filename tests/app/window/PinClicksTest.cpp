@@ -7,10 +7,18 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QAction>
 #include <QHelpEvent>
+#include <QTimer>
 #include <QToolTip>
 
-#include "lamps/LampNames.h"
+// The tooltip a pin's lamp shows when the mouse rests on it.
+QString ToolTipOf(WindowFixture& f, int pin) {
+    QLabel* lamp = f.window->Lpt[pin];
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), lamp->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(lamp, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
 
 class PinClicksTest : public QObject {
     Q_OBJECT
@@ -49,6 +57,7 @@ private slots:
         QCOMPARE(int{pc->read(static_cast<std::uint16_t>(port))}, flipped);
         QCOMPARE(BitLamps(*f.window), bits);
         QCOMPARE(f.window->lblValue->text(), QString::number(flipped));
+        QCOMPARE(f.window->Text1->text(), QString::number(port)); // the value's own address
         QCOMPARE(PinLamps(*f.window)[pin - 1], lamp);
 
         f.window->Lpt_Click(pin);
@@ -99,16 +108,77 @@ private slots:
         QCOMPARE(f.calls().end()[-2], Write(888, 0x7F)); // 888 reads 255 here
     }
 
-    void aTooltipTellsThePinAndTouchesNoPort() {
+    // A tooltip tells only what was shown or read, and reads no port: an
+    // input pin's lamp is never painted, so it gives the level of its line
+    // at the status register's last read (127: Busy, inverted, is high).
+    void tooltipsTellOnlyWhatWasShownOrRead() {
         WindowFixture f;
         QVERIFY(f.showActive());
-        QLabel* lamp = f.window->Lpt[4];
-        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), lamp->mapToGlobal(QPoint(2, 2)));
-        QApplication::sendEvent(lamp, &help);
-        QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), QString::fromStdString(portprov::PinToolTip(
-                                       4, portprov::LampColour::White)));
+        f.ports->setIdleValue(889, 127);
+        QVERIFY(ToolTipOf(f, 11).startsWith(
+            QString::fromUtf8("Stift 11: Busy, ingång. Ingen nivå läst: läs 889. Stiftets lampa "
+                              "färgas inte")));
+        QVERIFY(ToolTipOf(f, 4).contains(QString::fromUtf8("Ingen nivå visad än.")));
+        f.window->List1->setCurrentRow(1); // 889
+        QVERIFY(ToolTipOf(f, 11).contains(QString::fromUtf8("889 lästes senast: hög (+5 volt).")));
+        QVERIFY(ToolTipOf(f, 9).contains(QString::fromUtf8("statusregistret 889: bit 7, Busy")));
+        f.window->Text2->setText(QStringLiteral("4"));
+        f.window->Command2_Click(); // the data pins show the data register again
+        f.ports->clearCalls();
+        QVERIFY(ToolTipOf(f, 4).contains(QString::fromUtf8("Senast visad nivå: hög (+5 volt).")));
         QVERIFY(f.calls().empty());
+    }
+
+    // During continuous reading the address and value display are the
+    // reading's: a click still sets its line, and tells at its pin what it
+    // did and, for a data pin under the status bits, which register its lamp shows.
+    void aClickDuringContinuousReadingIsToldAtItsPin() {
+        auto pc = std::make_shared<portprov::SimulatedPc>();
+        WindowFixture f;
+        f.useBackend(pc);
+        QVERIFY(f.showActive());
+        f.window->List1->setCurrentRow(1); // 889
+        f.window->mnuLive->trigger();
+        const QStringList before = {f.window->Text1->text(), f.window->lblValue->text()};
+        f.window->Lpt_Click(4);
+        QCOMPARE(int{pc->read(888)}, 4);
+        QTRY_VERIFY(QToolTip::text().startsWith(
+            QString::fromUtf8("Stift 4, D2: nu hög (888 = 4).\nStift 4: D2, utgång. Lampan visar "
+                              "statusregistret 889: bit 2, som inget stift har.")));
+        QCOMPARE(PinLamps(*f.window)[3], QChar('W')); // bit 2 of 889, as the reading shows it
+        f.window->Lpt_Click(1);
+        QTRY_VERIFY(
+            QToolTip::text().startsWith(QString::fromUtf8("Stift 1, Strobe: nu låg (890 = 193).")));
+        QCOMPARE(PinLamps(*f.window)[0], QChar('W')); // no reading paints it over
+        QCOMPARE((QStringList{f.window->Text1->text(), f.window->lblValue->text()}), before);
+        f.window->mnuLive->trigger();
+    }
+
+    // The arrow keys along a row stop at its ends (13 is no way to 14), and
+    // between the rows pin n + 13 sits just right of pin n. Every pin and
+    // arrow lands on a lamp.
+    void arrowKeysStayOnTheConnector() {
+        WindowFixture f;
+        QVERIFY(f.showActive());
+        const auto* marker = f.window->Picture1->findChild<QWidget*>(QStringLiteral("PinFocus"));
+        const auto move = [&](int from, Qt::Key key) {
+            QTest::mouseClick(f.window->Picture1, Qt::LeftButton, {},
+                              f.window->Lpt[from]->geometry().center());
+            QTest::keyClick(f.window->Picture1, key);
+            for (int pin = 1; pin <= 25; ++pin)
+                if (f.window->Lpt[pin]->geometry().center() == marker->geometry().center())
+                    return pin;
+            return 0;
+        };
+        const std::vector<std::tuple<int, Qt::Key, int>> moves{
+            {13, Qt::Key_Right, 13}, {1, Qt::Key_Left, 1},  {14, Qt::Key_Left, 14},
+            {25, Qt::Key_Right, 25}, {14, Qt::Key_Up, 1},   {25, Qt::Key_Up, 12},
+            {13, Qt::Key_Down, 25},  {1, Qt::Key_Down, 14}, {20, Qt::Key_Down, 20}};
+        for (const auto& [from, key, to] : moves)
+            QCOMPARE(move(from, key), to);
+        for (int from = 1; from <= 25; ++from)
+            for (const Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down})
+                QVERIFY(move(from, key) != 0);
     }
 
     void keyboardAndScreenReaderSetPinsToo() {

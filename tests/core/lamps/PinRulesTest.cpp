@@ -201,18 +201,31 @@ TEST(PinRules, OddCharactersAndPositions) {
     EXPECT_TRUE(untouched.changes.empty());
 }
 
-// A pin's tooltip tells which way its line goes and what its lamp showed;
-// only the pins a click can set say so.
-TEST(PinToolTip, NamesLineDirectionAndLevel) {
+// A pin's tooltip tells which way its line goes and only a level that was
+// shown or read: an input pin gives its line's level at the last read
+// (Busy inverted, Fel not, though its lamp is), and a data pin under the
+// status byte names the status bit.
+TEST(PinToolTip, TellsOnlyWhatWasShownOrRead) {
     using portprov::LampColour;
-    const std::vector<std::tuple<int, LampColour, std::string>> cases{
-        {4, LampColour::Red,
-         "Stift 4: D2, utgång. Senast visad nivå: hög (+5 volt). Klicka för att byta nivå."},
-        {1, LampColour::White,
-         "Stift 1: Strobe, utgång. Senast visad nivå: låg (0 volt). Klicka för att byta nivå."},
-        {11, LampColour::White, "Stift 11: Busy, ingång. Senast visad nivå: låg (0 volt)."},
-        {20, LampColour::Black, "Stift 20: jord."},
+    using portprov::Register;
+    const std::string click = " Klicka för att byta nivå.";
+    const std::string unlit = " Stiftets lampa färgas inte (statusregistret visas på stift 2 - 9).";
+    const std::vector<std::tuple<int, portprov::PinKnowledge, std::string>> cases{
+        {1,
+         {888, LampColour::White, Register::Status, 127},
+         "Stift 1: Strobe, utgång. Senast visad nivå: låg (0 volt)." + click},
+        {2,
+         {632, LampColour::White, Register::Status, 0},
+         "Stift 2: D0, utgång. Lampan visar statusregistret 633: bit 0, som inget stift har." +
+             click},
+        {11,
+         {53264, LampColour::White, Register::Status, 0x80},
+         "Stift 11: Busy, ingång. Nivå när 53265 lästes senast: låg (0 volt)." + unlit},
+        {15,
+         {888, {}, Register::Data, 0x08},
+         "Stift 15: Fel, ingång. Nivå när 889 lästes senast: hög (+5 volt)." + unlit},
+        {20, {888, LampColour::Black, Register::Data, 127}, "Stift 20: jord."},
     };
-    for (const auto& [pin, shown, text] : cases)
-        EXPECT_EQ(portprov::PinToolTip(pin, shown), text) << "pin " << pin;
+    for (const auto& [pin, known, text] : cases)
+        EXPECT_EQ(portprov::PinToolTip(pin, known), text) << "pin " << pin;
 }
