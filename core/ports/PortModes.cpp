@@ -90,12 +90,16 @@ void RunModeTests(PortModes& modes, SavedRegisters& saved, Access& access) {
     const std::int32_t control = base + kControlOffset;
     const std::int32_t ecr = base + kEcrOffset;
     const auto idle = static_cast<std::uint8_t>(saved.control() & kKeptControl);
+    // True only when every pattern reads back: a line stuck low or high
+    // fails one of them. Each pattern is written even after one has failed,
+    // so that the probe makes the same accesses on every port.
     const auto holdsPatterns = [&](std::uint8_t controlValue) {
         access.out(control, controlValue);
         bool held = true;
         for (const std::uint8_t pattern : kPatterns) {
             access.out(data, pattern);
-            held = access.in(data) == pattern && held;
+            if (access.in(data) != pattern)
+                held = false;
         }
         return held;
     };

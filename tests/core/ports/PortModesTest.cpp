@@ -53,6 +53,25 @@ private:
     }
 };
 
+// The simulated PC with data lines of one port stuck: its data register
+// reads them low (or high) whatever the latch holds.
+class StuckLinePc : public SimulatedPc {
+public:
+    StuckLinePc(std::uint16_t data, std::uint8_t lines, bool high)
+        : data_(data), lines_(lines), high_(high) {}
+    std::uint8_t read(std::uint16_t port) override {
+        const std::uint8_t value = SimulatedPc::read(port);
+        if (port != data_)
+            return value;
+        return high_ ? value | lines_ : value & ~lines_;
+    }
+
+private:
+    std::uint16_t data_;
+    std::uint8_t lines_;
+    bool high_;
+};
+
 struct PortsInUse {
     explicit PortsInUse(std::shared_ptr<PortBackend> pc) { SelectPortBackend(SharedBackend(pc)); }
     ~PortsInUse() { SelectPortBackend({}); }
@@ -215,4 +234,17 @@ TEST(PortModes, InfoStopsAtTheFirstFailedAccess) {
     EXPECT_EQ(RunInfoCommand(bases, {}, out, err), 1);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "fel\n");
+}
+
+TEST(PortModes, ALatchWithALineStuckIsNoPort) {
+    // D0 stuck low, or stuck high: one of the two patterns reads back and
+    // the other does not. Either way the latch does not hold what is written.
+    for (const std::uint16_t base : SimulatedPc::kParallelBases) {
+        for (const bool high : {false, true}) {
+            SCOPED_TRACE(testing::Message() << base << (high ? " high" : " low"));
+            auto pc = std::make_shared<StuckLinePc>(base, 0x01, high);
+            const PortsInUse use(pc);
+            EXPECT_EQ(ProbePortModes(base).answers, (std::array{N, N, N, N}));
+        }
+    }
 }
