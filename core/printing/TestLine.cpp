@@ -17,7 +17,11 @@ namespace portprov {
 
 namespace {
 
-// Status bit 7 is the Busy line inverted: it reads 1 while the printer is ready.
+// Status bit 7 is the Busy line inverted: it reads 1 while the printer is
+// ready, 0 while the pin is high (busy, or nothing attached).
+constexpr ConnectorPin kBusyPin = *PinOf(Register::Status, status_bit::kBusy);
+static_assert(kBusyPin.inverted);
+
 bool PrinterReady(std::int32_t base) {
     return (DlPortReadPortUchar(base + kStatusOffset) & Bit(status_bit::kBusy)) != 0;
 }
@@ -60,9 +64,10 @@ std::string WaitText(std::chrono::nanoseconds wait) {
 [[noreturn]] void NoAnswer(std::int32_t base, std::string_view text, std::size_t index,
                            bool afterStrobe, std::chrono::nanoseconds wait) {
     throw PortError(PortErrorKind::FailedAccess,
-                    "Skrivaren på " + std::to_string(base) + " svarar inte: Busy låg kvar i " +
-                        WaitText(wait) + (afterStrobe ? " efter " : " före ") +
-                        ByteText(text, index) + "; " + std::to_string(index) +
+                    "Skrivaren på " + std::to_string(base) + " svarar inte: Busy (stift " +
+                        std::to_string(kBusyPin.pin) + ") förblev hög i " + WaitText(wait) +
+                        (afterStrobe ? " efter " : " före ") + ByteText(text, index) + "; " +
+                        std::to_string(index) +
                         " byte gick fram. Kontrollera att skrivaren är på, ansluten, har papper "
                         "och står på linje.");
 }
