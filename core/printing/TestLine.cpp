@@ -2,11 +2,11 @@
 #include "printing/TestLine.h"
 
 #include "connector/Connector.h"
-#include "loopback/SavedRegisters.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortError.h"
 #include "ports/PortIo.h"
-#include "process/DeferredTerminationSignals.h"
+#include "ports/RestoringSequence.h"
+#include "ports/SavedRegisters.h"
 
 #include "remote/RemoteSequences.h"
 
@@ -72,44 +72,45 @@ std::string WaitText(std::chrono::nanoseconds wait) {
                         "och står på linje.");
 }
 
+// Sends the line byte by byte, the port held and its registers saved.
+void SendLine(std::int32_t base, std::string_view text, std::chrono::nanoseconds byteWait,
+              const SavedRegisters& saved) {
+    // The data lines driven (bit 5 clear), Strobe at rest (bit 0 clear: the
+    // line is inverted, so the pin stays high), the other lines as the user
+    // left them.
+    const auto rest = static_cast<std::uint8_t>(
+        saved.control() & ~(Bit(control_bit::kStrobe) | Bit(control_bit::kBidirectional)));
+    const auto strobe = static_cast<std::uint8_t>(rest | Bit(control_bit::kStrobe));
+    DlPortWritePortUchar(base + kControlOffset, rest);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!WaitUntilReady(base, byteWait))
+            NoAnswer(base, text, i, false, byteWait);
+        DlPortWritePortUchar(base + kDataOffset, static_cast<unsigned char>(text[i]));
+        DlPortWritePortUchar(base + kControlOffset, strobe);
+        DlPortWritePortUchar(base + kControlOffset, rest);
+        if (!WaitUntilReady(base, byteWait))
+            NoAnswer(base, text, i, true, byteWait);
+    }
+}
+
 } // namespace
 
 std::size_t PrintLine(std::int32_t base, std::string_view text, std::chrono::nanoseconds byteWait) {
-    if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
-        throw PortError(PortErrorKind::RefusedInput,
-                        "Ogiltig basadress för skrivaren: " + std::to_string(base));
-    // Through the helper the line is printed there, next to the port.
-    if (RemoteSequences* elsewhere = SequencesElsewhereFor(base))
-        return elsewhere->printLine(static_cast<std::uint16_t>(base), text, byteWait);
+    std::size_t sent = 0;
     // No second program may come between the line's bytes.
-    const auto hold = HoldPortForSequence(base);
-    // The port is put back before a signal may end the program.
-    const DeferredTerminationSignals signalsAfterRestore;
-    SavedRegisters saved(base);
-    try {
-        saved.save();
-        // The data lines driven (bit 5 clear), Strobe at rest (bit 0 clear:
-        // the line is inverted, so the pin stays high), the other lines as the
-        // user left them.
-        const auto rest = static_cast<std::uint8_t>(
-            saved.control() & ~(Bit(control_bit::kStrobe) | Bit(control_bit::kBidirectional)));
-        const auto strobe = static_cast<std::uint8_t>(rest | Bit(control_bit::kStrobe));
-        DlPortWritePortUchar(base + kControlOffset, rest);
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (!WaitUntilReady(base, byteWait))
-                NoAnswer(base, text, i, false, byteWait);
-            DlPortWritePortUchar(base + kDataOffset, static_cast<unsigned char>(text[i]));
-            DlPortWritePortUchar(base + kControlOffset, strobe);
-            DlPortWritePortUchar(base + kControlOffset, rest);
-            if (!WaitUntilReady(base, byteWait))
-                NoAnswer(base, text, i, true, byteWait);
-        }
-    } catch (const PortError& failure) {
-        saved.restoreAfter(failure);
-        throw;
-    }
-    saved.restore();
-    return text.size();
+    RunRestoringSequence(base, "skrivaren",
+                         {.body =
+                              [&](SavedRegisters& saved) {
+                                  SendLine(base, text, byteWait, saved);
+                                  sent = text.size();
+                              },
+                          // Through the helper the line is printed there, next to the port.
+                          .elsewhere =
+                              [&](RemoteSequences& elsewhere) {
+                                  sent = elsewhere.printLine(static_cast<std::uint16_t>(base), text,
+                                                             byteWait);
+                              }});
+    return sent;
 }
 
 } // namespace portprov

@@ -36,9 +36,6 @@ public:
                                   std::atomic<double>& progress, std::atomic<bool>& waiting) = 0;
 };
 
-// The sequences for the port at `port` where the bound backend runs them
-// elsewhere, else nullptr (run them here). Opens the backend as the first
-// access would; throws PortError like it.
-RemoteSequences* SequencesElsewhereFor(std::int32_t port);
+// SequencesElsewhereFor (ports/PortIo.h) finds them for a port.
 
 } // namespace portprov
