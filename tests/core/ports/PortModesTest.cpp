@@ -229,13 +229,9 @@ TEST(PortModes, InfoStopsAtTheFirstFailedAccess) {
     EXPECT_EQ(err.str(), "fel\n");
 }
 
-TEST(PortModes, ALatchWithALineStuckIsNoPort) {
-    // One of the two patterns reads back, the other does not.
-    for (const std::uint16_t base : SimulatedPc::kParallelBases) {
-        for (const bool high : {false, true}) {
-            SCOPED_TRACE(testing::Message() << base << (high ? " high" : " low"));
-            const PortsInUse use(std::make_shared<StuckD0Pc>(base, high));
-            EXPECT_EQ(ProbePortModes(base).answers, (std::array{N, N, N, N}));
-        }
+TEST(PortModes, ALatchWithD0StuckIsNoPort) {
+    for (const bool high : {false, true}) { // each fails one of the two patterns
+        const PortsInUse use(std::make_shared<StuckD0Pc>(956, high));
+        EXPECT_EQ(ProbePortModes(956).answers, (std::array{N, N, N, N})) << high;
     }
 }
