@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "loopback/LoopbackTest.h"
 
-#include "loopback/SavedRegisters.h"
 #include "ports/ParallelPortRegisters.h"
-#include "ports/PortBackend.h"
 #include "ports/PortIo.h"
-#include "process/DeferredTerminationSignals.h"
+#include "ports/RestoringSequence.h"
+#include "ports/SavedRegisters.h"
 
 #include "remote/RemoteSequences.h"
 
@@ -121,28 +120,23 @@ WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,
 }
 
 LoopbackReport RunLoopbackTest(std::int32_t base, LoopbackPlug plug) {
-    if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
-        throw PortError(PortErrorKind::RefusedInput,
-                        "Ogiltig basadress för slingtestet: " + std::to_string(base));
-    // Through the helper the test runs there, next to the port, and puts the
-    // registers back even when this program dies half way.
-    if (RemoteSequences* elsewhere = SequencesElsewhereFor(base))
-        return elsewhere->loopbackTest(static_cast<std::uint16_t>(base), plug);
     const auto wiring = WiringOf(plug);
-    // A second program on the port must not come between the test's accesses.
-    const auto hold = HoldPortForSequence(base);
-    // The port is put back before a signal may end the program.
-    const DeferredTerminationSignals signalsAfterRestore;
-    SavedRegisters saved(base);
+    std::optional<LoopbackReport> fromHelper;
     std::vector<LoopbackSample> samples;
-    try {
-        saved.save();
-        samples = DriveEveryCombination(base, wiring, saved.data(), saved.control());
-    } catch (const PortError& failure) {
-        saved.restoreAfter(failure);
-        throw;
-    }
-    saved.restore();
+    RunRestoringSequence(
+        base, "slingtestet",
+        {.body =
+             [&](SavedRegisters& saved) {
+                 samples = DriveEveryCombination(base, wiring, saved.data(), saved.control());
+             },
+         // Through the helper the test runs there, next to the port, and puts
+         // the registers back even when this program dies half way.
+         .elsewhere =
+             [&](RemoteSequences& elsewhere) {
+                 fromHelper = elsewhere.loopbackTest(static_cast<std::uint16_t>(base), plug);
+             }});
+    if (fromHelper)
+        return *fromHelper;
 
     LoopbackReport report;
     report.plug = plug;

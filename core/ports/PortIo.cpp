@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ports/PortIo.h"
 
-#include "input/Refusals.h"
-#include "remote/RemoteSequences.h"
-
 #include <mutex>
 #include <utility>
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace portprov {
@@ -36,6 +37,10 @@ inline constexpr std::int32_t kHighestPort = 65535;
 inline constexpr bool IsValidPort(std::int64_t port) {
     return port >= 0 && port <= kHighestPort;
 }
+// Refusal of an address that is not one, by the accesses and by the fields
+// the user types addresses into alike.
+inline constexpr std::string_view kInvalidAddressMessage =
+    "Ogiltig adress: skriv ett heltal 0 - 65535";
 
 // The program's only ways to a port. Both throw PortError when the backend
 // cannot be opened, refuses the access, or the address is outside 0 to 65535
@@ -57,6 +62,11 @@ void DlPortWritePortUchar(std::int32_t port, std::int32_t value);
 // never waits for it: Busy at once while another program has the port.
 // nullptr where nothing is taken.
 [[nodiscard]] std::unique_ptr<PortHold> HoldPortForReading(std::int32_t port);
+
+// The sequences for the port at `port` where the bound backend runs them
+// elsewhere (PortBackend::sequencesElsewhere), else nullptr (run them here).
+// Opens the backend as the first access would; throws PortError like it.
+RemoteSequences* SequencesElsewhereFor(std::int32_t port);
 
 // Refusal of every other access while a recording runs.
 inline constexpr const char* kRecordingRunsMessage =

@@ -2,10 +2,10 @@
 #include "ports/PortModes.h"
 
 #include "connector/Connector.h"
-#include "loopback/SavedRegisters.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
-#include "process/DeferredTerminationSignals.h"
+#include "ports/RestoringSequence.h"
+#include "ports/SavedRegisters.h"
 
 #include "remote/RemoteSequences.h"
 
@@ -90,12 +90,16 @@ void RunModeTests(PortModes& modes, SavedRegisters& saved, Access& access) {
     const std::int32_t control = base + kControlOffset;
     const std::int32_t ecr = base + kEcrOffset;
     const auto idle = static_cast<std::uint8_t>(saved.control() & kKeptControl);
+    // True only when every pattern reads back: a line stuck low or high
+    // fails one of them. Each pattern is written even after one has failed,
+    // so that the probe makes the same accesses on every port.
     const auto holdsPatterns = [&](std::uint8_t controlValue) {
         access.out(control, controlValue);
         bool held = true;
         for (const std::uint8_t pattern : kPatterns) {
             access.out(data, pattern);
-            held = access.in(data) == pattern && held;
+            if (access.in(data) != pattern)
+                held = false;
         }
         return held;
     };
@@ -174,37 +178,30 @@ const char* ModeName(PortMode mode) {
 }
 
 PortModes ProbePortModes(std::int32_t base) {
-    if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
-        throw PortError(PortErrorKind::RefusedInput,
-                        "Ogiltig basadress för undersökningen: " + std::to_string(base));
-    // Through the helper the probe runs there, next to the port.
-    if (RemoteSequences* elsewhere = SequencesElsewhereFor(base))
-        return elsewhere->probeModes(static_cast<std::uint16_t>(base));
     PortModes modes;
     modes.base = static_cast<std::uint16_t>(base);
-    // A second program on the port must not come between the probe's accesses.
-    const auto hold = HoldPortForSequence(base);
-    // The port is put back before a signal may end the program.
-    const DeferredTerminationSignals signalsAfterRestore;
-    SavedRegisters saved(base);
     Access access;
-    try {
-        // The path reaches the port, or none of it: save() reads its
-        // control register first.
-        access.last = base + kControlOffset;
-        const ModeAnswer reached = Decide(modes, PortMode::Spp, access, [&] {
-            saved.save();
-            return true;
-        });
-        if (reached == ModeAnswer::Yes)
-            RunModeTests(modes, saved, access);
-        else
-            EveryModeAsSpp(modes);
-    } catch (const PortError& failure) {
-        saved.restoreAfter(failure);
-        throw;
-    }
-    saved.restore();
+    // A second program on the port must not come between the probe's accesses.
+    RunRestoringSequence(base, "undersökningen",
+                         {.body =
+                              [&](SavedRegisters& saved) {
+                                  modes.answers[IndexOf(PortMode::Spp)] = ModeAnswer::Yes;
+                                  RunModeTests(modes, saved, access);
+                              },
+                          // Through the helper the probe runs there, next to the port.
+                          .elsewhere =
+                              [&](RemoteSequences& elsewhere) {
+                                  modes = elsewhere.probeModes(static_cast<std::uint16_t>(base));
+                              },
+                          // The path reaches the port, or none of it: saving reads its control
+                          // register first.
+                          .unreached =
+                              [&](const PortError&) {
+                                  modes.answers[IndexOf(PortMode::Spp)] = ModeAnswer::Unknown;
+                                  modes.unreached[IndexOf(PortMode::Spp)] =
+                                      static_cast<std::uint16_t>(base + kControlOffset);
+                                  EveryModeAsSpp(modes);
+                              }});
     return modes;
 }
 

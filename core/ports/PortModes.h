@@ -39,19 +39,19 @@ struct PortModes {
     bool operator==(const PortModes&) const = default;
 };
 
-// Finds out what the parallel port at base can do, through the program's
-// port operations only (DlPortReadPortUchar, DlPortWritePortUchar), so that it
-// works on every access path. The port is held for the probe alone
-// (HoldPortForSequence); its data latch, control register and ECR are saved
-// first and written back as they were (SavedRegisters), also when an access
-// fails (the PortError is passed on, or one naming the values the registers
-// should have when they could not be put back) and before SIGINT, SIGTERM or
-// SIGHUP may end the program. An access the path does not reach
+// Finds out what the parallel port at base can do, through the program's port
+// operations only (DlPortReadPortUchar, DlPortWritePortUchar), so that it works
+// on every access path. It runs as one restoring sequence
+// (RunRestoringSequence): the port is held for the probe alone; its data latch,
+// control register and ECR are saved first and written back as they were, also
+// when an access fails (the PortError is passed on, or one naming the values
+// the registers should have when they could not be put back) and before SIGINT,
+// SIGTERM or SIGHUP may end the program. An access the path does not reach
 // (PortErrorKind::NotCovered) leaves the modes that need it Unknown. A base
 // where nothing answers has no modes. The EPP time-out bit, when the probe
-// clears it, stays clear: it is the port's record of a failed EPP cycle, not
-// a setting. A base whose registers would pass 65535 is refused with
-// PortError before any port is touched.
+// clears it, stays clear: it is the port's record of a failed EPP cycle, not a
+// setting. A base whose registers would pass 65535 is refused with PortError
+// before any port is touched.
 PortModes ProbePortModes(std::int32_t base);
 
 } // namespace portprov

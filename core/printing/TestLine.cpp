@@ -2,11 +2,11 @@
 #include "printing/TestLine.h"
 
 #include "connector/Connector.h"
-#include "loopback/SavedRegisters.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortError.h"
 #include "ports/PortIo.h"
-#include "process/DeferredTerminationSignals.h"
+#include "ports/RestoringSequence.h"
+#include "ports/SavedRegisters.h"
 
 #include "remote/RemoteSequences.h"
 
@@ -17,7 +17,11 @@ namespace portprov {
 
 namespace {
 
-// Status bit 7 is the Busy line inverted: it reads 1 while the printer is ready.
+// Status bit 7 is the Busy line inverted: it reads 1 while the printer is
+// ready, 0 while the pin is high (busy, or nothing attached).
+constexpr ConnectorPin kBusyPin = *PinOf(Register::Status, status_bit::kBusy);
+static_assert(kBusyPin.inverted);
+
 bool PrinterReady(std::int32_t base) {
     return (DlPortReadPortUchar(base + kStatusOffset) & Bit(status_bit::kBusy)) != 0;
 }
@@ -60,51 +64,53 @@ std::string WaitText(std::chrono::nanoseconds wait) {
 [[noreturn]] void NoAnswer(std::int32_t base, std::string_view text, std::size_t index,
                            bool afterStrobe, std::chrono::nanoseconds wait) {
     throw PortError(PortErrorKind::FailedAccess,
-                    "Skrivaren på " + std::to_string(base) + " svarar inte: Busy låg kvar i " +
-                        WaitText(wait) + (afterStrobe ? " efter " : " före ") +
-                        ByteText(text, index) + "; " + std::to_string(index) +
+                    "Skrivaren på " + std::to_string(base) + " svarar inte: Busy (stift " +
+                        std::to_string(kBusyPin.pin) + ") förblev hög i " + WaitText(wait) +
+                        (afterStrobe ? " efter " : " före ") + ByteText(text, index) + "; " +
+                        std::to_string(index) +
                         " byte gick fram. Kontrollera att skrivaren är på, ansluten, har papper "
                         "och står på linje.");
+}
+
+// Sends the line byte by byte, the port held and its registers saved.
+void SendLine(std::int32_t base, std::string_view text, std::chrono::nanoseconds byteWait,
+              const SavedRegisters& saved) {
+    // The data lines driven (bit 5 clear), Strobe at rest (bit 0 clear: the
+    // line is inverted, so the pin stays high), the other lines as the user
+    // left them.
+    const auto rest = static_cast<std::uint8_t>(
+        saved.control() & ~(Bit(control_bit::kStrobe) | Bit(control_bit::kBidirectional)));
+    const auto strobe = static_cast<std::uint8_t>(rest | Bit(control_bit::kStrobe));
+    DlPortWritePortUchar(base + kControlOffset, rest);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!WaitUntilReady(base, byteWait))
+            NoAnswer(base, text, i, false, byteWait);
+        DlPortWritePortUchar(base + kDataOffset, static_cast<unsigned char>(text[i]));
+        DlPortWritePortUchar(base + kControlOffset, strobe);
+        DlPortWritePortUchar(base + kControlOffset, rest);
+        if (!WaitUntilReady(base, byteWait))
+            NoAnswer(base, text, i, true, byteWait);
+    }
 }
 
 } // namespace
 
 std::size_t PrintLine(std::int32_t base, std::string_view text, std::chrono::nanoseconds byteWait) {
-    if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
-        throw PortError(PortErrorKind::RefusedInput,
-                        "Ogiltig basadress för skrivaren: " + std::to_string(base));
-    // Through the helper the line is printed there, next to the port.
-    if (RemoteSequences* elsewhere = SequencesElsewhereFor(base))
-        return elsewhere->printLine(static_cast<std::uint16_t>(base), text, byteWait);
+    std::size_t sent = 0;
     // No second program may come between the line's bytes.
-    const auto hold = HoldPortForSequence(base);
-    // The port is put back before a signal may end the program.
-    const DeferredTerminationSignals signalsAfterRestore;
-    SavedRegisters saved(base);
-    try {
-        saved.save();
-        // The data lines driven (bit 5 clear), Strobe at rest (bit 0 clear:
-        // the line is inverted, so the pin stays high), the other lines as the
-        // user left them.
-        const auto rest = static_cast<std::uint8_t>(
-            saved.control() & ~(Bit(control_bit::kStrobe) | Bit(control_bit::kBidirectional)));
-        const auto strobe = static_cast<std::uint8_t>(rest | Bit(control_bit::kStrobe));
-        DlPortWritePortUchar(base + kControlOffset, rest);
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (!WaitUntilReady(base, byteWait))
-                NoAnswer(base, text, i, false, byteWait);
-            DlPortWritePortUchar(base + kDataOffset, static_cast<unsigned char>(text[i]));
-            DlPortWritePortUchar(base + kControlOffset, strobe);
-            DlPortWritePortUchar(base + kControlOffset, rest);
-            if (!WaitUntilReady(base, byteWait))
-                NoAnswer(base, text, i, true, byteWait);
-        }
-    } catch (const PortError& failure) {
-        saved.restoreAfter(failure);
-        throw;
-    }
-    saved.restore();
-    return text.size();
+    RunRestoringSequence(base, "skrivaren",
+                         {.body =
+                              [&](SavedRegisters& saved) {
+                                  SendLine(base, text, byteWait, saved);
+                                  sent = text.size();
+                              },
+                          // Through the helper the line is printed there, next to the port.
+                          .elsewhere =
+                              [&](RemoteSequences& elsewhere) {
+                                  sent = elsewhere.printLine(static_cast<std::uint16_t>(base), text,
+                                                             byteWait);
+                              }});
+    return sent;
 }
 
 } // namespace portprov

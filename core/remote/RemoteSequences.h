@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "loopback/LoopbackTest.h"
-#include "pins/TogglePin.h"
 #include "ports/PortModes.h"
-#include "recording/Recorder.h"
 
 #include <atomic>
 #include <chrono>
@@ -13,6 +10,15 @@
 #include <string_view>
 
 namespace portprov {
+
+// Declared only: the mode probe in ports hands over through this interface,
+// and ports includes nothing from the layers above it (loopback, pins,
+// recording). Each caller of a sequence includes that sequence's header.
+enum class LoopbackPlug;
+struct LoopbackReport;
+struct PinToggle;
+struct RecorderOptions;
+struct RecorderResult;
 
 // The sequences of port accesses that must run next to the port, in the
 // process that holds the port rights (the helper portprov-io), not across a
@@ -36,9 +42,6 @@ public:
                                   std::atomic<double>& progress, std::atomic<bool>& waiting) = 0;
 };
 
-// The sequences for the port at `port` where the bound backend runs them
-// elsewhere, else nullptr (run them here). Opens the backend as the first
-// access would; throws PortError like it.
-RemoteSequences* SequencesElsewhereFor(std::int32_t port);
+// SequencesElsewhereFor (ports/PortIo.h) finds them for a port.
 
 } // namespace portprov

@@ -53,6 +53,18 @@ private:
     }
 };
 
+// The simulated PC with D0 of the port at `data` stuck low or high: its
+// data register reads the line so whatever the latch holds.
+struct StuckD0Pc : SimulatedPc {
+    std::uint16_t data;
+    bool high;
+    StuckD0Pc(std::uint16_t d, bool h) : data(d), high(h) {}
+    std::uint8_t read(std::uint16_t port) override {
+        const std::uint8_t value = SimulatedPc::read(port);
+        return port != data ? value : static_cast<std::uint8_t>(high ? value | 1 : value & ~1);
+    }
+};
+
 struct PortsInUse {
     explicit PortsInUse(std::shared_ptr<PortBackend> pc) { SelectPortBackend(SharedBackend(pc)); }
     ~PortsInUse() { SelectPortBackend({}); }
@@ -215,4 +227,11 @@ TEST(PortModes, InfoStopsAtTheFirstFailedAccess) {
     EXPECT_EQ(RunInfoCommand(bases, {}, out, err), 1);
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "fel\n");
+}
+
+TEST(PortModes, ALatchWithD0StuckIsNoPort) {
+    for (const bool high : {false, true}) { // each fails one of the two patterns
+        const PortsInUse use(std::make_shared<StuckD0Pc>(956, high));
+        EXPECT_EQ(ProbePortModes(956).answers, (std::array{N, N, N, N})) << high;
+    }
 }

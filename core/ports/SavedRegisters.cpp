@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "loopback/SavedRegisters.h"
+#include "ports/SavedRegisters.h"
 
 #include "connector/Connector.h"
 #include "ports/ParallelPortRegisters.h"
