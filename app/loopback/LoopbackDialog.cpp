@@ -3,6 +3,7 @@
 
 #include "loopback/LoopbackTest.h"
 #include "loopback/LoopbackTexts.h"
+#include "loopback/Plugs.h"
 #include "ports/PortBackend.h"
 
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -32,8 +34,10 @@ QString PortEntry(std::uint16_t base) {
         .arg(QString::number(base, 16).toUpper(), 3, QLatin1Char('0'));
 }
 
+// The plug chosen in the list, which shows the plugs in the order of their table.
 portprov::LoopbackPlug PlugAt(int index) {
-    return index == 1 ? portprov::LoopbackPlug::Data : portprov::LoopbackPlug::Control;
+    return portprov::PlugAt(static_cast<std::size_t>(std::max(index, 0)))
+        .value_or(portprov::LoopbackPlug::Control);
 }
 
 QTableWidgetItem* Cell(const QString& text) {
@@ -62,8 +66,8 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
 
     cboPlug = new QComboBox;
     cboPlug->setObjectName(QStringLiteral("cboPlug"));
-    cboPlug->addItem(Text(portprov::PlugText(portprov::LoopbackPlug::Control)));
-    cboPlug->addItem(Text(portprov::PlugText(portprov::LoopbackPlug::Data)));
+    for (const portprov::Plug& plug : portprov::kPlugs)
+        cboPlug->addItem(Text(portprov::PlugText(plug.plug)));
 
     auto* choices = new QFormLayout;
     choices->addRow(QStringLiteral("&Port:"), cboPort);
