@@ -35,7 +35,7 @@ QString PortEntry(std::uint16_t base) {
 }
 
 // The plug chosen in the list, which shows the plugs in the order of their table.
-portprov::LoopbackPlug PlugAt(int index) {
+portprov::LoopbackPlug ChosenPlug(int index) {
     return portprov::PlugAt(static_cast<std::size_t>(std::max(index, 0)))
         .value_or(portprov::LoopbackPlug::Control);
 }
@@ -130,7 +130,7 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
 }
 
 void LoopbackDialog::ShowWiring() {
-    const auto wiring = portprov::WiringOf(PlugAt(cboPlug->currentIndex()));
+    const auto wiring = portprov::WiringOf(ChosenPlug(cboPlug->currentIndex()));
     grdResult->setRowCount(static_cast<int>(wiring.size()));
     for (std::size_t i = 0; i < wiring.size(); ++i) {
         const int row = static_cast<int>(i);
@@ -145,7 +145,7 @@ void LoopbackDialog::cmdStart_Click() {
     ShowWiring();
     const auto base = static_cast<std::int32_t>(cboPort->currentData().toInt());
     try {
-        ShowReport(portprov::RunLoopbackTest(base, PlugAt(cboPlug->currentIndex())));
+        ShowReport(portprov::RunLoopbackTest(base, ChosenPlug(cboPlug->currentIndex())));
     } catch (const portprov::PortError& error) {
         ShowVerdict(Text(portprov::AbortedText(error.kind())), kLoopbackFailFace);
         showMessage_(this, QString::fromStdString(error.what()));

@@ -27,10 +27,11 @@ struct Plug {
     std::array<PinPair, 5> pins; // in the order the plug's wires are named
 };
 
-// The plugs, one row each, in the order of LoopbackPlug. The wiring, the
-// texts, the test, the dialog, the command line and its help all read this
-// table: another plug is another row (and its own wiring in the simulated
-// PC, which keeps one as a check of this table).
+// The plugs, one row each, in the order of LoopbackPlug (checked when
+// compiled). The wiring, the texts, the test, the dialog, the command line and
+// its help and the helper's messages all read this table: another plug is its
+// name in LoopbackPlug and a row here, and its own wiring in the simulated PC,
+// which keeps one as a check of this table (the compiler asks for it).
 inline constexpr std::array<Plug, 2> kPlugs{{
     {LoopbackPlug::Control,
      "control",
