@@ -11,7 +11,7 @@
 #include "desktop/WindowsConsole.h"
 #include "ports/HardwarePorts.h"
 #include "ports/KernelPortAccount.h"
-#include "ports/ParallelPortRegisters.h"
+#include "ports/ParallelPorts.h"
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "ports/simulated/SimulatedPc.h"
@@ -124,14 +124,10 @@ int RunRecording(const CommandLine& commandLine) {
 // system reports, with the kernel's account of each.
 int RunInfo(const CommandLine& commandLine) {
     SelectPorts(commandLine);
-    std::vector<std::uint16_t> bases(portprov::kUsualParallelBases.begin(),
-                                     portprov::kUsualParallelBases.end());
+    std::vector<std::uint16_t> bases = portprov::KnownParallelBases({});
     std::vector<portprov::KernelPortAccount> accounts;
     if (!commandLine.simulate) {
-        const std::vector<std::uint16_t> reported =
-            portprov::BasesOf(portprov::ReportedParallelPorts());
-        for (const std::uint16_t base : portprov::OtherParallelBases(reported))
-            bases.push_back(base);
+        bases = portprov::KnownParallelBases(portprov::BasesOf(portprov::ReportedParallelPorts()));
         accounts = portprov::KernelPortAccounts();
     }
     PrintingBuffer outBuffer(stdout);

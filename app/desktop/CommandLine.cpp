@@ -2,6 +2,7 @@
 #include "desktop/CommandLine.h"
 
 #include "desktop/RecordOptions.h"
+#include "loopback/Plugs.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -62,6 +63,28 @@ QStringList WithoutToolkitOptions(const QStringList& arguments) {
     return rest;
 }
 
+// The loopback plugs' --plug values, each followed by its pin pairs where
+// withPins: "control (stift 1-13, ...)".
+QStringList PlugChoices(bool withPins) {
+    QStringList choices;
+    for (const portprov::Plug& plug : portprov::kPlugs) {
+        QString choice = QString::fromUtf8(plug.option);
+        if (withPins)
+            choice += QStringLiteral(" (stift %1)")
+                          .arg(QString::fromStdString(portprov::PinPairsText(plug, "-")));
+        choices.append(choice);
+    }
+    return choices;
+}
+
+// "a, b eller c".
+QString OneOf(const QStringList& choices) {
+    if (choices.size() < 2)
+        return choices.join(QString());
+    return choices.mid(0, choices.size() - 1).join(QStringLiteral(", ")) +
+           QStringLiteral(" eller ") + choices.constLast();
+}
+
 // The program's own options, in the order the help lists them.
 struct ProgramOptions {
     QCommandLineOption simulate{
@@ -83,10 +106,10 @@ struct ProgramOptions {
         QString::fromUtf8("adress> <värde")};
     QCommandLineOption plug{
         QStringLiteral("plug"),
-        QString::fromUtf8("Med --simulate: en slingkontakt i den simulerade porten 888, "
-                          "control (stift 1-13, 2-15, 14-12, 16-10, 17-11) eller "
-                          "data (stift 2-15, 3-13, 4-12, 5-10, 6-11), eller printer: en "
-                          "skrivare som svarar på varje strobe med Busy och en Ack-puls."),
+        QString::fromUtf8("Med --simulate: en slingkontakt i den simulerade porten 888, ") +
+            OneOf(PlugChoices(true)) +
+            QString::fromUtf8(", eller printer: en skrivare som svarar på varje strobe med Busy "
+                              "och en Ack-puls."),
         QStringLiteral("koppling")};
     QCommandLineOption info{
         QStringLiteral("info"),
@@ -141,6 +164,48 @@ SplitArguments Split(const QStringList& arguments, bool toolkitOptionsPresent) {
     return result;
 }
 
+// The option an argument names, as the parser reads it: "--bogus=1" and
+// "-bogus" name "bogus" (one dash takes a whole word here); empty for others.
+QString OptionNameOf(const QString& argument) {
+    if (argument.size() < 2 || !argument.startsWith(QLatin1Char('-')))
+        return {};
+    return argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1)
+        .section(QLatin1Char('='), 0, 0);
+}
+
+// The parser's complaint, with unknown options named as they were typed
+// ("--bogus", "-x"): the parser drops the dashes, and a user who looks on
+// the line for "bogus" may well find it in a value. A complaint of another
+// kind is the parser's own, which comes first as the parser has it.
+QString ParseErrorText(const QCommandLineParser& parser, const QStringList& arguments) {
+    const QStringList unknown = parser.unknownOptionNames();
+    const QString parserText = parser.errorText();
+    const char* const context = "QCommandLineParser";
+    const QString parserUnknown =
+        unknown.size() == 1
+            ? QCoreApplication::translate(context, "Unknown option '%1'.").arg(unknown.first())
+            : QCoreApplication::translate(context, "Unknown options: %1.")
+                  .arg(unknown.join(QStringLiteral(", ")));
+    if (unknown.isEmpty() || parserText != parserUnknown)
+        return parserText;
+    // The parser names them in the order of the arguments.
+    QStringList typed;
+    qsizetype next = 1;
+    for (const QString& name : unknown) {
+        qsizetype at = next;
+        while (at < arguments.size() && arguments[at] != QStringLiteral("--") &&
+               OptionNameOf(arguments[at]) != name)
+            ++at;
+        const bool found = at < arguments.size() && arguments[at] != QStringLiteral("--");
+        typed.append(found ? arguments[at].section(QLatin1Char('='), 0, 0) : name);
+        if (found)
+            next = at + 1;
+    }
+    if (typed.size() == 1)
+        return QString::fromUtf8("Okänd flagga '%1'.").arg(typed.first());
+    return QString::fromUtf8("Okända flaggor: %1.").arg(typed.join(QStringLiteral(", ")));
+}
+
 CommandLine BadCommandLine(const QString& text) {
     CommandLine result;
     result.textToPrint = text;
@@ -161,15 +226,13 @@ QString ReadPlug(const QCommandLineParser& parser, const QCommandLineOption& plu
             .arg(wirings.join(QStringLiteral(", ")));
     if (!result.simulate)
         return QString::fromUtf8("--plug fungerar bara med --simulate.\n");
-    if (wiring == QLatin1String("control"))
-        result.plug = portprov::LoopbackPlug::Control;
-    else if (wiring == QLatin1String("data"))
-        result.plug = portprov::LoopbackPlug::Data;
-    else if (wiring == QLatin1String("printer"))
+    if (wiring == QLatin1String("printer"))
         result.printer = true;
+    else if (const auto chosen = portprov::PlugForOption(wiring.toStdString()))
+        result.plug = chosen;
     else
-        return QString::fromUtf8("Okänd koppling: %1 (välj control, data eller printer)\n")
-            .arg(wiring);
+        return QString::fromUtf8("Okänd koppling: %1 (välj %2)\n")
+            .arg(wiring, OneOf(PlugChoices(false) << QStringLiteral("printer")));
     return {};
 }
 
@@ -214,7 +277,7 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
     // An unknown option or argument is a bad command line also beside --help
     // or --version: a script that misspells an option must not pass.
     if (!parser.parse(split.others))
-        return BadCommandLine(parser.errorText() + QLatin1Char('\n'));
+        return BadCommandLine(ParseErrorText(parser, split.others) + QLatin1Char('\n'));
     if (!parser.positionalArguments().isEmpty())
         return BadCommandLine(QString::fromUtf8("Okänt argument: %1\n")
                                   .arg(parser.positionalArguments().join(QLatin1Char(' '))));

@@ -16,7 +16,8 @@
 // and the port operations --read and --write.
 struct CommandLine {
     bool simulate = false;
-    // --plug=control or --plug=data: the loopback plug in the simulated port at 888.
+    // --plug=control, --plug=data (a plug's option in kPlugs): the loopback plug
+    // in the simulated port at 888.
     std::optional<portprov::LoopbackPlug> plug;
     // --plug=printer: a printer in the simulated port at 888 instead.
     bool printer = false;

@@ -3,6 +3,7 @@
 
 #include "loopback/LoopbackTest.h"
 #include "loopback/LoopbackTexts.h"
+#include "loopback/Plugs.h"
 #include "ports/PortBackend.h"
 
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -32,8 +34,10 @@ QString PortEntry(std::uint16_t base) {
         .arg(QString::number(base, 16).toUpper(), 3, QLatin1Char('0'));
 }
 
-portprov::LoopbackPlug PlugAt(int index) {
-    return index == 1 ? portprov::LoopbackPlug::Data : portprov::LoopbackPlug::Control;
+// The plug chosen in the list, which shows the plugs in the order of their table.
+portprov::LoopbackPlug ChosenPlug(int index) {
+    return portprov::PlugAt(static_cast<std::size_t>(std::max(index, 0)))
+        .value_or(portprov::LoopbackPlug::Control);
 }
 
 QTableWidgetItem* Cell(const QString& text) {
@@ -62,8 +66,8 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
 
     cboPlug = new QComboBox;
     cboPlug->setObjectName(QStringLiteral("cboPlug"));
-    cboPlug->addItem(Text(portprov::PlugText(portprov::LoopbackPlug::Control)));
-    cboPlug->addItem(Text(portprov::PlugText(portprov::LoopbackPlug::Data)));
+    for (const portprov::Plug& plug : portprov::kPlugs)
+        cboPlug->addItem(Text(portprov::PlugText(plug.plug)));
 
     auto* choices = new QFormLayout;
     choices->addRow(QStringLiteral("&Port:"), cboPort);
@@ -126,7 +130,7 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
 }
 
 void LoopbackDialog::ShowWiring() {
-    const auto wiring = portprov::WiringOf(PlugAt(cboPlug->currentIndex()));
+    const auto wiring = portprov::WiringOf(ChosenPlug(cboPlug->currentIndex()));
     grdResult->setRowCount(static_cast<int>(wiring.size()));
     for (std::size_t i = 0; i < wiring.size(); ++i) {
         const int row = static_cast<int>(i);
@@ -141,7 +145,7 @@ void LoopbackDialog::cmdStart_Click() {
     ShowWiring();
     const auto base = static_cast<std::int32_t>(cboPort->currentData().toInt());
     try {
-        ShowReport(portprov::RunLoopbackTest(base, PlugAt(cboPlug->currentIndex())));
+        ShowReport(portprov::RunLoopbackTest(base, ChosenPlug(cboPlug->currentIndex())));
     } catch (const portprov::PortError& error) {
         ShowVerdict(Text(portprov::AbortedText(error.kind())), kLoopbackFailFace);
         showMessage_(this, QString::fromStdString(error.what()));

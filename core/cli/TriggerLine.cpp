@@ -3,7 +3,7 @@
 
 #include "connector/Connector.h"
 #include "connector/GamePort.h"
-#include "ports/ParallelPortRegisters.h"
+#include "ports/ParallelPorts.h"
 
 #include <algorithm>
 #include <vector>
@@ -22,13 +22,8 @@ struct Connector {
 
 std::optional<Connector> ConnectorOf(std::uint16_t port,
                                      std::span<const std::uint16_t> parallelBases) {
-    // The usual bases first, as the recorded lines name them.
-    for (const auto bases : {std::span<const std::uint16_t>(kUsualParallelBases), parallelBases}) {
-        for (const std::uint16_t base : bases) {
-            if (RegisterOfPortAt(port, base))
-                return Connector{base, false};
-        }
-    }
+    if (const auto parallel = ParallelRegisterAt(port, parallelBases))
+        return Connector{parallel->base, false};
     if (IsGamePort(port))
         return Connector{513, true};
     return std::nullopt;

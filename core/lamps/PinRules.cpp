@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "lamps/PinRules.h"
 
-#include "ports/ParallelPortRegisters.h"
+#include "ports/ParallelPorts.h"
 
 #include <cstdint>
 
@@ -83,13 +83,8 @@ const std::array<PinRule, 8>& RuleOf(Register reg) {
 
 std::optional<Register> RegisterShownAt(std::uint16_t port,
                                         std::span<const std::uint16_t> reportedBases) {
-    const auto registerOf = [port](std::uint16_t base) { return RegisterOfPortAt(port, base); };
-    if (const std::optional<Register> shown = registerOf(kLpt1Base))
-        return shown;
-    for (const std::uint16_t base : reportedBases) {
-        if (const std::optional<Register> shown = registerOf(base))
-            return shown;
-    }
+    if (const auto parallel = ParallelRegisterAt(port, reportedBases))
+        return parallel->reg;
     return std::nullopt;
 }
 

@@ -30,11 +30,10 @@ struct PinRule {
 const std::array<PinRule, 8>& RuleOf(Register reg);
 
 // The register whose rule shows a byte read at port on the connector's pins:
-// data, status or control of the first parallel port (888), and of each port
-// the computer reports (reportedBases), at a usual base or any other. The
-// usual bases 632 and 956 show nothing on the pins unless the computer
-// reports a port there: a byte read where no port is known says nothing about
-// a connector. The address list, live reading and --read all ask here.
+// data, status or control of a known parallel port (ParallelRegisterAt: the
+// usual three and each port the computer reports, reportedBases). The
+// address list, live reading and --read all ask here, and a recording names
+// the same register's lines.
 std::optional<Register> RegisterShownAt(std::uint16_t port,
                                         std::span<const std::uint16_t> reportedBases = {});
 

@@ -67,20 +67,23 @@ std::size_t LoopbackReport::failedWires() const {
 std::optional<LoopbackPlug> WiringTheFailuresMatch(const LoopbackReport& report) {
     if (report.wires.empty() || report.passed())
         return std::nullopt;
-    const LoopbackPlug other =
-        report.plug == LoopbackPlug::Control ? LoopbackPlug::Data : LoopbackPlug::Control;
-    const auto otherWiring = WiringOf(other);
-    const auto matches = [&](const WireReport& wire) {
-        const bool shared = std::any_of(otherWiring.begin(), otherWiring.end(), [&](const auto& w) {
-            return w.outputPin == wire.wire.outputPin && w.inputPin == wire.wire.inputPin;
-        });
-        if (shared)
-            return wire.result == WireResult::Works;
-        return wire.result == WireResult::StuckHigh || wire.result == WireResult::StuckLow;
-    };
-    if (!std::all_of(report.wires.begin(), report.wires.end(), matches))
-        return std::nullopt;
-    return other;
+    for (const Plug& other : kPlugs) {
+        if (other.plug == report.plug)
+            continue;
+        const auto otherWiring = WiringOf(other.plug);
+        const auto matches = [&](const WireReport& wire) {
+            const bool shared =
+                std::any_of(otherWiring.begin(), otherWiring.end(), [&](const auto& w) {
+                    return w.outputPin == wire.wire.outputPin && w.inputPin == wire.wire.inputPin;
+                });
+            if (shared)
+                return wire.result == WireResult::Works;
+            return wire.result == WireResult::StuckHigh || wire.result == WireResult::StuckLow;
+        };
+        if (std::all_of(report.wires.begin(), report.wires.end(), matches))
+            return other.plug;
+    }
+    return std::nullopt;
 }
 
 WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,

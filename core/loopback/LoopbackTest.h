@@ -45,8 +45,8 @@ struct LoopbackSample {
 WireReport ClassifyWire(LoopbackPlug plug, std::size_t index,
                         const std::vector<LoopbackSample>& samples);
 
-// The other wiring, when the failures are the ones a plug of that wiring
-// causes under this one: the wires both wirings have work, and every other
+// Another wiring (the first in kPlugs), when the failures are the ones a plug
+// of that wiring causes under this one: the wires both wirings have work, and every other
 // wire is stuck, its input held by an output the test does not drive. A plug
 // of the chosen wiring with broken wires gives this only when every wire but
 // the shared ones is broken (a broken wire's input is pulled high), which

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "loopback/LoopbackTexts.h"
 
+#include "loopback/Plugs.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -10,24 +12,11 @@ namespace {
 
 const char* const kDash = "\u2013";
 
-std::string PinList(LoopbackPlug plug) {
-    std::string list;
-    for (const LoopbackWire& wire : WiringOf(plug)) {
-        if (!list.empty())
-            list += ", ";
-        list += WirePinsText(wire);
-    }
-    return list;
-}
-
-const char* PlugName(LoopbackPlug plug) {
-    return plug == LoopbackPlug::Control ? "Styrslinga" : "Dataslinga";
-}
-
 } // namespace
 
 std::string PlugText(LoopbackPlug plug) {
-    return std::string(PlugName(plug)) + " (stift " + PinList(plug) + ")";
+    const Plug& row = PlugOf(plug);
+    return std::string(row.name) + " (stift " + PinPairsText(row, kDash) + ")";
 }
 
 std::string WirePinsText(const LoopbackWire& wire) {
@@ -79,7 +68,7 @@ std::string VerdictText(const LoopbackReport& report) {
                           std::to_string(total) + " ledningar fungerar inte (stift " + broken +
                           ").";
     if (const std::optional<LoopbackPlug> other = WiringTheFailuresMatch(report))
-        verdict += std::string(" Felen stämmer med en ") + PlugName(*other) +
+        verdict += std::string(" Felen stämmer med en ") + PlugOf(*other).name +
                    ": välj den kopplingen och tryck Starta igen.";
     return verdict;
 }

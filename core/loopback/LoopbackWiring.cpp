@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "loopback/LoopbackWiring.h"
 
+#include "loopback/Plugs.h"
+
 #include <array>
 
 namespace portprov {
@@ -23,13 +25,19 @@ constexpr LoopbackWire Wire(int from, int to) {
     return {output.pin, output.name, output.reg, output.bit, input.pin, input.name, input.bit};
 }
 
-constexpr std::array<LoopbackWire, 5> kControlLoop{
-    Wire(1, 13), Wire(2, 15), Wire(14, 12), Wire(16, 10), Wire(17, 11),
-};
+using Wiring = std::array<LoopbackWire, std::tuple_size_v<decltype(Plug::pins)>>;
 
-constexpr std::array<LoopbackWire, 5> kDataLoop{
-    Wire(2, 15), Wire(3, 13), Wire(4, 12), Wire(5, 10), Wire(6, 11),
-};
+// Each plug's wires, in the order of the plugs' table.
+constexpr std::array<Wiring, kPlugs.size()> WiringsOfThePlugs() {
+    std::array<Wiring, kPlugs.size()> wirings{};
+    for (std::size_t plug = 0; plug < kPlugs.size(); ++plug) {
+        for (std::size_t i = 0; i < wirings[plug].size(); ++i)
+            wirings[plug][i] = Wire(kPlugs[plug].pins[i].output, kPlugs[plug].pins[i].input);
+    }
+    return wirings;
+}
+
+constexpr std::array<Wiring, kPlugs.size()> kWirings = WiringsOfThePlugs();
 
 bool OutputInverted(const LoopbackWire& wire) {
     return HasBit(InvertedLinesOf(wire.outputRegister), wire.outputBit);
@@ -38,8 +46,7 @@ bool OutputInverted(const LoopbackWire& wire) {
 } // namespace
 
 std::span<const LoopbackWire> WiringOf(LoopbackPlug plug) {
-    return plug == LoopbackPlug::Control ? std::span<const LoopbackWire>(kControlLoop)
-                                         : std::span<const LoopbackWire>(kDataLoop);
+    return kWirings[IndexOf(plug)];
 }
 
 bool OutputPinLevel(const LoopbackWire& wire, std::uint8_t data, std::uint8_t control) {

@@ -3,6 +3,7 @@
 
 #include "connector/Connector.h"
 #include "loopback/LoopbackPlug.h"
+#include "loopback/Plugs.h"
 
 #include <cstdint>
 #include <span>
@@ -25,7 +26,7 @@ struct LoopbackWire {
 // interrupt enable and the data direction stay clear (the data lines must drive).
 inline constexpr std::uint8_t kControlOutputBits = kControlOutputLines;
 
-// The five wires of a plug, in the order the plug's pin pairs are named.
+// The wires of a plug, in the order of its pin pairs in kPlugs.
 std::span<const LoopbackWire> WiringOf(LoopbackPlug plug);
 
 // The level (true = high) of a wire's output pin with these register contents.

@@ -2,6 +2,7 @@
 #include "ports/ReportedParallelPorts.h"
 
 #include "ports/ParallelPortRegisters.h"
+#include "ports/ParallelPorts.h"
 
 #if defined(__linux__)
 #include "ports/linux/ParallelPortDiscovery.h"
@@ -39,9 +40,8 @@ std::vector<ReportedParallelPort> ReportedParallelPorts() {
 std::vector<std::uint16_t> OtherParallelBases(std::span<const std::uint16_t> bases) {
     std::vector<std::uint16_t> others;
     for (const std::uint16_t base : bases) {
-        const bool usual = std::find(kUsualParallelBases.begin(), kUsualParallelBases.end(),
-                                     base) != kUsualParallelBases.end();
-        if (!usual && std::find(others.begin(), others.end(), base) == others.end())
+        if (!IsUsualParallelBase(base) &&
+            std::find(others.begin(), others.end(), base) == others.end())
             others.push_back(base);
     }
     return others;

@@ -3,7 +3,7 @@
 
 #include "connector/Connector.h"
 #include "connector/GamePort.h"
-#include "ports/ParallelPortRegisters.h"
+#include "ports/ParallelPorts.h"
 
 #include <algorithm>
 #include <optional>
@@ -12,33 +12,6 @@
 namespace portprov {
 
 namespace {
-
-struct ParallelRegister {
-    std::uint16_t base;
-    Register reg;
-};
-
-// The parallel port register at port, if port lies at a usual or a reported
-// base or one of the two addresses after it. The usual bases count even when
-// the computer does not report a port there: a recording names the lines a
-// port at that base would have, and the user chose the address.
-std::optional<ParallelRegister> ParallelRegisterAt(std::uint16_t port,
-                                                   std::span<const std::uint16_t> reportedBases) {
-    const auto at = [port](std::uint16_t base) -> std::optional<ParallelRegister> {
-        if (const std::optional<Register> reg = RegisterOfPortAt(port, base))
-            return ParallelRegister{base, *reg};
-        return std::nullopt;
-    };
-    for (const std::uint16_t base : kUsualParallelBases) {
-        if (const auto found = at(base))
-            return found;
-    }
-    for (const std::uint16_t base : reportedBases) {
-        if (const auto found = at(base))
-            return found;
-    }
-    return std::nullopt;
-}
 
 // The registers' values at time 0, 0 where the recording lacks one, and how
 // many changes that includes: those at time 0 (or before) count as the start,

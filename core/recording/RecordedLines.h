@@ -15,8 +15,8 @@ namespace portprov {
 
 // The lines a recording of these registers shows, register by register in
 // the order of ports (the channel is the index in ports):
-//  - a register of a parallel port (at a usual base, 888, 632 or 956, or at
-//    one of parallelBases, the bases the computer reports): the pins of that
+//  - a register of a parallel port (ParallelRegisterAt: at a usual base, 888,
+//    632 or 956, or at one of parallelBases, the bases the computer reports): the pins of that
 //    register on the 25-pin connector, in pin order, each at its level on the
 //    connector;
 //  - the game port (512 to 519): its four axes and four buttons, bit 0 first;

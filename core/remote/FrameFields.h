@@ -129,5 +129,8 @@ std::variant<std::pair<Kind, std::size_t>, Refusal> ReadHeader(const Frame& fram
 std::uint16_t Port(Reader& in);
 // A base whose three registers are all addresses.
 std::uint16_t Base(Reader& in);
+// A loopback plug, sent as its row in kPlugs.
+void WritePlug(Writer& out, LoopbackPlug plug);
+LoopbackPlug ReadPlug(Reader& in);
 
 } // namespace portprov::helper_protocol

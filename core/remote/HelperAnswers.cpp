@@ -30,7 +30,7 @@ Frame Encode(const Answer& answer) {
         out.u8(answer.toggle.readBack);
         break;
     case Kind::LoopbackDone:
-        out.u8(answer.loopback.plug == LoopbackPlug::Data);
+        WritePlug(out, answer.loopback.plug);
         out.u32(answer.loopback.base);
         out.u8(answer.loopback.wires.size());
         for (const WireReport& wire : answer.loopback.wires) {
@@ -84,7 +84,7 @@ Frame Encode(const Answer& answer) {
 namespace {
 
 void ReadLoopback(Reader& in, LoopbackReport& report) {
-    report.plug = in.flag() ? LoopbackPlug::Data : LoopbackPlug::Control;
+    report.plug = ReadPlug(in);
     report.base = Base(in);
     const auto wiring = WiringOf(report.plug);
     const std::size_t count = in.u8();

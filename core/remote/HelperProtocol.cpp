@@ -2,6 +2,8 @@
 // The frame's header and the addresses that requests and answers share.
 #include "remote/FrameFields.h"
 
+#include "loopback/Plugs.h"
+
 namespace portprov::helper_protocol {
 
 namespace {
@@ -32,6 +34,15 @@ std::uint16_t Port(Reader& in) {
 
 std::uint16_t Base(Reader& in) {
     return static_cast<std::uint16_t>(in.check(in.u32(), 65533));
+}
+
+void WritePlug(Writer& out, LoopbackPlug plug) {
+    out.u8(IndexOf(plug));
+}
+
+LoopbackPlug ReadPlug(Reader& in) {
+    // A row past the table fails the frame; the plug given back then is never used.
+    return PlugAt(in.check(in.u8(), kPlugs.size() - 1)).value_or(LoopbackPlug::Control);
 }
 
 } // namespace portprov::helper_protocol

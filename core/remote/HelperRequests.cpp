@@ -94,7 +94,7 @@ Frame Encode(const Request& request) {
         break;
     case Kind::Loopback:
         out.u32(request.port);
-        out.u8(request.plug == LoopbackPlug::Data);
+        WritePlug(out, request.plug);
         break;
     case Kind::TestLine:
         out.u32(request.port);
@@ -141,7 +141,7 @@ std::variant<Request, Refusal> ParseRequest(const Frame& frame) {
         break;
     case Kind::Loopback:
         request.port = Base(in);
-        request.plug = in.flag() ? LoopbackPlug::Data : LoopbackPlug::Control;
+        request.plug = ReadPlug(in);
         break;
     case Kind::TestLine:
         request.port = Base(in);

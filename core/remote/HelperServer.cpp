@@ -3,6 +3,7 @@
 
 #include "ports/ParallelPortRegisters.h"
 #include "printing/TestLine.h"
+#include "ports/ParallelPorts.h"
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "ports/linux/RetryOnInterrupt.h"
@@ -35,13 +36,8 @@ hp::Answer Refused(const std::string& reason) {
 // The parallel port whose register port is, among the usual ones and those
 // the system reports.
 std::optional<std::uint16_t> BaseOf(std::uint16_t port) {
-    std::vector<std::uint16_t> bases(kUsualParallelBases.begin(), kUsualParallelBases.end());
-    for (const std::uint16_t base : BasesOf(ReportedParallelPorts()))
-        bases.push_back(base);
-    for (const std::uint16_t base : bases) {
-        if (RegisterOfPortAt(port, base))
-            return base;
-    }
+    if (const auto parallel = ParallelRegisterAt(port, BasesOf(ReportedParallelPorts())))
+        return parallel->base;
     return std::nullopt;
 }
 

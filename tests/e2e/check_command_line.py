@@ -210,6 +210,9 @@ def main():
     expect(["--simulate", "--read", "0x37A", "--write", "890", "0", "--read", "890"], 0,
            "890: 192 11000000 stift 17=hög 16=låg 14=hög 1=hög; " + WRITE_MODE + "\n"
            "890: 192 11000000 stift 17=hög 16=låg 14=hög 1=hög; " + WRITE_MODE + "\n", "")
+    # The status register names the inputs' own pins: busy, pin 11, is low at 223.
+    expect(["--simulate", "--plug=printer", "--read", "889"], 0,
+           "889: 223 11011111 stift 11=låg 10=hög 12=låg 13=hög 15=hög\n", "")
     # A refusal: the window's text on standard error, status 1, nothing after it runs.
     expect(["--simulate", "--read", "513", "--read", "65536", "--read", "888"], 1,
            "513: 240 11110000\n", "Ogiltig adress: skriv ett heltal 0 - 65535\n")
@@ -265,7 +268,7 @@ def main():
                out_has="  parport0: 888 (0x378)\n  parport1: 53264 (0xD010)\n")
         # A reported port's status register shows its pins; 53267 is no register of it.
         expect(["--simulate", "--read", "53265", "--read", "53267"], 0,
-               "53265: 255 11111111 stift 9=låg 8=hög 7=hög 6=hög 5=låg 4=låg 3=låg 2=låg\n"
+               "53265: 255 11111111 stift 11=låg 10=hög 12=hög 13=hög 15=hög\n"
                "53267: 255 11111111\n", "", env_extra=reported)
         # A program given more rights than its caller (here by a set group, as
         # by setcap) takes its port list from the system, not the caller.

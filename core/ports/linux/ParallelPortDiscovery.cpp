@@ -3,6 +3,7 @@
 
 #include "connector/GamePort.h"
 #include "ports/ParallelPortRegisters.h"
+#include "ports/ParallelPorts.h"
 #include "ports/linux/RetryOnInterrupt.h"
 
 #include <algorithm>
@@ -76,11 +77,6 @@ std::optional<std::string> ShortFileText(const std::string& file, std::size_t mo
 
 namespace {
 
-bool IsUsualBase(std::uint16_t base) {
-    return std::find(kUsualParallelBases.begin(), kUsualParallelBases.end(), base) !=
-           kUsualParallelBases.end();
-}
-
 // The ports, in number order, whose registers are theirs alone. A usual base
 // is that port, already in the address list. Any other base must share no
 // register with a usual port, the game port or a port kept before it: the
@@ -97,7 +93,7 @@ std::vector<ParallelPortNode> WithoutClashes(const std::vector<ParallelPortNode>
         bool clash = std::any_of(kept.begin(), kept.end(), [&](const ParallelPortNode& other) {
             return sharesWithPort(other.base);
         });
-        if (!IsUsualBase(port.base)) {
+        if (!IsUsualParallelBase(port.base)) {
             clash =
                 clash || shares(kGamePortFirst, kGamePortLast) ||
                 std::any_of(kUsualParallelBases.begin(), kUsualParallelBases.end(), sharesWithPort);

@@ -3,6 +3,7 @@
 
 #include "connector/GamePort.h"
 #include "ports/ParallelPortRegisters.h"
+#include "ports/ParallelPorts.h"
 #include "ports/linux/LinuxMessages.h"
 #include "ports/linux/ParallelPortDiscovery.h"
 #include "ports/linux/RetryOnInterrupt.h"
@@ -215,10 +216,10 @@ std::unique_ptr<PortHold> PortLocks::holdForSequence(std::uint16_t port) {
 }
 
 std::shared_ptr<PortLocks> SystemPortLocks() {
-    std::vector<std::uint16_t> bases(kUsualParallelBases.begin(), kUsualParallelBases.end());
+    std::vector<std::uint16_t> reported;
     for (const ParallelPortNode& port : FindParallelPorts())
-        bases.push_back(port.base);
-    return std::make_shared<PortLocks>(kPortLockFolder, bases);
+        reported.push_back(port.base);
+    return std::make_shared<PortLocks>(kPortLockFolder, KnownParallelBases(reported));
 }
 
 } // namespace portprov

@@ -218,8 +218,20 @@ void SimulatedPc::setJoystickB(double xPercent, double yPercent) {
 void SimulatedPc::insertPlug(LoopbackPlug plug) {
     printer_ = false;
     plug_.clear();
-    for (const auto& [output, input] :
-         plug == LoopbackPlug::Control ? kControlLoopPins : kDataLoopPins)
+    // Every plug has its wiring here, not only in the program's table: a
+    // plug added there without one here does not compile.
+    const std::array<std::array<int, 2>, 5>* pins = nullptr;
+    switch (plug) {
+    case LoopbackPlug::Control:
+        pins = &kControlLoopPins;
+        break;
+    case LoopbackPlug::Data:
+        pins = &kDataLoopPins;
+        break;
+    }
+    if (pins == nullptr)
+        return;
+    for (const auto& [output, input] : *pins)
         plug_.push_back({output, input});
 }
 

@@ -77,15 +77,17 @@ private slots:
     }
 
     // A bad command line ends with 2 also beside --help or --version, and an
-    // unknown option is named whole, as the toolkit reads its own options.
+    // unknown option is named whole and as typed, dashes and all.
     void aBadCommandLineEndsWith2() {
         const ToolkitTranslations swedish;
         const std::vector<std::pair<QStringList, QString>> table{
-            {{"portprov", "--help", "--bogus"}, QString::fromUtf8("Okänd flagga 'bogus'.")},
-            {{"portprov", "--version", "-x"}, QString::fromUtf8("Okänd flagga 'x'.")},
+            {{"portprov", "--help", "--bogus"}, QString::fromUtf8("Okänd flagga '--bogus'.")},
+            {{"portprov", "--version", "-x"}, QString::fromUtf8("Okänd flagga '-x'.")},
             {{"portprov", "--simulate", "-platform"},
-             QString::fromUtf8("Okänd flagga 'platform'.")},
-            {{"portprov", "-xyz", "--read", "888"}, QString::fromUtf8("Okänd flagga 'xyz'.")},
+             QString::fromUtf8("Okänd flagga '-platform'.")},
+            {{"portprov", "-xyz", "--read", "888"}, QString::fromUtf8("Okänd flagga '-xyz'.")},
+            {{"portprov", "--plug=-x", "--x=1", "--simulate"},
+             QString::fromUtf8("Okänd flagga '--x'.")},
             {{"portprov", "--simulate", "--read="}, QStringLiteral("--read saknar adress")},
             {{"portprov", "--simulate", "--plug=data", "--plug", "control"},
              QString::fromUtf8("--plug står med olika kopplingar: data, control")}};
@@ -168,7 +170,15 @@ private slots:
             line = ReadCommandLine({"portprov", "--simulate", "--plug=loop"}, beforeToolkit, Probe);
             QCOMPARE(line.exitCode, 2);
             QVERIFY(!line.plug);
+            QCOMPARE(
+                line.textToPrint.value_or(QString()),
+                QString::fromUtf8("Okänd koppling: loop (välj control, data eller printer)\n"));
         }
+        // The help names every plug with its pins (the lines wrapped as the parser does).
+        line = ReadCommandLine({"portprov", "--help"}, false, Probe);
+        QVERIFY(line.textToPrint->simplified().contains(QString::fromUtf8(
+            "porten 888, control (stift 1-13, 2-15, 14-12, 16-10, 17-11) eller data (stift 2-15, "
+            "3-13, 4-12, 5-10, 6-11), eller printer: en skrivare som")));
     }
 
     // The toolkit's own texts that a user meets are Swedish too.
@@ -182,8 +192,9 @@ private slots:
         QVERIFY(line.textToPrint->contains(QStringLiteral("Flaggor:")));
         QVERIFY(!line.textToPrint->contains(QStringLiteral("Usage")));
         line = ReadCommandLine({"portprov", "--simulera", "--x"}, false, Probe);
-        QVERIFY2(line.textToPrint->startsWith(QString::fromUtf8("Okända flaggor: simulera, x.")),
-                 qPrintable(*line.textToPrint));
+        QVERIFY2(
+            line.textToPrint->startsWith(QString::fromUtf8("Okända flaggor: --simulera, --x.")),
+            qPrintable(*line.textToPrint));
 
         QLineEdit box;
         box.setText(QStringLiteral("888"));

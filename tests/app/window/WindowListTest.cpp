@@ -115,14 +115,14 @@ private slots:
         f.ports->scriptRead(0xD012, 0);
         choose(*f.window, 23);
         QCOMPARE(PinLamps(*f.window), Pins("WWWWRWWWW WWWW WWWW BBBBBBBB"));
-        // A reported port at a usual base shows its data pins too, as --read does;
-        // 956, not reported, leaves them alone.
+        // A usual base shows its data pins too, reported (632) or not (956), as
+        // --read and a recording name them.
         f.ports->scriptRead(632, 0);
         choose(*f.window, 4);
         QCOMPARE(PinLamps(*f.window), Pins("WWWWWWWWW WWWW WWWW BBBBBBBB"));
         f.ports->scriptRead(956, 255);
         choose(*f.window, 8);
-        QCOMPARE(PinLamps(*f.window), Pins("WWWWWWWWW WWWW WWWW BBBBBBBB"));
+        QCOMPARE(PinLamps(*f.window), Pins("WRRRRRRRR WWWW WWWW BBBBBBBB"));
         f.ports->clearCalls();
         choose(*f.window, 20);
         QVERIFY(f.calls().empty());

@@ -5,11 +5,14 @@
 #include "RecordingPorts.h"
 #include "cli/PortOperationArguments.h"
 #include "cli/ReadReport.h"
+#include "connector/GamePort.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
+#include "recording/RecordedLines.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
@@ -138,8 +141,12 @@ TEST_F(RunPortOperationsTest, AValueAbove255WritesItAndSaysSo) {
 
 TEST(ReadReport, ShowsEachParallelRegistersPinsAndNoneElsewhere) {
     const std::vector<std::uint16_t> none;
+    // The status inputs on their own pins, at their levels: busy (pin 11)
+    // is the opposite of bit 7.
+    EXPECT_EQ(ReadReport(889, 223, none),
+              "889: 223 11011111 stift 11=låg 10=hög 12=låg 13=hög 15=hög");
     EXPECT_EQ(ReadReport(889, 135, none),
-              "889: 135 10000111 stift 9=låg 8=låg 7=låg 6=låg 5=hög 4=låg 3=låg 2=låg");
+              "889: 135 10000111 stift 11=låg 10=låg 12=låg 13=låg 15=låg");
     EXPECT_EQ(ReadReport(890, 32, none),
               "890: 32 00100000 stift 17=hög 16=låg 14=hög 1=hög; D0 - D7 står i Läsläge  bit "
               "5 Hög");
@@ -147,24 +154,58 @@ TEST(ReadReport, ShowsEachParallelRegistersPinsAndNoneElsewhere) {
               "890: 15 00001111 stift 17=låg 16=hög 14=låg 1=låg; D0 - D7 står i Skrivläge  bit "
               "5 Låg");
     EXPECT_EQ(ReadReport(513, 15, none), "513: 15 00001111");
-    EXPECT_EQ(ReadReport(632, 15, none), "632: 15 00001111");
+    EXPECT_EQ(ReadReport(632, 15, none),
+              "632: 15 00001111 stift 9=låg 8=låg 7=låg 6=låg 5=hög 4=hög 3=hög 2=hög");
     EXPECT_EQ(ReadReport(891, 15, none), "891: 15 00001111");
 
     // A port the computer reports shows its pins like the first one.
     const std::vector<std::uint16_t> reported{0xD010};
     EXPECT_EQ(ReadReport(0xD010, 128, reported),
               "53264: 128 10000000 stift 9=hög 8=låg 7=låg 6=låg 5=låg 4=låg 3=låg 2=låg");
-    EXPECT_EQ(ReadReport(0xD011, 128, reported),
-              "53265: 128 10000000 stift 9=låg 8=låg 7=låg 6=låg 5=hög 4=låg 3=låg 2=låg");
+    EXPECT_EQ(ReadReport(0xD011, 0, reported),
+              "53265: 0 00000000 stift 11=hög 10=låg 12=låg 13=låg 15=låg");
     EXPECT_EQ(ReadReport(0xD012, 0, reported),
               "53266: 0 00000000 stift 17=hög 16=låg 14=hög 1=hög; D0 - D7 står i Skrivläge  "
               "bit 5 Låg");
     EXPECT_EQ(ReadReport(0xD013, 0, reported), "53267: 0 00000000");
-    // A reported port at a usual base shows its pins as in the window's list; one
-    // not reported, none.
+    // The usual bases show their pins whether reported or not.
     EXPECT_EQ(ReadReport(633, 128, std::vector<std::uint16_t>{632}),
-              "633: 128 10000000 stift 9=låg 8=låg 7=låg 6=låg 5=hög 4=låg 3=låg 2=låg");
-    EXPECT_EQ(ReadReport(956, 0, std::vector<std::uint16_t>{632}), "956: 0 00000000");
+              "633: 128 10000000 stift 11=låg 10=låg 12=låg 13=låg 15=låg");
+    EXPECT_EQ(ReadReport(956, 0, std::vector<std::uint16_t>{632}),
+              "956: 0 00000000 stift 9=låg 8=låg 7=låg 6=låg 5=låg 4=låg 3=låg 2=låg");
+}
+
+// The pins of a parallel port's register that a line of --read names.
+std::vector<int> PinsRead(std::uint16_t port) {
+    const std::string line = ReadReport(port, 0, {});
+    const std::size_t start = line.find(" stift ");
+    std::istringstream named(start == std::string::npos ? "" : line.substr(start + 7));
+    std::vector<int> pins;
+    for (std::string pin; named >> pin && pin.find('=') != std::string::npos;)
+        pins.push_back(std::stoi(pin));
+    std::sort(pins.begin(), pins.end());
+    return pins;
+}
+
+std::vector<int> PinsRecorded(std::uint16_t port) {
+    std::vector<int> pins;
+    for (const RecordedLine& line : LinesOf(std::vector<std::uint16_t>{port}))
+        if (line.pin != 0 && !IsGamePort(port))
+            pins.push_back(line.pin);
+    std::sort(pins.begin(), pins.end());
+    return pins;
+}
+
+TEST(ReadReport, NamesThePinsARecordingOfTheSameAddressNames) {
+    const std::vector<int> data{2, 3, 4, 5, 6, 7, 8, 9}, status{10, 11, 12, 13, 15},
+        control{1, 14, 16, 17}, no;
+    const std::vector<std::pair<std::uint16_t, std::vector<int>>> table{
+        {888, data},    {889, status}, {890, control}, {632, data}, {633, status},
+        {634, control}, {956, data},   {513, no},      {0, no},     {1000, no}};
+    for (const auto& [port, pins] : table) {
+        EXPECT_EQ(PinsRead(port), pins) << port;
+        EXPECT_EQ(PinsRecorded(port), pins) << port;
+    }
 }
 
 } // namespace

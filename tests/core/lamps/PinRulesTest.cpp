@@ -167,16 +167,16 @@ TEST(PinRules, ExamplesOfTheControlAndStatusRegisters) {
     EXPECT_EQ(ApplyWholeRule(Register::Status, "10000111").pinLamps, status135);
 }
 
-TEST(PinRules, TheRegistersOfTheFirstAndOfOtherReportedPortsShowOnThePins) {
+TEST(PinRules, TheRegistersOfTheUsualAndTheReportedPortsShowOnThePins) {
     constexpr auto D = Register::Data, S = Register::Status, C = Register::Control;
     constexpr std::optional<Register> no;
     // Address, register shown with no port reported, and with those reported.
-    // The usual ports other than 888 show their pins only where reported (632, not 956).
+    // The usual ports show their pins whether reported (632) or not (956).
     const std::vector<std::uint16_t> reported{632, 0xD010};
     const std::vector<std::tuple<int, std::optional<Register>, std::optional<Register>>> table{
         {888, D, D},   {889, S, S},     {890, C, C},     {887, no, no},   {891, no, no},
         {513, no, no}, {0xD010, no, D}, {0xD011, no, S}, {0xD012, no, C}, {0xD013, no, no},
-        {632, no, D},  {634, no, C},    {957, no, no}};
+        {632, D, D},   {634, C, C},     {957, S, S},     {959, no, no}};
     for (const auto& [port, alone, withReported] : table) {
         EXPECT_EQ(RegisterShownAt(static_cast<std::uint16_t>(port)), alone) << port;
         EXPECT_EQ(RegisterShownAt(static_cast<std::uint16_t>(port), reported), withReported)

@@ -84,6 +84,7 @@ TEST(HelperProtocol, EveryMalformedRequestIsRefused) {
     pin.pin = 1;
     hp::Request line = Of(hp::Kind::TestLine, 888);
     line.text = "x";
+    const hp::Request loop = Of(hp::Kind::Loopback, 888);
     const Case cases[] = {
         {"another magic", read, [](hp::Frame& f) { f[0] ^= 1; }},
         {"another version", read, [](hp::Frame& f) { f[4] = 2; }},
@@ -98,6 +99,7 @@ TEST(HelperProtocol, EveryMalformedRequestIsRefused) {
          [](hp::Frame& f) { PutU32(f, hp::kHeaderSize, 65534); }},
         {"pin 0", hp::Encode(pin), [&](hp::Frame& f) { payload(f, 4) = 0; }},
         {"pin 26", hp::Encode(pin), [&](hp::Frame& f) { payload(f, 4) = 26; }},
+        {"a plug past the table", hp::Encode(loop), [&](hp::Frame& f) { payload(f, 4) = 2; }},
         {"a text past its length", hp::Encode(line), [&](hp::Frame& f) { payload(f, 12) = 200; }},
         {"a byte wait of hours", hp::Encode(line), [&](hp::Frame& f) { payload(f, 11) = 0x10; }},
         {"a flag that is not 0 or 1", hp::Encode(Recording()), [&](hp::Frame& f) { payload(f, 9) = 2; }},
