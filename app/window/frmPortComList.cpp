@@ -3,6 +3,8 @@
 #include "window/frmPortCom.h"
 
 #include "input/CommandInputs.h"
+#include "ports/ParallelPortRegisters.h"
+#include "ports/ParallelPorts.h"
 #include "ports/ReportedParallelPorts.h"
 #include "window/LocaleNumbers.h"
 #include "window/WindowLampPanel.h"
@@ -13,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -78,8 +81,18 @@ void frmPortCom::setReportedParallelPorts(const std::vector<std::uint16_t>& base
 }
 
 std::optional<portprov::Register> frmPortCom::PinRuleFor(std::uint16_t port) const {
-    const std::optional<portprov::Register> shown =
-        portprov::RegisterShownAt(port, reportedParallelBases_);
+    const std::optional<portprov::ParallelRegister> parallel =
+        portprov::ParallelRegisterAt(port, reportedParallelBases_);
+    // The drawn connector is LPT1's, and shows another port's register only
+    // where the computer reports a port there: at 632 or 956 with no port
+    // behind them the floating bus reads 255, which would light all eight
+    // data lamps for lines that do not exist. --read and a recording still
+    // name the pins of any usual base, as they only name what was asked for.
+    if (!parallel ||
+        (parallel->base != portprov::kLpt1Base &&
+         std::ranges::find(reportedParallelBases_, parallel->base) == reportedParallelBases_.end()))
+        return std::nullopt;
+    const std::optional<portprov::Register> shown = parallel->reg;
     // A read leaves the control pins and the direction text as the control
     // command set them: they show what the user last wrote there, not the
     // bits a read gives back (many ports read bits 6 and 7 as 1). --read

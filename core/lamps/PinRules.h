@@ -31,9 +31,9 @@ const std::array<PinRule, 8>& RuleOf(Register reg);
 
 // The register whose rule shows a byte read at port on the connector's pins:
 // data, status or control of a known parallel port (ParallelRegisterAt: the
-// usual three and each port the computer reports, reportedBases). The
-// address list, live reading and --read all ask here, and a recording names
-// the same register's lines.
+// usual three and each port the computer reports, reportedBases). --read
+// asks here and a recording names the same register's lines; the window
+// paints only the ports it knows are there (frmPortCom::PinRuleFor).
 std::optional<Register> RegisterShownAt(std::uint16_t port,
                                         std::span<const std::uint16_t> reportedBases = {});
 
