@@ -3,7 +3,7 @@
 
 #include "cli/PortOperationArguments.h"
 #include "cli/RecordRequest.h"
-#include "loopback/LoopbackPlug.h"
+#include "connector/LoopbackPlug.h"
 
 #include <QString>
 #include <QStringList>

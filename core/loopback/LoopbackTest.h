@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "loopback/LoopbackPlug.h"
+#include "connector/LoopbackPlug.h"
 #include "loopback/LoopbackWiring.h"
 
 #include <cstdint>

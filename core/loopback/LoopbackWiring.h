@@ -2,7 +2,7 @@
 #pragma once
 
 #include "connector/Connector.h"
-#include "loopback/LoopbackPlug.h"
+#include "connector/LoopbackPlug.h"
 #include "loopback/Plugs.h"
 
 #include <cstdint>

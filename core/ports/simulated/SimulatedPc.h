@@ -2,7 +2,7 @@
 #pragma once
 
 #include "connector/GamePort.h"
-#include "loopback/LoopbackPlug.h"
+#include "connector/LoopbackPlug.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
 
