@@ -172,9 +172,9 @@ private:
     // While continuous reading runs, makes the address in text the one it
     // reads; a refused address stops it with the refusal.
     void ConfirmLiveAddress(const QString& text);
-    // The parallel-port bases the loopback test offers and Portinfo lists: the usual three and
-    // those the computer reports.
-    std::vector<std::uint16_t> LoopbackBases() const;
+    // The parallel ports the loopback test, Portinfo and the recorder offer
+    // (KnownParallelBases: the usual three and those the computer reports).
+    std::vector<std::uint16_t> ParallelBases() const;
     // Whether a box's input can be used; if not, its refusal is shown.
     template <typename Input> bool Accepted(const Input& input) {
         if (!input.accepted)

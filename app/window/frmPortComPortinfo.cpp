@@ -5,7 +5,7 @@
 #include "portinfo/PortinfoDialog.h"
 
 void frmPortCom::mnuPortinfo_Click() {
-    auto* dialog = new PortinfoDialog(this, LoopbackBases(),
+    auto* dialog = new PortinfoDialog(this, ParallelBases(),
                                       kernelAccounts_ ? kernelAccounts_()
                                                       : std::vector<portprov::KernelPortAccount>{},
                                       showMessage_);

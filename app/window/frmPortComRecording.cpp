@@ -9,7 +9,7 @@
 void frmPortCom::mnuRecord_Click() {
     auto* dialog = findChild<RecordingDialog*>(QString(), Qt::FindDirectChildrenOnly);
     if (dialog == nullptr)
-        dialog = new RecordingDialog(this, LoopbackBases(), reportedParallelBases_, showMessage_);
+        dialog = new RecordingDialog(this, ParallelBases(), reportedParallelBases_, showMessage_);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
