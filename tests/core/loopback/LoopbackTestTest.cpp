@@ -2,6 +2,7 @@
 // The loopback test on the simulated PC's plugs, whole and with faults.
 #include "loopback/LoopbackTest.h"
 #include "RecordingPorts.h"
+#include "SequenceHolds.h"
 #include "loopback/LoopbackTexts.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
@@ -21,16 +22,13 @@ namespace {
 // `fault` may change the status byte read; after `failAfter` accesses, the
 // next one throws, once (the port glitches). A write for which writeFails
 // holds throws too; afterStatusRead runs after each read of the status.
-class FaultyPc : public SimulatedPc {
+class FaultyPc : public SimulatedPc, public SequenceHolds {
 public:
     std::function<std::uint8_t(std::uint8_t)> fault = [](std::uint8_t status) { return status; };
     int failAfter = -1;
     int statusReads = 0;
     std::function<bool(std::uint16_t)> writeFails = [](std::uint16_t) { return false; };
     std::function<void()> afterStatusRead = [] {};
-    // Accesses made while the port was not held for the test.
-    int unheldAccesses = 0;
-    std::vector<std::uint16_t> holds;
 
     std::uint8_t read(std::uint16_t port) override {
         countAccess();
@@ -48,20 +46,11 @@ public:
         SimulatedPc::write(port, value);
     }
 
-    std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override {
-        struct Hold : PortHold {
-            bool& held;
-            explicit Hold(bool& h) : held(h) { held = true; }
-            ~Hold() override { held = false; }
-        };
-        holds.push_back(port);
-        return std::make_unique<Hold>(held_);
-    }
+    std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override { return hold(port); }
 
 private:
-    bool held_ = false;
     void countAccess() {
-        unheldAccesses += held_ ? 0 : 1;
+        noteAccess();
         if (failAfter < 0)
             return;
         if (failAfter-- == 0)
