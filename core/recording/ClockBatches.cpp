@@ -23,7 +23,7 @@ std::uint64_t ClockBatches::close(nanoseconds end) {
             c = 0;
         const nanoseconds from = i == count ? batchStart_ : readSince_[c];
         if (from != kNever)
-            longestGap_ = std::max(longestGap_, end - from);
+            noteGap(end, end - from);
     }
     c = batchChannel_;
     for (std::uint64_t i = 0; i < done && i < count; ++i) {
@@ -47,11 +47,36 @@ void ClockBatches::begin(std::size_t c, nanoseconds start) {
     }
     batch_ = std::max<std::uint64_t>(batch_, 1);
     if (readSince_[c] != kNever)
-        longestGap_ = std::max(longestGap_, start - readSince_[c]);
+        noteGap(start, start - readSince_[c]);
     latest_ = batchStart_ = start;
     batchChannel_ = c;
     untilClock_ = batch_;
     clocked_ = true;
+}
+
+void ClockBatches::remember(nanoseconds end, nanoseconds gap) {
+    while (!recent_.empty() && recent_.back().second <= gap)
+        recent_.pop_back();
+    recent_.emplace_back(end, gap);
+    // Bounded however the gaps run: the two oldest become one, with the
+    // longer gap and the later end, which can only lengthen what is counted.
+    constexpr std::size_t kMostRemembered = 4096;
+    if (recent_.size() > kMostRemembered) {
+        recent_[1].second = recent_[0].second;
+        recent_.pop_front();
+    }
+}
+
+void ClockBatches::countGapsFrom(nanoseconds from) {
+    longestGap_ = {};
+    for (const auto& [end, gap] : recent_) {
+        if (end >= from) {
+            longestGap_ = gap;
+            break;
+        }
+    }
+    recent_.clear();
+    remembering_ = false;
 }
 
 } // namespace portprov

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 namespace portprov {
@@ -77,8 +79,23 @@ public:
 
     nanoseconds longestGap() const { return longestGap_; }
 
+    // While waiting for a trigger's edge the start of the stretch kept is not
+    // known yet: from now on the gaps are remembered with their ends, as far
+    // as a later countGapsFrom needs them.
+    void rememberGaps() { remembering_ = true; }
+    // The stretch kept begins at `from`: the longest gap is the longest of
+    // those that end there or later (a gap before the stretch is no gap in
+    // it), and gaps are no longer remembered.
+    void countGapsFrom(nanoseconds from);
+
 private:
     std::uint64_t close(nanoseconds end);
+    void noteGap(nanoseconds end, nanoseconds gap) {
+        longestGap_ = std::max(longestGap_, gap);
+        if (remembering_)
+            remember(end, gap);
+    }
+    void remember(nanoseconds end, nanoseconds gap);
 
     static constexpr nanoseconds kNever = nanoseconds::min();
 
@@ -94,6 +111,11 @@ private:
     // Per register, the start of the batch of its latest read: the earliest
     // that read can have begun. kNever before its first read.
     std::vector<nanoseconds> readSince_;
+    bool remembering_ = false;
+    // The gaps that no later gap is as long as, oldest (longest) first, each
+    // with its end: the longest gap ending at or after any time is the first
+    // of them that ends then or later.
+    std::deque<std::pair<nanoseconds, nanoseconds>> recent_;
 };
 
 } // namespace portprov

@@ -48,8 +48,10 @@ public:
         recording().initial.assign(count_, 0);
         if (options.rate)
             pacer_.emplace(*options.rate);
-        if (options.trigger)
+        if (options.trigger) {
             ring_.emplace(before(), recording().initial);
+            batches_.rememberGaps();
+        }
         kept_ = !options.trigger;
     }
 
@@ -227,6 +229,7 @@ private:
     void keep(const PreTriggerRing::Start& from) {
         start_ = from;
         kept_ = true;
+        batches_.countGapsFrom(from.time);
         signals_.waiting.store(false, std::memory_order_relaxed);
         ring_->keepFrom(from, recording());
     }

@@ -58,6 +58,9 @@ QByteArray Contents(const QString& path) {
 
 // The names of the dialog's texts that do not get the room they ask for.
 QStringList CutTexts(QWidget* dialog) {
+    // The layouts as a user sees them: the requests a changed text posted
+    // (the summary after a recording) handled first, as before any painting.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     dialog->layout()->activate();
     QStringList cut;
     for (QWidget* widget : dialog->findChildren<QWidget*>()) {

@@ -181,6 +181,30 @@ TEST_F(RecorderTest, AWaitForTheEdgeIsNeitherCountedNorHeldBeyondTheStretch) {
     }
 }
 
+TEST_F(RecorderTest, TheLongestGapIsTheKeptStretchsAlone) {
+    // One read of 1 µs a round; read `stallAt` stalls 1 ms. Bit 3 rises at
+    // read 5000 unless stopped first; the 10 rounds before are kept.
+    ports->answer = [](std::uint16_t, std::uint64_t i) {
+        return static_cast<std::uint8_t>(i >= 5'000 ? 8 : 0);
+    };
+    ports->stall = 1ms;
+    constexpr std::uint64_t kNever = UINT64_MAX;
+    using Case = std::tuple<std::uint64_t, std::uint64_t, bool>; // stall, stop, kept
+    for (const auto& [stallAt, stopAt, kept] :
+         {Case{1'000, kNever, false}, Case{4'995, kNever, true}, Case{1'000, 3'000, false},
+          Case{2'995, 3'000, true}}) {
+        SCOPED_TRACE(testing::Message() << "stall at " << stallAt << ", stop at " << stopAt);
+        ports->stallAt = stallAt;
+        ports->stopAt = stopAt;
+        const RecorderResult result = record(
+            {.ports = {889}, .length = std::uint64_t{100}, .trigger = {{0, 3, false, Edge::Rise}}});
+        if (kept)
+            EXPECT_GE(result.stats.longestGap, 1ms);
+        else
+            EXPECT_LE(result.stats.longestGap, 2us);
+    }
+}
+
 TEST(PreTriggerRing, HoldsBoundedMemoryHoweverLongTheWait) {
     // A round a microsecond, a change every round, a million rounds: the
     // stretch asked for is all of them, or 5000 of them.
@@ -332,9 +356,12 @@ TEST_F(RecorderTest, BatchesOfReadsKeepTimesLengthAndGapsHonest) {
             EXPECT_GE(result.recording.length, *duration);
             EXPECT_LE(result.recording.length, *duration + 3us);
         }
+        // A gap counts where it ends inside the stretch kept (the stall
+        // before the trigger's stretch does not).
         nanoseconds gap{};
         for (std::size_t i = c.ports.size(); i < at.size(); ++i)
-            gap = std::max(gap, at[i] - at[i - c.ports.size()]);
+            if (at[i] >= time0)
+                gap = std::max(gap, at[i] - at[i - c.ports.size()]);
         EXPECT_GE(result.stats.longestGap, gap);
         EXPECT_LE(result.stats.longestGap, gap + 2us);
     }
