@@ -10,7 +10,6 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -58,8 +57,7 @@ QByteArray Contents(const QString& path) {
 
 // The names of the dialog's texts that do not get the room they ask for.
 QStringList CutTexts(QWidget* dialog) {
-    // The layouts as a user sees them: the requests a changed text posted
-    // (the summary after a recording) handled first, as before any painting.
+    // As a user sees it: layout requests a changed text posted handled first.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     dialog->layout()->activate();
     QStringList cut;
