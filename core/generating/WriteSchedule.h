@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "generating/Waveform.h"
+
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+namespace portprov {
+
+// One register write of a signal, due at a time counted from its start.
+struct TimedWrite {
+    std::chrono::nanoseconds due{};
+    std::uint16_t port = 0;
+    std::uint8_t value = 0;
+    bool operator==(const TimedWrite&) const = default;
+};
+
+// The register writes that make a waveform on the port at `base`, one after
+// the other, made up as they are asked for (a billion pulses take no memory).
+// Built from the values the data latch and the control register hold when the
+// signal starts: the bits the waveform does not drive keep them, and a pin's
+// level is turned into its bit through the connector's inverters.
+class WriteSchedule {
+public:
+    // Throws PortError (RefusedInput, the window's reason) when the waveform
+    // drives a data pin while bit 5 of `control` turns the data lines to
+    // input. Checks no rate or count: WaveformRefusal does, for what a user
+    // asks (a benchmark asks for more).
+    WriteSchedule(const Waveform& waveform, std::uint16_t base, std::uint8_t data,
+                  std::uint8_t control);
+
+    bool done() const { return next_ >= total_; }
+    // The next write; only while not done().
+    TimedWrite next() const;
+    void advance() { ++next_; }
+    // Writes made up so far and in all.
+    std::uint64_t position() const { return next_; }
+    std::uint64_t total() const { return total_; }
+    // Whether the next write begins a period (square wave, pulses) or a new
+    // time (played rows).
+    bool beginsPeriod() const;
+    // A tenth of the shortest time between two writes that are not due
+    // together: a write later than this has bent the wave's shape.
+    std::chrono::nanoseconds lateAfter() const { return lateAfter_; }
+    // The periods a second of a square wave or pulses; 0 for a played sequence.
+    double rate() const { return rate_; }
+
+private:
+    // One period's writes, each at a share of the period (periodic), or the
+    // played sequence's writes at their times (once).
+    struct Step {
+        double at; // share of the period, or nanoseconds when played
+        std::uint16_t port;
+        std::uint8_t value;
+        bool beginsPeriod;
+    };
+    std::vector<Step> steps_;
+    double periodNs_ = 0.0; // 0: played once
+    double rate_ = 0.0;
+    std::uint64_t total_ = 0;
+    std::uint64_t next_ = 0;
+    std::chrono::nanoseconds lateAfter_{};
+};
+
+} // namespace portprov
