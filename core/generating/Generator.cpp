@@ -142,10 +142,9 @@ void Generator::run() {
 
 template <typename Now, bool kMaySleep>
 void Generator::generate(const DirectPortSequence& sequence, WriteSchedule& schedule, Now now) {
-    PortBackend& ports = sequence.backend();
-    const auto write = [&ports](std::uint16_t address, std::uint8_t value) {
-        ports.write(address, value);
-    };
+    // Every write of the signal goes through the backend's held writer,
+    // without the per-access checks that the sequence's hold settles.
+    const HeldWriter write = sequence.writer();
     SignalLoop<Now, decltype(write), kMaySleep> signal(schedule, now, write, stopRequested_,
                                                        progress_);
     if (options_.recording) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ports/HeldReader.h"
+#include "ports/HeldWriter.h"
 #include "ports/PortError.h"
 
 #include <cstdint>
@@ -55,6 +56,15 @@ public:
     virtual HeldReader heldReader(std::span<const std::uint16_t> /*ports*/) {
         return {[](void* backend, std::uint16_t port) {
                     return static_cast<PortBackend*>(backend)->read(port);
+                },
+                this};
+    }
+
+    // The same for writes (a signal's): by default every write goes through
+    // write().
+    virtual HeldWriter heldWriter(std::span<const std::uint16_t> /*ports*/) {
+        return {[](void* backend, std::uint16_t port, std::uint8_t value) {
+                    static_cast<PortBackend*>(backend)->write(port, value);
                 },
                 this};
     }

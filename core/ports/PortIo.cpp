@@ -46,6 +46,9 @@ public:
     HeldReader heldReader(std::span<const std::uint16_t> ports) override {
         return ports_->heldReader(ports);
     }
+    HeldWriter heldWriter(std::span<const std::uint16_t> ports) override {
+        return ports_->heldWriter(ports);
+    }
 
 private:
     std::shared_ptr<PortBackend> ports_;

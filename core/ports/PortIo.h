@@ -95,6 +95,8 @@ public:
     // (PortBackend::heldReader). Call it on the thread that reads, and read
     // only the addresses given, only while the sequence lives.
     [[nodiscard]] HeldReader reader() const { return backend_->heldReader(ports_); }
+    // Writes them likewise (PortBackend::heldWriter).
+    [[nodiscard]] HeldWriter writer() const { return backend_->heldWriter(ports_); }
 
 private:
     PortBackend* backend_ = nullptr;

@@ -80,6 +80,10 @@ std::uint8_t DevPortFile::readByte(std::uint16_t port) const {
 
 void DevPortFile::write(std::uint16_t port, std::uint8_t value) {
     const auto access = LockForAccess(locks_, port);
+    writeByte(port, value);
+}
+
+void DevPortFile::writeByte(std::uint16_t port, std::uint8_t value) const {
     const unsigned char byte = value;
     CheckTransfer(
         RetryOnInterrupt([&] { return ::pwrite(fd_, &byte, 1, static_cast<off_t>(port)); }), path_,
@@ -97,6 +101,13 @@ std::unique_ptr<PortHold> DevPortFile::holdForSequence(std::uint16_t port) {
 HeldReader DevPortFile::heldReader(std::span<const std::uint16_t> /*ports*/) {
     return {[](void* file, std::uint16_t port) {
                 return static_cast<const DevPortFile*>(file)->readByte(port);
+            },
+            this};
+}
+
+HeldWriter DevPortFile::heldWriter(std::span<const std::uint16_t> /*ports*/) {
+    return {[](void* file, std::uint16_t port, std::uint8_t value) {
+                static_cast<const DevPortFile*>(file)->writeByte(port, value);
             },
             this};
 }

@@ -34,9 +34,11 @@ public:
     std::unique_ptr<PortHold> holdForSequence(std::uint16_t port) override;
     // pread on the open device alone: the sequence's hold keeps the locks.
     HeldReader heldReader(std::span<const std::uint16_t> ports) override;
+    HeldWriter heldWriter(std::span<const std::uint16_t> ports) override;
 
 private:
     std::uint8_t readByte(std::uint16_t port) const;
+    void writeByte(std::uint16_t port, std::uint8_t value) const;
 
     std::string path_;
     std::shared_ptr<PortLocks> locks_;

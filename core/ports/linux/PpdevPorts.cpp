@@ -277,6 +277,28 @@ HeldReader PpdevPorts::heldReader(std::span<const std::uint16_t> addresses) {
 void PpdevPorts::write(std::uint16_t address, std::uint8_t value) {
     Port& port = *portOf(address);
     const Claim claimed(*this, port);
+    writeClaimed(port, address, value, false);
+}
+
+HeldWriter PpdevPorts::heldWriter(std::span<const std::uint16_t> addresses) {
+    for (const std::uint16_t address : addresses) {
+        if (portOf(address)->holds == 0)
+            return PortBackend::heldWriter(addresses);
+    }
+    // As heldReader: every address is a register of a port a hold keeps claimed.
+    return {[](void* backend, std::uint16_t address, std::uint8_t value) {
+                auto& self = *static_cast<PpdevPorts*>(backend);
+                for (const auto& port : self.ports_) {
+                    if (HasRegister(port->where, address))
+                        return self.writeClaimed(*port, address, value, true);
+                }
+                self.write(address, value); // never: no such address is held
+            },
+            this};
+}
+
+void PpdevPorts::writeClaimed(Port& port, std::uint16_t address, std::uint8_t value,
+                              bool onlyTurns) {
     switch (address - port.where.base) {
     case kDataRegister:
         writeRegister(port, PPWDATA, "PPWDATA", value);
@@ -286,8 +308,12 @@ void PpdevPorts::write(std::uint16_t address, std::uint8_t value) {
     default: {
         writeRegister(port, PPWCONTROL, "PPWCONTROL",
                       static_cast<std::uint8_t>(value & kControlOutputLines));
-        int input = (value & kControlDataInput) != 0 ? 1 : 0;
-        call(port, PPDATADIR, "PPDATADIR", &input);
+        // A signal on the control pins writes this register thousands of
+        // times a second with bit 5 as it was: one ioctl a write, not two.
+        if (!onlyTurns || ((value ^ port.control) & kControlDataInput) != 0) {
+            int input = (value & kControlDataInput) != 0 ? 1 : 0;
+            call(port, PPDATADIR, "PPDATADIR", &input);
+        }
         port.control = value;
         return;
     }

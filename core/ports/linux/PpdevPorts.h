@@ -63,6 +63,7 @@ public:
     // The register's ioctl alone, on the claim the holds keep; where one of
     // `ports` is not held, every read claims as read() does.
     HeldReader heldReader(std::span<const std::uint16_t> ports) override;
+    HeldWriter heldWriter(std::span<const std::uint16_t> ports) override;
 
     struct Port {
         ParallelPortNode where;
@@ -87,6 +88,10 @@ private:
     std::uint8_t readClaimed(const Port& port, std::uint16_t address);
     void writeRegister(const Port& port, unsigned long request, const char* name,
                        std::uint8_t value);
+    // Writes the register at address of the port, which is claimed. The
+    // data lines' direction is set again on every control write unless
+    // onlyTurns: then only when bit 5 changes from the last write.
+    void writeClaimed(Port& port, std::uint16_t address, std::uint8_t value, bool onlyTurns);
 
     std::vector<std::shared_ptr<Port>> ports_;
     std::shared_ptr<PpdevSystem> system_;

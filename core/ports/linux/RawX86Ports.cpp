@@ -146,4 +146,14 @@ HeldReader RawX86Ports::heldReader(std::span<const std::uint16_t> ports) {
 #endif
 }
 
+HeldWriter RawX86Ports::heldWriter(std::span<const std::uint16_t> ports) {
+    for (const std::uint16_t port : ports)
+        grant(port);
+#if PORTPROV_HELD_IN_INSTRUCTION
+    return HeldWriter::OutInstruction();
+#else
+    return PortBackend::heldWriter(ports); // never: grant() refuses without the instructions
+#endif
+}
+
 } // namespace portprov

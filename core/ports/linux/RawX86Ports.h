@@ -41,6 +41,7 @@ public:
     // The bare in instruction: the calling thread is granted the ports here,
     // and the sequence's hold keeps the lock of their units.
     HeldReader heldReader(std::span<const std::uint16_t> ports) override;
+    HeldWriter heldWriter(std::span<const std::uint16_t> ports) override;
 
 private:
     void grant(std::uint16_t port) const;

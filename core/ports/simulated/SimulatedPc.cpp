@@ -293,6 +293,13 @@ HeldReader SimulatedPc::heldReader(std::span<const std::uint16_t> /*ports*/) {
             this};
 }
 
+HeldWriter SimulatedPc::heldWriter(std::span<const std::uint16_t> /*ports*/) {
+    return {[](void* pc, std::uint16_t port, std::uint8_t value) {
+                static_cast<SimulatedPc*>(pc)->SimulatedPc::write(port, value);
+            },
+            this};
+}
+
 std::string SimulatedPc::describe() const {
     return "simulerad PC (--simulate)";
 }

@@ -55,6 +55,7 @@ public:
     std::string describe() const override;
     // read() called directly, without the virtual call.
     HeldReader heldReader(std::span<const std::uint16_t> ports) override;
+    HeldWriter heldWriter(std::span<const std::uint16_t> ports) override;
 
     // Plugs a loopback plug into the port at 888: each of its wires joins an
     // output pin to a status input pin, at the pins' levels.

@@ -26,6 +26,10 @@ struct FailingPc : SimulatedPc {
             throw PortError(PortErrorKind::FailedAccess, "Skrivfel");
         SimulatedPc::write(port, value);
     }
+    // The signal's writes too, not straight to the simulated ports.
+    HeldWriter heldWriter(std::span<const std::uint16_t> ports) override {
+        return PortBackend::heldWriter(ports);
+    }
 };
 
 // The simulated PC with the data plug, on a clock that moves only as it is

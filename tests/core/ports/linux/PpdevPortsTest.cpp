@@ -64,6 +64,18 @@ TEST_F(PpdevPortsTest, ControlWriteSplitsOutputLinesFromTheDirectionBit) {
                 ElementsAre(Call{"PPWCONTROL", 100, 0x0F}, Call{"PPDATADIR", 100, 1},
                             Call{"PPWCONTROL", 100, 0x00}, Call{"PPDATADIR", 100, 1},
                             Call{"PPWCONTROL", 100, 0x0B}, Call{"PPDATADIR", 100, 0}));
+    // A signal's held writer writes on the hold's claim and turns the data
+    // lines only when bit 5 changes.
+    kernel->calls.clear();
+    const auto hold = ports.holdForSequence(888);
+    const std::uint16_t held[] = {888, 890};
+    const auto write = ports.heldWriter(held);
+    write(890, 0x0A), write(890, 0x2B), write(890, 0x2A), write(888, 0x11);
+    EXPECT_THAT(kernel->registerCalls(),
+                ElementsAre(Call{"PPWCONTROL", 100, 0x0A}, Call{"PPWCONTROL", 100, 0x0B},
+                            Call{"PPDATADIR", 100, 1}, Call{"PPWCONTROL", 100, 0x0A},
+                            Call{"PPWDATA", 100, 0x11}));
+    EXPECT_EQ(kernel->claimCalls(), (std::vector<std::string>{"claim"}));
 }
 
 TEST_F(PpdevPortsTest, ControlReadsBackWholeWithTheUpperBitsFromTheLastWrite) {
