@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "remote/HelperPorts.h"
 
+#include "generating/Generator.h"
+
 #include "ports/linux/RetryOnInterrupt.h"
 
 #include <algorithm>

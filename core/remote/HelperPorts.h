@@ -46,10 +46,10 @@ public:
     PortModes probeModes(std::uint16_t base) override;
     std::size_t printLine(std::uint16_t base, std::string_view text,
                           std::chrono::nanoseconds byteWait) override;
-    RecorderResult record(const RecorderOptions& options, const std::atomic<bool>& stop,
-                          std::atomic<double>& progress, std::atomic<bool>& waiting) override;
     GeneratorResult generate(const GeneratorOptions& options, const std::atomic<bool>& stop,
                              std::atomic<double>& progress) override;
+    RecorderResult record(const RecorderOptions& options, const std::atomic<bool>& stop,
+                          std::atomic<double>& progress, std::atomic<bool>& waiting) override;
 
     // Lets go of a hold taken by holdForSequence (its PortHold's end).
     void release(std::uint16_t port) noexcept;

@@ -42,9 +42,10 @@ public:
     // waiting follow as in Recorder::progress() and waitingForEdge().
     virtual RecorderResult record(const RecorderOptions& options, const std::atomic<bool>& stop,
                                   std::atomic<double>& progress, std::atomic<bool>& waiting) = 0;
-    // Drives the signal (and records beside it) until its end or until stop
-    // turns true; progress follows as in Generator::progress().
-    virtual GeneratorResult generate(const GeneratorOptions& options, const std::atomic<bool>& stop,
+    // Runs a signal, and the recording beside it, until its end or until
+    // stop turns true; progress follows Generator::progress().
+    virtual GeneratorResult generate(const GeneratorOptions& options,
+                                     const std::atomic<bool>& stop,
                                      std::atomic<double>& progress) = 0;
 };
 
