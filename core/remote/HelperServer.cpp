@@ -78,7 +78,8 @@ bool HelperServer::serve() {
     hp::Frame frame;
     while (!gone_ && readFrame(frame)) {
         // A played sequence's changes after a Generate request that was
-        // refused as it came: that request has had its one answer.
+        // refused, as it came or at an earlier one of them: that request
+        // has had its one answer.
         if (hp::IsFollowUp(frame))
             continue;
         const auto parsed = hp::ParseRequest(frame);

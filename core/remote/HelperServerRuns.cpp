@@ -118,23 +118,22 @@ bool HelperServer::record(const hp::Request& request) {
 }
 
 bool HelperServer::generate(hp::Request request) {
-    // The window sends a played sequence's changes right after the request
-    // and listens only then: every one is read, also after a bad one, so
-    // that it hears one answer, and the port is untouched until all are in.
-    std::optional<std::string> refusal;
+    // A played sequence's changes follow, and the port is untouched until
+    // all are in. After a bad one the window hears at once; the rest of them
+    // are left unanswered by serve() (IsFollowUp), so the pipe stays in step.
     for (std::size_t i = 0, count = hp::FollowUpsOf(request); i < count; ++i) {
         hp::Frame frame;
         if (!readFrame(frame))
             return false;
+        std::optional<std::string> refusal;
         try {
-            if (!refusal)
-                refusal = hp::AddFollowUp(request, hp::ParseRequest(frame));
+            refusal = hp::AddFollowUp(request, hp::ParseRequest(frame));
         } catch (const std::bad_alloc&) {
             refusal = kNoMemory;
         }
+        if (refusal)
+            return send(hp::FailureAnswer(PortError(PortErrorKind::RefusedInput, *refusal)));
     }
-    if (refusal)
-        return send(hp::FailureAnswer(PortError(PortErrorKind::RefusedInput, *refusal)));
     // The generator holds the port, holds back the termination signals and
     // puts the registers back itself: here there is no helper to hand it to.
     std::optional<Generator> generator;

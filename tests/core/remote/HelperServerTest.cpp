@@ -223,8 +223,10 @@ TEST_F(HelperServerTest, AWindowThatGoesMidSignalGetsThePortPutBack) {
     pc->write(888, 0xA4);
     SendRaw(window, hp::Encode(hp::GenerationRequests(SquareOnD0(std::chrono::seconds(30)))[0]));
     EXPECT_EQ(ReceiveRaw(window).kind, hp::Kind::GenerateStarted);
+    const auto gone = std::chrono::steady_clock::now();
     ::shutdown(window, SHUT_RDWR);
     loop.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - gone, std::chrono::seconds(10)); // not 30 s
     EXPECT_EQ(pc->read(888), 0xA4);
 }
 
