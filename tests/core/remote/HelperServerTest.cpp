@@ -31,10 +31,7 @@ hp::Answer ReceiveRaw(int socket) {
 }
 
 GeneratorOptions SquareOnD0(std::chrono::nanoseconds duration) {
-    GeneratorOptions options;
-    options.realTime = false;
-    options.waveform = SquareWave{{2}, 1000.0, 50.0, duration};
-    return options;
+    return {888, SquareWave{{2}, 1000.0, 50.0, duration}, std::nullopt, false};
 }
 
 // The helper's loop on a thread, serving one end of a socket pair.
@@ -171,9 +168,7 @@ TEST_F(HelperServerTest, ASignalRunsInTheHelperAndLeavesThePortAsItFoundIt) {
         std::atomic<bool> stop{false};
         std::atomic<double> progress{0.0};
         std::thread stopper([&] {
-            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-            while (stopped && progress.load() == 0.0 && std::chrono::steady_clock::now() < until)
-                std::this_thread::sleep_for(milliseconds(10));
+            std::this_thread::sleep_for(milliseconds(stopped ? 100 : 0));
             stop = stopped;
         });
         const GeneratorResult result = ports->generate(options, stop, progress);
