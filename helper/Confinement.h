@@ -17,7 +17,13 @@ long TakeEnvironment();
 // Keeps CAP_SYS_RAWIO and nothing else, and goes back to the calling user
 // (pkexecUser, or the real user of a setuid start) where the system lets it;
 // no new rights can be gained after this. False when a step failed: then
-// the helper must not go on.
+// the helper must not go on. A signal's real-time priority and locked memory
+// are not among the rights kept (CAP_SYS_NICE would let the helper reorder
+// every process, CAP_IPC_LOCK pin any amount of memory): in the helper they
+// come only from the user's own limits (RLIMIT_RTPRIO, RLIMIT_MEMLOCK), which
+// are left as they were; where those do not grant them the calls fail, and
+// the generator runs at normal priority and says so. No system call is
+// filtered.
 bool KeepOnlyPortRights(long pkexecUser);
 
 // Ctrl+C and a closed terminal reach the window, which ends the helper by

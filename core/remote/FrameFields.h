@@ -133,4 +133,20 @@ std::uint16_t Base(Reader& in);
 void WritePlug(Writer& out, LoopbackPlug plug);
 LoopbackPlug ReadPlug(Reader& in);
 
+// A recording's options (Record, and Generate with a recording), and the
+// end of a recording (Recorded, and Generated with a recording).
+void WriteRecord(Writer& out, const RecorderOptions& options);
+RecorderOptions ReadRecord(Reader& in);
+void WriteEnd(Writer& out, const RecordedEnd& end);
+void ReadEnd(Reader& in, RecordedEnd& end);
+
+// A signal's request, its played changes that follow it, and its end
+// (GeneratorFrames.cpp).
+void WriteGenerate(Writer& out, const Request& request);
+void ReadGenerate(Reader& in, Request& request);
+void WritePlayedChanges(Writer& out, const Request& request);
+void ReadPlayedChanges(Reader& in, Request& request);
+void WriteGenerated(Writer& out, const Answer& answer);
+void ReadGenerated(Reader& in, Answer& answer);
+
 } // namespace portprov::helper_protocol

@@ -10,6 +10,20 @@ namespace portprov::helper_protocol {
 
 using std::chrono::nanoseconds;
 
+void WriteEnd(Writer& out, const RecordedEnd& end) {
+    out.u8(end.initial.size());
+    for (const std::uint8_t value : end.initial)
+        out.u8(value);
+    out.i64(end.length.count());
+    out.u8(end.triggerTime.has_value());
+    out.i64(end.triggerTime.value_or(nanoseconds{}).count());
+    out.u64(end.stats.samples);
+    out.f64(end.stats.meanRate);
+    out.i64(end.stats.longestGap.count());
+    out.u64(end.stats.lateSamples);
+    out.u8(end.stats.outOfMemory);
+}
+
 Frame Encode(const Answer& answer) {
     Writer out(answer.kind);
     switch (answer.kind) {
@@ -63,17 +77,10 @@ Frame Encode(const Answer& answer) {
         }
         break;
     case Kind::Recorded:
-        out.u8(answer.end.initial.size());
-        for (const std::uint8_t value : answer.end.initial)
-            out.u8(value);
-        out.i64(answer.end.length.count());
-        out.u8(answer.end.triggerTime.has_value());
-        out.i64(answer.end.triggerTime.value_or(nanoseconds{}).count());
-        out.u64(answer.end.stats.samples);
-        out.f64(answer.end.stats.meanRate);
-        out.i64(answer.end.stats.longestGap.count());
-        out.u64(answer.end.stats.lateSamples);
-        out.u8(answer.end.stats.outOfMemory);
+        WriteEnd(out, answer.end);
+        break;
+    case Kind::Generated:
+        WriteGenerated(out, answer);
         break;
     default:
         break;
@@ -111,6 +118,8 @@ void ReadModes(Reader& in, PortModes& modes) {
     }
 }
 
+} // namespace
+
 void ReadEnd(Reader& in, RecordedEnd& end) {
     const std::size_t count = in.u8();
     in.require(count >= 1 && count <= kMostRecordedPorts);
@@ -129,8 +138,6 @@ void ReadEnd(Reader& in, RecordedEnd& end) {
     in.require(std::isfinite(end.stats.meanRate));
 }
 
-} // namespace
-
 std::variant<Answer, Refusal> ParseAnswer(const Frame& frame) {
     const auto header = ReadHeader(frame);
     if (const auto* refusal = std::get_if<Refusal>(&header))
@@ -142,6 +149,7 @@ std::variant<Answer, Refusal> ParseAnswer(const Frame& frame) {
     switch (kind) {
     case Kind::Done:
     case Kind::RecordStarted:
+    case Kind::GenerateStarted:
         break;
     case Kind::Ready:
         answer.text = in.text();
@@ -186,6 +194,9 @@ std::variant<Answer, Refusal> ParseAnswer(const Frame& frame) {
     }
     case Kind::Recorded:
         ReadEnd(in, answer.end);
+        break;
+    case Kind::Generated:
+        ReadGenerated(in, answer);
         break;
     default:
         return Refusal{"portprov-io gav ett svar som fönstret inte känner igen."};

@@ -7,14 +7,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <chrono>
 #include <csignal>
+#include <cstring>
+#include <new>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <new>
 #include <thread>
 #include <unistd.h>
 
@@ -35,6 +35,9 @@ constexpr const char* kHelperGone =
     "Hjälpprogrammet portprov-io, som når portarna åt Portprov, slutade svara. Försök igen; "
     "det startas på nytt vid nästa läsning eller skrivning.";
 
+constexpr const char* kOtherAnswer =
+    "Hjälpprogrammet portprov-io svarade på något annat än det tillfrågades om.";
+
 PortError Failure(const char* text) {
     return PortError(PortErrorKind::FailedAccess, text);
 }
@@ -44,6 +47,24 @@ hp::Request RequestOf(Kind kind, std::uint16_t port = 0) {
     request.kind = kind;
     request.port = port;
     return request;
+}
+
+std::vector<std::uint16_t> PortsOf(const RecorderOptions& options) {
+    std::vector<std::uint16_t> ports;
+    for (const std::int32_t port : options.ports)
+        ports.push_back(static_cast<std::uint16_t>(port));
+    return ports;
+}
+
+// A recording's end into its result; one for other ports than asked is no answer to it.
+void TakeEnd(const hp::RecordedEnd& end, RecorderResult& result) {
+    Recording& recording = result.recording;
+    if (end.initial.size() != recording.ports.size())
+        throw Failure(kOtherAnswer);
+    recording.initial = end.initial;
+    recording.length = end.length;
+    recording.triggerTime = end.triggerTime;
+    result.stats = end.stats;
 }
 
 class HelperHold : public PortHold {
@@ -97,8 +118,8 @@ HelperPorts::HelperPorts(int connected) : socket_(connected) {
 
 void HelperPorts::greet() {
     try {
-        description_ = ask(RequestOf(Kind::Hello), Kind::Ready).text +
-                       " genom hjälpprogrammet portprov-io";
+        description_ =
+            ask(RequestOf(Kind::Hello), Kind::Ready).text + " genom hjälpprogrammet portprov-io";
     } catch (...) {
         end();
         throw;
@@ -118,7 +139,8 @@ void HelperPorts::end() noexcept {
     }
     if (pid_ > 0) {
         const auto deadline = std::chrono::steady_clock::now() + kEndWait;
-        while (::waitpid(pid_, nullptr, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
+        while (::waitpid(pid_, nullptr, WNOHANG) == 0 &&
+               std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         pid_ = -1;
     }
@@ -141,7 +163,7 @@ void HelperPorts::send(const hp::Request& request) {
     }
 }
 
-hp::Answer HelperPorts::receive(Kind expected) {
+hp::Answer HelperPorts::receive(std::optional<Kind> expected) {
     hp::Frame frame;
     std::size_t got = 0;
     while (got < frame.size()) {
@@ -157,9 +179,8 @@ hp::Answer HelperPorts::receive(Kind expected) {
     hp::Answer answer = std::move(std::get<hp::Answer>(parsed));
     if (answer.kind == Kind::Failed)
         throw PortError(answer.errorKind, answer.text);
-    // During a recording several kinds may come; the caller sorts them.
-    if (expected != Kind::Recorded && answer.kind != expected)
-        throw Failure("Hjälpprogrammet portprov-io svarade på något annat än det tillfrågades om.");
+    if (expected && answer.kind != *expected)
+        throw Failure(kOtherAnswer);
     return answer;
 }
 
@@ -218,24 +239,12 @@ std::size_t HelperPorts::printLine(std::uint16_t base, std::string_view text,
     return ask(request, Kind::Printed).count;
 }
 
-GeneratorResult HelperPorts::generate(const GeneratorOptions& /*options*/,
-                                     const std::atomic<bool>& /*stop*/,
-                                     std::atomic<double>& /*progress*/) {
-    throw PortError(PortErrorKind::NotCovered,
-                    "Signalgeneratorn kan ännu inte köras genom portprov-io.");
-}
-
-RecorderResult HelperPorts::record(const RecorderOptions& options, const std::atomic<bool>& stop,
-                                   std::atomic<double>& progress, std::atomic<bool>& waiting) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    hp::Request request = RequestOf(Kind::Record);
-    request.record = options;
-    send(request);
-    receive(Kind::RecordStarted);
-    RecorderResult result;
-    Recording& recording = result.recording;
-    for (const std::int32_t port : options.ports)
-        recording.ports.push_back(static_cast<std::uint16_t>(port));
+hp::Answer HelperPorts::stream(const std::vector<hp::Request>& requests, Kind started, Kind end,
+                               const std::atomic<bool>& stop, std::atomic<double>& progress,
+                               std::atomic<bool>* waiting, Recording& recorded) {
+    for (const hp::Request& request : requests)
+        send(request);
+    receive(started);
     bool stopSent = false;
     bool roomy = true; // memory has not run out for the changes
     for (;;) {
@@ -246,38 +255,72 @@ RecorderResult HelperPorts::record(const RecorderOptions& options, const std::at
         pollfd helper{socket_, POLLIN, 0};
         if (::poll(&helper, 1, kStopLookMs) <= 0)
             continue;
-        hp::Answer answer = receive(Kind::Recorded);
+        hp::Answer answer = receive(std::nullopt);
         if (answer.kind == Kind::Progress) {
             progress.store(answer.progress, std::memory_order_relaxed);
-            waiting.store(answer.waiting, std::memory_order_relaxed);
+            if (waiting != nullptr)
+                waiting->store(answer.waiting, std::memory_order_relaxed);
         } else if (answer.kind == Kind::Changes) {
             for (const Recording::Change& change : answer.changes) {
-                if (change.channel >= recording.ports.size())
+                if (change.channel >= recorded.ports.size())
                     throw Failure("Hjälpprogrammet portprov-io gav ett felaktigt svar.");
                 try {
                     if (roomy)
-                        recording.changes.push_back(change);
+                        recorded.changes.push_back(change);
                 } catch (const std::bad_alloc&) {
                     roomy = false; // the rest is read, and left, to keep the pipe in step
                 }
             }
-        } else if (answer.kind == Kind::Recorded && answer.end.initial.size() == recording.ports.size()) {
-            recording.initial = answer.end.initial;
-            recording.length = answer.end.length;
-            recording.triggerTime = answer.end.triggerTime;
-            result.stats = answer.end.stats;
+        } else if (answer.kind == end) {
             if (!roomy) {
                 // What came before memory ran out: up to its last change.
-                result.stats.outOfMemory = true;
-                recording.length = std::max(recording.changes.empty() ? std::chrono::nanoseconds{}
-                                                                      : recording.changes.back().time,
-                                            recording.triggerTime.value_or(std::chrono::nanoseconds{}));
+                answer.end.stats.outOfMemory = true;
+                answer.end.length =
+                    std::max(recorded.changes.empty() ? std::chrono::nanoseconds{}
+                                                      : recorded.changes.back().time,
+                             answer.end.triggerTime.value_or(std::chrono::nanoseconds{}));
             }
-            return result;
+            return answer;
         } else {
-            throw Failure("Hjälpprogrammet portprov-io svarade på något annat än det tillfrågades om.");
+            throw Failure(kOtherAnswer);
         }
     }
+}
+
+RecorderResult HelperPorts::record(const RecorderOptions& options, const std::atomic<bool>& stop,
+                                   std::atomic<double>& progress, std::atomic<bool>& waiting) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    hp::Request request = RequestOf(Kind::Record);
+    request.record = options;
+    RecorderResult result;
+    result.recording.ports = PortsOf(options);
+    const hp::Answer end = stream({request}, Kind::RecordStarted, Kind::Recorded, stop, progress,
+                                  &waiting, result.recording);
+    TakeEnd(end.end, result);
+    return result;
+}
+
+GeneratorResult HelperPorts::generate(const GeneratorOptions& options,
+                                      const std::atomic<bool>& stop,
+                                      std::atomic<double>& progress) {
+    if (const auto* played = std::get_if<PlayedSequence>(&options.waveform);
+        played != nullptr && played->changes.size() > kMostPlayedChanges)
+        throw PortError(PortErrorKind::RefusedInput, "Signalen har för många ändringar.");
+    const std::lock_guard<std::mutex> lock(mutex_);
+    RecorderResult recorded;
+    if (options.recording)
+        recorded.recording.ports = PortsOf(*options.recording);
+    const hp::Answer end = stream(hp::GenerationRequests(options), Kind::GenerateStarted,
+                                  Kind::Generated, stop, progress, nullptr, recorded.recording);
+    if (end.withRecording != options.recording.has_value())
+        throw Failure(kOtherAnswer);
+    GeneratorResult result;
+    result.stats = end.generated;
+    if (end.withRecording) {
+        TakeEnd(end.end, recorded);
+        result.recorded = std::move(recorded);
+    }
+    return result;
 }
 
 } // namespace portprov

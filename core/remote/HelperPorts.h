@@ -6,6 +6,7 @@
 #include "remote/RemoteSequences.h"
 
 #include <mutex>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -59,7 +60,16 @@ private:
     helper_protocol::Answer ask(const helper_protocol::Request& request,
                                 helper_protocol::Kind expected);
     void send(const helper_protocol::Request& request);
-    helper_protocol::Answer receive(helper_protocol::Kind expected);
+    // Any kind when expected is none: the caller sorts them.
+    helper_protocol::Answer receive(std::optional<helper_protocol::Kind> expected);
+    // A run that streams its answers (a recording, a signal): sends its
+    // requests, waits for started, passes stop on, stores progress (and
+    // waiting, when asked), gathers a recording's changes into recorded, and
+    // gives back the answer of the kind `end`. Call with mutex_ held.
+    helper_protocol::Answer stream(const std::vector<helper_protocol::Request>& requests,
+                                   helper_protocol::Kind started, helper_protocol::Kind end,
+                                   const std::atomic<bool>& stop, std::atomic<double>& progress,
+                                   std::atomic<bool>* waiting, Recording& recorded);
     [[noreturn]] void gone();
     // Closes this side's end and waits a moment for the helper to end.
     void end() noexcept;

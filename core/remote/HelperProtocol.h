@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "generating/Generator.h"
 #include "loopback/LoopbackTest.h"
 #include "pins/TogglePin.h"
 #include "ports/PortError.h"
@@ -41,6 +42,8 @@ inline constexpr std::chrono::hours kLongestRecording{24};
 inline constexpr std::uint64_t kMostRecordedSamples = 1'000'000'000'000ULL;
 // Changes of a recording sent back in one frame.
 inline constexpr std::size_t kChangesPerFrame = 150;
+// Changes of a played sequence sent in one frame after its Generate request.
+inline constexpr std::size_t kPlayedChangesPerFrame = 150;
 
 enum class Kind : std::uint16_t {
     // The window's requests.
@@ -54,20 +57,24 @@ enum class Kind : std::uint16_t {
     Probe,
     TestLine,
     Record,
-    StopRecording,
+    StopRecording, // stops the run going on: a recording or a signal
+    Generate,      // a signal, with a recording beside it or not
+    PlayedChanges, // Generate with a played sequence: its changes, in turn
     // The helper's answers.
-    Ready = 100,   // Hello: the way to the ports the helper uses
-    Done,          // Write, Hold, Release
-    Byte,          // Read
-    Failed,        // any request: a PortError's kind and text
-    PinToggled,    // TogglePin
-    LoopbackDone,  // Loopback
-    ProbeDone,     // Probe
-    Printed,       // TestLine
-    RecordStarted, // Record: the ports are taken
-    Progress,      // Record: how much is done, now and then
-    Changes,       // Record: a run of recorded changes, after the end
-    Recorded,      // Record: the end, with the initial values and statistics
+    Ready = 100,     // Hello: the way to the ports the helper uses
+    Done,            // Write, Hold, Release
+    Byte,            // Read
+    Failed,          // any request: a PortError's kind and text
+    PinToggled,      // TogglePin
+    LoopbackDone,    // Loopback
+    ProbeDone,       // Probe
+    Printed,         // TestLine
+    RecordStarted,   // Record: the ports are taken
+    Progress,        // Record: how much is done, now and then
+    Changes,         // Record: a run of recorded changes, after the end
+    Recorded,        // Record: the end, with the initial values and statistics
+    GenerateStarted, // Generate: the port is taken; Progress and Changes follow
+    Generated,       // Generate: the end, with the signal's and the recording's figures
 };
 
 struct Request {
@@ -79,6 +86,13 @@ struct Request {
     std::string text; // TestLine
     std::chrono::nanoseconds byteWait{};
     RecorderOptions record;
+    // Generate: the whole run but a played sequence's changes, which follow
+    // (playedCount of them) in PlayedChanges requests (FollowUpsOf).
+    GeneratorOptions generate;
+    std::uint32_t playedCount = 0;
+    // PlayedChanges: the index of its first change in the sequence, and its changes.
+    std::uint32_t firstChange = 0;
+    std::vector<PinChange> played;
 };
 
 struct RecordedEnd {
@@ -90,17 +104,19 @@ struct RecordedEnd {
 
 struct Answer {
     Kind kind = Kind::Done;
-    std::uint8_t value = 0;  // Byte
-    std::string text;        // Ready: the description; Failed: the message
+    std::uint8_t value = 0; // Byte
+    std::string text;       // Ready: the description; Failed: the message
     PortErrorKind errorKind = PortErrorKind::FailedAccess;
-    PinToggle toggle;        // PinToggled
-    LoopbackReport loopback; // LoopbackDone
-    PortModes modes;         // ProbeDone
-    std::uint64_t count = 0; // Printed
-    double progress = 0.0;   // Progress
-    bool waiting = false;    // Progress: the trigger's edge has not come yet
+    PinToggle toggle;                       // PinToggled
+    LoopbackReport loopback;                // LoopbackDone
+    PortModes modes;                        // ProbeDone
+    std::uint64_t count = 0;                // Printed
+    double progress = 0.0;                  // Progress
+    bool waiting = false;                   // Progress: the trigger's edge has not come yet
     std::vector<Recording::Change> changes; // Changes
-    RecordedEnd end;                        // Recorded
+    RecordedEnd end;                        // Recorded; Generated with a recording
+    GeneratorStats generated;               // Generated
+    bool withRecording = false;             // Generated: end is the recording's
 };
 
 Frame Encode(const Request& request);
@@ -112,6 +128,21 @@ struct Refusal {
 };
 std::variant<Request, Refusal> ParseRequest(const Frame& frame);
 std::variant<Answer, Refusal> ParseAnswer(const Frame& frame);
+
+// A generation as it goes over the pipe: the Generate request, and for a
+// played sequence its changes in PlayedChanges requests after it, in order,
+// kPlayedChangesPerFrame to a request.
+std::vector<Request> GenerationRequests(const GeneratorOptions& options);
+// How many PlayedChanges requests follow a Generate request.
+std::size_t FollowUpsOf(const Request& generate);
+// Adds the next follow-up's changes to the played sequence in generate, or
+// says why it cannot: not a PlayedChanges request, out of order, past the
+// count announced, a change before the one it follows.
+std::optional<std::string> AddFollowUp(Request& generate,
+                                       const std::variant<Request, Refusal>& followUp);
+
+// Whether a frame says it is a PlayedChanges request, whatever its payload.
+bool IsFollowUp(const Frame& frame);
 
 // The answer that carries a failure across.
 Answer FailureAnswer(const PortError& error);

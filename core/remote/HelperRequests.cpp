@@ -5,8 +5,6 @@
 
 namespace portprov::helper_protocol {
 
-namespace {
-
 using std::chrono::nanoseconds;
 
 void WriteRecord(Writer& out, const RecorderOptions& options) {
@@ -73,8 +71,6 @@ RecorderOptions ReadRecord(Reader& in) {
     return options;
 }
 
-} // namespace
-
 Frame Encode(const Request& request) {
     Writer out(request.kind);
     switch (request.kind) {
@@ -103,6 +99,12 @@ Frame Encode(const Request& request) {
         break;
     case Kind::Record:
         WriteRecord(out, request.record);
+        break;
+    case Kind::Generate:
+        WriteGenerate(out, request);
+        break;
+    case Kind::PlayedChanges:
+        WritePlayedChanges(out, request);
         break;
     default:
         break;
@@ -152,6 +154,12 @@ std::variant<Request, Refusal> ParseRequest(const Frame& frame) {
         break;
     case Kind::Record:
         request.record = ReadRecord(in);
+        break;
+    case Kind::Generate:
+        ReadGenerate(in, request);
+        break;
+    case Kind::PlayedChanges:
+        ReadPlayedChanges(in, request);
         break;
     default:
         return Refusal{"portprov-io känner inte igen begäran."};

@@ -2,16 +2,15 @@
 #include "remote/HelperServer.h"
 
 #include "ports/ParallelPortRegisters.h"
-#include "printing/TestLine.h"
 #include "ports/ParallelPorts.h"
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "ports/linux/RetryOnInterrupt.h"
+#include "printing/TestLine.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <new>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,8 +19,6 @@ namespace portprov {
 namespace hp = helper_protocol;
 
 namespace {
-
-constexpr int kProgressEveryMs = 50;
 
 hp::Answer Simple(hp::Kind kind) {
     hp::Answer answer;
@@ -41,11 +38,6 @@ std::optional<std::uint16_t> BaseOf(std::uint16_t port) {
     return std::nullopt;
 }
 
-bool IsStop(const std::variant<hp::Request, hp::Refusal>& parsed) {
-    const auto* request = std::get_if<hp::Request>(&parsed);
-    return request && request->kind == hp::Kind::StopRecording;
-}
-
 } // namespace
 
 HelperServer::~HelperServer() {
@@ -55,8 +47,8 @@ HelperServer::~HelperServer() {
 bool HelperServer::readFrame(hp::Frame& frame) {
     std::size_t got = 0;
     while (got < frame.size()) {
-        const ssize_t n = RetryOnInterrupt(
-            [&] { return ::read(in_, frame.data() + got, frame.size() - got); });
+        const ssize_t n =
+            RetryOnInterrupt([&] { return ::read(in_, frame.data() + got, frame.size() - got); });
         if (n <= 0)
             return false;
         got += static_cast<std::size_t>(n);
@@ -70,9 +62,8 @@ bool HelperServer::send(const hp::Answer& answer) {
     while (sent < frame.size()) {
         // MSG_NOSIGNAL: a window that went away must not end the helper
         // with SIGPIPE before it has put the port back.
-        ssize_t n = RetryOnInterrupt([&] {
-            return ::send(out_, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL);
-        });
+        ssize_t n = RetryOnInterrupt(
+            [&] { return ::send(out_, frame.data() + sent, frame.size() - sent, MSG_NOSIGNAL); });
         if (n < 0 && errno == ENOTSOCK)
             n = RetryOnInterrupt(
                 [&] { return ::write(out_, frame.data() + sent, frame.size() - sent); });
@@ -86,6 +77,11 @@ bool HelperServer::send(const hp::Answer& answer) {
 bool HelperServer::serve() {
     hp::Frame frame;
     while (!gone_ && readFrame(frame)) {
+        // A played sequence's changes after a Generate request that was
+        // refused, as it came or at an earlier one of them: that request
+        // has had its one answer.
+        if (hp::IsFollowUp(frame))
+            continue;
         const auto parsed = hp::ParseRequest(frame);
         if (const auto* refusal = std::get_if<hp::Refusal>(&parsed)) {
             if (!send(Refused(refusal->reason)))
@@ -93,8 +89,8 @@ bool HelperServer::serve() {
             continue;
         }
         const hp::Request& request = std::get<hp::Request>(parsed);
-        if (request.kind == hp::Kind::Record) {
-            if (!record(request))
+        if (request.kind == hp::Kind::Record || request.kind == hp::Kind::Generate) {
+            if (!(request.kind == hp::Kind::Record ? record(request) : generate(request)))
                 break;
             continue;
         }
@@ -197,66 +193,6 @@ void HelperServer::putBackHeldPorts() noexcept {
     }
     held_.clear();
     signalsAfterRelease_.reset();
-}
-
-bool HelperServer::record(const hp::Request& request) {
-    // A start write is on the port until the recording is over.
-    const DeferredTerminationSignals signalsAfterRecording;
-    std::optional<Recorder> recorder;
-    try {
-        recorder.emplace(request.record);
-        recorder->start();
-    } catch (const PortError& error) {
-        return send(hp::FailureAnswer(error));
-    }
-    if (!send(Simple(hp::Kind::RecordStarted))) {
-        gone_ = true;
-        recorder->stop();
-    }
-    hp::Answer progress = Simple(hp::Kind::Progress);
-    while (!recorder->finished()) {
-        pollfd window{in_, POLLIN, 0};
-        if (::poll(&window, 1, kProgressEveryMs) > 0 && !gone_) {
-            hp::Frame frame;
-            if (!readFrame(frame)) {
-                gone_ = true; // the window went away: stop, and put the port back
-                recorder->stop();
-            } else if (IsStop(hp::ParseRequest(frame))) {
-                recorder->stop();
-            } else if (!send(hp::FailureAnswer(PortError(PortErrorKind::Busy, kRecordingRunsMessage)))) {
-                gone_ = true;
-            }
-        }
-        progress.progress = std::clamp(recorder->progress(), 0.0, 1.0);
-        progress.waiting = recorder->waitingForEdge();
-        if (!gone_ && !recorder->finished() && !send(progress))
-            gone_ = true;
-    }
-    RecorderResult result;
-    try {
-        result = recorder->wait();
-    } catch (const PortError& error) {
-        return !gone_ && send(hp::FailureAnswer(error));
-    } catch (const std::exception&) {
-        // Out of memory, most likely: the window hears of it and may go on.
-        return !gone_ && send(hp::FailureAnswer(PortError(
-                             PortErrorKind::FailedAccess, "portprov-io fick inte minne nog.")));
-    }
-    if (gone_)
-        return false;
-    hp::Answer changes = Simple(hp::Kind::Changes);
-    const auto& all = result.recording.changes;
-    for (std::size_t at = 0; at < all.size(); at += hp::kChangesPerFrame) {
-        const std::size_t end = std::min(all.size(), at + hp::kChangesPerFrame);
-        changes.changes.assign(all.begin() + static_cast<std::ptrdiff_t>(at),
-                               all.begin() + static_cast<std::ptrdiff_t>(end));
-        if (!send(changes))
-            return false;
-    }
-    hp::Answer done = Simple(hp::Kind::Recorded);
-    done.end = {result.recording.initial, result.recording.length, result.recording.triggerTime,
-                result.stats};
-    return send(done);
 }
 
 } // namespace portprov

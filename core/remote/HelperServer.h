@@ -6,6 +6,7 @@
 #include "remote/HelperProtocol.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -48,8 +49,23 @@ private:
     helper_protocol::Answer answer(const helper_protocol::Request& request);
     helper_protocol::Answer hold(std::uint16_t port);
     helper_protocol::Answer release(std::uint16_t port);
-    // Streams a recording's answers; false when the window went away.
+    // The runs that stream their answers (HelperServerRuns.cpp): a
+    // recording, a signal. False when the window went away.
     bool record(const helper_protocol::Request& request);
+    bool generate(helper_protocol::Request request);
+    // What follow() needs of a run that goes on a thread of its own.
+    struct Run {
+        std::function<bool()> finished;
+        std::function<void()> stop;
+        std::function<double()> progress;
+        std::function<bool()> waiting;
+    };
+    // Says `started`, then follows the run to its end: a stop request stops
+    // it, any other request is answered Busy, progress goes out now and
+    // then, and a window that goes away stops it too (gone_).
+    void follow(helper_protocol::Kind started, const Run& run);
+    // A recording's changes, kChangesPerFrame to a frame.
+    bool sendChanges(const std::vector<Recording::Change>& changes);
     void putBackHeldPorts() noexcept;
 
     int in_;

@@ -4,7 +4,8 @@
 // back. The input's first byte is the kind, the next two the payload's length
 // and the rest its bytes, under a right header, so that the fuzzer spends its
 // time in the fields and not in the magic number. A request that parses must
-// come out of its own encoding again as the same frame.
+// come out of its own encoding again as the same frame. seeds-helper holds
+// one input of each kind of a signal's frames, in this form, to start from.
 
 #include "remote/HelperProtocol.h"
 

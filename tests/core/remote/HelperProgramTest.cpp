@@ -2,6 +2,7 @@
 // The helper program itself, started as portprov starts it, on the
 // simulated PC (--simulate), so that no test touches a real port.
 #include "remote/HelperPorts.h"
+#include "generating/Generator.h"
 #include "pins/TogglePin.h"
 #include "ports/PortIo.h"
 
@@ -95,6 +96,13 @@ TEST(HelperProgram, TheProgramsOwnOperationsReachThePortsThroughIt) {
     const RecorderResult result = recorder.wait();
     EXPECT_EQ(result.recording.initial, (std::vector<std::uint8_t>{7, 192}));
     EXPECT_EQ(result.stats.samples, 20u);
+    EXPECT_EQ(DlPortReadPortUchar(888), 7);
+    // A signal runs in the confined helper, real-time priority granted or not.
+    GeneratorOptions signal;
+    signal.waveform = PulseTrain{{2, 3}, 5, 1000.0};
+    Generator generator(signal);
+    generator.start();
+    EXPECT_EQ(generator.wait().stats.periods, 5u);
     EXPECT_EQ(DlPortReadPortUchar(888), 7);
     SelectPortBackend(nullptr);
 }

@@ -2,9 +2,9 @@
 // Both ends of the helper's pipe in one process: the helper's loop on the
 // simulated PC, and the window's backend that talks to it.
 #include "remote/HelperServer.h"
-#include "remote/HelperPorts.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
+#include "remote/HelperPorts.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,23 @@ using namespace portprov;
 namespace hp = portprov::helper_protocol;
 
 namespace {
+
+using std::chrono::milliseconds;
+
+void SendRaw(int socket, const hp::Frame& frame) {
+    ASSERT_EQ(::write(socket, frame.data(), frame.size()), static_cast<ssize_t>(frame.size()));
+}
+
+hp::Answer ReceiveRaw(int socket) {
+    hp::Frame frame;
+    EXPECT_EQ(::recv(socket, frame.data(), frame.size(), MSG_WAITALL),
+              static_cast<ssize_t>(frame.size()));
+    return std::get<hp::Answer>(hp::ParseAnswer(frame));
+}
+
+GeneratorOptions SquareOnD0(std::chrono::nanoseconds duration) {
+    return {888, SquareWave{{2}, 1000.0, 50.0, duration}, std::nullopt, false};
+}
 
 // The helper's loop on a thread, serving one end of a socket pair.
 class HelperServerTest : public testing::Test {
@@ -78,11 +95,8 @@ TEST_F(HelperServerTest, FailuresKeepTheirKindAndABadRequestIsRefusedNotServed) 
     auto ports = connect();
     hp::Frame garbage{};
     garbage.fill(0xEE);
-    ASSERT_EQ(::write(window, garbage.data(), garbage.size()), static_cast<ssize_t>(garbage.size()));
-    hp::Frame answer;
-    ASSERT_EQ(::recv(window, answer.data(), answer.size(), MSG_WAITALL),
-              static_cast<ssize_t>(answer.size()));
-    const auto refused = std::get<hp::Answer>(hp::ParseAnswer(answer));
+    SendRaw(window, garbage);
+    const hp::Answer refused = ReceiveRaw(window);
     EXPECT_EQ(refused.kind, hp::Kind::Failed);
     EXPECT_EQ(refused.errorKind, PortErrorKind::RefusedInput);
     // Still serving, and a port's own failure arrives as its kind.
@@ -139,6 +153,76 @@ TEST_F(HelperServerTest, ARecordingStopsWhenAskedAndTellsWhileItWaitsForTheEdge)
         EXPECT_EQ(sawWaiting, withTrigger);
         EXPECT_FALSE(result.recording.triggerTime); // stopped before any edge
     }
+}
+
+TEST_F(HelperServerTest, ASignalRunsInTheHelperAndLeavesThePortAsItFoundIt) {
+    pc->write(888, 0xA4); // D0 low, and bits the signal must not keep
+    pc->write(890, 0x04);
+    auto ports = connect();
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped);
+        GeneratorOptions options =
+            SquareOnD0(stopped ? std::chrono::seconds(30) : milliseconds(20));
+        options.recording.emplace().ports = {889};
+        options.recording->length = milliseconds(20);
+        std::atomic<bool> stop{false};
+        std::atomic<double> progress{0.0};
+        std::thread stopper([&] {
+            std::this_thread::sleep_for(milliseconds(stopped ? 100 : 0));
+            stop = stopped;
+        });
+        const GeneratorResult result = ports->generate(options, stop, progress);
+        stopper.join();
+        EXPECT_EQ(result.stats.stopped, stopped);
+        if (!stopped) {
+            EXPECT_EQ(result.stats.periods, 20u);
+            EXPECT_EQ(result.stats.writes, 40u);
+        }
+        // D0 comes back on Fel (pin 15, 889 bit 3) through the plug.
+        ASSERT_TRUE(result.recorded);
+        EXPECT_FALSE(result.recorded->recording.changes.empty());
+        EXPECT_EQ(pc->read(888), 0xA4);
+        EXPECT_EQ(pc->read(890) & 0x3F, 0x04);
+    }
+}
+
+TEST_F(HelperServerTest, APlayedSignalComesInFramesAndABadOneIsAnsweredOnce) {
+    PlayedSequence played;
+    for (int i = 0; i < 400; ++i)
+        played.changes.push_back({std::chrono::microseconds(10 * i), 2, i % 2 == 0});
+    played.length = milliseconds(5);
+    GeneratorOptions options = SquareOnD0({});
+    options.waveform = played;
+    std::vector<hp::Frame> frames;
+    for (const hp::Request& request : hp::GenerationRequests(options))
+        frames.push_back(hp::Encode(request));
+    ASSERT_EQ(frames.size(), 4u);
+    hp::Frame noChanges = frames[0];
+    noChanges[hp::kHeaderSize + 6] = 0; // announces 0 changes: refused, its follow-ups dropped
+    noChanges[hp::kHeaderSize + 7] = 0;
+    const std::vector<hp::Frame> bad[] = {{frames[0], frames[2], frames[1], frames[3]},
+                                          {noChanges, frames[1], frames[2], frames[3]}};
+    auto ports = connect();
+    for (const auto& sent : bad) {
+        for (const hp::Frame& frame : sent)
+            SendRaw(window, frame);
+        EXPECT_EQ(ReceiveRaw(window).errorKind, PortErrorKind::RefusedInput);
+        EXPECT_EQ(ports->read(889), pc->read(889)); // the next answer is the read's
+    }
+    std::atomic<bool> stop{false};
+    std::atomic<double> progress{0.0};
+    EXPECT_EQ(ports->generate(options, stop, progress).stats.periods, 400u);
+}
+
+TEST_F(HelperServerTest, AWindowThatGoesMidSignalGetsThePortPutBack) {
+    pc->write(888, 0xA4);
+    SendRaw(window, hp::Encode(hp::GenerationRequests(SquareOnD0(std::chrono::seconds(30)))[0]));
+    EXPECT_EQ(ReceiveRaw(window).kind, hp::Kind::GenerateStarted);
+    const auto gone = std::chrono::steady_clock::now();
+    ::shutdown(window, SHUT_RDWR);
+    loop.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - gone, std::chrono::seconds(10)); // not 30 s
+    EXPECT_EQ(pc->read(888), 0xA4);
 }
 
 } // namespace
