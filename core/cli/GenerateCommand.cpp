@@ -101,8 +101,15 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
         if (!prepared.prepared)
             return Say(err, prepared.refusal, prepared.kind == RecordingRefusal::File ? 1 : 2);
         recording = std::move(prepared.prepared);
-        if (!record->duration && !record->samples)
+        if (!record->duration && !record->samples) {
+            if (checked.plan->recordingLength > kLongestRecording)
+                return Say(err,
+                           "Signalen varar " + Duration(checked.plan->recordingLength, format) +
+                               ", längre än en inspelning får vara (" +
+                               std::to_string(kLongestRecording.count()) + " s).",
+                           2);
             recording->options.length = checked.plan->recordingLength;
+        }
         options.recording = recording->options;
     }
 
