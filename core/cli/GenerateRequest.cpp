@@ -48,7 +48,7 @@ std::optional<double> WholeNumber(const std::string& text, const NumberFormat& f
 std::optional<std::string> PinRefusal(const std::string& text, const NumberFormat& format,
                                       int& pin) {
     const std::optional<double> number = WholeNumber(text, format);
-    const std::string outputs = "välj en utgång: stift 1-9, 14, 16 eller 17.";
+    const std::string outputs = "välj ett av utgångarnas stift 1-9, 14, 16 eller 17.";
     if (!number || *number < 1 || *number > 25)
         return "Ogiltigt stift \"" + text + "\": " + outputs;
     pin = static_cast<int>(*number);
@@ -81,7 +81,7 @@ std::optional<std::string> BaseRefusal(std::uint16_t base) {
             return named + ": registret " + std::to_string(port) +
                    " hör till spelporten, som inga utgångar har.";
         const std::optional<ParallelRegister> reg = ParallelRegisterAt(port, bases);
-        if (!reg || reg->base != base || reg->reg != kRegisters[offset])
+        if (!reg || reg->reg != kRegisters[offset])
             return named + ": registret " + std::to_string(port) + " hör till parallellporten " +
                    std::to_string(reg ? reg->base : port) + ". Skriv en parallellports bas, " +
                    "till exempel 888.";
@@ -212,9 +212,7 @@ CheckedGenerateRequest CheckGenerateRequest(const GenerateRequest& request, bool
         if (auto tooShort = RecordingLengthRefusal(request, length, recording, format))
             return Refused(*tooShort);
     }
-    checked.plan->recordingLength =
-        length + (request.kind == GenerateRequest::Kind::Play ? std::chrono::milliseconds(1)
-                                                              : nanoseconds{0});
+    checked.plan->recordingLength = length;
     return checked;
 }
 

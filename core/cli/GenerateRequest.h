@@ -27,8 +27,8 @@ struct GeneratePlan {
     std::uint16_t base = 888;
     Waveform waveform;
     // How long a recording beside the signal runs when --duration does not
-    // say: the signal's length, and a little more for a played file, whose
-    // last row is often a change of its own.
+    // say: the signal's length. A write due at the very end (a played file's
+    // last row) goes out before the recording's last round reads.
     std::chrono::nanoseconds recordingLength{};
 };
 

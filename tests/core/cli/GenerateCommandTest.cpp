@@ -27,8 +27,8 @@ GenerateRequest Asked(Kind kind, std::string signal, std::optional<std::string> 
 
 // A file of these lines, gone with the test.
 struct TextFile {
-    explicit TextFile(const std::string& text)
-        : path(UniqueTestPath("generate-command-").string() + ".csv") {
+    TextFile(const std::string& name, const std::string& text)
+        : path(UniqueTestPath("generate-command-").string() + name) {
         std::ofstream(path) << text;
     }
     ~TextFile() { std::filesystem::remove(path); }
@@ -38,15 +38,16 @@ struct TextFile {
 } // namespace
 
 TEST(GenerateRequest, BadNumbersAndPinsAreRefusedWithWhatToWrite) {
-    const TextFile bad("tid_s,stift2_d0\n0,2\n");
-    const TextFile good("tid_s,stift2_d0\n0,1\n0.002,0\n");
+    const TextFile bad("-bad.csv", "tid_s,stift2_d0\n0,2\n");
+    const TextFile good("-good.csv", "tid_s,stift2_d0\n0,1\n0.002,0\n");
     const struct {
         GenerateRequest request;
         bool recording;
         int status;
         const char* said;
     } cases[] = {
-        {Asked(Kind::Square, "11:1000"), false, 2, "Stift 11 är ingen utgång: välj en utgång"},
+        {Asked(Kind::Square, "11:1000"), false, 2,
+         "Stift 11 är ingen utgång: välj ett av utgångarnas stift 1-9"},
         {Asked(Kind::Square, "2,5:1000"), false, 2, "Ogiltigt stift \"2,5\""},
         {Asked(Kind::Square, "26:1000"), false, 2, "Ogiltigt stift"},
         {Asked(Kind::Square, "2"), false, 2, "--square tar STIFT:HZ[:PULSKVOT]"},
@@ -83,7 +84,7 @@ TEST(GenerateRequest, BadNumbersAndPinsAreRefusedWithWhatToWrite) {
 }
 
 TEST(GenerateRequest, GoodRequestsBecomeWaveforms) {
-    const TextFile file("tid_s,stift14_autofeed\n0,1\n0.002,0\n");
+    const TextFile file(".csv", "tid_s,stift14_autofeed\n0,1\n0.002,0\n");
     const auto plan = [](const GenerateRequest& request) {
         const CheckedGenerateRequest checked = CheckGenerateRequest(request, true, kComma);
         EXPECT_TRUE(checked.plan) << checked.refusal;
@@ -102,10 +103,9 @@ TEST(GenerateRequest, GoodRequestsBecomeWaveforms) {
     EXPECT_EQ(pulses.base, 888);
     EXPECT_EQ(std::get<PulseTrain>(pulses.waveform).count, 1'000'000'000u);
     EXPECT_EQ(pulses.recordingLength, 10'000s);
-    // A played file's last row is often a change: the recording goes on past it.
     const GeneratePlan played = plan(Asked(Kind::Play, file.path, {}, "0,002"));
     EXPECT_EQ(std::get<PlayedSequence>(played.waveform).changes.size(), 2u);
-    EXPECT_EQ(played.recordingLength, 3ms);
+    EXPECT_EQ(played.recordingLength, 2ms);
 }
 
 TEST(GenerateCommand, WhatCanBeRefusedIsRefusedBeforeAnyPort) {
@@ -125,7 +125,7 @@ TEST(GenerateCommand, WhatCanBeRefusedIsRefusedBeforeAnyPort) {
         {Asked(Kind::Square, "15:1000"), {}, 2, "Stift 15 är ingen utgång"},
         // The recorder's numbers beside a signal are the command line's too.
         {Asked(Kind::Square, "2:1000"), fast, 2, "Ogiltig takt"},
-        {Asked(Kind::Square, "2:1000"), triggered, 2, "stift 3"},
+        {Asked(Kind::Square, "2:1000"), triggered, 2, "Stift 3 är ingen av de inspelade"},
         {Asked(Kind::Pulses, "2:10:1000"), unsaved, 1, "Kan inte spara"},
         {Asked(Kind::Pulses, "2:4000:1"), plain, 2, "Signalen varar 4000,000 s, längre än"},
     };
