@@ -212,7 +212,11 @@ CheckedGenerateRequest CheckGenerateRequest(const GenerateRequest& request, bool
         if (auto tooShort = RecordingLengthRefusal(request, length, recording, format))
             return Refused(*tooShort);
     }
-    checked.plan->recordingLength = length;
+    // A played file's last row is usually a change due at the very end, a tie
+    // with the recording's last read: a millisecond more records it.
+    checked.plan->recordingLength =
+        length + (request.kind == GenerateRequest::Kind::Play ? std::chrono::milliseconds(1)
+                                                              : nanoseconds{0});
     return checked;
 }
 

@@ -27,8 +27,7 @@ struct GeneratePlan {
     std::uint16_t base = 888;
     Waveform waveform;
     // How long a recording beside the signal runs when --duration does not
-    // say: the signal's length. A write due at the very end (a played file's
-    // last row) goes out before the recording's last round reads.
+    // say: the signal's length, a millisecond more for a played file.
     std::chrono::nanoseconds recordingLength{};
 };
 

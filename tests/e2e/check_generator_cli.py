@@ -1,16 +1,9 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""The real program's signals from the command line (--square, --pulses,
---play) with the simulated data plug, which brings D0 (pin 2) back on Fel
-(pin 15), recorded beside them: the response's times, bad command lines and
-Ctrl+C.
-
-    check_generator_cli.py --exe build/app/portprov
-
-The simulated PC's reads are immediate, so a change is recorded at the first
-read after the write. A run that says it wrote late, or that the recorder
-was held up for longer than 0.15 ms (another program had the core), is tried
-again; only a run that kept time is held to 0.2 ms."""
+"""The signals through the simulated data plug (pin 2 back on pin 15),
+recorded beside them; bad command lines; Ctrl+C. A run that wrote late or
+read with a gap over 0.15 ms (a busy machine) is tried again: only a run that
+kept time is held to 0.2 ms.  check_generator_cli.py --exe build/app/portprov"""
 
 import argparse
 import os
@@ -41,18 +34,17 @@ def changes(path, column="stift15_fel"):
 
 
 def kept_time(err):
-    """Whether the run says it wrote on time and read without a long gap."""
     late = re.search(r"(\d+) sena", err)
     gap = re.search(r"längsta glapp ([\d.,]+) (ns|µs|ms|s)", err)
     return bool(late and gap and late[1] == "0"
                 and float(gap[1].replace(",", ".")) * UNITS[gap[2]] <= 150_000)
 
 
-def timed_run(exe, args, csv, check):
+def timed_run(exe, args, said, csv, check):
     """Runs until a run keeps time, then checks it: a complaint or None."""
     for _ in range(TRIES):
         got = run(exe, "--simulate", "--plug=data", *args, "--record", "889", "--csv", str(csv))
-        if got[0] != 0 or not csv.exists():
+        if got[0] != 0 or not csv.exists() or said not in got[2]:
             return f"{' '.join(args)}: {got!r}"
         if kept_time(got[2]):
             fault = check(*changes(csv))
@@ -61,10 +53,10 @@ def timed_run(exe, args, csv, check):
     return None
 
 
-def on_grid(found, period_ns, levels):
-    """The changes fall on k * period, one at each k, with the levels given."""
-    if [level for _, level in found] != levels:
-        return f"levels {[level for _, level in found]}"
+def on_grid(start, found, period_ns, count):
+    """From low, `count` changes, high first, each on k * period."""
+    if start != 0 or [level for _, level in found] != [1 - k % 2 for k in range(count)]:
+        return f"from {start}: {found}"
     for k, (time, _) in enumerate(found):
         if abs(time - k * period_ns) > TOLERANCE_NS:
             return f"change {k} at {time} ns, wanted {k * period_ns} ns"
@@ -75,47 +67,36 @@ def check_timing(exe, tmp, complaints):
     csv = tmp / "f.csv"
 
     # The square wave: high at 0, then a change each half period, 100 in 50 ms.
-    def square(start, found):
-        return on_grid(found, 500_000, [1 - k % 2 for k in range(100)]) if start == 0 else \
-            f"starts at {start}"
-    complaints.append(timed_run(exe, ["--square", "2:1000", "--duration", "0.05"], csv, square))
+    complaints.append(timed_run(exe, ["--square", "2:1000", "--duration", "0.05"],
+                                "Signal på stift 2: 1000 Hz, 50 perioder, ", csv,
+                                lambda start, found: on_grid(start, found, 500_000, 100)))
 
     # Ten pulses: exactly ten rising edges, each a period apart.
     def pulses(start, found):
         rises = [time for time, level in found if level == 1]
-        if start != 0 or len(rises) != 10:
-            return f"start {start}, {len(rises)} rising edges: {found}"
-        return on_grid(found, 500_000, [1 - k % 2 for k in range(20)])
-    complaints.append(timed_run(exe, ["--pulses", "2:10:1000"], csv, pulses))
+        return f"{len(rises)} rising edges" if len(rises) != 10 else \
+            on_grid(start, found, 500_000, 20)
+    complaints.append(timed_run(exe, ["--pulses", "2:10:1000"], " Hz, 10 pulser, ", csv,
+                                pulses))
 
     # A file written by hand comes back at its times, the last row's too.
     played = tmp / "spela.csv"
     played.write_text("tid_s,stift2_d0\n0,1\n0.002,0\n0.004,1\n0.006,0\n")
-
-    def play(start, found):
-        return on_grid(found, 2_000_000, [1, 0, 1, 0]) if start == 0 else f"starts at {start}"
-    complaints.append(timed_run(exe, ["--play", str(played)], csv, play))
+    complaints.append(timed_run(exe, ["--play", str(played)], "Uppspelning på stift 2: 4 ändringar",
+                                csv,
+                                lambda start, found: on_grid(start, found, 2_000_000, 4)))
 
 
 def check_refusals(exe, tmp, complaints):
-    """Bad command lines end with 2, a file that cannot be played with 1,
-    before any file is written."""
+    """Bad command lines end with 2, a file that cannot be played with 1, and
+    no file is written."""
     csv = tmp / "nej.csv"
     record = ["--record", "889", "--csv", str(csv)]
     for status, args in (
             (2, ["--square", "2:1000", "--pulses", "2:1:1"]),
-            (2, ["--square", "2:1000", "--square", "3:1000"]),
             (2, ["--port", "632"]),
             (2, ["--square", "2:1000", "--read", "888"]),
-            (2, ["--square", "2:1000", "--info"]),
-            (2, ["--square", "2:1000", "--port", "632", "--port", "956"]),
             (2, ["--square", "2:1000", "--samples", "10", *record]),
-            (2, ["--square", "2:1000", "--rate", "10", *record]),
-            (2, ["--pulses", "2:10:1000", "--duration", "0.01"]),
-            (2, ["--pulses", "2:10:1000", "--duration", "0.005", *record]),
-            (2, ["--square", "11:1000"]),
-            (2, ["--square", "2:100001"]),
-            (2, ["--square", "2:1000", "--port", "511"]),
             (1, ["--play", str(tmp / "saknas.csv"), *record])):
         got = run(exe, "--simulate", *args)
         if got[0] != status or got[1] or csv.exists():

@@ -37,12 +37,6 @@ TEST(PlayedFile, RowsBecomeChangesOfTheOutputPins) {
         nanoseconds length;
         std::vector<std::string> ignored;
     } cases[] = {
-        // Written by hand: changes at 0, 2, 4 and 6 ms.
-        {"tid_s,stift2_d0\n0,1\n0.002,0\n0.004,1\n0.006,0\n",
-         888,
-         {{0ms, 2, true}, {2ms, 2, false}, {4ms, 2, true}, {6ms, 2, false}},
-         6ms,
-         {}},
         // A spreadsheet's: a byte order mark, quotes, capitals, CR LF, a blank
         // row; a row that changes nothing adds no change but still the length.
         {"\xEF\xBB\xBF\"tid_s\", Stift2_D0 \r\n0.0,0\r\n\r\n0.0015,1\r\n0.0030000015,1\r\n",
@@ -114,11 +108,8 @@ TEST(PlayedFile, RefusalsNameTheLine) {
         {"tid_s,stift2_d0,\n0,1,1\n", "Rad 1: okänd kolumn \"\""},
         {"tid_s,stift2_d0,lpt888_stift2_d0\n", "Rad 1: stift 2 står i två kolumner."},
         {"tid_s,stift10_ack,lpt632_stift2_d0\n0,1,1\n", "Rad 1: ingen kolumn för ett utgångsstift"},
-        {"tid_s,stift2_d0\n0,1\n0.001\n", "Rad 3: 1 fält, men rubriken har 2."},
-        {"tid_s,stift2_d0\n0,1\n0,001,1\n", "Rad 3: 3 fält"},
+        {"tid_s,stift2_d0\n0,1\n0,001,1\n", "Rad 3: 3 fält, men rubriken har 2."},
         {"tid_s,stift2_d0\n-0.001,1\n", "Rad 2: ogiltig tid \"-0.001\""},
-        {"tid_s,stift2_d0\n1e3,1\n", "Rad 2: ogiltig tid"},
-        {"tid_s,stift2_d0\n1.,1\n", "Rad 2: ogiltig tid"},
         {"tid_s,stift2_d0\n0.002,1\n0.001,0\n", "Rad 3: tiden går bakåt"},
         {"tid_s,stift2_d0\n86400.000000001,1\n", "Rad 2: tiden är senare än 24 timmar."},
         {"tid_s,stift2_d0\n99999999999999999999,1\n", "Rad 2: tiden är senare än 24 timmar."},
