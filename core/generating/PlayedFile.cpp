@@ -127,7 +127,7 @@ std::optional<nanoseconds> SecondsOf(std::string_view text) {
         return std::nullopt;
     // Anything past a day is refused by the caller; more digits would overflow.
     if (whole.find_first_not_of('0') != std::string_view::npos &&
-        whole.size() - whole.find_first_not_of('0') > 12)
+        whole.size() - whole.find_first_not_of('0') > 9)
         return nanoseconds::max();
     std::int64_t ns = 0;
     for (const char c : whole)

@@ -112,7 +112,7 @@ TEST(PlayedFile, RefusalsNameTheLine) {
         {"tid_s,stift2_d0\n-0.001,1\n", "Rad 2: ogiltig tid \"-0.001\""},
         {"tid_s,stift2_d0\n0.002,1\n0.001,0\n", "Rad 3: tiden går bakåt"},
         {"tid_s,stift2_d0\n86400.000000001,1\n", "Rad 2: tiden är senare än 24 timmar."},
-        {"tid_s,stift2_d0\n99999999999999999999,1\n", "Rad 2: tiden är senare än 24 timmar."},
+        {"tid_s,stift2_d0\n18446744074,1\n", "Rad 2: tiden är senare än 24 timmar."},
         {"tid_s,stift2_d0\n0,2\n", "Rad 2: ogiltigt värde \"2\" i kolumnen stift2_d0"},
         {"tid_s,stift2_d0\n\n", "Rad 2: filen har inga rader efter rubriken."},
     };
