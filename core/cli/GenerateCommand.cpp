@@ -120,6 +120,14 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
     Run run = Generate(std::move(options), std::move(clock), err);
     if (run.result)
         Say(err, Summary(checked.plan->waveform, run.result->stats, format), 0);
+    // A recording's file has the inputs beside the outputs: say they were
+    // passed over, not played.
+    if (run.result && !checked.plan->ignored.empty()) {
+        std::string names;
+        for (const std::string& name : checked.plan->ignored)
+            names += (names.empty() ? "" : ", ") + name;
+        Say(err, "Spelades inte upp (ingångar och andra register): " + names + ".", 0);
+    }
     if (!record) {
         if (run.outOfMemory)
             return Say(err, "Minnet tog slut: signalen slutade i förtid.", 1);

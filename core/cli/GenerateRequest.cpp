@@ -145,7 +145,7 @@ CheckedGenerateRequest Played(const std::string& path, std::uint16_t base) {
     PlayedFileResult read = ReadPlayedFile(in, base);
     if (!read.sequence)
         return Refused(path + ": " + read.refusal, kBadFile);
-    return {GeneratePlan{base, std::move(*read.sequence), {}}, {}, 0};
+    return {GeneratePlan{base, std::move(*read.sequence), {}, std::move(read.ignored)}, {}, 0};
 }
 
 // A --duration given with the pulses or a played file: the recording's

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace portprov {
 
@@ -29,6 +30,8 @@ struct GeneratePlan {
     // How long a recording beside the signal runs when --duration does not
     // say: the signal's length, a millisecond more for a played file.
     std::chrono::nanoseconds recordingLength{};
+    // A played file's columns that are not played (inputs, other registers).
+    std::vector<std::string> ignored{};
 };
 
 struct CheckedGenerateRequest {
