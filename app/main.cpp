@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Portprov: tests a PC's parallel and game ports at the level of their I/O
 // registers, in one window.
+#include "cli/GenerateCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/PortOperations.h"
 #include "cli/RecordCommand.h"
@@ -120,6 +121,17 @@ int RunRecording(const CommandLine& commandLine) {
                                       "Portprov " PORTPROV_VERSION, err);
 }
 
+// --square, --pulses, --play: a signal, with a recording beside it when asked
+// for, and their summaries on standard error.
+int RunSignal(const CommandLine& commandLine) {
+    SelectPorts(commandLine);
+    const std::vector<std::uint16_t> bases = portprov::BasesOf(portprov::ReportedParallelPorts());
+    PrintingBuffer errBuffer(stderr);
+    std::ostream err(&errBuffer);
+    return portprov::RunGenerateCommand(*commandLine.generate, commandLine.record, bases,
+                                        LocaleNumberFormat(), "Portprov " PORTPROV_VERSION, err);
+}
+
 // --info: the simulated PC's three ports, or the usual ones and those the
 // system reports, with the kernel's account of each.
 int RunInfo(const CommandLine& commandLine) {
@@ -160,9 +172,9 @@ bool OnlyOpensTheWindow(int argc, char** argv) {
     return true;
 }
 
-// --help, --version, --read, --write, --record and --info need no screen: they are answered
-// before the window toolkit starts. Options of the toolkit itself are looked
-// at later.
+// --help, --version, --read, --write, --record, the signals and --info need no
+// screen: they are answered before the window toolkit starts. Options of the
+// toolkit itself are looked at later.
 std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     if (OnlyOpensTheWindow(argc, argv))
         return std::nullopt;
@@ -171,6 +183,8 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
     const CommandLine commandLine = ReadCommandLine(console.arguments(), true, AccessDescription);
     if (!commandLine.textToPrint && !commandLine.operations.empty())
         return RunPortOperations(commandLine);
+    if (!commandLine.textToPrint && commandLine.generate)
+        return RunSignal(commandLine);
     if (!commandLine.textToPrint && commandLine.record)
         return RunRecording(commandLine);
     if (!commandLine.textToPrint && commandLine.info)

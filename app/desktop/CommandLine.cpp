@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/CommandLine.h"
 
+#include "desktop/CommandLineSignals.h"
 #include "desktop/RecordOptions.h"
 #include "loopback/Plugs.h"
 
@@ -116,6 +117,7 @@ struct ProgramOptions {
         QString::fromUtf8("Undersök vad varje parallellport kan (SPP, PS/2, EPP, ECP) och skriv "
                           "ut det med kärnans uppgifter om porten, utan fönster. En apparat på "
                           "porten ser några korta testsignaler; registren återställs efteråt.")};
+    SignalOptions signal;
     RecordOptions record;
 
     void addTo(QCommandLineParser& parser) const {
@@ -124,6 +126,7 @@ struct ProgramOptions {
         parser.addOption(write);
         parser.addOption(plug);
         parser.addOption(info);
+        signal.addTo(parser);
         record.addTo(parser);
         parser.addOption(help);
         parser.addOption(version);
@@ -152,12 +155,15 @@ SplitArguments Split(const QStringList& arguments, bool toolkitOptionsPresent) {
                           {}};
     for (const std::string& text : startWrite.others)
         result.others.append(QString::fromStdString(text));
-    // Beside a port operation or a recording there is no window to take the
+    // Beside a port operation, a recording or a signal there is no window to take the
     // toolkit's options.
-    const bool recording = std::find(texts.begin(), texts.end(), "--record") != texts.end() ||
-                           std::any_of(texts.begin(), texts.end(), [](const std::string& text) {
-                               return text.rfind("--record=", 0) == 0;
-                           });
+    const auto given = [&texts](const std::string& option) {
+        return std::any_of(texts.begin(), texts.end(), [&option](const std::string& text) {
+            return text == option || text.rfind(option + "=", 0) == 0;
+        });
+    };
+    const bool recording =
+        given("--record") || given("--square") || given("--pulses") || given("--play");
     const bool probing = std::find(texts.begin(), texts.end(), "--info") != texts.end();
     if (toolkitOptionsPresent && result.operations.empty() && !recording && !probing)
         result.others = WithoutToolkitOptions(result.others);
@@ -243,13 +249,19 @@ CommandLine ReadRequests(const QCommandLineParser& parser, const ProgramOptions&
     CommandLine result;
     result.simulate = parser.isSet(options.simulate);
     result.operations = std::move(split.operations);
-    RecordOptions::Read record = options.record.read(parser, std::move(split.startWrite),
-                                                     result.simulate, !result.operations.empty());
+    result.info = parser.isSet(options.info);
+    SignalOptions::Read signal =
+        options.signal.read(parser, !result.operations.empty() || result.info);
+    if (!signal.error.isEmpty())
+        return BadCommandLine(signal.error + QLatin1Char('\n'));
+    result.generate = std::move(signal.request);
+    RecordOptions::Read record =
+        options.record.read(parser, std::move(split.startWrite), result.simulate,
+                            !result.operations.empty(), result.generate.has_value());
     if (!record.error.isEmpty())
         return BadCommandLine(record.error + QLatin1Char('\n'));
     result.record = std::move(record.request);
     result.stick = record.stick;
-    result.info = parser.isSet(options.info);
     if (result.info && (!result.operations.empty() || result.record))
         return BadCommandLine(
             QString::fromUtf8("--info kan inte stå med --read, --write eller --record.\n"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "cli/GenerateRequest.h"
 #include "cli/PortOperationArguments.h"
 #include "cli/RecordRequest.h"
 #include "connector/LoopbackPlug.h"
@@ -12,8 +13,9 @@
 #include <utility>
 #include <vector>
 
-// The program's command line: --simulate, --plug, --help, --version, --info
-// and the port operations --read and --write.
+// The program's command line: --simulate, --plug, --help, --version, --info,
+// the port operations --read and --write, the recorder's --record and the
+// signals --square, --pulses and --play.
 struct CommandLine {
     bool simulate = false;
     // --plug=control, --plug=data (a plug's option in kPlugs): the loopback plug
@@ -25,6 +27,9 @@ struct CommandLine {
     std::vector<portprov::PortOperation> operations;
     // --record and its options: a recording saved to a file, without the window.
     std::optional<portprov::RecordRequest> record;
+    // --square, --pulses or --play: a signal on a parallel port's outputs,
+    // without the window, recorded when record is set too.
+    std::optional<portprov::GenerateRequest> generate;
     // --info: what each parallel port can do, printed without the window.
     bool info = false;
     // --stick=X,Y: joystick A of the simulated game port, per cent of its travel.

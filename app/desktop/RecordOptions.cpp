@@ -42,7 +42,10 @@ RecordOptions::RecordOptions()
               Swedish("Spela in registret på adressen, utan fönster; kan upprepas. Kräver ") +
                   Listed(FileOptions(""), " eller ") + QStringLiteral("."),
               Swedish("adress")),
-      duration_(QStringLiteral("duration"), Swedish("Inspelningens längd (standard 1 sekund)."),
+      duration_(QStringLiteral("duration"),
+                Swedish("Inspelningens längd (standard 1 sekund). Med --square vågens längd "
+                        "(standard 1 sekund); med --pulses och --play inspelningens, minst "
+                        "signalens (standard: signalens)."),
                 Swedish("sekunder")),
       samples_(QStringLiteral("samples"), Swedish("Inspelningens längd i antal mätningar."),
                Swedish("antal")),
@@ -65,9 +68,9 @@ RecordOptions::RecordOptions()
                      "50,50)."),
              Swedish("x,y")) {
     for (const portprov::RecordingFormat& format : portprov::RecordingFormats())
-        files_.emplace_back(format.kind, QCommandLineOption(Swedish(format.option),
-                                                            Swedish(format.optionHelp),
-                                                            Swedish("fil")));
+        files_.emplace_back(
+            format.kind,
+            QCommandLineOption(Swedish(format.option), Swedish(format.optionHelp), Swedish("fil")));
 }
 
 void RecordOptions::addTo(QCommandLineParser& parser) const {
@@ -90,7 +93,7 @@ RecordOptions::filesGiven(const QCommandLineParser& parser) const {
 
 RecordOptions::Read RecordOptions::read(const QCommandLineParser& parser,
                                         std::optional<portprov::PortOperation> startWrite,
-                                        bool simulate, bool portOperations) const {
+                                        bool simulate, bool portOperations, bool signal) const {
     Read result;
     if (parser.isSet(stick_)) {
         const QRegularExpressionMatch match =
@@ -110,8 +113,9 @@ RecordOptions::Read RecordOptions::read(const QCommandLineParser& parser,
     }
     const bool recording = parser.isSet(record_);
     const std::vector<const QCommandLineOption*> files = filesGiven(parser);
-    const bool detail = parser.isSet(duration_) || parser.isSet(samples_) || parser.isSet(rate_) ||
-                        parser.isSet(trigger_) || !files.empty() || startWrite.has_value();
+    const bool detail = (parser.isSet(duration_) && !signal) || parser.isSet(samples_) ||
+                        parser.isSet(rate_) || parser.isSet(trigger_) || !files.empty() ||
+                        startWrite.has_value();
     if (!recording) {
         if (detail)
             result.error = Swedish("--duration, --samples, --rate, --trigger, --start-write, ") +

@@ -30,8 +30,10 @@ public:
         std::optional<std::pair<int, int>> stick; // joystick A, per cent of its travel
         QString error;
     };
+    // signal: --square, --pulses or --play is given, whose length --duration
+    // is without --record.
     Read read(const QCommandLineParser& parser, std::optional<portprov::PortOperation> startWrite,
-              bool simulate, bool portOperations) const;
+              bool simulate, bool portOperations, bool signal = false) const;
 
 private:
     // The option of a file kind given, if any: exactly one is wanted.

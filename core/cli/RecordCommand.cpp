@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/RecordCommand.h"
 
+#include "cli/SummaryNumbers.h"
 #include "cli/TriggerLine.h"
 
 #include "ports/PortError.h"
@@ -12,35 +13,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <new>
 #include <thread>
 
 namespace portprov {
 
 namespace {
-
-// A number with the user's decimal separator and `decimals` places.
-std::string Decimal(double value, int decimals, const NumberFormat& format) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string result(text);
-    if (const auto point = result.find('.'); point != std::string::npos)
-        result.replace(point, 1, format.decimalSeparator);
-    return result;
-}
-
-// "3,2 µs", "1,25 ms", "2,000 s": a time in the unit that suits it.
-std::string Duration(std::chrono::nanoseconds time, const NumberFormat& format) {
-    const double ns = static_cast<double>(time.count());
-    if (ns < 1e3)
-        return Decimal(ns, 0, format) + " ns";
-    if (ns < 1e6)
-        return Decimal(ns / 1e3, 1, format) + " µs";
-    if (ns < 1e9)
-        return Decimal(ns / 1e6, 2, format) + " ms";
-    return Decimal(ns / 1e9, 3, format) + " s";
-}
 
 std::string Summary(const RecordPlan& plan, const RecorderResult& result,
                     const NumberFormat& format) {
@@ -91,16 +69,9 @@ int Say(std::ostream& err, const std::string& text, int status) {
     return status;
 }
 
-// What a recording ended with: its result, unless it failed before it had
-// one, and whether the memory ran out on the way.
-struct Ending {
-    std::optional<RecorderResult> result;
-    bool outOfMemory = false;
-};
-
 // Runs the recorder until it ends or a signal stops it. A failed access is
 // said in Swedish, and there is no result.
-Ending Record(const RecorderOptions& options, std::ostream& err) {
+RecordingEnding Record(const RecorderOptions& options, std::ostream& err) {
     try {
         Recorder recorder(options);
         recorder.start();
@@ -134,33 +105,35 @@ bool Save(const RecordRequest& request, const RecorderResult& result,
 
 } // namespace
 
-int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t> parallelBases,
-                     const NumberFormat& format, const std::string& version, std::ostream& err) {
+CheckedRecording PrepareRecording(const RecordRequest& request,
+                                  std::span<const std::uint16_t> parallelBases,
+                                  const NumberFormat& format) {
     const CheckedRecordRequest checked = CheckRecordRequest(request, format);
     if (!checked.plan)
-        return Say(err, checked.refusal, 1);
-    const RecordPlan& plan = *checked.plan;
-    const std::vector<RecordedLine> lines = LinesOf(plan.ports, parallelBases);
+        return {std::nullopt, checked.refusal, RecordingRefusal::Numbers};
+    PreparedRecording prepared{*checked.plan, LinesOf(checked.plan->ports, parallelBases), {}};
     std::string refusal;
-    const std::optional<RecorderOptions> options = OptionsFor(plan, lines, parallelBases, refusal);
-    // A trigger that does not fit the registers asked for is a bad command line.
+    std::optional<RecorderOptions> options =
+        OptionsFor(prepared.plan, prepared.lines, parallelBases, refusal);
     if (!options)
-        return Say(err, refusal, 2);
+        return {std::nullopt, refusal, RecordingRefusal::Trigger};
+    prepared.options = std::move(*options);
     // An hour's recording must not be lost to a file name that was wrong from the start.
     try {
         CheckCanSave(request.file);
     } catch (const FileSaveError& error) {
-        return Say(err, error.what(), 1);
+        return {std::nullopt, error.what(), RecordingRefusal::File};
     }
+    return {std::move(prepared), {}, {}};
+}
 
-    // A signal stops the recording; the file is saved, then the program ends
-    // as the signal asks.
-    const DeferredTerminationSignals stopOnSignal;
-    const auto started = std::chrono::system_clock::now();
-    const Ending ending = Record(*options, err);
+int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
+                    const RecordingEnding& ending, std::chrono::system_clock::time_point started,
+                    const std::string& version, const NumberFormat& format, std::ostream& err) {
+    const RecordPlan& plan = prepared.plan;
     if (ending.result) {
         const VcdHeader header{version, started, ResolutionOf(ending.result->stats, plan.rate)};
-        if (!Save(request, *ending.result, lines, header, err))
+        if (!Save(request, *ending.result, prepared.lines, header, err))
             return 1;
         err << Summary(plan, *ending.result, format) << '\n' << std::flush;
     }
@@ -187,6 +160,21 @@ int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t
                    1);
     }
     return err ? 0 : 1;
+}
+
+int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t> parallelBases,
+                     const NumberFormat& format, const std::string& version, std::ostream& err) {
+    const CheckedRecording checked = PrepareRecording(request, parallelBases, format);
+    // A trigger that does not fit the registers asked for is a bad command line.
+    if (!checked.prepared)
+        return Say(err, checked.refusal, checked.kind == RecordingRefusal::Trigger ? 2 : 1);
+
+    // A signal stops the recording; the file is saved, then the program ends
+    // as the signal asks.
+    const DeferredTerminationSignals stopOnSignal;
+    const auto started = std::chrono::system_clock::now();
+    const RecordingEnding ending = Record(checked.prepared->options, err);
+    return FinishRecording(request, *checked.prepared, ending, started, version, format, err);
 }
 
 } // namespace portprov

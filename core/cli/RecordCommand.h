@@ -3,11 +3,16 @@
 
 #include "cli/RecordRequest.h"
 #include "input/Conversions.h"
+#include "recording/RecordedLines.h"
+#include "recording/Recorder.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace portprov {
 
@@ -28,5 +33,39 @@ namespace portprov {
 // for a trigger that does not fit the registers, 1 otherwise.
 int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t> parallelBases,
                      const NumberFormat& format, const std::string& version, std::ostream& err);
+
+// The steps of a recording asked for on the command line, for a command that
+// runs the recorder its own way (beside the signal generator).
+//
+// The request checked before any port is touched: the plan, the lines it
+// shows, the recorder's options, and a file that can be saved.
+struct PreparedRecording {
+    RecordPlan plan;
+    std::vector<RecordedLine> lines;
+    RecorderOptions options;
+};
+// What was refused: a number, a trigger that does not fit the registers, or
+// the file.
+enum class RecordingRefusal { Numbers, Trigger, File };
+struct CheckedRecording {
+    std::optional<PreparedRecording> prepared;
+    std::string refusal;
+    RecordingRefusal kind = RecordingRefusal::Numbers;
+};
+CheckedRecording PrepareRecording(const RecordRequest& request,
+                                  std::span<const std::uint16_t> parallelBases,
+                                  const NumberFormat& format);
+
+// What a recording ended with: its result, unless it failed before it had
+// one, and whether the memory ran out on the way.
+struct RecordingEnding {
+    std::optional<RecorderResult> result;
+    bool outOfMemory = false;
+};
+// Saves what was recorded, whole or not at all, says the summary and what
+// cut the recording short, as RunRecordCommand does; the exit status.
+int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
+                    const RecordingEnding& ending, std::chrono::system_clock::time_point started,
+                    const std::string& version, const NumberFormat& format, std::ostream& err);
 
 } // namespace portprov

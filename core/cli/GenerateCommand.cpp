@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+#include "cli/GenerateCommand.h"
+
+#include "cli/RecordCommand.h"
+#include "cli/SummaryNumbers.h"
+#include "ports/PortError.h"
+#include "process/DeferredTerminationSignals.h"
+
+#include <chrono>
+#include <new>
+#include <thread>
+#include <type_traits>
+#include <variant>
+
+namespace portprov {
+
+namespace {
+
+int Say(std::ostream& err, const std::string& text, int status) {
+    err << text << '\n' << std::flush;
+    return status;
+}
+
+std::string PinsOf(const Waveform& waveform) {
+    std::string pins;
+    for (const int pin : WaveformPins(waveform))
+        pins += (pins.empty() ? "" : ", ") + std::to_string(pin);
+    return pins;
+}
+
+// "Signal på stift 2: 1000 Hz, 50 perioder, längsta försening 3,2 µs, 0 sena,
+// realtidsprioritet: ja."
+std::string Summary(const Waveform& waveform, const GeneratorStats& stats,
+                    const NumberFormat& format) {
+    const auto rate = [&](double asked) {
+        const double hz = stats.achievedHz > 0.0 ? stats.achievedHz : asked;
+        return Decimal(hz, hz < 100.0 ? 2 : 0, format) + " Hz, ";
+    };
+    std::string line = std::visit(
+        [&](const auto& wave) -> std::string {
+            using Wave = std::decay_t<decltype(wave)>;
+            if constexpr (std::is_same_v<Wave, SquareWave>)
+                return "Signal på stift " + PinsOf(waveform) + ": " + rate(wave.hz) +
+                       std::to_string(stats.periods) + " perioder";
+            else if constexpr (std::is_same_v<Wave, PulseTrain>)
+                return "Signal på stift " + PinsOf(waveform) + ": " + rate(wave.hz) +
+                       std::to_string(stats.periods) + " pulser";
+            else
+                return "Uppspelning på stift " + PinsOf(waveform) + ": " +
+                       std::to_string(wave.changes.size()) + " ändringar";
+        },
+        waveform);
+    line += ", längsta försening " + Duration(stats.worstLateness, format) + ", " +
+            std::to_string(stats.lateWrites) +
+            " sena, realtidsprioritet: " + (stats.realTime ? "ja." : "nej.");
+    if (stats.stopped)
+        line += " Signalen stoppades i förtid.";
+    return line;
+}
+
+// What the run ended with: the generator's result, unless the run failed
+// (said), and whether the memory ran out on the way.
+struct Run {
+    std::optional<GeneratorResult> result;
+    bool outOfMemory = false;
+};
+
+// Runs the generator until the signal ends or a termination signal stops it.
+Run Generate(GeneratorOptions options, Generator::Clock clock, std::ostream& err) {
+    try {
+        Generator generator(std::move(options), std::move(clock));
+        generator.start();
+        while (!generator.finished()) {
+            if (DeferredTerminationSignals::noted())
+                generator.stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return {generator.wait(), false};
+    } catch (const PortError& error) {
+        Say(err, error.what(), 1);
+        return {};
+    } catch (const std::bad_alloc&) {
+        return {std::nullopt, true};
+    }
+}
+
+} // namespace
+
+int RunGenerateCommand(const GenerateRequest& request, const std::optional<RecordRequest>& record,
+                       std::span<const std::uint16_t> parallelBases, const NumberFormat& format,
+                       const std::string& version, std::ostream& err, Generator::Clock clock) {
+    const CheckedGenerateRequest checked =
+        CheckGenerateRequest(request, record.has_value(), format);
+    if (!checked.plan)
+        return Say(err, checked.refusal, checked.status);
+    GeneratorOptions options{checked.plan->base, checked.plan->waveform};
+    std::optional<PreparedRecording> recording;
+    if (record) {
+        CheckedRecording prepared = PrepareRecording(*record, parallelBases, format);
+        // Beside the signal its numbers are the command line's, as the signal's are.
+        if (!prepared.prepared)
+            return Say(err, prepared.refusal, prepared.kind == RecordingRefusal::File ? 1 : 2);
+        recording = std::move(prepared.prepared);
+        if (!record->duration && !record->samples) {
+            if (checked.plan->recordingLength > kLongestRecording)
+                return Say(err,
+                           "Signalen varar " + Duration(checked.plan->recordingLength, format) +
+                               ", längre än en inspelning får vara (" +
+                               std::to_string(kLongestRecording.count()) + " s).",
+                           2);
+            recording->options.length = checked.plan->recordingLength;
+        }
+        options.recording = recording->options;
+    }
+
+    // A signal stops the run; the port is put back, the recording saved, then
+    // the program ends as the signal asks.
+    const DeferredTerminationSignals stopOnSignal;
+    const auto started = std::chrono::system_clock::now();
+    Run run = Generate(std::move(options), std::move(clock), err);
+    if (run.result)
+        Say(err, Summary(checked.plan->waveform, run.result->stats, format), 0);
+    // A recording's file has the inputs beside the outputs: say they were
+    // passed over, not played.
+    if (run.result && !checked.plan->ignored.empty()) {
+        std::string names;
+        for (const std::string& name : checked.plan->ignored)
+            names += (names.empty() ? "" : ", ") + name;
+        Say(err, "Spelades inte upp (ingångar och andra register): " + names + ".", 0);
+    }
+    if (!record) {
+        if (run.outOfMemory)
+            return Say(err, "Minnet tog slut: signalen slutade i förtid.", 1);
+        return run.result && err ? 0 : 1;
+    }
+    RecordingEnding ending{run.result ? std::move(run.result->recorded) : std::nullopt,
+                           run.outOfMemory};
+    if (ending.result && ending.result->stats.outOfMemory)
+        ending.outOfMemory = true;
+    const int saved = FinishRecording(*record, *recording, ending, started, version, format, err);
+    return run.result ? saved : 1;
+}
+
+} // namespace portprov

@@ -1,0 +1,223 @@
+// SPDX-License-Identifier: MIT
+#include "cli/GenerateRequest.h"
+
+#include "cli/SummaryNumbers.h"
+#include "connector/GamePort.h"
+#include "generating/PlayedFile.h"
+#include "input/CommandInputs.h"
+#include "ports/ParallelPorts.h"
+
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <vector>
+
+namespace portprov {
+
+namespace {
+
+using std::chrono::nanoseconds;
+
+constexpr int kBadCommandLine = 2;
+constexpr int kBadFile = 1;
+
+CheckedGenerateRequest Refused(std::string text, int status = kBadCommandLine) {
+    return {std::nullopt, std::move(text), status};
+}
+
+std::vector<std::string> Parts(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t colon = text.find(':', start);
+        parts.push_back(text.substr(start, colon - start));
+        if (colon == std::string::npos)
+            return parts;
+        start = colon + 1;
+    }
+}
+
+std::optional<double> WholeNumber(const std::string& text, const NumberFormat& format) {
+    const std::optional<double> number = ReadNumber(text, format);
+    if (!number || *number != std::floor(*number))
+        return std::nullopt;
+    return number;
+}
+
+// The output pin, or the refusal.
+std::optional<std::string> PinRefusal(const std::string& text, const NumberFormat& format,
+                                      int& pin) {
+    const std::optional<double> number = WholeNumber(text, format);
+    const std::string outputs = "välj ett av utgångarnas stift 1-9, 14, 16 eller 17.";
+    if (!number || *number < 1 || *number > 25)
+        return "Ogiltigt stift \"" + text + "\": " + outputs;
+    pin = static_cast<int>(*number);
+    if (!IsGeneratorPin(pin))
+        return "Stift " + std::to_string(pin) + " är ingen utgång: " + outputs;
+    return std::nullopt;
+}
+
+std::optional<std::string> RateRefusal(const std::string& text, const NumberFormat& format,
+                                       double& hz) {
+    const std::optional<double> number = ReadNumber(text, format);
+    if (!number || !(*number >= kLowestSignalRate) || *number > kHighestSignalRate)
+        return "Ogiltig frekvens \"" + text + "\": skriv HZ från 1 till 100000.";
+    hz = *number;
+    return std::nullopt;
+}
+
+// The first register of the base that is not the base's own (an address of
+// another port), one past 65535, or one of the game port's.
+std::optional<std::string> BaseRefusal(std::uint16_t base) {
+    const std::string named = "--port " + std::to_string(base);
+    if (base > 65535 - 2)
+        return named + ": portens tre register går förbi adressen 65535.";
+    const std::array<std::uint16_t, 1> bases{base};
+    constexpr std::array<Register, 3> kRegisters{Register::Data, Register::Status,
+                                                 Register::Control};
+    for (std::uint16_t offset = 0; offset < 3; ++offset) {
+        const auto port = static_cast<std::uint16_t>(base + offset);
+        if (IsGamePort(port))
+            return named + ": registret " + std::to_string(port) +
+                   " hör till spelporten, som inga utgångar har.";
+        const std::optional<ParallelRegister> reg = ParallelRegisterAt(port, bases);
+        if (!reg || reg->reg != kRegisters[offset])
+            return named + ": registret " + std::to_string(port) + " hör till parallellporten " +
+                   std::to_string(reg ? reg->base : port) + ". Skriv en parallellports bas, " +
+                   "till exempel 888.";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> SquareRefusal(const GenerateRequest& request, const NumberFormat& format,
+                                         SquareWave& square) {
+    const std::vector<std::string> parts = Parts(request.signal);
+    if (parts.size() < 2 || parts.size() > 3)
+        return "--square tar STIFT:HZ[:PULSKVOT], till exempel 2:1000 eller 2:1000:25.";
+    int pin = 0;
+    if (auto refusal = PinRefusal(parts[0], format, pin))
+        return refusal;
+    square.pins = {pin};
+    if (auto refusal = RateRefusal(parts[1], format, square.hz))
+        return refusal;
+    if (parts.size() == 3) {
+        const std::optional<double> duty = ReadNumber(parts[2], format);
+        if (!duty || !(*duty > 0.0) || !(*duty < 100.0))
+            return "Ogiltig pulskvot \"" + parts[2] +
+                   "\": skriv procent, mer än 0 och mindre än 100.";
+        square.duty = *duty;
+    }
+    if (request.duration) {
+        const std::optional<double> seconds = ReadNumber(*request.duration, format);
+        const double longest = std::chrono::duration<double>(kLongestSignal).count();
+        if (!seconds || !(*seconds > 0.0) || *seconds > longest)
+            return "Ogiltig längd: skriv --duration SEKUNDER, mer än 0 och högst " +
+                   std::to_string(static_cast<long long>(longest)) + ".";
+        square.duration = nanoseconds(std::llround(*seconds * 1e9));
+        if (square.duration.count() == 0)
+            return std::string("Ogiltig längd: kortare än en nanosekund.");
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> PulsesRefusal(const GenerateRequest& request, const NumberFormat& format,
+                                         PulseTrain& pulses) {
+    const std::vector<std::string> parts = Parts(request.signal);
+    if (parts.size() != 3)
+        return "--pulses tar STIFT:ANTAL:HZ, till exempel 2:10:1000.";
+    int pin = 0;
+    if (auto refusal = PinRefusal(parts[0], format, pin))
+        return refusal;
+    pulses.pins = {pin};
+    const std::optional<double> count = WholeNumber(parts[1], format);
+    if (!count || *count < 1 || *count > static_cast<double>(kMostPulses))
+        return "Ogiltigt antal pulser \"" + parts[1] + "\": skriv ett heltal från 1 till " +
+               std::to_string(kMostPulses) + ".";
+    pulses.count = static_cast<std::uint64_t>(*count);
+    return RateRefusal(parts[2], format, pulses.hz);
+}
+
+// Reads the file to play; the refusal names the file.
+CheckedGenerateRequest Played(const std::string& path, std::uint16_t base) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return Refused("Kan inte läsa filen " + path + ".", kBadFile);
+    PlayedFileResult read = ReadPlayedFile(in, base);
+    if (!read.sequence)
+        return Refused(path + ": " + read.refusal, kBadFile);
+    return {GeneratePlan{base, std::move(*read.sequence), {}, std::move(read.ignored)}, {}, 0};
+}
+
+// A --duration given with the pulses or a played file: the recording's
+// length, which must cover the signal.
+std::optional<std::string> RecordingLengthRefusal(const GenerateRequest& request,
+                                                  nanoseconds signal, bool recording,
+                                                  const NumberFormat& format) {
+    if (!request.duration)
+        return std::nullopt;
+    if (!recording)
+        return std::string("--duration är fyrkantsvågens längd; med --pulses och --play är den "
+                           "inspelningens och hör till --record.");
+    const std::optional<double> seconds = ReadNumber(*request.duration, format);
+    // A duration that is no number at all is the recorder's to refuse.
+    if (!seconds || !(*seconds * 1e9 < static_cast<double>(signal.count())))
+        return std::nullopt;
+    const std::string what = request.kind == GenerateRequest::Kind::Pulses
+                                 ? "än pulserna, som tar "
+                                 : "än filen, som spelas i ";
+    return "--duration " + Decimal(*seconds, 3, format) + " s är kortare " + what +
+           Duration(signal, format) + ": inspelningen ska räcka hela signalen.";
+}
+
+} // namespace
+
+CheckedGenerateRequest CheckGenerateRequest(const GenerateRequest& request, bool recording,
+                                            const NumberFormat& format) {
+    std::uint16_t base = 888;
+    if (request.port) {
+        const AddressInput address = CheckAddress(*request.port, Rounding::HalfEven, format);
+        if (!address.accepted)
+            return Refused("--port: " + address.refusal);
+        if (auto refusal = BaseRefusal(address.port))
+            return Refused(*refusal);
+        base = address.port;
+    }
+    CheckedGenerateRequest checked{GeneratePlan{base, {}, {}}, {}, 0};
+    std::optional<std::string> refusal;
+    switch (request.kind) {
+    case GenerateRequest::Kind::Square: {
+        SquareWave square;
+        refusal = SquareRefusal(request, format, square);
+        checked.plan->waveform = square;
+        break;
+    }
+    case GenerateRequest::Kind::Pulses: {
+        PulseTrain pulses;
+        refusal = PulsesRefusal(request, format, pulses);
+        checked.plan->waveform = pulses;
+        break;
+    }
+    case GenerateRequest::Kind::Play:
+        checked = Played(request.signal, base);
+        if (!checked.plan)
+            return checked;
+        break;
+    }
+    if (!refusal)
+        refusal = WaveformRefusal(checked.plan->waveform);
+    if (refusal)
+        return Refused(*refusal);
+    const nanoseconds length = WaveformLength(checked.plan->waveform);
+    if (request.kind != GenerateRequest::Kind::Square) {
+        if (auto tooShort = RecordingLengthRefusal(request, length, recording, format))
+            return Refused(*tooShort);
+    }
+    // A played file's last row is usually a change due at the very end, a tie
+    // with the recording's last read: a millisecond more records it.
+    checked.plan->recordingLength =
+        length + (request.kind == GenerateRequest::Kind::Play ? std::chrono::milliseconds(1)
+                                                              : nanoseconds{0});
+    return checked;
+}
+
+} // namespace portprov

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "generating/Waveform.h"
+#include "input/Conversions.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace portprov {
+
+// A signal asked for on the command line, its numbers as typed:
+//   [--port BASE] (--square PIN:HZ[:DUTY] | --pulses PIN:COUNT:HZ | --play FILE)
+//   [--duration SECONDS]
+struct GenerateRequest {
+    enum class Kind { Square, Pulses, Play };
+    Kind kind = Kind::Square;
+    std::string signal; // PIN:HZ[:DUTY], PIN:COUNT:HZ, or the file to play
+    std::optional<std::string> port;
+    std::optional<std::string> duration;
+};
+
+// The same, checked: what the generator is to do.
+struct GeneratePlan {
+    std::uint16_t base = 888;
+    Waveform waveform;
+    // How long a recording beside the signal runs when --duration does not
+    // say: the signal's length, a millisecond more for a played file.
+    std::chrono::nanoseconds recordingLength{};
+    // A played file's columns that are not played (inputs, other registers).
+    std::vector<std::string> ignored{};
+};
+
+struct CheckedGenerateRequest {
+    std::optional<GeneratePlan> plan;
+    std::string refusal;
+    // 2 for a bad command line, 1 for a file to play that cannot be read or
+    // is refused.
+    int status = 0;
+};
+
+// Checks the request before any port is touched, and reads the file to play.
+// Numbers are read as the other options read them (ReadNumber, the locale's
+// decimal separator or "."). A pin must be an output (1 - 9, 14, 16, 17), a
+// rate 1 to 100000 Hz, a duty cycle above 0 and below 100 per cent, a count
+// of pulses whole from 1 to a billion, the base a parallel port's whose
+// registers neither reach the game port nor pass 65535. --duration is the
+// square wave's length (1 s without it); with --pulses and --play it is the
+// length of the recording beside them (`recording`): without one it is
+// refused, and so is one shorter than the signal, which would cut the
+// response off before the stimulus ends.
+CheckedGenerateRequest CheckGenerateRequest(const GenerateRequest& request, bool recording,
+                                            const NumberFormat& format);
+
+} // namespace portprov
