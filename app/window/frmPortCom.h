@@ -111,6 +111,16 @@ public:
     void setKernelAccountReader(std::function<std::vector<portprov::KernelPortAccount>()> reader) {
         kernelAccounts_ = std::move(reader);
     }
+    // The dialog of a kind the window keeps once opened (the recording
+    // dialog, the signal generator), or none. By its C++ type: these dialogs
+    // have no meta-object of their own, so findChild would take any QDialog.
+    template <typename Dialog> Dialog* KeptDialog() const {
+        for (QObject* child : children()) {
+            if (auto* dialog = dynamic_cast<Dialog*>(child))
+                return dialog;
+        }
+        return nullptr;
+    }
     // The rule that shows a byte read at port on the connector's pins.
     std::optional<portprov::Register> PinRuleFor(std::uint16_t port) const;
 

@@ -23,13 +23,13 @@ template <typename Dialog> void Bring(Dialog* dialog) {
 } // namespace
 
 void frmPortCom::mnuGenerator_Click() {
-    auto* dialog = findChild<GeneratorDialog*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* dialog = KeptDialog<GeneratorDialog>();
     if (dialog == nullptr) {
         dialog = new GeneratorDialog(this, ParallelBases(), showMessage_);
         dialog->setPortChanged([this](std::uint16_t base) { ShowPortAfterSignal(base); });
         dialog->setRecorded([this](portprov::RecorderResult result, double rate) {
             mnuRecord_Click();
-            auto* shown = findChild<RecordingDialog*>(QString(), Qt::FindDirectChildrenOnly);
+            auto* shown = KeptDialog<RecordingDialog>();
             if (shown != nullptr && !shown->showRecording(std::move(result), rate))
                 ShowMessage(QString::fromUtf8(
                     "Inspelningsfönstret spelar in: signalens inspelning kan inte visas där."));

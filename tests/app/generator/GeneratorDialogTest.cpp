@@ -34,7 +34,7 @@ std::shared_ptr<portprov::SimulatedPc> PcWithDataPlug(WindowFixture& f) {
 
 GeneratorDialog* OpenDialog(WindowFixture& f) {
     f.window->mnuGenerator->trigger();
-    return f.window->findChild<GeneratorDialog*>();
+    return f.window->KeptDialog<GeneratorDialog>();
 }
 
 QListWidgetItem* ListItem(const GeneratorDialog* d, int pin) {
@@ -116,7 +116,11 @@ private slots:
         WindowFixture f;
         auto pc = PcWithDataPlug(f);
         pc->write(888, 0x80); // D7 high, outside the signal: kept
+        // The recording dialog opened first, and each found again by its kind.
+        f.window->mnuRecord->trigger();
+        auto* recording = f.window->KeptDialog<RecordingDialog>();
         GeneratorDialog* d = OpenDialog(f);
+        QVERIFY(d && recording && OpenDialog(f) == d);
         // Time moves 200 ns at each look at the clock: the signal and the
         // recording keep their places however slowly a loaded machine runs.
         d->setClock([ticks = std::make_shared<std::atomic<std::int64_t>>(0)] {
@@ -137,17 +141,19 @@ private slots:
         QVERIFY(d->lblFigures->text().contains(QString::fromUtf8("Sena skrivningar")));
         QCOMPARE(d->lblStatus->text(), QString::fromUtf8("Klar. Registren är återställda."));
 
-        auto* recording = f.window->findChild<RecordingDialog*>();
-        QVERIFY(recording && recording->isVisible() && recording->diagram->hasRecording());
+        QVERIFY(recording->isVisible() && recording->diagram->hasRecording());
+        f.window->mnuRecord->trigger();
+        QCOMPARE(f.window->KeptDialog<RecordingDialog>(), recording);
         const std::vector<portprov::RecordedLine> lines =
             portprov::LinesOf(std::vector<std::uint16_t>{889});
         const auto fel = static_cast<std::size_t>(
             std::ranges::find(lines, 15, &portprov::RecordedLine::pin) - lines.begin());
         QCOMPARE(RisesIn(recording->diagram, fel, 10e6), 10);
         QVERIFY(recording->cmdSaveCsv->isEnabled());
-        // The pin lamps show the port as the signal left it, never read by hand.
+        // The pin lamps show the port as the signal left it, never read by
+        // hand: D7 high, and control 0 leaves the inverted 1, 14 and 17 high.
         QCOMPARE(pc->read(888), 0x80);
-        QCOMPARE(PinLamps(*f.window), Pins("WWWWWWWWR WWWW WWWW BBBBBBBB"));
+        QCOMPARE(PinLamps(*f.window), Pins("RWWWWWWWR WWWW RWWR BBBBBBBB"));
     }
 
     void stoppedOrClosedTheRegistersArePutBack_data() {
