@@ -66,7 +66,6 @@ GeneratorDialog::GeneratorDialog(QWidget* parent, const std::vector<std::uint16_
     tmrPoll->setInterval(kPollMs);
     NameControls();
     ConnectControls();
-    OrderTabs();
     cmdStart->setDefault(true);
     for (QPushButton* button : {cmdStop, cmdClose, cmdBrowse})
         button->setAutoDefault(false);
@@ -248,8 +247,9 @@ void GeneratorDialog::Finish(bool showRecording) {
         return;
     } catch (const std::exception& error) {
         lblStatus->setText(QString::fromUtf8("Signalen avbröts."));
-        showMessage_(this, QString::fromUtf8("Signalen avbröts: %1")
-                               .arg(QString::fromLocal8Bit(error.what())));
+        showMessage_(
+            this,
+            QString::fromUtf8("Signalen avbröts: %1").arg(QString::fromLocal8Bit(error.what())));
         return;
     }
     prgSignal->setValue(kProgressSteps);

@@ -113,7 +113,6 @@ private:
     QLayout* ButtonRow();
     void NameControls();
     void ConnectControls();
-    void OrderTabs();
 
     void ListPinToggled(QListWidgetItem* item);
     void PickerPinToggled(int pin, bool chosen);

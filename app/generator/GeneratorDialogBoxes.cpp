@@ -2,7 +2,8 @@
 // The signal generator dialog's parts, box by box: the port and its pins on
 // the left, the waveform and the recording beside the signal on the right,
 // the figures of the last signal under them, and the progress and buttons at
-// the bottom. The names a screen reader hears and the tab order are here too.
+// the bottom. The names a screen reader hears are here too; Tab takes the
+// controls in the order they are built.
 #include "generator/GeneratorDialog.h"
 
 #include "connector/Connector.h"
@@ -238,13 +239,4 @@ void GeneratorDialog::NameControls() {
     Name(cmdStart, "Starta");
     Name(cmdStop, "Stoppa");
     Name(cmdClose, "Stäng");
-}
-
-void GeneratorDialog::OrderTabs() {
-    const std::array<QWidget*, 18> order{
-        cboPort,      lstPins,       cboWave,    spnSquareHz, spnDuty,   spnSeconds,
-        spnCount,     spnPulseHz,    txtFile,    cmdBrowse,   chkRecord, chkRecData,
-        chkRecStatus, chkRecControl, spnRecRate, cmdStart,    cmdStop,   cmdClose};
-    for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
 }

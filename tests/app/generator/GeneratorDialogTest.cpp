@@ -11,6 +11,7 @@
 #include "recording/RecordingDialog.h"
 #include "recording/TimingDiagram.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -66,6 +67,16 @@ int RisesIn(const TimingDiagram* diagram, std::size_t line, double lengthNs) {
     return rises;
 }
 
+// Where Tab goes from a control: the next in the chain that takes Tab.
+QWidget* NextTabStop(QWidget* from) {
+    QWidget* next = from->nextInFocusChain();
+    while (next != from &&
+           !((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(from->window()) &&
+             next->isEnabled() && !qobject_cast<QAbstractSpinBox*>(next->parentWidget())))
+        next = next->nextInFocusChain();
+    return next;
+}
+
 } // namespace
 
 class GeneratorDialogTest : public QObject {
@@ -110,6 +121,26 @@ private slots:
                      expected.isEmpty() ? std::vector<int>{} : std::vector<int>{pin});
         }
         QVERIFY(f.messages.isEmpty());
+    }
+
+    void everyControlHasASwedishNameAndTabTakesThemInTurn() {
+        WindowFixture f;
+        GeneratorDialog* d = OpenDialog(f);
+        QStringList unnamed;
+        for (QWidget* control : d->findChildren<QWidget*>()) {
+            // A box's own text field is read with its box.
+            const bool part = qobject_cast<QAbstractSpinBox*>(control->parentWidget()) ||
+                              qobject_cast<QComboBox*>(control->parentWidget());
+            if (control->focusPolicy() != Qt::NoFocus && !part &&
+                control->accessibleName().isEmpty())
+                unnamed << control->objectName();
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(' ')));
+        QVERIFY(!d->picPins->accessibleName().isEmpty());
+        // From the pins to the waveform, and Starta after the recording's boxes.
+        d->chkRecord->setChecked(true);
+        QCOMPARE(NextTabStop(d->lstPins), d->cboWave);
+        QCOMPARE(NextTabStop(d->spnRecRate), d->cmdStart);
     }
 
     void pulsesComeBackThroughThePlugIntoTheRecording() {
