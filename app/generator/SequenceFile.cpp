@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "generator/SequenceFile.h"
 
-#if __has_include("generating/PlayedFile.h")
+#ifdef PORTPROV_HAVE_PLAYED_FILE
 #include "generating/PlayedFile.h"
-#define PORTPROV_HAVE_PLAYED_FILE 1
 #endif
 
 #include <filesystem>
