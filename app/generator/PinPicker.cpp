@@ -2,10 +2,13 @@
 #include "generator/PinPicker.h"
 
 #include "art/ConnectorDrawing.h"
+#include "connector/Connector.h"
 #include "generating/Waveform.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace {
 
@@ -51,6 +54,23 @@ int PinPicker::pinAt(const QPoint& point) const {
             return pin;
     }
     return 0;
+}
+
+bool PinPicker::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return ConnectorPicture::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int pin = pinAt(help->pos());
+    if (pin == 0) {
+        QToolTip::hideText();
+        return true;
+    }
+    QString text =
+        QStringLiteral("Stift %1 (%2)").arg(pin).arg(QString::fromUtf8(portprov::PinOf(pin)->name));
+    if (!portprov::IsGeneratorPin(pin))
+        text += QString::fromUtf8(": ingen utgång");
+    QToolTip::showText(help->globalPos(), text, this);
+    return true;
 }
 
 void PinPicker::paintEvent(QPaintEvent* event) {

@@ -27,6 +27,8 @@ public:
     QPoint pinCentre(int pin) const;
 
 protected:
+    // A pin's tooltip names it, and says whether a signal can drive it.
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
