@@ -250,16 +250,10 @@ void RecordingDialog::tmrPoll_Timer() {
     std::unique_ptr<portprov::Recorder> recorder = std::move(recorder_);
     try {
         portprov::RecorderResult result = recorder->wait();
-        prgRecording->setValue(kProgressSteps);
-        shown_ = std::move(result.recording);
         shownLines_ = runningLines_;
         shownStarted_ = started_;
-        shownResolution_ = portprov::ResolutionOf(
-            result.stats, fixedRate_ ? std::optional<double>(spnRate->value()) : std::nullopt);
-        diagram->setRecording(*shown_, shownLines_);
-        ShowStats(result.stats);
-        // The keys move the diagram at once.
-        diagram->setFocus(Qt::OtherFocusReason);
+        ShowResult(std::move(result),
+                   fixedRate_ ? std::optional<double>(spnRate->value()) : std::nullopt);
     } catch (const portprov::PortError& error) {
         showMessage_(this, QString::fromStdString(error.what()));
     } catch (const std::exception& error) {
@@ -267,6 +261,30 @@ void RecordingDialog::tmrPoll_Timer() {
                                .arg(QString::fromLocal8Bit(error.what())));
     }
     ShowRunning(false);
+}
+
+void RecordingDialog::ShowResult(portprov::RecorderResult result, std::optional<double> rate) {
+    prgRecording->setValue(kProgressSteps);
+    shown_ = std::move(result.recording);
+    shownResolution_ = portprov::ResolutionOf(result.stats, rate);
+    diagram->setRecording(*shown_, shownLines_);
+    ShowStats(result.stats);
+    // The keys move the diagram at once.
+    diagram->setFocus(Qt::OtherFocusReason);
+}
+
+bool RecordingDialog::showRecording(portprov::RecorderResult result, double rate) {
+    if (recorder_)
+        return false;
+    shownLines_ = portprov::LinesOf(result.recording.ports, reportedBases_);
+    shownStarted_ =
+        std::chrono::system_clock::now() -
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(result.recording.length);
+    fixedRate_ = true;
+    triggered_ = false;
+    ShowResult(std::move(result), rate);
+    ShowRunning(false);
+    return true;
 }
 
 void RecordingDialog::ShowStats(const portprov::RecordingStats& stats) {

@@ -32,7 +32,8 @@ class TimingDiagram;
 
 namespace portprov {
 class Recorder;
-}
+struct RecorderResult;
+} // namespace portprov
 
 // Verktyg → Spela in…: records registers of a parallel port or the game port
 // over time, shows them as a timing diagram and saves them as VCD or CSV.
@@ -92,6 +93,10 @@ public:
     void cmdSaveCsv_Click();
     // Puts another chooser in place of the file dialog.
     void setSaveFileChooser(ChooseSaveFile choose) { chooseSaveFile_ = std::move(choose); }
+    // Shows a recording made elsewhere (beside a signal) at a fixed rate, as
+    // one made here is shown, to be measured and saved. False, and nothing
+    // changed, while a recording of the dialog's own runs.
+    bool showRecording(portprov::RecorderResult result, double rate);
     // Whether a recording is running.
     bool recording() const { return recorder_ != nullptr; }
     // Closing stops a recording that runs: hidden, it would keep the port
@@ -122,6 +127,8 @@ private:
     void ShowRegisters();
     void ShowTriggerPins();
     void ShowRunning(bool running);
+    // Shows a recording that has ended, whose lines are shownLines_.
+    void ShowResult(portprov::RecorderResult result, std::optional<double> rate);
     void ShowStats(const portprov::RecordingStats& stats);
     QString SuggestedFileName(const QString& extension) const;
     void Save(portprov::FileKind kind);

@@ -76,7 +76,7 @@ public:
     FileDialogTexts& operator=(const FileDialogTexts&) = delete;
 };
 
-// The folder last saved to, while the program runs.
+// The folder last saved to or opened from, while the program runs.
 QString& LastFolder() {
     static QString folder = QDir::homePath();
     return folder;
@@ -96,6 +96,21 @@ QString ChooseSwedishSaveFile(QWidget* parent, const QString& caption, const QSt
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Spara"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Avbryt"));
     dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString name = dialog.selectedFiles().constFirst();
+    LastFolder() = QFileInfo(name).absolutePath();
+    return name;
+}
+
+QString ChooseSwedishOpenFile(QWidget* parent, const QString& caption, const QString& filter) {
+    const FileDialogTexts swedish;
+    QFileDialog dialog(parent, caption, LastFolder(), filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setLabelText(QFileDialog::Accept, QString::fromUtf8("Öppna"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Avbryt"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString name = dialog.selectedFiles().constFirst();

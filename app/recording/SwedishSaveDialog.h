@@ -10,3 +10,6 @@ class QWidget;
 // Empty when cancelled. It asks before a file is replaced.
 QString ChooseSwedishSaveFile(QWidget* parent, const QString& caption, const QString& filter,
                               const QString& suggestedName);
+// Asks for the name of a file to open, in Swedish throughout, in the folder
+// last saved to or opened from. Empty when cancelled.
+QString ChooseSwedishOpenFile(QWidget* parent, const QString& caption, const QString& filter);

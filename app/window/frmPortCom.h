@@ -65,13 +65,14 @@ public:
     QMenu* mnuInfo = nullptr;
     QAction* mnuRead = nullptr;
     QMenu* mnuVerktyg = nullptr;
-    QAction* mnuLive = nullptr;     // read the active address continuously
-    QAction* mnuLoopback = nullptr; // the loopback self-test dialog
-    QAction* mnuRecord = nullptr;   // the recording dialog
-    QAction* mnuJoystick = nullptr; // the joystick dialog
-    QAction* mnuTestLine = nullptr; // a test line on the printer at LPT1
-    QAction* mnuPortinfo = nullptr; // what each parallel port can do
-    QTimer* tmrLive = nullptr;      // the ticks of continuous reading
+    QAction* mnuLive = nullptr;      // read the active address continuously
+    QAction* mnuLoopback = nullptr;  // the loopback self-test dialog
+    QAction* mnuRecord = nullptr;    // the recording dialog
+    QAction* mnuGenerator = nullptr; // the signal generator dialog
+    QAction* mnuJoystick = nullptr;  // the joystick dialog
+    QAction* mnuTestLine = nullptr;  // a test line on the printer at LPT1
+    QAction* mnuPortinfo = nullptr;  // what each parallel port can do
+    QTimer* tmrLive = nullptr;       // the ticks of continuous reading
 
     // Event procedures.
     void Command1_Click();
@@ -86,6 +87,7 @@ public:
     void tmrLive_Timer();
     void mnuLoopback_Click();
     void mnuRecord_Click();
+    void mnuGenerator_Click();
     void mnuJoystick_Click();
     void mnuTestLine_Click();
     // A click on pin `index` of the connector, or Space on it: sets an output
@@ -108,6 +110,16 @@ public:
     // it opens; none without one (the simulated PC).
     void setKernelAccountReader(std::function<std::vector<portprov::KernelPortAccount>()> reader) {
         kernelAccounts_ = std::move(reader);
+    }
+    // The dialog of a kind the window keeps once opened (the recording
+    // dialog, the signal generator), or none. By its C++ type: these dialogs
+    // have no meta-object of their own, so findChild would take any QDialog.
+    template <typename Dialog> Dialog* KeptDialog() const {
+        for (QObject* child : children()) {
+            if (auto* dialog = dynamic_cast<Dialog*>(child))
+                return dialog;
+        }
+        return nullptr;
     }
     // The rule that shows a byte read at port on the connector's pins.
     std::optional<portprov::Register> PinRuleFor(std::uint16_t port) const;
@@ -172,6 +184,10 @@ private:
     // While continuous reading runs, makes the address in text the one it
     // reads; a refused address stops it with the refusal.
     void ConfirmLiveAddress(const QString& text);
+    // After a signal has run on the port at base: shows its data and control
+    // registers on the pins, where the connector shows that port, as they are
+    // now that the generator has put them back.
+    void ShowPortAfterSignal(std::uint16_t base);
     // The parallel ports the loopback test, Portinfo and the recorder offer
     // (KnownParallelBases: the usual three and those the computer reports).
     std::vector<std::uint16_t> ParallelBases() const;

@@ -34,6 +34,7 @@ void frmPortCom::ConnectEvents() {
     connect(tmrLive, &QTimer::timeout, this, &frmPortCom::tmrLive_Timer);
     connect(mnuLoopback, &QAction::triggered, this, &frmPortCom::mnuLoopback_Click);
     connect(mnuRecord, &QAction::triggered, this, &frmPortCom::mnuRecord_Click);
+    connect(mnuGenerator, &QAction::triggered, this, &frmPortCom::mnuGenerator_Click);
     connect(mnuJoystick, &QAction::triggered, this, &frmPortCom::mnuJoystick_Click);
     connect(mnuTestLine, &QAction::triggered, this, &frmPortCom::mnuTestLine_Click);
     connect(mnuPortinfo, &QAction::triggered, this, &frmPortCom::mnuPortinfo_Click);

@@ -2,8 +2,8 @@
 // The menu bar and the commands of Arkiv and Info: closing the window, and
 // opening the read-me document in the system's word processor, or telling why
 // it cannot. The commands of Verktyg are in frmPortComLive.cpp,
-// frmPortComLoopback.cpp, frmPortComRecording.cpp, frmPortComJoystick.cpp,
-// frmPortComTestLine.cpp and frmPortComPortinfo.cpp.
+// frmPortComLoopback.cpp, frmPortComRecording.cpp, frmPortComGenerator.cpp,
+// frmPortComJoystick.cpp, frmPortComTestLine.cpp and frmPortComPortinfo.cpp.
 #include "window/frmPortCom.h"
 
 #include "desktop/ProgramStarter.h"
@@ -38,6 +38,8 @@ void frmPortCom::BuildMenus() {
     mnuLoopback->setObjectName(QStringLiteral("mnuLoopback"));
     mnuRecord = mnuVerktyg->addAction(QString::fromUtf8("Spela in…"));
     mnuRecord->setObjectName(QStringLiteral("mnuRecord"));
+    mnuGenerator = mnuVerktyg->addAction(QString::fromUtf8("Signalgenerator…"));
+    mnuGenerator->setObjectName(QStringLiteral("mnuGenerator"));
     mnuJoystick = mnuVerktyg->addAction(QString::fromUtf8("Styrspak…"));
     mnuJoystick->setObjectName(QStringLiteral("mnuJoystick"));
     mnuTestLine = mnuVerktyg->addAction(QStringLiteral("Skriv testrad"));

@@ -7,7 +7,7 @@
 #include "recording/RecordingDialog.h"
 
 void frmPortCom::mnuRecord_Click() {
-    auto* dialog = findChild<RecordingDialog*>(QString(), Qt::FindDirectChildrenOnly);
+    auto* dialog = KeptDialog<RecordingDialog>();
     if (dialog == nullptr)
         dialog = new RecordingDialog(this, ParallelBases(), reportedParallelBases_, showMessage_);
     dialog->show();

@@ -107,7 +107,7 @@ def scenario_joystick(exe, shots):
     with X11Session(shots, "joystick") as s:
         s.start(exe, args=("--simulate", "--stick=0,100"))
         check_start_up(s)
-        dialog = open_tools_item(s, 4, "Styrspak")
+        dialog = open_tools_item(s, 5, "Styrspak")
         values = dict(line.partition("=")[::2] for line in s._xdotool(
             "getwindowgeometry", "--shell", dialog).splitlines())
         dx, dy, dw, dh = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))

@@ -262,15 +262,16 @@ private slots:
         QCOMPARE(menus.at(0)->text(), QStringLiteral("Arkiv"));
         QCOMPARE(menus.at(1)->text(), QStringLiteral("Info"));
         QCOMPARE(menus.at(2)->text(), QStringLiteral("Verktyg"));
-        QCOMPARE(
-            f.window->mnuVerktyg->actions(),
-            (QList<QAction*>{f.window->mnuLive, f.window->mnuLoopback, f.window->mnuRecord,
-                             f.window->mnuJoystick, f.window->mnuTestLine, f.window->mnuPortinfo}));
+        QCOMPARE(f.window->mnuVerktyg->actions(),
+                 (QList<QAction*>{f.window->mnuLive, f.window->mnuLoopback, f.window->mnuRecord,
+                                  f.window->mnuGenerator, f.window->mnuJoystick,
+                                  f.window->mnuTestLine, f.window->mnuPortinfo}));
         QCOMPARE(f.window->mnuLive->text(), QString::fromUtf8("Läs kontinuerligt"));
         QVERIFY(f.window->mnuLive->isCheckable() && !f.window->mnuLive->isChecked());
         QCOMPARE(f.window->mnuLive->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
         QCOMPARE(f.window->mnuLoopback->text(), QString::fromUtf8("Slingtest…"));
         QCOMPARE(f.window->mnuRecord->text(), QString::fromUtf8("Spela in…"));
+        QCOMPARE(f.window->mnuGenerator->text(), QString::fromUtf8("Signalgenerator…"));
         QCOMPARE(f.window->mnuJoystick->text(), QString::fromUtf8("Styrspak…"));
         QCOMPARE(f.window->mnuTestLine->text(), QStringLiteral("Skriv testrad"));
         QCOMPARE(f.window->mnuPortinfo->text(), QString::fromUtf8("Portinfo…"));

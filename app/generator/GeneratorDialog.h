@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "generating/Generator.h"
+#include "widgets/MessageBox.h"
+
+#include <QDialog>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QGroupBox;
+class QLabel;
+class QLayout;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QStackedWidget;
+class QTimer;
+class PinPicker;
+
+// Verktyg → Signalgenerator…: drives chosen output pins of a parallel port
+// with a square wave, a pulse train or a sequence played from a CSV file, and
+// can record the port's registers on the same timeline. The signal runs on
+// the generator's own thread; the dialog polls it, so that the window stays
+// responsive. Closed, the dialog is only hidden: opened again it has the
+// settings and the figures it had.
+class GeneratorDialog : public QDialog {
+public:
+    // Asks for the name of a file to open (empty: cancelled). Tests put their
+    // own in its place.
+    using ChooseOpenFile =
+        std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
+    // What the dialog asks of the window when a signal has ended: to show the
+    // port at base as it now is, and to show a recording made beside the
+    // signal at a fixed rate.
+    using PortChanged = std::function<void(std::uint16_t base)>;
+    using Recorded = std::function<void(portprov::RecorderResult result, double rate)>;
+
+    // bases: the parallel ports offered, first chosen. showMessage shows a
+    // refusal or a failure.
+    GeneratorDialog(QWidget* parent, const std::vector<std::uint16_t>& bases,
+                    ::ShowMessage showMessage);
+    ~GeneratorDialog() override;
+
+    QComboBox* cboPort = nullptr;
+    PinPicker* picPins = nullptr;   // the mouse's way to choose pins
+    QListWidget* lstPins = nullptr; // the keyboard's: checkable, Space toggles
+    QComboBox* cboWave = nullptr;   // square wave, pulse train, file
+    QStackedWidget* pgeWave = nullptr;
+    QSpinBox* spnSquareHz = nullptr;
+    QDoubleSpinBox* spnDuty = nullptr; // %
+    QDoubleSpinBox* spnSeconds = nullptr;
+    QSpinBox* spnCount = nullptr;
+    QSpinBox* spnPulseHz = nullptr;
+    QLineEdit* txtFile = nullptr;
+    QPushButton* cmdBrowse = nullptr;
+    QCheckBox* chkRecord = nullptr; // "Spela in samtidigt"
+    QCheckBox* chkRecData = nullptr;
+    QCheckBox* chkRecStatus = nullptr;
+    QCheckBox* chkRecControl = nullptr;
+    QSpinBox* spnRecRate = nullptr; // Hz
+    QLabel* lblFigures = nullptr;
+    QLabel* lblStatus = nullptr;
+    QProgressBar* prgSignal = nullptr;
+    QPushButton* cmdStart = nullptr;
+    QPushButton* cmdStop = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QTimer* tmrPoll = nullptr;
+
+    void cmdStart_Click();
+    // Ends the signal early; the generator puts the registers back.
+    void cmdStop_Click();
+    // Follows the signal, and shows its figures once it is over.
+    void tmrPoll_Timer();
+    void cmdBrowse_Click();
+
+    // The pins chosen, in increasing order.
+    std::vector<int> ChosenPins() const;
+    bool running() const { return generator_ != nullptr; }
+
+    void setOpenFileChooser(ChooseOpenFile choose) { chooseOpenFile_ = std::move(choose); }
+    void setPortChanged(PortChanged changed) { portChanged_ = std::move(changed); }
+    void setRecorded(Recorded recorded) { recorded_ = std::move(recorded); }
+    // The clock the next signals keep; steady_clock unless a test drives one.
+    void setClock(portprov::Generator::Clock clock) { clock_ = std::move(clock); }
+
+    // Closing stops a signal that runs and waits for the registers to be put
+    // back: hidden, it would keep the port from the window.
+    void reject() override;
+
+private:
+    static constexpr int kProgressSteps = 1000;
+
+    // The dialog's parts (GeneratorDialogBoxes.cpp).
+    QGroupBox* PortBox();
+    QGroupBox* WaveBox();
+    QWidget* SquarePage();
+    QWidget* PulsePage();
+    QWidget* FilePage();
+    QGroupBox* RecordBox();
+    QGroupBox* FiguresBox();
+    QLayout* ButtonRow();
+    void NameControls();
+    void ConnectControls();
+
+    void ListPinToggled(QListWidgetItem* item);
+    void PickerPinToggled(int pin, bool chosen);
+    void ShowWavePage(int page);
+    void ShowRecordPorts();
+    void ShowRunning(bool running);
+    // The waveform the controls describe; nullopt (the reason shown) when
+    // there is none to run.
+    std::optional<portprov::Waveform> ChosenWaveform();
+    std::optional<portprov::RecorderOptions> ChosenRecording(const portprov::Waveform& waveform);
+    // Takes the ended signal's result, shows its figures and tells the
+    // window; a failure is shown as a message.
+    void Finish(bool showRecording);
+
+    ::ShowMessage showMessage_;
+    ChooseOpenFile chooseOpenFile_;
+    PortChanged portChanged_;
+    Recorded recorded_;
+    portprov::Generator::Clock clock_;
+    std::unique_ptr<portprov::Generator> generator_;
+    std::uint16_t runningBase_ = 0;
+    std::optional<double> runningRecordRate_;
+    std::array<QGroupBox*, 3> settings_{}; // port, waveform, recording
+};

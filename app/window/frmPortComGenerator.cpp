@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+// Verktyg → Signalgenerator…: signals on the output pins of a parallel port,
+// in a dialog of its own, with a recording beside them shown in the
+// recording dialog. There is one such dialog: opened again, it comes forward
+// as it was left. While a signal runs, the window's own port accesses are
+// refused as busy.
+#include "window/frmPortCom.h"
+
+#include "generator/GeneratorDialog.h"
+#include "ports/ParallelPortRegisters.h"
+#include "ports/PortIo.h"
+#include "recording/Recorder.h"
+#include "recording/RecordingDialog.h"
+
+namespace {
+
+template <typename Dialog> void Bring(Dialog* dialog) {
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+} // namespace
+
+void frmPortCom::mnuGenerator_Click() {
+    auto* dialog = KeptDialog<GeneratorDialog>();
+    if (dialog == nullptr) {
+        dialog = new GeneratorDialog(this, ParallelBases(), showMessage_);
+        dialog->setPortChanged([this](std::uint16_t base) { ShowPortAfterSignal(base); });
+        dialog->setRecorded([this](portprov::RecorderResult result, double rate) {
+            mnuRecord_Click();
+            auto* shown = KeptDialog<RecordingDialog>();
+            if (shown != nullptr && !shown->showRecording(std::move(result), rate))
+                ShowMessage(QString::fromUtf8(
+                    "Inspelningsfönstret spelar in: signalens inspelning kan inte visas där."));
+        });
+    }
+    Bring(dialog);
+}
+
+void frmPortCom::ShowPortAfterSignal(std::uint16_t base) {
+    // The connector shows LPT1 and the ports the computer reports.
+    if (PinRuleFor(base) != portprov::Register::Data)
+        return;
+    RunPortCommand(
+        [&] {
+            ShowOnPins(portprov::DlPortReadPortUchar(base), portprov::Register::Data);
+            const auto status = static_cast<std::uint16_t>(base + portprov::kStatusOffset);
+            NoteRead(status, portprov::DlPortReadPortUchar(status));
+            ShowOnPins(portprov::DlPortReadPortUchar(
+                           static_cast<std::uint16_t>(base + portprov::kControlOffset)),
+                       portprov::Register::Control);
+            connectorBase_ = base;
+        },
+        WhileBusy::Wait);
+}
