@@ -14,6 +14,9 @@
 
 namespace portprov {
 
+class DirectPortSequence;
+class WriteSchedule;
+
 struct GeneratorOptions {
     // The parallel port whose pins are driven: its data register (base) and
     // control register (base + 2).
@@ -95,6 +98,8 @@ public:
 
 private:
     void run();
+    template <typename Now, bool kMaySleep>
+    void generate(const DirectPortSequence& sequence, WriteSchedule& schedule, Now now);
 
     GeneratorOptions options_;
     Clock clock_;

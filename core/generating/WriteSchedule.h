@@ -34,13 +34,19 @@ public:
     bool done() const { return next_ >= total_; }
     // The next write; only while not done().
     TimedWrite next() const;
-    void advance() { ++next_; }
+    void advance() {
+        ++next_;
+        if (++index_ == stepsPerPeriod_) {
+            index_ = 0;
+            ++period_;
+        }
+    }
     // Writes made up so far and in all.
     std::uint64_t position() const { return next_; }
     std::uint64_t total() const { return total_; }
     // Whether the next write begins a period (square wave, pulses) or a new
     // time (played rows).
-    bool beginsPeriod() const;
+    bool beginsPeriod() const { return steps_[index_].beginsPeriod; }
     // A tenth of the shortest time between two writes that are not due
     // together: a write later than this has bent the wave's shape.
     std::chrono::nanoseconds lateAfter() const { return lateAfter_; }
@@ -48,6 +54,9 @@ public:
     double rate() const { return rate_; }
 
 private:
+    void playFrom(const PlayedSequence& played, std::uint8_t data, std::uint8_t control,
+                  std::uint16_t base);
+
     // One period's writes, each at a share of the period (periodic), or the
     // played sequence's writes at their times (once).
     struct Step {
@@ -59,8 +68,11 @@ private:
     std::vector<Step> steps_;
     double periodNs_ = 0.0; // 0: played once
     double rate_ = 0.0;
+    std::size_t stepsPerPeriod_ = 1;
     std::uint64_t total_ = 0;
     std::uint64_t next_ = 0;
+    std::size_t index_ = 0;    // the next write's step in its period
+    std::uint64_t period_ = 0; // the next write's period
     std::chrono::nanoseconds lateAfter_{};
 };
 

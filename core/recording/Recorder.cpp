@@ -19,7 +19,9 @@ PortError Refused(const char* text) {
     return PortError(PortErrorKind::RefusedInput, text);
 }
 
-void CheckOptions(const RecorderOptions& options) {
+} // namespace
+
+void CheckRecorderOptions(const RecorderOptions& options) {
     if (options.ports.empty())
         throw Refused("Ange minst en adress att spela in.");
     if (options.rate &&
@@ -38,6 +40,8 @@ void CheckOptions(const RecorderOptions& options) {
     }
 }
 
+namespace {
+
 // The clock of a real recording, called directly so that the read loop costs
 // no more than the clock itself.
 struct SteadyNow {
@@ -51,7 +55,7 @@ struct SteadyNow {
 
 Recorder::Recorder(RecorderOptions options, Clock clock, bool batchReads)
     : options_(std::move(options)), clock_(std::move(clock)), batchReads_(batchReads || !clock_) {
-    CheckOptions(options_);
+    CheckRecorderOptions(options_);
 }
 
 Recorder::~Recorder() {

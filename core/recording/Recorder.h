@@ -56,6 +56,11 @@ struct RecorderOptions {
     std::optional<Write> startWrite{};
 };
 
+// Throws PortError (RefusedInput, a Swedish text) for options that cannot
+// be recorded: no address, a rate or length out of range, a trigger on a
+// line not recorded.
+void CheckRecorderOptions(const RecorderOptions& options);
+
 struct RecorderResult {
     Recording recording;
     RecordingStats stats;

@@ -13,10 +13,21 @@
 #include <cstdint>
 #include <new>
 #include <optional>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
 namespace portprov {
+
+// Nothing to write between the rounds: a recording alone. What a signal
+// generator recorded beside its writes has in its place (SignalLoop).
+struct NoStimulus {
+    static constexpr bool active() { return false; }
+    std::chrono::nanoseconds nextDue() const { return {}; }
+    void startAt(std::chrono::nanoseconds /*zero*/) {}
+    void writeNext() {}
+    void writeDue(std::chrono::nanoseconds /*at*/) {}
+};
 
 // What the recorder's thread shares with the threads that look at it.
 struct RecorderSignals {
@@ -33,15 +44,24 @@ struct RecorderSignals {
 // wait. A template, so that the clock (Now) and the port's read (Read) of a
 // real recording are called directly and its tightest loop costs no more
 // than its reads.
-template <typename Now, typename Read, typename Write, bool kMaySleep> class RecordingLoop {
+//
+// A Stimulus (a signal's writes) is asked between the rounds to make the
+// writes due by then, its time 0 the first round's: the reads that follow a
+// write show what it did on the same clock. The clock is then read every
+// round, to time the writes.
+template <typename Now, typename Read, typename Write, bool kMaySleep,
+          typename Stimulus = NoStimulus>
+class RecordingLoop {
 public:
     using nanoseconds = std::chrono::nanoseconds;
+    static constexpr bool kStimulus = !std::is_same_v<Stimulus, NoStimulus>;
 
     RecordingLoop(const RecorderOptions& options, bool batchReads, Now now, Read read, Write write,
-                  RecorderSignals signals)
+                  RecorderSignals signals, Stimulus* stimulus = nullptr)
         : options_(options), now_(now), read_(read), write_(write), signals_(signals),
-          duration_(std::get_if<nanoseconds>(&options.length)), count_(options.ports.size()),
-          current_(count_), batches_(count_, batchReads && !options.rate) {
+          stimulus_(stimulus), duration_(std::get_if<nanoseconds>(&options.length)),
+          count_(options.ports.size()), current_(count_),
+          batches_(count_, batchReads && !options.rate && !kStimulus) {
         for (const std::int32_t port : options.ports)
             addresses_.push_back(static_cast<std::uint16_t>(port));
         recording().ports = addresses_;
@@ -157,7 +177,18 @@ private:
             if (k_ == 0)
                 pacer_->startAt(now_());
             position_ = pacer_->due(k_);
+            if constexpr (kStimulus) {
+                while (k_ > 0 && stimulus_->active() && stimulus_->nextDue() < position_ &&
+                       !signals_.stop.load(std::memory_order_relaxed))
+                    stimulus_->writeNext();
+            }
             RatePacer::waitUntil<kMaySleep>(position_, now_);
+        } else if constexpr (kStimulus) {
+            if (k_ > 0 && stimulus_->active()) {
+                const nanoseconds at = now_();
+                if (at >= stimulus_->nextDue())
+                    stimulus_->writeDue(at);
+            }
         }
         for (std::size_t c = 0; c < count_; ++c) {
             if (batches_.due())
@@ -183,6 +214,8 @@ private:
         if (k_ == 0) {
             recording().initial = current_;
             start_ = {position_, 0, roundStart_};
+            if constexpr (kStimulus)
+                stimulus_->startAt(position_);
         } else if (pacer_ && pacer_->late(position_, roundStart_)) {
             ++result_.stats.lateSamples;
         }
@@ -272,6 +305,7 @@ private:
     Read read_;
     Write write_;
     RecorderSignals signals_;
+    Stimulus* stimulus_;
     const nanoseconds* duration_; // the length, when it is a time
     std::size_t count_;
     std::vector<std::uint16_t> addresses_;

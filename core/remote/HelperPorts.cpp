@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "remote/HelperPorts.h"
 
+#include "generating/Generator.h"
+
 #include "ports/linux/RetryOnInterrupt.h"
 
 #include <algorithm>
@@ -214,6 +216,13 @@ std::size_t HelperPorts::printLine(std::uint16_t base, std::string_view text,
     request.text = std::string(text);
     request.byteWait = byteWait;
     return ask(request, Kind::Printed).count;
+}
+
+GeneratorResult HelperPorts::generate(const GeneratorOptions& /*options*/,
+                                     const std::atomic<bool>& /*stop*/,
+                                     std::atomic<double>& /*progress*/) {
+    throw PortError(PortErrorKind::NotCovered,
+                    "Signalgeneratorn kan ännu inte köras genom portprov-io.");
 }
 
 RecorderResult HelperPorts::record(const RecorderOptions& options, const std::atomic<bool>& stop,

@@ -45,6 +45,8 @@ public:
     PortModes probeModes(std::uint16_t base) override;
     std::size_t printLine(std::uint16_t base, std::string_view text,
                           std::chrono::nanoseconds byteWait) override;
+    GeneratorResult generate(const GeneratorOptions& options, const std::atomic<bool>& stop,
+                             std::atomic<double>& progress) override;
     RecorderResult record(const RecorderOptions& options, const std::atomic<bool>& stop,
                           std::atomic<double>& progress, std::atomic<bool>& waiting) override;
 

@@ -19,6 +19,8 @@ struct LoopbackReport;
 struct PinToggle;
 struct RecorderOptions;
 struct RecorderResult;
+struct GeneratorOptions;
+struct GeneratorResult;
 
 // The sequences of port accesses that must run next to the port, in the
 // process that holds the port rights (the helper portprov-io), not across a
@@ -40,6 +42,11 @@ public:
     // waiting follow as in Recorder::progress() and waitingForEdge().
     virtual RecorderResult record(const RecorderOptions& options, const std::atomic<bool>& stop,
                                   std::atomic<double>& progress, std::atomic<bool>& waiting) = 0;
+    // Runs a signal, and the recording beside it, until its end or until
+    // stop turns true; progress follows Generator::progress().
+    virtual GeneratorResult generate(const GeneratorOptions& options,
+                                     const std::atomic<bool>& stop,
+                                     std::atomic<double>& progress) = 0;
 };
 
 // SequencesElsewhereFor (ports/PortIo.h) finds them for a port.

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: MIT
+#include "generating/Generator.h"
+
+#include "connector/GamePort.h"
+#include "generating/SignalLoop.h"
+#include "generating/WriteSchedule.h"
+#include "ports/ParallelPortRegisters.h"
+#include "ports/PortIo.h"
+#include "ports/RestoringSequence.h"
+#include "ports/SavedRegisters.h"
+#include "process/RealTimeRun.h"
+#include "recording/RecordingLoop.h"
+#include "remote/RemoteSequences.h"
+
+#include <stdexcept>
+#include <utility>
+
+namespace portprov {
+
+namespace {
+
+using std::chrono::nanoseconds;
+
+PortError Refused(std::string text) {
+    return PortError(PortErrorKind::RefusedInput, std::move(text));
+}
+
+// The addresses the run holds: the two it writes, the ones it records, and
+// a recording's start write.
+std::vector<std::int32_t> HeldAddresses(const GeneratorOptions& options) {
+    std::vector<std::int32_t> addresses{options.base, options.base + kControlOffset};
+    if (const auto& recording = options.recording) {
+        addresses.insert(addresses.end(), recording->ports.begin(), recording->ports.end());
+        if (recording->startWrite)
+            addresses.push_back(recording->startWrite->port);
+    }
+    return addresses;
+}
+
+void CheckOptions(const GeneratorOptions& options) {
+    if (auto refusal = WaveformRefusal(options.waveform))
+        throw Refused(*refusal);
+    const std::int32_t base = options.base;
+    if (!IsValidPort(base) || !IsValidPort(base + kControlOffset))
+        throw Refused("Ogiltig basadress för signalgeneratorn: " + std::to_string(base));
+    // The game port has no outputs, and a base whose registers reach it
+    // would write the game port's timers.
+    for (std::int32_t port = base; port <= base + kControlOffset; ++port) {
+        if (IsGamePort(static_cast<std::uint16_t>(port)))
+            throw Refused("Spelporten (" + std::to_string(port) +
+                          ") har inga utgångar: välj en parallellport.");
+    }
+    if (const auto& recording = options.recording) {
+        CheckRecorderOptions(*recording);
+        for (const std::int32_t port : HeldAddresses(options)) {
+            if (!IsValidPort(port))
+                throw Refused(std::string(kInvalidAddressMessage));
+        }
+    }
+}
+
+struct SteadyNow {
+    nanoseconds operator()() const {
+        return std::chrono::duration_cast<nanoseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    }
+};
+
+} // namespace
+
+Generator::Generator(GeneratorOptions options, Clock clock)
+    : options_(std::move(options)), clock_(std::move(clock)) {
+    CheckOptions(options_);
+}
+
+Generator::~Generator() {
+    stop();
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void Generator::start() {
+    if (thread_.joinable() || finished_.load())
+        throw std::logic_error("Generator::start: a generator runs once");
+    thread_ = std::thread([this] {
+        try {
+            run();
+        } catch (...) {
+            failure_ = std::current_exception();
+        }
+        finished_.store(true);
+    });
+}
+
+void Generator::stop() noexcept {
+    stopRequested_.store(true);
+}
+
+double Generator::progress() const noexcept {
+    return progress_.load(std::memory_order_relaxed);
+}
+
+bool Generator::finished() const noexcept {
+    return finished_.load();
+}
+
+GeneratorResult Generator::wait() {
+    if (!thread_.joinable() && !finished_.load())
+        throw std::logic_error("Generator::wait: the generator was never started");
+    if (thread_.joinable())
+        thread_.join();
+    if (failure_)
+        std::rethrow_exception(failure_);
+    return result_;
+}
+
+void Generator::run() {
+    SequenceSteps steps;
+    steps.elsewhere = [this](RemoteSequences& elsewhere) {
+        result_ = elsewhere.generate(options_, stopRequested_, progress_);
+    };
+    steps.body = [this](SavedRegisters& saved) {
+        const auto base = static_cast<std::uint16_t>(options_.base);
+        WriteSchedule schedule(options_.waveform, base, saved.data(), saved.control());
+        // The window's accesses are refused as Busy until the run is over;
+        // the sequence ends before the registers are put back.
+        const DirectPortSequence sequence(HeldAddresses(options_));
+        const RealTimeRun realTime(options_.realTime && !clock_);
+        if (clock_)
+            generate<Clock&, false>(sequence, schedule, clock_);
+        else
+            generate<SteadyNow, true>(sequence, schedule, SteadyNow{});
+        result_.stats.realTime = realTime.priority();
+        result_.stats.memoryLocked = realTime.memoryLocked();
+    };
+    // An injected clock is a test's: it runs here, on the backend it chose.
+    if (clock_)
+        steps.elsewhere = nullptr;
+    RunRestoringSequence(options_.base, "signalgeneratorn", steps);
+    progress_.store(1.0);
+}
+
+template <typename Now, bool kMaySleep>
+void Generator::generate(const DirectPortSequence& sequence, WriteSchedule& schedule, Now now) {
+    PortBackend& ports = sequence.backend();
+    const auto write = [&ports](std::uint16_t address, std::uint8_t value) {
+        ports.write(address, value);
+    };
+    SignalLoop<Now, decltype(write), kMaySleep> signal(schedule, now, write, stopRequested_,
+                                                       progress_);
+    if (options_.recording) {
+        // The recording's progress and trigger are its own; the run's is
+        // the signal's.
+        std::atomic<bool> waiting{false};
+        std::atomic<double> recorded{0.0};
+        const HeldReader read = sequence.reader();
+        RecordingLoop<Now, decltype(read), decltype(write), kMaySleep, decltype(signal)> loop(
+            *options_.recording, false, now, read, write, {stopRequested_, waiting, recorded},
+            &signal);
+        result_.recorded = loop.run();
+        // A signal longer than the recording goes on alone.
+        while (signal.active() && !signal.stopped())
+            signal.writeNext();
+    } else {
+        signal.run();
+    }
+    result_.stats = signal.stats();
+}
+
+} // namespace portprov

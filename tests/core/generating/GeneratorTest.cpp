@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: MIT
+#include "generating/Generator.h"
+#include "ports/PortIo.h"
+#include "ports/simulated/SimulatedPc.h"
+#include "recording/RecordedLines.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <memory>
+#include <thread>
+
+using namespace portprov;
+using namespace std::chrono_literals;
+using std::chrono::nanoseconds;
+
+namespace {
+
+// The simulated PC, whose write number failAt fails.
+struct FailingPc : SimulatedPc {
+    using SimulatedPc::SimulatedPc;
+    std::uint64_t writes = 0, failAt = UINT64_MAX;
+    void write(std::uint16_t port, std::uint8_t value) override {
+        if (++writes == failAt)
+            throw PortError(PortErrorKind::FailedAccess, "Skrivfel");
+        SimulatedPc::write(port, value);
+    }
+};
+
+// The simulated PC with the data plug, on a clock that moves only as it is
+// read: 100 ns a look, so that a run's times do not depend on the machine.
+struct GeneratorTest : ::testing::Test {
+    std::atomic<std::int64_t> clock{1'000'000'000};
+    std::shared_ptr<FailingPc> pc =
+        std::make_shared<FailingPc>([this] { return nanoseconds(clock.load()); });
+    Generator::Clock driven = [this] { return nanoseconds(clock += 100); };
+
+    void SetUp() override {
+        pc->insertPlug(LoopbackPlug::Data);
+        SelectPortBackend(SharedBackend(pc));
+    }
+    void TearDown() override { SelectPortBackend({}); }
+
+    GeneratorResult run(GeneratorOptions options) {
+        Generator generator(std::move(options), driven);
+        generator.start();
+        return generator.wait();
+    }
+};
+
+// The times at which one recorded pin rose (or fell) at its level.
+std::vector<nanoseconds> Edges(const Recording& recording, int pin, bool rising) {
+    const auto lines = LinesOf(recording.ports);
+    const auto line = std::find_if(lines.begin(), lines.end(),
+                                   [pin](const RecordedLine& l) { return l.pin == pin; });
+    std::vector<nanoseconds> edges;
+    bool level = LevelOf(*line, recording.initial[line->channel]);
+    for (const Recording::Change& change : recording.changes) {
+        if (change.channel != line->channel || LevelOf(*line, change.value) == level)
+            continue;
+        level = !level;
+        if (level == rising)
+            edges.push_back(change.time);
+    }
+    return edges;
+}
+
+double Ns(nanoseconds time) {
+    return static_cast<double>(time.count());
+}
+
+RecorderOptions Recording889(nanoseconds length) {
+    RecorderOptions options;
+    options.ports = {889};
+    options.length = length;
+    return options;
+}
+
+} // namespace
+
+TEST_F(GeneratorTest, TheResponseIsRecordedOnTheSignalsTimeline) {
+    // D0 comes back on Fel (pin 15): a 1 kHz square wave on pin 2 shows there
+    // as a change every 0.5 ms, counted from the recording's zero.
+    DlPortWritePortUchar(888, 0x80);
+    const GeneratorResult square =
+        run({888, SquareWave{{2}, 1000.0, 50.0, 5ms}, Recording889(5ms), false});
+    const Recording& recording = square.recorded->recording;
+    const auto rises = Edges(recording, 15, true);
+    const auto falls = Edges(recording, 15, false);
+    ASSERT_EQ(rises.size(), 5u);
+    ASSERT_EQ(falls.size(), 5u);
+    for (std::size_t k = 0; k < 5; ++k) {
+        const double period = static_cast<double>(k) * 1e6;
+        EXPECT_NEAR(Ns(rises[k]), period, 1'000.0) << k;
+        EXPECT_NEAR(Ns(falls[k]), period + 5e5, 1'000.0) << k;
+    }
+    EXPECT_EQ(square.stats.writes, 10u);
+    EXPECT_EQ(square.stats.periods, 5u);
+    EXPECT_NEAR(square.stats.achievedHz, 1000.0, 1.0);
+    EXPECT_LT(square.stats.worstLateness, 1us);
+    EXPECT_EQ(square.stats.lateWrites, 0u);
+    // Ten pulses give ten rising edges, however long the recording looks.
+    const GeneratorResult pulses =
+        run({888, PulseTrain{{2}, 10, 1000.0}, Recording889(20ms), false});
+    EXPECT_EQ(Edges(pulses.recorded->recording, 15, true).size(), 10u);
+    // A recording shorter than the signal: the signal still runs to its end.
+    const GeneratorResult cut = run({888, PulseTrain{{2}, 10, 1000.0}, Recording889(2ms), false});
+    EXPECT_EQ(Edges(cut.recorded->recording, 15, true).size(), 2u);
+    EXPECT_EQ(cut.stats.periods, 10u);
+    // The port is put back as it was, D7 kept high throughout.
+    EXPECT_EQ(DlPortReadPortUchar(888), 0x80);
+}
+
+TEST_F(GeneratorTest, PlayedRowsComeBackAtTheirTimes) {
+    const PlayedSequence played{{{0ms, 2, true}, {2ms, 2, false}, {4ms, 2, true}, {6ms, 2, false}},
+                                6ms};
+    const GeneratorResult result = run({888, played, Recording889(7ms), false});
+    const Recording& recording = result.recorded->recording;
+    const auto rises = Edges(recording, 15, true);
+    const auto falls = Edges(recording, 15, false);
+    ASSERT_EQ(rises.size(), 2u);
+    ASSERT_EQ(falls.size(), 2u);
+    EXPECT_NEAR(Ns(rises[0]), 0.0, 1'000.0);
+    EXPECT_NEAR(Ns(falls[0]), 2e6, 1'000.0);
+    EXPECT_NEAR(Ns(rises[1]), 4e6, 1'000.0);
+    EXPECT_NEAR(Ns(falls[1]), 6e6, 1'000.0);
+}
+
+TEST_F(GeneratorTest, ThePortIsPutBackAfterAStopAndAfterAFailure) {
+    DlPortWritePortUchar(888, 0x5A);
+    DlPortWritePortUchar(890, 0x04);
+    const std::uint8_t control = DlPortReadPortUchar(890);
+    {
+        // An hour of 1 Hz on D0 and strobe, stopped after its first writes;
+        // meanwhile every other access is refused as Busy.
+        Generator generator({888, SquareWave{{1, 2}, 1.0, 50.0, 1h}, {}, false}, driven);
+        generator.start();
+        while (generator.progress() == 0.0 && !generator.finished())
+            std::this_thread::yield();
+        EXPECT_THROW(DlPortReadPortUchar(889), PortError);
+        generator.stop();
+        const GeneratorResult stopped = generator.wait();
+        EXPECT_TRUE(stopped.stats.stopped);
+        EXPECT_GE(stopped.stats.writes, 2u);
+    }
+    EXPECT_EQ(DlPortReadPortUchar(888), 0x5A);
+    EXPECT_EQ(DlPortReadPortUchar(890), control);
+    // A write that fails half way ends the run with its failure, the port back.
+    pc->writes = 0;
+    pc->failAt = 4;
+    try {
+        run({888, PulseTrain{{1, 2}, 3, 1000.0}, Recording889(1ms), false});
+        FAIL();
+    } catch (const PortError& failure) {
+        EXPECT_EQ(failure.kind(), PortErrorKind::FailedAccess);
+    }
+    EXPECT_EQ(DlPortReadPortUchar(888), 0x5A);
+    EXPECT_EQ(DlPortReadPortUchar(890), control);
+    // A recorded address that is none is refused before any port is touched.
+    RecorderOptions nowhere = Recording889(1ms);
+    nowhere.ports = {889, 70000};
+    EXPECT_THROW(Generator({888, PulseTrain{{2}, 3, 1000.0}, nowhere, false}, driven), PortError);
+    // Bit 5 turns the data lines round: refused with the window's reason,
+    // nothing driven, and bit 5 still set afterwards.
+    DlPortWritePortUchar(890, 0x24);
+    const std::uint8_t input = DlPortReadPortUchar(890);
+    try {
+        run({888, PulseTrain{{2}, 3, 1000.0}, {}, false});
+        FAIL();
+    } catch (const PortError& refusal) {
+        EXPECT_EQ(refusal.kind(), PortErrorKind::RefusedInput);
+    }
+    EXPECT_EQ(DlPortReadPortUchar(890), input);
+}
+
+TEST_F(GeneratorTest, BasesWithoutOutputsAreRefusedBeforeAnyPort) {
+    for (const std::int32_t base : {513, 511, 517, 65534, -1}) {
+        try {
+            Generator({base, SquareWave{{2}, 1000.0}, {}, false}, driven);
+            ADD_FAILURE() << base;
+        } catch (const PortError& refusal) {
+            EXPECT_EQ(refusal.kind(), PortErrorKind::RefusedInput) << base;
+        }
+    }
+}
