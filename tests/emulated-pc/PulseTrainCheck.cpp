@@ -21,9 +21,10 @@ std::string Microseconds(std::chrono::nanoseconds time) {
     return text;
 }
 
-void RunPulses(CheckLog& log, const GuestPath& path, std::uint8_t byte) {
-    const std::string name = path.name + ": pulse train";
-    SelectPortBackend(path.open);
+} // namespace
+
+void SendPulseTrain(CheckLog& log, const std::string& path, std::uint8_t byte) {
+    const std::string name = path + ": pulse train";
     // QEMU's printer takes a byte on a strobe only while the printer is
     // selected and out of reset (select-in and init set in 890); the
     // generator keeps those bits as it finds them.
@@ -53,17 +54,16 @@ void RunPulses(CheckLog& log, const GuestPath& path, std::uint8_t byte) {
     log.expectTrue(name + ": the line ends with a newline", end.bytesSent == 1);
 }
 
-} // namespace
-
 void CheckPulseTrain(CheckLog& log, const GuestPath& path, std::uint8_t byte) {
     // The child opens the path afresh; ppdev lets one open file claim at a time.
     SelectPortBackend({});
     RunWithDeadline(log, path.name + ": pulse train on pin 1", std::chrono::seconds(30),
                     [&](CheckLog& own) {
                         try {
-                            RunPulses(own, path, byte);
+                            SelectPortBackend(path.open);
+                            SendPulseTrain(own, path.name, byte);
                         } catch (const std::exception& error) {
-                            own.fail(path.name + ": pulse train failed: " + Describe(error));
+                            own.fail(path.name + ": pulse train failed: " + error.what());
                         }
                         SelectPortBackend({});
                     });

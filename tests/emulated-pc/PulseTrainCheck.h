@@ -5,6 +5,7 @@
 #include "GuestPaths.h"
 
 #include <cstdint>
+#include <string>
 
 namespace portprov::hardwaretest {
 
@@ -22,12 +23,15 @@ inline constexpr std::uint8_t kPulseByteDevPort = '%';
 inline constexpr std::uint8_t kPulseByteHelper = '@';
 inline constexpr std::uint8_t kPulseBytePpdev = '&';
 
-// Puts `byte` on the data lines and runs the program's generator with a
-// pulse train on pin 1 (strobe) through `path`: it must make every write of
-// every pulse and leave 888 and 890 as it found them. Then prints a newline
-// with the strobe handshake, so that the printer's file keeps one line per
-// run. Runs in a child with a deadline: a generator that never ends fails
-// the check instead of stopping the machine.
+// Puts `byte` on the data lines of 888 and runs the program's generator with
+// a pulse train on pin 1 (strobe) through the bound backend: it must make
+// every write of every pulse and leave 888 and 890 as it found them. Then
+// prints a newline with the strobe handshake, so that the printer's file
+// keeps one line per path. Throws PortError where the port cannot be had.
+void SendPulseTrain(CheckLog& log, const std::string& path, std::uint8_t byte);
+
+// SendPulseTrain through `path`, in a child with a deadline: a generator that
+// never ends fails the check instead of stopping the machine.
 void CheckPulseTrain(CheckLog& log, const GuestPath& path, std::uint8_t byte);
 
 } // namespace portprov::hardwaretest
