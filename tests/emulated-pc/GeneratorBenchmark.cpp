@@ -9,12 +9,12 @@
 // square wave on pin 2 so fast (kAbsurdRate) that every write is due at once,
 // written as the Generator writes them, through the backend of the
 // DirectPortSequence that holds the port. The loop then writes in bursts that
-// look at the clock once per burst, which is all it adds to the writes. A
-// third loop writes through that same backend without the generator's loop
-// around it, so that the table tells what the backend's own write costs
-// apart from what the generator's loop costs. The three take turns, so that
-// a change in the machine's load hits all alike; each figure is the median of
-// the turns.
+// look at the clock once per burst; beside the writes it steps its schedule
+// and tallies each write's lateness. A third loop writes through that same backend without the
+// generator's loop around it, so that the table tells what the backend's own write costs apart from
+// what the generator's loop costs, and the loop runs once more writing nowhere, which is its own
+// cost per write. They take turns, so that a change in the machine's load hits all alike; each
+// figure is the median of the turns.
 
 #include "generating/SignalLoop.h"
 #include "generating/WriteSchedule.h"
@@ -88,24 +88,18 @@ template <typename Write> double WritesPerSecond(Write& write) {
     return static_cast<double>(writes) / std::chrono::duration<double>(now - start).count();
 }
 
-// The generator's loop over `writes` writes of the square wave, written
-// through the sequence's backend as Generator writes them: writes a second.
-double GeneratorWritesPerSecond(const portprov::DirectPortSequence& sequence,
-                                std::uint64_t writes) {
+// The generator's loop over `writes` writes of the square wave, each made by
+// `write`: writes a second.
+template <typename Write> double GeneratorWritesPerSecond(Write write, std::uint64_t writes) {
     // One period of the wave is two writes, and a nanosecond of it holds
     // kAbsurdRate / 1e9 periods: the length is rounded up to whole nanoseconds.
     const auto length = nanoseconds(static_cast<std::int64_t>(
         std::ceil(static_cast<double>(writes) / 2.0 / (kAbsurdRate / 1e9))));
     portprov::WriteSchedule schedule(portprov::SquareWave{{2}, kAbsurdRate, 50.0, length}, kData,
                                      kLow, kControlIdle);
-    portprov::PortBackend& ports = sequence.backend();
-    const auto write = [&ports](std::uint16_t address, std::uint8_t value) {
-        ports.write(address, value);
-    };
     std::atomic<bool> stop{false};
     std::atomic<double> progress{0.0};
-    portprov::SignalLoop<SteadyNow, decltype(write), true> loop(schedule, SteadyNow{}, write, stop,
-                                                                progress);
+    portprov::SignalLoop<SteadyNow, Write, true> loop(schedule, SteadyNow{}, write, stop, progress);
     const auto start = Clock::now();
     loop.run();
     const std::chrono::duration<double> spent = Clock::now() - start;
@@ -117,12 +111,28 @@ double GeneratorWritesPerSecond(const portprov::DirectPortSequence& sequence,
     return static_cast<double>(stats.writes) / spent.count();
 }
 
+// Through the sequence's backend, as Generator writes.
+double GeneratorWritesPerSecond(const portprov::DirectPortSequence& sequence,
+                                std::uint64_t writes) {
+    portprov::PortBackend& ports = sequence.backend();
+    return GeneratorWritesPerSecond(
+        [&ports](std::uint16_t address, std::uint8_t value) { ports.write(address, value); },
+        writes);
+}
+
+// The loop alone, its writes going nowhere: what it costs beside the port.
+double LoopAloneWritesPerSecond(std::uint64_t writes) {
+    return GeneratorWritesPerSecond([](std::uint16_t, std::uint8_t value) { gSink = value; },
+                                    writes);
+}
+
 struct Row {
     std::string path;
     std::string bareName;
     double bare = 0;      // writes a second, median of the turns
     double backend = 0;   // the same through the sequence's backend
     double generator = 0; // the generator's loop through that backend
+    double loopAlone = 0; // the generator's loop writing nowhere
     double share = 0;     // percent of the bare loop, the median of the turns' own ratios
 };
 
@@ -154,6 +164,7 @@ void MeasurePath(std::vector<Row>& rows, const std::string& path, const Setup& b
         std::array<double, kTurns> bareRates{};
         std::array<double, kTurns> backendRates{};
         std::array<double, kTurns> generatorRates{};
+        std::array<double, kTurns> loopAloneRates{};
         std::array<double, kTurns> shares{};
         for (int turn = 0; turn < kTurns; ++turn) {
             bare.enter();
@@ -170,10 +181,12 @@ void MeasurePath(std::vector<Row>& rows, const std::string& path, const Setup& b
                 *held.sequence,
                 static_cast<std::uint64_t>(backendRates[turn] * kTurnLength.count()));
             Leave(held);
+            loopAloneRates[turn] = LoopAloneWritesPerSecond(
+                static_cast<std::uint64_t>(generatorRates[turn] * kTurnLength.count()));
             shares[turn] = generatorRates[turn] / bareRates[turn] * 100.0;
         }
         rows.push_back({path, bareName, Median(bareRates), Median(backendRates),
-                        Median(generatorRates), Median(shares)});
+                        Median(generatorRates), Median(loopAloneRates), Median(shares)});
     } catch (const std::exception& error) {
         std::printf("%s: generator not measured: %s\n", path.c_str(), error.what());
     }
@@ -241,11 +254,13 @@ void MeasurePpdev(std::vector<Row>& rows) {
 
 void PrintTable(const std::vector<Row>& rows) {
     std::printf("\n| path (generator bound to) | bare write of 888 | bare writes/s | backend "
-                "writes/s | generator writes/s | generator share |\n");
-    std::printf("|---|---|---:|---:|---:|---:|\n");
+                "writes/s | generator writes/s | generator share | generator's loop alone, "
+                "writes/s |\n");
+    std::printf("|---|---|---:|---:|---:|---:|---:|\n");
     for (const Row& row : rows) {
-        std::printf("| %s | %s | %.0f | %.0f | %.0f | %.1f %% |\n", row.path.c_str(),
-                    row.bareName.c_str(), row.bare, row.backend, row.generator, row.share);
+        std::printf("| %s | %s | %.0f | %.0f | %.0f | %.1f %% | %.0f |\n", row.path.c_str(),
+                    row.bareName.c_str(), row.bare, row.backend, row.generator, row.share,
+                    row.loopAlone);
     }
     std::fflush(stdout);
 }
