@@ -20,7 +20,6 @@ inline constexpr double kPulseRate = 1000.0;
 // apart. scripts/test-hardware expects the same bytes.
 inline constexpr std::uint8_t kPulseByteRaw = '#';
 inline constexpr std::uint8_t kPulseByteDevPort = '%';
-inline constexpr std::uint8_t kPulseByteHelper = '@';
 inline constexpr std::uint8_t kPulseBytePpdev = '&';
 
 // Puts `byte` on the data lines of 888 and runs the program's generator with
