@@ -7,6 +7,7 @@
 // and worst lateness and the writes later than a tenth of a half period.
 // scripts/bench-generator runs it, idle and beside busy loops.
 //     generator_bench [--seconds S] [--hz HZ]...     # 2 s each of 1000 and 10000 Hz
+//     generator_bench --normal-priority             # without asking for real-time priority
 #include "generating/Generator.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
@@ -24,8 +25,9 @@ double Microseconds(std::chrono::nanoseconds time) {
     return static_cast<double>(time.count()) / 1000.0;
 }
 
-portprov::GeneratorStats Square(double hz, double seconds) {
+portprov::GeneratorStats Square(double hz, double seconds, bool realTime) {
     portprov::GeneratorOptions options;
+    options.realTime = realTime;
     options.waveform = portprov::SquareWave{{2},
                                             hz,
                                             50.0,
@@ -36,32 +38,41 @@ portprov::GeneratorStats Square(double hz, double seconds) {
     return generator.wait().stats;
 }
 
+int Usage(const char* program) {
+    std::fprintf(stderr, "usage: %s [--seconds S] [--hz 1-100000]... [--normal-priority]\n",
+                 program);
+    return 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     double seconds = 2.0;
     std::vector<double> rates;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--seconds") == 0)
-            seconds = std::atof(argv[i + 1]);
-        else if (std::strcmp(argv[i], "--hz") == 0)
-            rates.push_back(std::atof(argv[i + 1]));
+    bool realTime = true;
+    for (int i = 1; i < argc; ++i) {
+        const bool valued = i + 1 < argc;
+        if (std::strcmp(argv[i], "--normal-priority") == 0)
+            realTime = false;
+        else if (valued && std::strcmp(argv[i], "--seconds") == 0)
+            seconds = std::atof(argv[++i]);
+        else if (valued && std::strcmp(argv[i], "--hz") == 0)
+            rates.push_back(std::atof(argv[++i]));
+        else
+            return Usage(argv[0]);
     }
     if (rates.empty())
         rates = {1000.0, 10000.0};
     for (const double hz : rates) {
-        if (seconds <= 0.0 || hz < portprov::kLowestSignalRate ||
-            hz > portprov::kHighestSignalRate) {
-            std::fprintf(stderr, "usage: %s [--seconds S] [--hz 1-100000]...\n", argv[0]);
-            return 2;
-        }
+        if (seconds <= 0.0 || hz < portprov::kLowestSignalRate || hz > portprov::kHighestSignalRate)
+            return Usage(argv[0]);
     }
     portprov::SelectPortBackend([] { return std::make_unique<portprov::SimulatedPc>(); });
     std::printf("| square wave | s | writes | achieved Hz | median lateness µs | worst lateness "
                 "µs | late writes | real-time |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|---:|---|\n");
     for (const double hz : rates) {
-        const portprov::GeneratorStats stats = Square(hz, seconds);
+        const portprov::GeneratorStats stats = Square(hz, seconds, realTime);
         std::printf("| %.0f Hz | %.1f | %llu | %.2f | %.2f | %.1f | %llu | %s%s |\n", hz, seconds,
                     static_cast<unsigned long long>(stats.writes), stats.achievedHz,
                     Microseconds(stats.medianLateness), Microseconds(stats.worstLateness),
