@@ -2,7 +2,9 @@
 // The port checks that run inside the emulated PC, started by its init
 // script as root:
 //
-//   portprov-guest-check direct <text>   through ioperm/inb/outb and /dev/port
+//   portprov-guest-check direct <text>   through ioperm/inb/outb and /dev/port;
+//                                        on each, a pulse train on strobe from
+//                                        the generator (PulseTrainCheck.cpp)
 //   portprov-guest-check ppdev <text>    loads the printer driver lp beside a
 //                                        program open on ppdev and prints
 //                                        through it; then checks ppdev as an
@@ -38,13 +40,16 @@
 #include "ModesCheck.h"
 #include "PathChecks.h"
 #include "PpdevCheck.h"
+#include "PulseTrainCheck.h"
 
 #include "ports/PortIo.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <utility>
 
 namespace portprov::hardwaretest {
 namespace {
@@ -52,9 +57,12 @@ namespace {
 int RunDirect(const std::string& text) {
     CheckLog log;
     log.expectTrue("running as root", geteuid() == 0);
-    for (const GuestPath& path : {RawPath(), DevPortPath()}) {
+    const std::pair<GuestPath, std::uint8_t> paths[] = {{RawPath(), kPulseByteRaw},
+                                                        {DevPortPath(), kPulseByteDevPort}};
+    for (const auto& [path, pulseByte] : paths) {
         CheckRegisters(log, path, true);
         CheckPrinting(log, path, text);
+        CheckPulseTrain(log, path, pulseByte);
     }
     CheckChooser(log, "ioperm");
     SelectPortBackend({});

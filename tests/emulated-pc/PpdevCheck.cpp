@@ -8,6 +8,7 @@
 #include "PathChecks.h"
 #include "PortHolder.h"
 #include "PrinterDriverCheck.h"
+#include "PulseTrainCheck.h"
 
 #include "ports/PortIo.h"
 
@@ -213,6 +214,7 @@ int RunPpdev(const std::string& text) {
     const GuestPath ppdev = PpdevPath();
     CheckRegisters(log, ppdev, false);
     CheckPrinting(log, ppdev, text);
+    CheckPulseTrain(log, ppdev, kPulseBytePpdev);
     CheckChooser(log, "ppdev");
     CheckUncoveredAddress(log);
     CheckBusyPort(log, PortHolder::Claim::Shared, "another ppdev user");
