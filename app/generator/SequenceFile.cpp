@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "generator/SequenceFile.h"
 
-#ifdef PORTPROV_HAVE_PLAYED_FILE
 #include "generating/PlayedFile.h"
-#endif
 
 #include <filesystem>
 #include <fstream>
 
-SequenceFromFile ReadSequenceFile(const QString& name, [[maybe_unused]] std::uint16_t base) {
+SequenceFromFile ReadSequenceFile(const QString& name, std::uint16_t base) {
     if (name.isEmpty())
         return {std::nullopt, QString::fromUtf8("Välj en fil att spela upp.")};
-#ifdef PORTPROV_HAVE_PLAYED_FILE
     const QByteArray utf8 = name.toUtf8();
     std::ifstream file(
         std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.constData()),
@@ -20,8 +17,4 @@ SequenceFromFile ReadSequenceFile(const QString& name, [[maybe_unused]] std::uin
         return {std::nullopt, QString::fromUtf8("Filen %1 kan inte läsas.").arg(name)};
     portprov::PlayedFileResult read = portprov::ReadPlayedFile(file, base);
     return {std::move(read.sequence), QString::fromStdString(read.refusal)};
-#else
-    return {std::nullopt,
-            QString::fromUtf8("Den här versionen av Portprov kan inte spela upp filer.")};
-#endif
 }

@@ -192,9 +192,6 @@ private slots:
     }
 
     void aChosenFilePlaysBackAtItsTimes() {
-#ifndef PORTPROV_HAVE_PLAYED_FILE
-        QSKIP("this build reads no played files");
-#endif
         WindowFixture f;
         auto pc = PcWithDataPlug(f);
         QTemporaryDir folder;
