@@ -12,6 +12,7 @@
 #include "recording/RecordingLoop.h"
 #include "remote/RemoteSequences.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -59,12 +60,32 @@ void CheckOptions(const GeneratorOptions& options) {
     }
 }
 
+// Below the kernel's usual 950 ms of real-time running a second.
+constexpr nanoseconds kLongestUnstoppedRun = std::chrono::milliseconds(900);
+
 struct SteadyNow {
     nanoseconds operator()() const {
         return std::chrono::duration_cast<nanoseconds>(
             std::chrono::steady_clock::now().time_since_epoch());
     }
 };
+
+// Whether real-time priority helps the run. A thread that never sleeps (the
+// reads of a recording beside the signal, or writes closer than it sleeps
+// between) is stopped by the kernel for 50 ms a second once it has run at
+// real-time priority for most of one, where the kernel keeps that reserve
+// for other threads: then a run longer than that does better without.
+bool RealTimeHelps(const GeneratorOptions& options, const WriteSchedule& schedule) {
+    using Loop = SignalLoop<SteadyNow, HeldWriter, true>;
+    const bool spins =
+        options.recording.has_value() || schedule.shortestStep() < 2 * Loop::kSleepAbove;
+    nanoseconds length = WaveformLength(options.waveform);
+    if (options.recording) {
+        const auto* recorded = std::get_if<nanoseconds>(&options.recording->length);
+        length = recorded ? std::max(length, *recorded) : nanoseconds::max();
+    }
+    return !(spins && length > kLongestUnstoppedRun && RealTimeRun::KernelStopsBusyThreads());
+}
 
 } // namespace
 
@@ -125,7 +146,8 @@ void Generator::run() {
         // The window's accesses are refused as Busy until the run is over;
         // the sequence ends before the registers are put back.
         const DirectPortSequence sequence(HeldAddresses(options_));
-        const RealTimeRun realTime(options_.realTime && !clock_);
+        const RealTimeRun realTime(options_.realTime && !clock_ &&
+                                   RealTimeHelps(options_, schedule));
         if (clock_)
             generate<Clock&, false>(sequence, schedule, clock_);
         else

@@ -30,6 +30,9 @@ public:
     // Sleeps are cut into pieces this long at most, so that stop is seen soon
     // while a slow wave waits.
     static constexpr nanoseconds kLongestSleep = std::chrono::milliseconds(20);
+    // The thread sleeps while the next write is further off than kSleepAbove
+    // and wakes kWakeEarly before it: the kernel's sleeps overshoot by tens
+    // of microseconds, and the last stretch is waited out on the clock.
     static constexpr nanoseconds kSleepAbove = std::chrono::microseconds(200);
     static constexpr nanoseconds kWakeEarly = std::chrono::microseconds(100);
 

@@ -59,8 +59,9 @@ WriteSchedule::WriteSchedule(const Waveform& waveform, std::uint16_t base, std::
     const auto controlPort = static_cast<std::uint16_t>(base + kControlOffset);
     // One step per driven register at a share of the period; the data latch
     // first, so that a strobe among the pins comes after the byte it strobes.
-    const auto addSteps = [&](double at, const Registers& to) {
-        bool first = at == 0.0;
+    const auto addSteps = [&](double share, const Registers& to) {
+        const Fixed at = ToFixed(static_cast<long double>(share) * 1e9L / rate_);
+        bool first = share == 0.0;
         if (drivesData) {
             steps_.push_back({at, base, to.data, first});
             first = false;
@@ -77,29 +78,35 @@ WriteSchedule::WriteSchedule(const Waveform& waveform, std::uint16_t base, std::
             low.set(pin, false);
         }
         const double duty = square->duty / 100.0;
+        rate_ = square->hz;
+        const double periodNs = 1e9 / rate_;
         addSteps(0.0, high);
         addSteps(duty, low);
-        rate_ = square->hz;
-        periodNs_ = 1e9 / rate_;
         // The periods that begin before the duration ends.
         const double periods =
-            std::ceil(static_cast<double>(square->duration.count()) / periodNs_ - 1e-9);
+            std::ceil(static_cast<double>(square->duration.count()) / periodNs - 1e-9);
         total_ = static_cast<std::uint64_t>(std::max(1.0, periods)) * steps_.size();
-        lateAfter_ = nanoseconds(std::llround(std::min(duty, 1.0 - duty) * periodNs_ / 10.0));
+        shortestStep_ = nanoseconds(std::llround(std::min(duty, 1.0 - duty) * periodNs));
     } else if (const auto* pulses = std::get_if<PulseTrain>(&waveform)) {
         Registers active = saved;
         for (const int pin : pins)
             active.flip(pin);
+        rate_ = pulses->hz;
+        const double periodNs = 1e9 / rate_;
         addSteps(0.0, active);
         addSteps(0.5, saved);
-        rate_ = pulses->hz;
-        periodNs_ = 1e9 / rate_;
         total_ = pulses->count * steps_.size();
-        lateAfter_ = nanoseconds(std::llround(periodNs_ / 20.0));
+        shortestStep_ = nanoseconds(std::llround(periodNs / 2.0));
     } else {
         playFrom(std::get<PlayedSequence>(waveform), saved.data, saved.control, base);
     }
     stepsPerPeriod_ = std::max<std::size_t>(1, steps_.size());
+    if (rate_ > 0.0)
+        period_ = ToFixed(1e9L / rate_);
+}
+
+WriteSchedule::Fixed WriteSchedule::ToFixed(long double ns) {
+    return static_cast<Fixed>(std::ldexp(ns, kFixedShift) + 0.5L);
 }
 
 void WriteSchedule::playFrom(const PlayedSequence& played, std::uint8_t data, std::uint8_t control,
@@ -116,7 +123,7 @@ void WriteSchedule::playFrom(const PlayedSequence& played, std::uint8_t data, st
         Registers next = now;
         for (; i < changes.size() && changes[i].time == time; ++i)
             next.set(changes[i].pin, changes[i].high);
-        const auto at = static_cast<double>(time.count());
+        const Fixed at = static_cast<Fixed>(time.count()) << kFixedShift;
         bool first = true;
         if (next.data != now.data) {
             steps_.push_back({at, base, next.data, first});
@@ -132,16 +139,13 @@ void WriteSchedule::playFrom(const PlayedSequence& played, std::uint8_t data, st
         now = next;
     }
     total_ = steps_.size();
-    lateAfter_ = shortest ? *shortest / 10 : std::chrono::milliseconds(1);
+    shortestStep_ = shortest ? *shortest : std::chrono::milliseconds(10);
 }
 
 TimedWrite WriteSchedule::next() const {
     const Step& step = steps_[index_];
-    if (periodNs_ == 0.0)
-        return {nanoseconds(static_cast<std::int64_t>(step.at)), step.port, step.value};
-    // Counted from the start every time, so that no rounding adds up.
-    return {nanoseconds(std::llround((static_cast<double>(period_) + step.at) * periodNs_)),
-            step.port, step.value};
+    const Fixed due = periodStart_ + step.at + (Fixed{1} << (kFixedShift - 1));
+    return {nanoseconds(static_cast<std::int64_t>(due >> kFixedShift)), step.port, step.value};
 }
 
 } // namespace portprov

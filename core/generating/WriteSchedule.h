@@ -38,7 +38,7 @@ public:
         ++next_;
         if (++index_ == stepsPerPeriod_) {
             index_ = 0;
-            ++period_;
+            periodStart_ += period_;
         }
     }
     // Writes made up so far and in all.
@@ -49,31 +49,41 @@ public:
     bool beginsPeriod() const { return steps_[index_].beginsPeriod; }
     // A tenth of the shortest time between two writes that are not due
     // together: a write later than this has bent the wave's shape.
-    std::chrono::nanoseconds lateAfter() const { return lateAfter_; }
+    std::chrono::nanoseconds lateAfter() const { return shortestStep_ / 10; }
+    // That shortest time itself.
+    std::chrono::nanoseconds shortestStep() const { return shortestStep_; }
     // The periods a second of a square wave or pulses; 0 for a played sequence.
     double rate() const { return rate_; }
 
 private:
+    // Times in 2^-32 nanoseconds, added up in integers: a period's start is
+    // the sum of the periods before it, which no rounding moves by more than
+    // a nanosecond in a billion periods, and which costs a write no floating
+    // point (dear where the processor is emulated).
+    __extension__ typedef unsigned __int128 Fixed;
+    static constexpr int kFixedShift = 32;
+    static Fixed ToFixed(long double ns);
+
     void playFrom(const PlayedSequence& played, std::uint8_t data, std::uint8_t control,
                   std::uint16_t base);
 
     // One period's writes, each at a share of the period (periodic), or the
     // played sequence's writes at their times (once).
     struct Step {
-        double at; // share of the period, or nanoseconds when played
+        Fixed at; // from the period's start, or from the start when played
         std::uint16_t port;
         std::uint8_t value;
         bool beginsPeriod;
     };
     std::vector<Step> steps_;
-    double periodNs_ = 0.0; // 0: played once
+    Fixed period_ = 0;      // 0: played once
+    Fixed periodStart_ = 0; // the next write's period's
     double rate_ = 0.0;
     std::size_t stepsPerPeriod_ = 1;
     std::uint64_t total_ = 0;
     std::uint64_t next_ = 0;
-    std::size_t index_ = 0;    // the next write's step in its period
-    std::uint64_t period_ = 0; // the next write's period
-    std::chrono::nanoseconds lateAfter_{};
+    std::size_t index_ = 0; // the next write's step in its period
+    std::chrono::nanoseconds shortestStep_{};
 };
 
 } // namespace portprov

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "process/RealTimeRun.h"
 
+#include <fstream>
+
 #if !defined(_WIN32)
 #include <pthread.h>
 #include <sched.h>
@@ -18,6 +20,14 @@ namespace {
 constexpr int kPriority = 10;
 
 } // namespace
+
+bool RealTimeRun::KernelStopsBusyThreads() {
+    long runtime = -1;
+    long period = 0;
+    std::ifstream("/proc/sys/kernel/sched_rt_runtime_us") >> runtime;
+    std::ifstream("/proc/sys/kernel/sched_rt_period_us") >> period;
+    return runtime >= 0 && runtime < period;
+}
 
 RealTimeRun::RealTimeRun(bool ask) {
     if (!ask)
@@ -45,6 +55,10 @@ RealTimeRun::~RealTimeRun() {
 }
 
 #else
+
+bool RealTimeRun::KernelStopsBusyThreads() {
+    return false;
+}
 
 RealTimeRun::RealTimeRun(bool /*ask*/) {}
 RealTimeRun::~RealTimeRun() = default;

@@ -13,6 +13,12 @@ namespace portprov {
 // POSIX; elsewhere nothing is granted.
 class RealTimeRun {
 public:
+    // Whether the kernel stops a real-time thread that never sleeps for part
+    // of every period (Linux: sched_rt_runtime_us below sched_rt_period_us,
+    // by default 50 ms a second): such a thread then fares worse than one of
+    // ordinary priority.
+    static bool KernelStopsBusyThreads();
+
     explicit RealTimeRun(bool ask = true);
     ~RealTimeRun();
     RealTimeRun(const RealTimeRun&) = delete;

@@ -7,10 +7,10 @@
 //
 // The generator's fastest toggle: its loop (SignalLoop) over the writes of a
 // square wave on pin 2 so fast (kAbsurdRate) that every write is due at once,
-// written as the Generator writes them, through the backend of the
+// written as the Generator writes them, through the held writer of the
 // DirectPortSequence that holds the port. The loop then writes in bursts that
 // look at the clock once per burst; beside the writes it steps its schedule
-// and tallies each write's lateness. A third loop writes through that same backend without the
+// and tallies each write's lateness. A third loop writes through that same held writer without the
 // generator's loop around it, so that the table tells what the backend's own write costs apart from
 // what the generator's loop costs, and the loop runs once more writing nowhere, which is its own
 // cost per write. They take turns, so that a change in the machine's load hits all alike; each
@@ -111,13 +111,10 @@ template <typename Write> double GeneratorWritesPerSecond(Write write, std::uint
     return static_cast<double>(stats.writes) / spent.count();
 }
 
-// Through the sequence's backend, as Generator writes.
+// Through the sequence's held writer, as Generator writes.
 double GeneratorWritesPerSecond(const portprov::DirectPortSequence& sequence,
                                 std::uint64_t writes) {
-    portprov::PortBackend& ports = sequence.backend();
-    return GeneratorWritesPerSecond(
-        [&ports](std::uint16_t address, std::uint8_t value) { ports.write(address, value); },
-        writes);
+    return GeneratorWritesPerSecond(sequence.writer(), writes);
 }
 
 // The loop alone, its writes going nowhere: what it costs beside the port.
@@ -130,7 +127,7 @@ struct Row {
     std::string path;
     std::string bareName;
     double bare = 0;      // writes a second, median of the turns
-    double backend = 0;   // the same through the sequence's backend
+    double backend = 0;   // the same through the sequence's held writer
     double generator = 0; // the generator's loop through that backend
     double loopAlone = 0; // the generator's loop writing nowhere
     double share = 0;     // percent of the bare loop, the median of the turns' own ratios
@@ -172,9 +169,8 @@ void MeasurePath(std::vector<Row>& rows, const std::string& path, const Setup& b
             bare.leave();
             Held held;
             Enter(factory, held);
-            auto backendWrite = [&held](std::uint8_t value) {
-                held.sequence->backend().write(kData, value);
-            };
+            const portprov::HeldWriter writer = held.sequence->writer();
+            auto backendWrite = [&writer](std::uint8_t value) { writer(kData, value); };
             backendRates[turn] = WritesPerSecond(backendWrite);
             // As many writes as the backend's loop made in its turn.
             generatorRates[turn] = GeneratorWritesPerSecond(
