@@ -17,7 +17,8 @@
 //                                        ends the machine with the verdict of
 //                                        every run (LockdownCheck.cpp)
 //   portprov-guest-check helper <text>   a user without rights through the
-//                                        helper portprov-io (HelperCheck.cpp)
+//                                        helper portprov-io, the generator's
+//                                        pulse train too (HelperCheck.cpp)
 //   portprov-guest-check locks           the per-port locks of the raw paths
 //                                        (LockCheck.cpp)
 //   portprov-guest-check modes           Portprov's probe of the port's modes

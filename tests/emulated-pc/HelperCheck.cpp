@@ -3,8 +3,9 @@
 // it gets the right the package gives it with setcap, written here as the
 // file capability it is; a user with no right of their own (not root, not in
 // lp, no capability) reaches the ports through it by the program's own
-// chooser; and when that user's program is killed half way through a
-// sequence, the helper finishes it, puts the port back and ends.
+// chooser, the generator's runs included; and when that user's program is
+// killed half way through a sequence, the helper finishes it, puts the port
+// back and ends.
 //
 // This process takes no port grant and keeps no port device open when it
 // starts a program as that user: the kernel hands both on to children, and
@@ -17,6 +18,7 @@
 #include "GuestPaths.h"
 #include "GuestProcesses.h"
 #include "PathChecks.h"
+#include "PulseTrainCheck.h"
 
 #include "loopback/LoopbackTest.h"
 #include "ports/PortIo.h"
@@ -150,7 +152,8 @@ bool CheckWithoutRights(CheckLog& log) {
 }
 
 // The registers as the checks of ioperm read them, the game port as root
-// reads it, and the test line printed by the helper.
+// reads it, the test line printed by the helper, and the generator's pulse
+// train on strobe run in the helper.
 void CheckUserThroughHelper(CheckLog& log, const std::string& text, unsigned gamePort) {
     RunWithDeadline(log, "user 1000 through portprov-io", 60s, [&](CheckLog& own) {
         if (!CheckWithoutRights(own)) {
@@ -166,6 +169,11 @@ void CheckUserThroughHelper(CheckLog& log, const std::string& text, unsigned gam
             own.expectEqual("portprov-io: the test line printed",
                             static_cast<unsigned>(line.size()),
                             static_cast<unsigned>(PrintLine(kLpt1, line)));
+            // The generator must hand the whole run to the helper: paced
+            // across the pipe one write at a time, it would fall behind.
+            own.expectTrue("portprov-io: the generator's run goes to the helper whole",
+                           SequencesElsewhereFor(kLpt1) != nullptr);
+            SendPulseTrain(own, helper.name, kPulseByteHelper);
         } catch (const std::exception& error) {
             own.fail(std::string("portprov-io: ") + error.what());
         }

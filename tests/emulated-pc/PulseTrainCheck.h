@@ -21,6 +21,7 @@ inline constexpr double kPulseRate = 1000.0;
 inline constexpr std::uint8_t kPulseByteRaw = '#';
 inline constexpr std::uint8_t kPulseByteDevPort = '%';
 inline constexpr std::uint8_t kPulseBytePpdev = '&';
+inline constexpr std::uint8_t kPulseByteHelper = '*';
 
 // Puts `byte` on the data lines of 888 and runs the program's generator with
 // a pulse train on pin 1 (strobe) through the bound backend: it must make
