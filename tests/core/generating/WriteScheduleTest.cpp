@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "generating/WriteSchedule.h"
 #include "generating/LatenessTally.h"
+#include "generating/SignalLoop.h"
 #include "pins/TogglePin.h"
 #include "ports/PortError.h"
 
@@ -143,4 +144,31 @@ TEST(LatenessTally, GivesTheMedianWorstAndLateCount) {
     EXPECT_EQ(tally.median(), 20ns);
     EXPECT_EQ(tally.worst(), 2ms);
     EXPECT_EQ(tally.late(), 2u);
+}
+
+TEST(SignalLoop, WritesAlreadyDueGoOutInBurstsTimedAfterThem) {
+    // A wave far faster than the port: every write is due at once. The loop
+    // looks at the clock once before and once after each burst, not once a
+    // write, and counts each burst write as late as the reading after it.
+    WriteSchedule schedule(SquareWave{{2}, 1e9, 50.0, 32ns}, 888, 0, 0);
+    ASSERT_EQ(schedule.total(), 64u);
+    std::int64_t looks = 0;
+    const auto now = [&looks] { return nanoseconds(1'000 * ++looks); };
+    std::vector<TimedWrite> written;
+    const auto write = [&written](std::uint16_t port, std::uint8_t value) {
+        written.push_back({{}, port, value});
+    };
+    std::atomic<bool> stop{false};
+    std::atomic<double> progress{0.0};
+    SignalLoop<decltype(now), decltype(write), false> loop(schedule, now, write, stop, progress);
+    loop.run();
+    const GeneratorStats stats = loop.stats();
+    EXPECT_EQ(written.size(), 64u);
+    EXPECT_EQ(stats.writes, 64u);
+    EXPECT_EQ(stats.periods, 32u);
+    // Zero, then a look before and after each of the two bursts; the last
+    // burst's writes were due about 1 µs in and counted at the fifth look.
+    EXPECT_EQ(looks, 5);
+    EXPECT_GT(stats.worstLateness, 3500ns);
+    EXPECT_EQ(progress.load(), 1.0);
 }
