@@ -67,7 +67,12 @@ void CloseInheritedDescriptors() {
 
 long TakeEnvironment() {
     long user = -1;
-    if (const char* text = std::getenv("PKEXEC_UID")) {
+    // pkexec starts the helper with root as its real user too. In a setuid
+    // start the real user is the caller, who wrote this environment: a
+    // PKEXEC_UID from there would let them hand the port right, and a helper
+    // they may no longer signal, to any other user.
+    const char* text = ::getuid() == 0 ? std::getenv("PKEXEC_UID") : nullptr;
+    if (text != nullptr) {
         char* end = nullptr;
         errno = 0;
         const long value = std::strtol(text, &end, 10);

@@ -11,7 +11,7 @@ namespace portprov::helper {
 void CloseInheritedDescriptors();
 
 // Empties the environment; returns the user pkexec started it for
-// (PKEXEC_UID), or -1.
+// (PKEXEC_UID, heeded only when the real user is root, as under pkexec), or -1.
 long TakeEnvironment();
 
 // Keeps CAP_SYS_RAWIO and nothing else, and goes back to the calling user
