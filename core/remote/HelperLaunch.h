@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace portprov {
 
@@ -15,6 +16,22 @@ namespace portprov {
 inline constexpr const char* kHelperPolkitAction =
     "/usr/share/polkit-1/actions/example.portprov.portprov-io.policy";
 inline constexpr const char* kPkexecPath = "/usr/bin/pkexec";
+
+// Where pkexec, its polkit action and the helper it may start are; tests
+// put them in a folder of their own.
+struct PkexecWay {
+    std::string helper = kInstalledHelperPath;
+    std::string pkexec = kPkexecPath;
+    std::string action = kHelperPolkitAction;
+};
+
+// The command that starts the helper found at path through pkexec, or nothing
+// when pkexec or its action is missing, or path is not the installed helper.
+// The helper beside /usr/bin/portprov is found as
+// /usr/bin/../libexec/portprov/portprov-io, so both are compared resolved;
+// pkexec is handed the installed path itself, the one its action names.
+std::optional<std::vector<std::string>> PkexecCommand(const std::string& path,
+                                                      const PkexecWay& way = {});
 
 // Starts the helper at path and hands back the ports through it. Started
 // directly first: it has the rights when it carries the capability or
