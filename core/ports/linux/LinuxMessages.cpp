@@ -59,6 +59,12 @@ std::string NotPermitted(const std::string& helperPath) {
            kLoadPpdev + ".";
 }
 
+std::string OwnPathUnknown() {
+    return "Portprov kunde inte läsa sin egen sökväg (/proc/self/exe; är /proc monterad?), så "
+           "hjälpprogrammet portprov-io startades inte: det startas bara ur Portprovs egen mapp, "
+           "aldrig ur arbetsmappen.\n";
+}
+
 std::string Lockdown(const std::string& mode) {
     return "Kärnan är låst (kernel lockdown i läget \"" + mode +
            "\", oftast för att datorn startats med Secure Boot). Då förbjuds direkt "

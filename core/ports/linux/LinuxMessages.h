@@ -17,6 +17,9 @@ std::string PpdevDescription(const std::string& ports);
 // The user may not reach the ports: the rights on the helper (setcap, or
 // pkexec through the polkit action), root, or the lp group.
 std::string NotPermitted(const std::string& helperPath);
+// Put before it when this program could not read its own path
+// (/proc/self/exe): then the helper was not started.
+std::string OwnPathUnknown();
 // Kernel lockdown (mode as read, e.g. "integrity") forbids raw access even to root.
 std::string Lockdown(const std::string& mode);
 // /dev/port (at path) is not there: the kernel is built without it.

@@ -37,6 +37,7 @@ LinuxAccessProbes LinuxSystemProbes() {
     };
     probes.programPath = [] { return HelperProgramPath(); };
     probes.helperProgram = [] { return FindHelperProgram(); };
+    probes.ownPathUnknown = [] { return !ReadOwnProgramPath(); };
     probes.openHelper = [](const std::string& path) { return StartHelperPorts(path); };
     probes.openRaw = [] { return std::make_unique<RawX86Ports>(SystemPortLocks()); };
     probes.openDevPort = [] {
@@ -94,15 +95,18 @@ std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes) {
     if (locked) {
         throw PortError(PortErrorKind::NotPermitted, msg::Lockdown(*lockdown));
     }
+    const std::string unknown =
+        probes.ownPathUnknown && probes.ownPathUnknown() ? msg::OwnPathUnknown() : "";
     if (IsPermissionError(raw) || IsPermissionError(devPort) || IsPermissionError(nodeError)) {
-        throw PortError(PortErrorKind::NotPermitted, msg::NotPermitted(probes.programPath()));
+        throw PortError(PortErrorKind::NotPermitted,
+                        unknown + msg::NotPermitted(probes.programPath()));
     }
     if (devPort == ENOENT && raw == ENOSYS) {
         throw PortError(PortErrorKind::Missing, msg::NoDevPort());
     }
-    throw PortError(
-        PortErrorKind::FailedAccess,
-        msg::NoWayToPorts(msg::ErrorText(raw), msg::ErrorText(devPort), probes.programPath()));
+    throw PortError(PortErrorKind::FailedAccess,
+                    unknown + msg::NoWayToPorts(msg::ErrorText(raw), msg::ErrorText(devPort),
+                                                probes.programPath()));
 }
 
 std::unique_ptr<PortBackend> OpenLinuxPorts() {

@@ -36,6 +36,9 @@ struct LinuxAccessProbes {
     std::function<std::string()> programPath;
     // The helper portprov-io that belongs to this program, if it is there.
     std::function<std::optional<std::string>()> helperProgram;
+    // This program's own path could not be read, so no helper was looked
+    // for (may be left empty: the path was read).
+    std::function<bool()> ownPathUnknown;
 
     // The backends, built once chosen.
     std::function<std::unique_ptr<PortBackend>()> openRaw;

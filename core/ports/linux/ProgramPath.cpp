@@ -36,24 +36,33 @@ std::string ShellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-std::string OwnProgramPath() {
+std::optional<std::string> ReadOwnProgramPath() {
     std::array<char, 4096> buffer{};
     const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (length > 0) {
+    if (length > 0 && buffer[0] == '/') {
         return std::string(buffer.data(), static_cast<std::size_t>(length));
     }
-    return "<sökvägen till portprov>";
+    return std::nullopt;
 }
 
-std::optional<std::string> FindHelperProgram() {
-    const std::string own = OwnProgramPath();
-    const std::string folder = own.substr(0, own.rfind('/') + 1);
+std::string OwnProgramPath() {
+    return ReadOwnProgramPath().value_or("<sökvägen till portprov>");
+}
+
+std::optional<std::string> FindHelperProgram(const std::optional<std::string>& ownPath) {
+    if (!ownPath || ownPath->empty() || ownPath->front() != '/')
+        return std::nullopt;
+    const std::string folder = ownPath->substr(0, ownPath->rfind('/') + 1);
     for (const std::string& candidate :
          {folder + "../libexec/portprov/portprov-io", folder + "portprov-io"}) {
         if (::access(candidate.c_str(), X_OK) == 0)
             return candidate;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> FindHelperProgram() {
+    return FindHelperProgram(ReadOwnProgramPath());
 }
 
 std::string HelperProgramPath() {

@@ -17,6 +17,7 @@ using portprov::PortError;
 using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::Not;
+using testing::StartsWith;
 
 namespace {
 
@@ -45,6 +46,7 @@ protected:
     std::map<std::string, int> nodeErrors;
     std::vector<ParallelPortNode> ppdevGot;
     std::optional<std::string> helper; // the helper program, where it is there
+    bool ownPathUnknown = false;
     std::vector<std::string> helperStarts;
 
     LinuxAccessProbes probes() {
@@ -64,6 +66,7 @@ protected:
             return std::make_unique<Named>("ppdev");
         };
         p.helperProgram = [this] { return helper; };
+        p.ownPathUnknown = [this] { return ownPathUnknown; };
         p.openHelper = [this](const std::string& path) {
             helperStarts.push_back(path);
             return std::make_unique<Named>("helper");
@@ -148,6 +151,11 @@ TEST_F(LinuxPortsTest, NotPermittedNamesRootSetcapAndTheLpGroup) {
     EXPECT_THAT(message, HasSubstr("sudo setcap cap_sys_rawio+ep '/opt/port prov/portprov-io'"));
     EXPECT_THAT(message, HasSubstr("gruppen lp"));
     EXPECT_THAT(message, Not(HasSubstr("lockdown")));
+    EXPECT_THAT(message, Not(HasSubstr("/proc/self/exe")));
+    // Without its own path the program started no helper, and says why first.
+    ownPathUnknown = true;
+    EXPECT_THAT(refusal(), StartsWith("Portprov kunde inte läsa sin egen sökväg (/proc/self/exe"));
+    ownPathUnknown = false;
 
     // Nodes that exist but this user may not open: the same cause.
     ports = {kLpt1};
