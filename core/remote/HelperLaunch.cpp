@@ -32,7 +32,7 @@ std::optional<std::vector<std::string>> PkexecCommand(const std::string& path,
     return std::vector<std::string>{way.pkexec, way.helper};
 }
 
-std::unique_ptr<PortBackend> StartHelperPorts(const std::string& path) {
+std::unique_ptr<PortBackend> StartHelperPorts(const std::string& path, const PkexecWay& way) {
     try {
         return std::make_unique<HelperPorts>(std::vector<std::string>{path});
     } catch (const PortError& error) {
@@ -42,14 +42,16 @@ std::unique_ptr<PortBackend> StartHelperPorts(const std::string& path) {
     // pkexec runs only the path its action names, and asks for the
     // administrator's password (kept for a while), so that nothing else of
     // this program ever runs as root.
-    if (const auto command = PkexecCommand(path)) {
+    const auto command = PkexecCommand(path, way);
+    if (command) {
         try {
             return std::make_unique<HelperPorts>(*command);
         } catch (const PortError&) {
             // Refused or cancelled: the user is told the ways below.
         }
     }
-    throw PortError(PortErrorKind::NotPermitted, linux_messages::NotPermitted(path));
+    throw PortError(PortErrorKind::NotPermitted,
+                    linux_messages::NotPermitted(path, command.has_value()));
 }
 
 } // namespace portprov

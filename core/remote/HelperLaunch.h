@@ -38,8 +38,9 @@ std::optional<std::vector<std::string>> PkexecCommand(const std::string& path,
 // belongs to root and is setuid. When it has none and the polkit action is
 // installed, it is started again through pkexec, which asks for the
 // administrator's password. Throws PortError (NotPermitted) naming the three
-// ways to give the helper its rights when neither gets to the ports, or the
-// helper's own failure when it has another cause.
-std::unique_ptr<PortBackend> StartHelperPorts(const std::string& path);
+// ways to give the helper its rights when neither gets to the ports (pkexec's
+// as asked already, when it was), or the helper's own failure when it has
+// another cause.
+std::unique_ptr<PortBackend> StartHelperPorts(const std::string& path, const PkexecWay& way = {});
 
 } // namespace portprov

@@ -39,7 +39,7 @@ std::string RootOrSetcap(const std::string& helperPath) {
 
 } // namespace
 
-std::string NotPermitted(const std::string& helperPath) {
+std::string NotPermitted(const std::string& helperPath, bool pkexecAsked) {
     // The rights belong on the small helper alone, never on the window: the
     // toolkit takes plugins, fonts and styles from the user's environment.
     return "Programmet har inte behörighet att nå I/O-portarna. Rätten ges till "
@@ -49,9 +49,12 @@ std::string NotPermitted(const std::string& helperPath) {
            "• ge hjälpprogrammet rätten en gång för alla: " +
            SetcapCommand(helperPath) +
            " (vill du begränsa vem som får använda det, ge det först en egen grupp och "
-           "läget 0750: en ändrad grupp tar bort rätten),\n"
-           "• installera Portprovs Debianpaket, vars polkit-regel låter pkexec starta "
-           "hjälpprogrammet efter administratörens lösenord,\n"
+           "läget 0750: en ändrad grupp tar bort rätten),\n" +
+           std::string(pkexecAsked ? "• försök igen och ge administratörens lösenord när pkexec frågar efter "
+                          "det (Portprovs polkit-regel är installerad, men pkexec startade inte "
+                          "hjälpprogrammet den här gången),\n"
+                        : "• installera Portprovs Debianpaket, vars polkit-regel låter pkexec "
+                          "starta hjälpprogrammet efter administratörens lösenord,\n") +
            "• kör programmet som root (med sudo),\n"
            "• eller, för parallellportarna, gå med i gruppen lp: " +
            kJoinLpGroup +

@@ -15,8 +15,9 @@ inline constexpr const char* kRawAccessDescription = "direkt portåtkomst (ioper
 std::string PpdevDescription(const std::string& ports);
 
 // The user may not reach the ports: the rights on the helper (setcap, or
-// pkexec through the polkit action), root, or the lp group.
-std::string NotPermitted(const std::string& helperPath);
+// pkexec through the polkit action), root, or the lp group. pkexecAsked:
+// the action is installed and pkexec was asked already, but did not start it.
+std::string NotPermitted(const std::string& helperPath, bool pkexecAsked = false);
 // Put before it when this program could not read its own path
 // (/proc/self/exe): then the helper was not started.
 std::string OwnPathUnknown();

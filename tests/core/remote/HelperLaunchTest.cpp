@@ -63,6 +63,26 @@ TEST_F(HelperLaunchTest, PkexecStartsTheInstalledHelperHoweverItsPathIsWritten) 
     EXPECT_EQ(PkexecCommand(helper, way), std::nullopt) << "without pkexec";
 }
 
+TEST_F(HelperLaunchTest, AHelperWithoutRightsIsAskedForThroughPkexecAndTheRefusalSaysSo) {
+    // The helper may not be started (not executable); pkexec records what it
+    // was asked to start and is refused.
+    fs::permissions(helper, fs::perms::owner_read | fs::perms::owner_write);
+    std::ofstream(pkexec) << "#!/bin/sh\necho \"$@\" >" << prefix / "asked" << "\nexit 126\n";
+    std::string refusal;
+    try {
+        StartHelperPorts((prefix / "bin/../libexec/portprov/portprov-io").string(), way);
+    } catch (const PortError& error) {
+        EXPECT_EQ(error.kind(), PortErrorKind::NotPermitted);
+        refusal = error.what();
+    }
+    std::string asked;
+    std::getline(std::ifstream(prefix / "asked"), asked);
+    EXPECT_EQ(asked, helper.string());
+    EXPECT_NE(refusal.find("ge administratörens lösenord när pkexec frågar"), std::string::npos)
+        << refusal;
+    EXPECT_EQ(refusal.find("installera Portprovs Debianpaket"), std::string::npos) << refusal;
+}
+
 TEST_F(HelperLaunchTest, TheHelperIsFoundBesideTheProgramAndNeverInTheWorkingFolder) {
     EXPECT_EQ(FindHelperProgram((prefix / "bin/portprov").string()),
               (prefix / "bin/../libexec/portprov/portprov-io").string());
