@@ -19,6 +19,10 @@
 //   portprov-guest-check helper <text>   a user without rights through the
 //                                        helper portprov-io, the generator's
 //                                        pulse train too (HelperCheck.cpp)
+//   portprov pkexec                      a user without rights through the
+//                                        installed helper started by pkexec
+//                                        (a stand-in: PkexecCheck.cpp), and a
+//                                        setuid helper given a PKEXEC_UID
 //   portprov-guest-check locks           the per-port locks of the raw paths
 //                                        (LockCheck.cpp)
 //   portprov-guest-check modes           Portprov's probe of the port's modes
@@ -40,6 +44,7 @@
 #include "LockdownCheck.h"
 #include "ModesCheck.h"
 #include "PathChecks.h"
+#include "PkexecCheck.h"
 #include "PpdevCheck.h"
 #include "PulseTrainCheck.h"
 
@@ -71,7 +76,7 @@ int RunDirect(const std::string& text) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: portprov-guest-check direct|helper|ppdev <text> | locks | modes | "
+    std::fprintf(stderr, "usage: portprov-guest-check direct|helper|ppdev <text> | locks | pkexec | modes | "
                          "lockdown <text> <0|1> | verdict <0|1>\n");
     return 2;
 }
@@ -87,6 +92,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && mode == "helper") {
         return RunHelper(argv[2]);
+    }
+    if (argc == 2 && mode == "pkexec") {
+        return RunPkexec();
     }
     if (argc == 2 && mode == "locks") {
         return RunLocks();

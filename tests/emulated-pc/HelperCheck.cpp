@@ -76,6 +76,8 @@ void GiveHelperPortRight(CheckLog& log) {
                    size < 0 ? std::strerror(errno) : std::to_string(size) + " bytes");
 }
 
+} // namespace
+
 // Root's own accesses go through /dev/port, opened for each and closed again.
 std::optional<unsigned> RootRead(std::int32_t port) {
     try {
@@ -85,6 +87,8 @@ std::optional<unsigned> RootRead(std::int32_t port) {
         return std::nullopt;
     }
 }
+
+namespace {
 
 bool RootWrite(std::int32_t port, unsigned value) {
     try {
@@ -119,8 +123,8 @@ void CheckAsBefore(CheckLog& log, const std::string& who, Registers before) {
     log.expectEqual(who + ": 888's latch as it was", before.data, data.value_or(256));
 }
 
-// The helper the program `parent` started: one, running as the user, with
-// cap_sys_rawio and nothing else.
+} // namespace
+
 std::optional<pid_t> CheckHelperOf(CheckLog& log, pid_t parent) {
     const auto helpers = ProcessesNamed(kHelperName, parent);
     log.expectTrue("one portprov-io runs for the program", helpers.size() == 1,
@@ -139,7 +143,6 @@ std::optional<pid_t> CheckHelperOf(CheckLog& log, pid_t parent) {
     return helper;
 }
 
-// In the program: no right of its own, and none that the kernel would hand on.
 bool CheckWithoutRights(CheckLog& log) {
     const bool dropped = BecomeUserWithoutRights();
     log.expectTrue("user 1000, group 1000, no other group (not lp)",
@@ -150,6 +153,8 @@ bool CheckWithoutRights(CheckLog& log) {
     CheckRawRefused(log);
     return dropped;
 }
+
+namespace {
 
 // The registers as the checks of ioperm read them, the game port as root
 // reads it, the test line printed by the helper, and the generator's pulse

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "CheckLog.h"
+
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <sys/types.h>
 
 namespace portprov::hardwaretest {
 
@@ -11,5 +16,16 @@ namespace portprov::hardwaretest {
 // own byte, PulseTrainCheck.h), and that killing that user's
 // program during a sequence leaves the port as it was and the helper gone.
 int RunHelper(const std::string& text);
+
+// What root reads at port through /dev/port, nothing when it cannot.
+std::optional<unsigned> RootRead(std::int32_t port);
+
+// The helper the program `parent` started: one, running as user 1000, with
+// cap_sys_rawio and nothing else.
+std::optional<pid_t> CheckHelperOf(CheckLog& log, pid_t parent);
+
+// Becomes user 1000 and checks that it has no right of its own, and none
+// that the kernel would hand on.
+bool CheckWithoutRights(CheckLog& log);
 
 } // namespace portprov::hardwaretest
