@@ -50,11 +50,12 @@ std::string NotPermitted(const std::string& helperPath, bool pkexecAsked) {
            SetcapCommand(helperPath) +
            " (vill du begränsa vem som får använda det, ge det först en egen grupp och "
            "läget 0750: en ändrad grupp tar bort rätten),\n" +
-           std::string(pkexecAsked ? "• försök igen och ge administratörens lösenord när pkexec frågar efter "
-                          "det (Portprovs polkit-regel är installerad, men pkexec startade inte "
-                          "hjälpprogrammet den här gången),\n"
-                        : "• installera Portprovs Debianpaket, vars polkit-regel låter pkexec "
-                          "starta hjälpprogrammet efter administratörens lösenord,\n") +
+           std::string(pkexecAsked
+                           ? "• försök igen och ge administratörens lösenord när pkexec frågar "
+                             "efter det (Portprovs polkit-regel är installerad, men pkexec "
+                             "startade inte hjälpprogrammet den här gången),\n"
+                           : "• installera Portprovs Debianpaket, vars polkit-regel låter pkexec "
+                             "starta hjälpprogrammet efter administratörens lösenord,\n") +
            "• kör programmet som root (med sudo),\n"
            "• eller, för parallellportarna, gå med i gruppen lp: " +
            kJoinLpGroup +
