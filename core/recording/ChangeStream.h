@@ -11,8 +11,8 @@ namespace portprov {
 
 // A recording's changes on their way out of the recorder's thread while it
 // records, so that the process that records need not keep them all to the
-// end: the helper portprov-io sends them on to the window as they come (at
-// 100 kHz a signal's changes come at 2 MB a second, for up to a day). The
+// end: the helper portprov-io sends them on to the window as they come (a
+// 100 kHz signal brings 200 000 changes a second, for up to a day). The
 // recorder hands them over a batch at a time, another thread takes them.
 // What waits is bounded: when the taker falls more than mostWaiting changes
 // behind, the hand-over is refused and the recording ends there, as when
