@@ -121,7 +121,10 @@ void SetUpSignals() {
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    for (const int signal : {SIGINT, SIGHUP, SIGPIPE, SIGQUIT})
+    // SIGUSR1, SIGUSR2 and SIGALRM end a process by default: the caller may
+    // send them while a port is held or a signal runs, and the helper would
+    // go without putting the port back. Nothing in it waits for them.
+    for (const int signal : {SIGINT, SIGHUP, SIGPIPE, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM})
         std::signal(signal, SIG_IGN);
     std::signal(SIGTERM, SIG_DFL);
 }

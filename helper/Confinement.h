@@ -27,8 +27,9 @@ long TakeEnvironment();
 bool KeepOnlyPortRights(long pkexecUser);
 
 // Ctrl+C and a closed terminal reach the window, which ends the helper by
-// closing the pipe: the helper itself waits for that. Blocked signals from
-// the caller are unblocked.
+// closing the pipe: the helper itself waits for that. SIGUSR1, SIGUSR2 and
+// SIGALRM are ignored, so that only SIGTERM (held back while a port is held)
+// and SIGKILL end it. Blocked signals from the caller are unblocked.
 void SetUpSignals();
 
 // Both ends of the pipe are a socket, as portprov starts it.

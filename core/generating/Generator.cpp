@@ -176,7 +176,7 @@ void Generator::generate(const DirectPortSequence& sequence, WriteSchedule& sche
         std::atomic<double> recorded{0.0};
         const HeldReader read = sequence.reader();
         RecordingLoop<Now, decltype(read), decltype(write), kMaySleep, decltype(signal)> loop(
-            *options_.recording, false, now, read, write, {stopRequested_, waiting, recorded},
+            *options_.recording, false, now, read, write, {stopRequested_, waiting, recorded, stream_},
             &signal);
         result_.recorded = loop.run();
         // A signal longer than the recording goes on alone.

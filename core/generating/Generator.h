@@ -14,6 +14,7 @@
 
 namespace portprov {
 
+class ChangeStream;
 class DirectPortSequence;
 class WriteSchedule;
 
@@ -95,6 +96,9 @@ public:
     bool finished() const noexcept;
     // Waits for the end; rethrows the PortError that ended the run.
     GeneratorResult wait();
+    // Before start(): the recording's changes go to stream as they come, as
+    // Recorder::streamChangesTo.
+    void streamChangesTo(ChangeStream& stream) { stream_ = &stream; }
 
 private:
     void run();
@@ -103,6 +107,7 @@ private:
 
     GeneratorOptions options_;
     Clock clock_;
+    ChangeStream* stream_ = nullptr;
     std::thread thread_;
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> finished_{false};

@@ -133,7 +133,7 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
         ports.write(address, value);
     };
     RecordingLoop<Now, decltype(read), decltype(write), kMaySleep> loop(
-        options_, batchReads_, now, read, write, {stopRequested_, waiting_, progress_});
+        options_, batchReads_, now, read, write, {stopRequested_, waiting_, progress_, stream_});
     result_ = loop.run();
 }
 

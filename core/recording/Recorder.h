@@ -16,6 +16,7 @@
 
 namespace portprov {
 
+class ChangeStream;
 class DirectPortSequence;
 class RemoteSequences;
 
@@ -133,6 +134,11 @@ public:
     // Waits for the end. Rethrows the PortError (or any other failure) that
     // ended the recording early.
     RecorderResult wait();
+    // Before start(): the changes go to stream a batch at a time as they come
+    // (ChangeStream); wait()'s recording then holds only those after the
+    // last batch. Where the ports are reached through the helper, which
+    // streams them itself, all stay in the result.
+    void streamChangesTo(ChangeStream& stream) { stream_ = &stream; }
 
 private:
     template <typename Now, bool kMaySleep> void record(Now now);
@@ -143,6 +149,7 @@ private:
     std::unique_ptr<DirectPortSequence> sequence_;
     // The helper that records next to the port, where the ports are reached through one.
     RemoteSequences* elsewhere_ = nullptr;
+    ChangeStream* stream_ = nullptr;
     std::thread thread_;
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> finished_{false};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "recording/ChangeStream.h"
 #include "recording/ClockBatches.h"
 #include "recording/PreTriggerRing.h"
 #include "recording/RatePacer.h"
@@ -34,6 +35,9 @@ struct RecorderSignals {
     const std::atomic<bool>& stop;
     std::atomic<bool>& waiting;
     std::atomic<double>& progress;
+    // Where the kept changes go a batch at a time, while it records; none:
+    // all stay in the result.
+    ChangeStream* stream = nullptr;
 };
 
 // The rounds of one recording, read on the recorder's thread: one round reads
@@ -250,6 +254,8 @@ private:
         const auto channel = static_cast<std::uint32_t>(c);
         if (kept_) {
             recording().changes.push_back({at - start_.time, channel, value});
+            if (signals_.stream && recording().changes.size() >= signals_.stream->batch())
+                handOver();
             return;
         }
         ring_->add({at, channel, value}, k_);
@@ -257,6 +263,13 @@ private:
             recording().triggerTime = at;
             keep(ring_->startFor(k_, at, {position_, k_, roundStart_}));
         }
+    }
+
+    // Nobody takes the changes as fast as they come: kept any longer they
+    // would grow without bound. The recording ends here, as when memory runs out.
+    void handOver() {
+        if (!signals_.stream->handOver(recording().changes))
+            throw std::bad_alloc();
     }
 
     void keep(const PreTriggerRing::Start& from) {

@@ -71,7 +71,7 @@ enum class Kind : std::uint16_t {
     Printed,         // TestLine
     RecordStarted,   // Record: the ports are taken
     Progress,        // Record: how much is done, now and then
-    Changes,         // Record: a run of recorded changes, after the end
+    Changes,         // Record: a run of recorded changes, while it records and at the end
     Recorded,        // Record: the end, with the initial values and statistics
     GenerateStarted, // Generate: the port is taken; Progress and Changes follow
     Generated,       // Generate: the end, with the signal's and the recording's figures

@@ -3,6 +3,7 @@
 
 #include "ports/PortBackend.h"
 #include "process/DeferredTerminationSignals.h"
+#include "recording/ChangeStream.h"
 #include "remote/HelperProtocol.h"
 
 #include <cstdint>
@@ -22,8 +23,10 @@ namespace portprov {
 // were when it took the hold; then serve() returns.
 class HelperServer {
 public:
-    // in and out: the pipe's ends (the same socket in portprov-io); not closed here.
-    HelperServer(int in, int out) : in_(in), out_(out) {}
+    // in and out: the pipe's ends (the same socket in portprov-io); not closed
+    // here. A recording's changes go out changesBatch at a time while it runs.
+    HelperServer(int in, int out, std::size_t changesBatch = ChangeStream::kBatch)
+        : in_(in), out_(out), changesBatch_(changesBatch) {}
     ~HelperServer();
     HelperServer(const HelperServer&) = delete;
     HelperServer& operator=(const HelperServer&) = delete;
@@ -61,15 +64,20 @@ private:
         std::function<bool()> waiting;
     };
     // Says `started`, then follows the run to its end: a stop request stops
-    // it, any other request is answered Busy, progress goes out now and
-    // then, and a window that goes away stops it too (gone_).
-    void follow(helper_protocol::Kind started, const Run& run);
+    // it, any other request is answered Busy, progress and the recording's
+    // changes handed over so far go out now and then, and a window that
+    // goes away stops it too (gone_).
+    void follow(helper_protocol::Kind started, const Run& run, ChangeStream& changes);
+    // The recording's end: the changes still in the stream, then those
+    // still in the result. False when the window went away.
+    bool sendLastChanges(ChangeStream& stream, const std::vector<Recording::Change>& rest);
     // A recording's changes, kChangesPerFrame to a frame.
     bool sendChanges(const std::vector<Recording::Change>& changes);
     void putBackHeldPorts() noexcept;
 
     int in_;
     int out_;
+    std::size_t changesBatch_;
     std::vector<Held> held_;
     // While a port is held, SIGTERM waits until it is put back.
     std::optional<DeferredTerminationSignals> signalsAfterRelease_;

@@ -52,31 +52,41 @@ hp::RecordedEnd EndOf(const RecorderResult& result) {
 
 } // namespace
 
-void HelperServer::follow(hp::Kind started, const Run& run) {
-    if (!send(Simple(started))) {
+void HelperServer::follow(hp::Kind started, const Run& run, ChangeStream& changes) {
+    // A window that cannot be told any more is gone: the run stops, and the
+    // port is put back now rather than at the run's end, up to a day later.
+    const auto lose = [&] {
         gone_ = true;
         run.stop();
-    }
+    };
+    if (!send(Simple(started)))
+        lose();
     hp::Answer progress = Simple(hp::Kind::Progress);
     while (!run.finished()) {
         pollfd window{in_, POLLIN, 0};
         if (::poll(&window, 1, kProgressEveryMs) > 0 && !gone_) {
             hp::Frame frame;
             if (!readFrame(frame)) {
-                gone_ = true; // the window went away: stop, and put the port back
-                run.stop();
+                lose();
             } else if (IsStop(hp::ParseRequest(frame))) {
                 run.stop();
             } else if (!send(hp::FailureAnswer(
                            PortError(PortErrorKind::Busy, kRecordingRunsMessage)))) {
-                gone_ = true;
+                lose();
             }
         }
+        if (!gone_ && !sendChanges(changes.take()))
+            lose();
         progress.progress = std::clamp(run.progress(), 0.0, 1.0);
         progress.waiting = run.waiting();
         if (!gone_ && !run.finished() && !send(progress))
-            gone_ = true;
+            lose();
     }
+}
+
+bool HelperServer::sendLastChanges(ChangeStream& stream,
+                                   const std::vector<Recording::Change>& rest) {
+    return !gone_ && sendChanges(stream.take()) && sendChanges(rest);
 }
 
 bool HelperServer::sendChanges(const std::vector<Recording::Change>& all) {
@@ -94,23 +104,27 @@ bool HelperServer::sendChanges(const std::vector<Recording::Change>& all) {
 bool HelperServer::record(const hp::Request& request) {
     // A start write is on the port until the recording is over.
     const DeferredTerminationSignals signalsAfterRecording;
+    // Outlives the run's thread, which hands the changes over to it.
+    ChangeStream stream(changesBatch_);
     std::optional<Recorder> recorder;
     try {
         recorder.emplace(request.record);
+        recorder->streamChangesTo(stream);
         recorder->start();
     } catch (...) {
         return send(EndedBy(std::current_exception()));
     }
     follow(hp::Kind::RecordStarted,
            {[&] { return recorder->finished(); }, [&] { recorder->stop(); },
-            [&] { return recorder->progress(); }, [&] { return recorder->waitingForEdge(); }});
+            [&] { return recorder->progress(); }, [&] { return recorder->waitingForEdge(); }},
+           stream);
     RecorderResult result;
     try {
         result = recorder->wait();
     } catch (...) {
         return !gone_ && send(EndedBy(std::current_exception()));
     }
-    if (gone_ || !sendChanges(result.recording.changes))
+    if (!sendLastChanges(stream, result.recording.changes))
         return false;
     hp::Answer done = Simple(hp::Kind::Recorded);
     done.end = EndOf(result);
@@ -136,23 +150,27 @@ bool HelperServer::generate(hp::Request request) {
     }
     // The generator holds the port, holds back the termination signals and
     // puts the registers back itself: here there is no helper to hand it to.
+    // Outlives the run's thread, which hands the changes over to it.
+    ChangeStream stream(changesBatch_);
     std::optional<Generator> generator;
     try {
         generator.emplace(std::move(request.generate));
+        generator->streamChangesTo(stream);
         generator->start();
     } catch (...) {
         return send(EndedBy(std::current_exception()));
     }
     follow(hp::Kind::GenerateStarted,
            {[&] { return generator->finished(); }, [&] { generator->stop(); },
-            [&] { return generator->progress(); }, [] { return false; }});
+            [&] { return generator->progress(); }, [] { return false; }},
+           stream);
     GeneratorResult result;
     try {
         result = generator->wait();
     } catch (...) {
         return !gone_ && send(EndedBy(std::current_exception()));
     }
-    if (gone_ || (result.recorded && !sendChanges(result.recorded->recording.changes)))
+    if (gone_ || (result.recorded && !sendLastChanges(stream, result.recorded->recording.changes)))
         return false;
     hp::Answer done = Simple(hp::Kind::Generated);
     done.generated = result.stats;

@@ -5,7 +5,8 @@
 // and the rest its bytes, under a right header, so that the fuzzer spends its
 // time in the fields and not in the magic number. A request that parses must
 // come out of its own encoding again as the same frame. seeds-helper holds
-// one input of each kind of a signal's frames, in this form, to start from.
+// one input of each kind of a signal's frames, in this form, to start from,
+// and a test line whose length claims the whole frame.
 
 #include "remote/HelperProtocol.h"
 

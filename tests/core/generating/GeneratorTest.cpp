@@ -2,6 +2,7 @@
 #include "generating/Generator.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
+#include "recording/ChangeStream.h"
 #include "recording/RecordedLines.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +115,47 @@ TEST_F(GeneratorTest, TheResponseIsRecordedOnTheSignalsTimeline) {
     EXPECT_EQ(cut.stats.periods, 10u);
     // The port is put back as it was, D7 kept high throughout.
     EXPECT_EQ(DlPortReadPortUchar(888), 0x80);
+}
+
+// A long run's recording, its changes handed over as they come: what the
+// generator keeps stays below a batch, what waits to be taken below its
+// bound, however many changes go by; and when nobody takes them the
+// recording ends early, as when memory runs out, while the signal goes on.
+TEST_F(GeneratorTest, ALongRecordingsChangesLeaveAsTheyComeAndWhatWaitsIsBounded) {
+    const GeneratorOptions options{888, SquareWave{{2}, 100'000.0, 50.0, 200ms}, Recording889(200ms), false};
+    const std::vector<Recording::Change> all = run(options).recorded->recording.changes;
+    ASSERT_GT(all.size(), 39'000u);
+    for (const bool taken : {true, false}) {
+        SCOPED_TRACE(taken);
+        ChangeStream stream(500, 2000);
+        std::vector<Recording::Change> seen;
+        std::uint64_t looks = 0;
+        // The taker, every 64th look at the clock, on the generator's own thread.
+        Generator generator(options, [&] {
+            if (taken && ++looks % 64 == 0) {
+                const auto batch = stream.take();
+                seen.insert(seen.end(), batch.begin(), batch.end());
+            }
+            return nanoseconds(clock += 100);
+        });
+        generator.streamChangesTo(stream);
+        generator.start();
+        const GeneratorResult result = generator.wait();
+        const std::vector<Recording::Change>& kept = result.recorded->recording.changes;
+        EXPECT_LE(stream.mostWaited(), 2000u);
+        EXPECT_EQ(result.recorded->stats.outOfMemory, !taken);
+        EXPECT_EQ(result.stats.periods, 20'000u);
+        const auto last = stream.take();
+        seen.insert(seen.end(), last.begin(), last.end());
+        seen.insert(seen.end(), kept.begin(), kept.end());
+        if (taken) {
+            EXPECT_LT(kept.size(), 500u);
+            EXPECT_EQ(seen, all);
+        } else {
+            EXPECT_LE(seen.size(), 2500u);
+            EXPECT_TRUE(std::equal(seen.begin(), seen.end(), all.begin()));
+        }
+    }
 }
 
 TEST_F(GeneratorTest, PlayedRowsComeBackAtTheirTimes) {

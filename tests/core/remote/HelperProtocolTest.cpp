@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/mman.h>
+#include <unistd.h>
 
 using namespace portprov;
 namespace hp = portprov::helper_protocol;
@@ -91,6 +93,7 @@ TEST(HelperProtocol, EveryMalformedRequestIsRefused) {
         {"a length past the frame", read, [](hp::Frame& f) { PutU32(f, 8, hp::kPayloadSize + 1); }},
         {"a length short of the fields", read, [](hp::Frame& f) { PutU32(f, 8, 3); }},
         {"bytes after the payload", read, [](hp::Frame& f) { f[hp::kFrameSize - 1] = 1; }},
+        {"a byte right after the payload", read, [&](hp::Frame& f) { payload(f, 4) = 1; }},
         {"an unknown kind", read, [](hp::Frame& f) { f[6] = 99; }},
         {"an answer's kind", read, [](hp::Frame& f) { f[6] = 101; }},
         {"an address above 65535, never its alias", read,
@@ -117,6 +120,32 @@ TEST(HelperProtocol, EveryMalformedRequestIsRefused) {
         c.spoil(frame);
         EXPECT_TRUE(std::holds_alternative<hp::Refusal>(hp::ParseRequest(frame))) << c.what;
     }
+}
+
+// A frame that claims a payload as long as the whole frame: read as told,
+// its text would run 12 bytes past the frame. Here the frame ends where
+// unreadable memory begins, so such a read ends the test.
+TEST(HelperProtocol, AFrameIsNeverReadPastItsEnd) {
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    void* pages = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(::mprotect(static_cast<std::uint8_t*>(pages) + page, page, PROT_NONE), 0);
+    auto& frame = *reinterpret_cast<hp::Frame*>(static_cast<std::uint8_t*>(pages) + page - hp::kFrameSize);
+    // A test line's text and a failure's text, each filling the payload;
+    // their text's length (two bytes) at `at` is then stretched to the frame's end.
+    hp::Request line = Of(hp::Kind::TestLine, 888);
+    line.text = std::string(hp::kPayloadSize - 14, 'x');
+    const hp::Answer failed = hp::FailureAnswer(PortError(PortErrorKind::Busy, std::string(hp::kPayloadSize, 'x')));
+    for (const auto& [encoded, at] : {std::pair{hp::Encode(line), 12}, std::pair{hp::Encode(failed), 1}}) {
+        frame = encoded;
+        PutU32(frame, 8, hp::kFrameSize);
+        const std::size_t text = hp::kFrameSize - at - 2;
+        frame[hp::kHeaderSize + at] = static_cast<std::uint8_t>(text);
+        frame[hp::kHeaderSize + at + 1] = static_cast<std::uint8_t>(text >> 8);
+        EXPECT_TRUE(std::holds_alternative<hp::Refusal>(hp::ParseRequest(frame)));
+        EXPECT_TRUE(std::holds_alternative<hp::Refusal>(hp::ParseAnswer(frame)));
+    }
+    ::munmap(pages, 2 * page);
 }
 
 TEST(HelperProtocol, AnswersArriveAsSentAndLongTextsAreCutAtACharacter) {

@@ -10,6 +10,7 @@
 
 #include <sys/socket.h>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 
 using namespace portprov;
@@ -214,15 +215,55 @@ TEST_F(HelperServerTest, APlayedSignalComesInFramesAndABadOneIsAnsweredOnce) {
     EXPECT_EQ(ports->generate(options, stop, progress).stats.periods, 400u);
 }
 
+// The window goes (its end closed), or no longer reads (the helper's
+// answers cannot be sent): either way the signal stops and the port is put
+// back at once, not at the signal's end.
 TEST_F(HelperServerTest, AWindowThatGoesMidSignalGetsThePortPutBack) {
-    pc->write(888, 0xA4);
-    SendRaw(window, hp::Encode(hp::GenerationRequests(SquareOnD0(std::chrono::seconds(30)))[0]));
-    EXPECT_EQ(ReceiveRaw(window).kind, hp::Kind::GenerateStarted);
-    const auto gone = std::chrono::steady_clock::now();
+    for (const int how : {SHUT_RDWR, SHUT_RD}) {
+        SCOPED_TRACE(how);
+        if (how == SHUT_RD)
+            SetUp();
+        pc->write(888, 0xA4);
+        SendRaw(window, hp::Encode(hp::GenerationRequests(SquareOnD0(std::chrono::seconds(30)))[0]));
+        EXPECT_EQ(ReceiveRaw(window).kind, hp::Kind::GenerateStarted);
+        const auto gone = std::chrono::steady_clock::now();
+        ::shutdown(window, how);
+        loop.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - gone, std::chrono::seconds(10)); // not 30 s
+        EXPECT_EQ(pc->read(888), 0xA4);
+        ::close(std::exchange(window, -1));
+        ::close(std::exchange(helper, -1));
+    }
+}
+
+// A recording's changes leave the helper while the signal runs, a batch
+// (here 16) at a time, not all at its end: a long run's would otherwise pile
+// up in the helper.
+TEST_F(HelperServerTest, ARecordingsChangesGoToTheWindowWhileItRuns) {
     ::shutdown(window, SHUT_RDWR);
     loop.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - gone, std::chrono::seconds(10)); // not 30 s
-    EXPECT_EQ(pc->read(888), 0xA4);
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    std::thread streaming([end = pair[1]] { HelperServer(end, end, 16).serve(); });
+    GeneratorOptions options = SquareOnD0(milliseconds(500));
+    options.recording.emplace().ports = {889};
+    options.recording->length = milliseconds(500);
+    SendRaw(pair[0], hp::Encode(hp::GenerationRequests(options)[0]));
+    EXPECT_EQ(ReceiveRaw(pair[0]).kind, hp::Kind::GenerateStarted);
+    std::size_t changes = 0, changesBeforeLastProgress = 0;
+    for (hp::Answer answer = ReceiveRaw(pair[0]); answer.kind != hp::Kind::Generated;
+         answer = ReceiveRaw(pair[0])) {
+        ASSERT_TRUE(answer.kind == hp::Kind::Changes || answer.kind == hp::Kind::Progress);
+        changes += answer.changes.size();
+        if (answer.kind == hp::Kind::Progress)
+            changesBeforeLastProgress = changes;
+    }
+    // D0 comes back on Fel: up to two changes a period, 500 periods.
+    EXPECT_GE(changesBeforeLastProgress, 16u);
+    EXPECT_LE(changes, 1000u);
+    ::close(pair[0]);
+    streaming.join();
+    ::close(pair[1]);
 }
 
 } // namespace
