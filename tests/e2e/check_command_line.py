@@ -88,6 +88,48 @@ def check_signals(exe, tmp, complaints):
             complaints.append(f"{' '.join(args)}, {sent.name}: {got!r}")
 
 
+def check_hostile_targets(exe, tmp, complaints):
+    """A target that is not what the user named is refused before the
+    recording, said in Swedish, and left as it was: a link to a device, and
+    (as root) another user's link in a folder anyone may write in. A save
+    that waits on a FIFO no one reads ends at Ctrl+C, said so."""
+    secret = tmp / "privat" / "hemlig.txt"
+    secret.parent.mkdir(mode=0o700)
+    secret.write_text("hemlig")
+    (tmp / "null.vcd").symlink_to("/dev/null")
+    targets = [(tmp / "null.vcd", "länken leder till en enhet")]
+    if os.geteuid() == 0:
+        shared = tmp / "delad"
+        shared.mkdir()
+        shared.chmod(0o1777)
+        (shared / "x.vcd").symlink_to(secret)
+        os.lchown(shared / "x.vcd", 65534, 65534)
+        targets.append((shared / "x.vcd", "länken tillhör en annan användare"))
+    for target, said in targets:
+        got = run(exe, "--simulate", "--record", "889", "--samples", "10", "--vcd", str(target))
+        if got[0] not in (1, 2) or said not in got[2] or not target.is_symlink():
+            complaints.append(f"--vcd {target}: {got!r}")
+    if secret.read_text() != "hemlig":
+        complaints.append(f"{secret} was written")
+    # Sent until the program ends: one that comes while it still records
+    # stops the recording, the next the save.
+    fifo = tmp / "fifo"
+    os.mkfifo(fifo)
+    process = subprocess.Popen([str(exe), "--simulate", "--record", "889", "--samples", "10",
+                                "--vcd", str(fifo)], env=environment(),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                               preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+    deadline = time.monotonic() + 30
+    while process.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.5)
+        process.send_signal(signal.SIGINT)
+    if process.poll() is None:
+        process.kill()
+    err = process.communicate()[1].decode()
+    if process.returncode != -signal.SIGINT or "avbröts av en signal" not in err:
+        complaints.append(f"--vcd into a FIFO no one reads, Ctrl+C: {process.returncode} {err!r}")
+
+
 def vcd_falls(path):
     """Each wire's name and the time (ns) its level first goes to 0."""
     names, falls, time, unit = {}, {}, 0, 1
@@ -286,6 +328,8 @@ def main():
         check_recording(exe, Path(tmp), complaints)
     with tempfile.TemporaryDirectory() as tmp:
         check_signals(exe, Path(tmp), complaints)
+    with tempfile.TemporaryDirectory() as tmp:
+        check_hostile_targets(exe, Path(tmp), complaints)
 
     if complaints:
         print("FAIL command-line:\n  " + "\n  ".join(complaints), file=sys.stderr)
