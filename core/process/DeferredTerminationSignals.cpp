@@ -101,7 +101,6 @@ bool DeferredTerminationSignals::Interrupting::arrived() const noexcept {
     return false;
 }
 
-
 bool DeferredTerminationSignals::noted() noexcept {
     return false;
 }

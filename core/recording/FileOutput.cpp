@@ -19,8 +19,7 @@
 namespace portprov::file_output {
 
 #ifdef _WIN32
-int OpenNewFile(const FolderHandle& folder, const std::filesystem::path& name,
-                bool /*privately*/) {
+int OpenNewFile(const FolderHandle& folder, const std::filesystem::path& name, bool /*privately*/) {
     return ::_wopen((folder / name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
                     _S_IREAD | _S_IWRITE);
 }

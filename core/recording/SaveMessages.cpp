@@ -64,8 +64,8 @@ std::string SaveMessage(const std::filesystem::path& path, int error) {
 }
 
 std::string StickyMessage(const std::filesystem::path& path) {
-    return Start(path) + "filen tillhör en annan användare, och i mappen " +
-           Shown(FolderOf(path)) + " får bara filens ägare ersätta den. Välj ett annat namn.";
+    return Start(path) + "filen tillhör en annan användare, och i mappen " + Shown(FolderOf(path)) +
+           " får bara filens ägare ersätta den. Välj ett annat namn.";
 }
 
 std::string ForeignLinkMessage(const std::filesystem::path& link) {

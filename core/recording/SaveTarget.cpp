@@ -85,7 +85,8 @@ Walked Walk(const std::filesystem::path& path) {
     for (const std::filesystem::path& part : path.relative_path())
         rest.push_back(part.native());
     Walked at{Descriptor(::open(path.is_absolute() ? "/" : ".", kFolderFlags)),
-              path.is_absolute() ? path.root_path() : std::filesystem::path(), {}};
+              path.is_absolute() ? path.root_path() : std::filesystem::path(),
+              {}};
     int links = 0;
     while (!rest.empty()) {
         const std::string part = rest.front();
@@ -221,6 +222,9 @@ SaveTarget SaveTarget::Check(const std::filesystem::path& path) {
         throw FileSaveError(DeviceMessage(path, true));
     if (exists && type == S_IFCHR && walked.throughLink && !walked.kernelLink)
         throw FileSaveError(DeviceMessage(path, false));
+    // A socket cannot be opened as a file: found now, not after the recording.
+    if (exists && type == S_IFSOCK)
+        throw FileSaveError(SaveMessage(path, ENXIO));
     if (exists && type != S_IFREG) {
         target.kind_ = Kind::Special;
         // The name is no link here, or one of the kernel's: following it is safe.

@@ -45,10 +45,14 @@ public:
     bool existed() const { return existed_; }
 #ifndef _WIN32
     // What was there when checked: for a special target, what it leads to.
-    const struct stat& found() const { return found_; }
+    const struct stat& found() const {
+        return found_;
+    }
     // Whether the name is a link the kernel keeps in /proc for an open file:
     // opened through it, where any other is opened as itself.
-    bool throughKernelLink() const { return kernelLink_; }
+    bool throughKernelLink() const {
+        return kernelLink_;
+    }
 #endif
 
 private:

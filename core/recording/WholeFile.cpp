@@ -164,12 +164,13 @@ void SaveWholeFile(const SaveTarget& target, const std::function<void(std::ostre
     }
     // The file checked, if it is still there, gives the new one what it had.
     struct stat old {};
-    const bool same = target.existed() &&
-                      ::fstatat(target.folder(), target.name().c_str(), &old,
-                                AT_SYMLINK_NOFOLLOW) == 0 &&
-                      S_ISREG(old.st_mode) && old.st_dev == target.found().st_dev &&
-                      old.st_ino == target.found().st_ino;
-    if (!same && ::fstatat(target.folder(), target.name().c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+    const bool same =
+        target.existed() &&
+        ::fstatat(target.folder(), target.name().c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(old.st_mode) && old.st_dev == target.found().st_dev &&
+        old.st_ino == target.found().st_ino;
+    if (!same &&
+        ::fstatat(target.folder(), target.name().c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
         S_ISDIR(old.st_mode))
         throw FileSaveError(SaveMessage(target.shown(), EISDIR));
     TemporaryFile file(target, same);
