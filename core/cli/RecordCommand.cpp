@@ -92,10 +92,14 @@ RecordingEnding Record(const RecorderOptions& options, std::ostream& err) {
 }
 
 // Saves the recording as the file asked for; false, said, when it could not be.
-bool Save(const RecordRequest& request, const RecorderResult& result,
-          const std::vector<RecordedLine>& lines, const VcdHeader& header, std::ostream& err) {
+// The port has been put back: a signal that comes now ends a save that waits
+// for a pipe's reader, or for room in a pipe no one empties.
+bool Save(const RecordRequest& request, const PreparedRecording& prepared,
+          const RecorderResult& result, const VcdHeader& header, std::ostream& err) {
     try {
-        SaveRecording(request.file, request.fileKind, result.recording, lines, header);
+        const DeferredTerminationSignals::Interrupting interrupting;
+        SaveRecording(prepared.file, request.fileKind, result.recording, prepared.lines, header,
+                      [&interrupting] { return interrupting.arrived(); });
         return true;
     } catch (const FileSaveError& error) {
         Say(err, error.what(), 1);
@@ -111,7 +115,7 @@ CheckedRecording PrepareRecording(const RecordRequest& request,
     const CheckedRecordRequest checked = CheckRecordRequest(request, format);
     if (!checked.plan)
         return {std::nullopt, checked.refusal, RecordingRefusal::Numbers};
-    PreparedRecording prepared{*checked.plan, LinesOf(checked.plan->ports, parallelBases), {}};
+    PreparedRecording prepared{*checked.plan, LinesOf(checked.plan->ports, parallelBases), {}, {}};
     std::string refusal;
     std::optional<RecorderOptions> options =
         OptionsFor(prepared.plan, prepared.lines, parallelBases, refusal);
@@ -120,7 +124,7 @@ CheckedRecording PrepareRecording(const RecordRequest& request,
     prepared.options = std::move(*options);
     // An hour's recording must not be lost to a file name that was wrong from the start.
     try {
-        CheckCanSave(request.file);
+        prepared.file = CheckCanSave(request.file);
     } catch (const FileSaveError& error) {
         return {std::nullopt, error.what(), RecordingRefusal::File};
     }
@@ -133,7 +137,7 @@ int FinishRecording(const RecordRequest& request, const PreparedRecording& prepa
     const RecordPlan& plan = prepared.plan;
     if (ending.result) {
         const VcdHeader header{version, started, ResolutionOf(ending.result->stats, plan.rate)};
-        if (!Save(request, *ending.result, prepared.lines, header, err))
+        if (!Save(request, prepared, *ending.result, header, err))
             return 1;
         err << Summary(plan, *ending.result, format) << '\n' << std::flush;
     }

@@ -5,6 +5,7 @@
 #include "input/Conversions.h"
 #include "recording/RecordedLines.h"
 #include "recording/Recorder.h"
+#include "recording/SaveTarget.h"
 
 #include <chrono>
 #include <cstdint>
@@ -25,9 +26,11 @@ namespace portprov {
 // fixed rate. So does a refusal, a failed access or a file that could not be
 // saved. SIGINT, SIGTERM and SIGHUP (one the program was started to ignore
 // stays ignored) stop the recording early: what was recorded is saved, and
-// the program then ends as the signal asks. A recording cut short by a memory
-// that ran out, or stopped before its trigger's edge came, is saved as far as
-// it went, that is said, and the status is 1 whatever stopped it.
+// the program then ends as the signal asks. One that comes while the file is
+// being saved ends a save that waits on a pipe no one reads, said so. A
+// recording cut short by a memory that ran out, or stopped before its
+// trigger's edge came, is saved as far as it went, that is said, and the
+// status is 1 whatever stopped it.
 // parallelBases: the bases the computer reports. version: the program's name
 // and version, for the VCD header. Returns the exit status: 0 when saved, 2
 // for a trigger that does not fit the registers, 1 otherwise.
@@ -38,11 +41,13 @@ int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t
 // runs the recorder its own way (beside the signal generator).
 //
 // The request checked before any port is touched: the plan, the lines it
-// shows, the recorder's options, and a file that can be saved.
+// shows, the recorder's options, and a file that can be saved, where it is
+// then saved.
 struct PreparedRecording {
     RecordPlan plan;
     std::vector<RecordedLine> lines;
     RecorderOptions options;
+    SaveTarget file;
 };
 // What was refused: a number, a trigger that does not fit the registers, or
 // the file.

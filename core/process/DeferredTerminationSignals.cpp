@@ -11,12 +11,31 @@ constexpr std::array<int, 3> kDeferred{SIGINT, SIGTERM, SIGHUP};
 
 // Which of them arrived while held back. Written by the handler only.
 volatile std::sig_atomic_t gNoted[kDeferred.size()] = {};
+// How many have arrived, for Interrupting.
+volatile std::sig_atomic_t gArrivals = 0;
 
 extern "C" void NoteSignal(int signal) {
+    gArrivals = gArrivals + 1;
     for (std::size_t i = 0; i < kDeferred.size(); ++i) {
         if (kDeferred[i] == signal)
             gNoted[i] = 1;
     }
+}
+
+// Sets or clears SA_RESTART on the signals whose bits are in which and that
+// are being noted; the bits of those it changed.
+unsigned SetRestart(unsigned which, bool restart) {
+    unsigned changed = 0;
+    for (std::size_t i = 0; i < kDeferred.size(); ++i) {
+        struct sigaction action {};
+        if ((which & (1u << i)) == 0 || sigaction(kDeferred[i], nullptr, &action) != 0 ||
+            action.sa_handler != NoteSignal)
+            continue;
+        action.sa_flags = restart ? action.sa_flags | SA_RESTART : action.sa_flags & ~SA_RESTART;
+        if (sigaction(kDeferred[i], &action, nullptr) == 0)
+            changed |= 1u << i;
+    }
+    return changed;
 }
 
 } // namespace
@@ -62,7 +81,25 @@ void DeferredTerminationSignals::forgetNoted() noexcept {
         signal = 0;
 }
 
+DeferredTerminationSignals::Interrupting::Interrupting()
+    : since_(gArrivals), changed_(SetRestart(~0u, false)) {}
+
+DeferredTerminationSignals::Interrupting::~Interrupting() {
+    SetRestart(changed_, true);
+}
+
+bool DeferredTerminationSignals::Interrupting::arrived() const noexcept {
+    return gArrivals != since_;
+}
+
 #else
+
+DeferredTerminationSignals::Interrupting::Interrupting() = default;
+DeferredTerminationSignals::Interrupting::~Interrupting() = default;
+
+bool DeferredTerminationSignals::Interrupting::arrived() const noexcept {
+    return false;
+}
 
 bool DeferredTerminationSignals::noted() noexcept {
     return false;

@@ -29,10 +29,31 @@ public:
     // with them (a recording that ended and said why): none is raised again.
     static void forgetNoted() noexcept;
 
+    class Interrupting;
+
 private:
 #if !defined(_WIN32)
     std::array<struct sigaction, 3> previous_{};
 #endif
+};
+
+// While it lives, the signals a guard holds back also cut short a call that
+// waits (it fails with EINTR instead of carrying on), so that a wait with no
+// end in sight (a save into a pipe no one reads) can be stopped once the port
+// has been put back. They are still noted as before. A signal that is not
+// being held back (ignored, or no guard living) is left as it is.
+class DeferredTerminationSignals::Interrupting {
+public:
+    Interrupting();
+    ~Interrupting();
+    Interrupting(const Interrupting&) = delete;
+    Interrupting& operator=(const Interrupting&) = delete;
+    // Whether one of the signals has come since it began.
+    bool arrived() const noexcept;
+
+private:
+    long since_ = 0;
+    unsigned changed_ = 0; // a bit for each signal made to cut calls short
 };
 
 } // namespace portprov

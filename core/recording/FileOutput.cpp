@@ -19,8 +19,20 @@
 namespace portprov::file_output {
 
 #ifdef _WIN32
-int OpenNewFile(const std::filesystem::path& path, bool /*privately*/) {
-    return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+int OpenNewFile(const FolderHandle& folder, const std::filesystem::path& name, bool /*privately*/) {
+    return ::_wopen((folder / name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                    _S_IREAD | _S_IWRITE);
+}
+int RemoveFile(const FolderHandle& folder, const std::filesystem::path& name) {
+    std::error_code error;
+    std::filesystem::remove(folder / name, error);
+    return error ? error.default_error_condition().value() : 0;
+}
+int RenameFile(const FolderHandle& folder, const std::filesystem::path& from,
+               const std::filesystem::path& to) {
+    std::error_code error;
+    std::filesystem::rename(folder / from, folder / to, error);
+    return error ? error.default_error_condition().value() : 0;
 }
 long WriteSome(int fd, const char* data, std::size_t size) {
     return ::_write(fd, data, static_cast<unsigned>(size));
@@ -36,9 +48,16 @@ int StandardOutput() {
     return 1;
 }
 #else
-int OpenNewFile(const std::filesystem::path& path, bool privately) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                  privately ? 0600 : 0666);
+int OpenNewFile(const FolderHandle& folder, const std::filesystem::path& name, bool privately) {
+    return ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    privately ? 0600 : 0666);
+}
+int RemoveFile(const FolderHandle& folder, const std::filesystem::path& name) {
+    return ::unlinkat(folder, name.c_str(), 0) == 0 ? 0 : errno;
+}
+int RenameFile(const FolderHandle& folder, const std::filesystem::path& from,
+               const std::filesystem::path& to) {
+    return ::renameat(folder, from.c_str(), folder, to.c_str()) == 0 ? 0 : errno;
 }
 long WriteSome(int fd, const char* data, std::size_t size) {
     return ::write(fd, data, size);
@@ -79,6 +98,18 @@ Descriptor::~Descriptor() {
         CloseFile(fd_);
 }
 
+Descriptor& Descriptor::operator=(Descriptor&& other) noexcept {
+    if (this != &other)
+        reset(other.release());
+    return *this;
+}
+
+void Descriptor::reset(int fd) {
+    if (fd_ >= 0 && fd_ != fd)
+        CloseFile(fd_);
+    fd_ = fd;
+}
+
 int Descriptor::Close() {
     if (fd_ < 0)
         return 0;
@@ -103,7 +134,7 @@ bool FileBuffer::Drain() {
     const char* next = pbase();
     while (next < pptr()) {
         const long written = WriteSome(fd_, next, static_cast<std::size_t>(pptr() - next));
-        if (written < 0 && errno == EINTR)
+        if (written < 0 && errno == EINTR && !(stopped_ && stopped_()))
             continue;
         if (written <= 0) {
             error_ = written < 0 ? errno : ENOSPC;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <streambuf>
 #include <string>
 
@@ -11,11 +12,25 @@
 // saving of whole files (WholeFile).
 namespace portprov::file_output {
 
-// A new file at path, none there before, no link followed (O_EXCL,
-// O_NOFOLLOW): a file or link someone put at the name is never written
-// through. privately: readable by the owner only, else as the umask allows.
-// The descriptor, or -1 with errno.
-int OpenNewFile(const std::filesystem::path& path, bool privately);
+// A folder files are saved in: on Linux its descriptor, kept open from the
+// check before the work to the saving after it, so that a link put in the
+// path meanwhile leads nowhere; on Windows its path.
+#ifdef _WIN32
+using FolderHandle = std::filesystem::path;
+#else
+using FolderHandle = int;
+#endif
+
+// A new file named name in folder, none there before, no link followed
+// (O_EXCL, O_NOFOLLOW): a file or link someone put at the name is never
+// written through. privately: readable by the owner only, else as the umask
+// allows. The descriptor, or -1 with errno.
+int OpenNewFile(const FolderHandle& folder, const std::filesystem::path& name, bool privately);
+// Removes the name from folder, or renames from over to there; 0, or the
+// error number.
+int RemoveFile(const FolderHandle& folder, const std::filesystem::path& name);
+int RenameFile(const FolderHandle& folder, const std::filesystem::path& from,
+               const std::filesystem::path& to);
 long WriteSome(int fd, const char* data, std::size_t size);
 int SyncFile(int fd);
 int CloseFile(int fd);
@@ -33,8 +48,16 @@ public:
     ~Descriptor();
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
+    Descriptor& operator=(Descriptor&& other) noexcept;
     int get() const { return fd_; }
-    void reset(int fd) { fd_ = fd; }
+    // Closes the one held before.
+    void reset(int fd);
+    int release() noexcept {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes the file; the error number, or 0.
     int Close();
 
@@ -43,9 +66,14 @@ private:
 };
 
 // A stream buffer on a file descriptor that remembers the first failed write.
+// A write cut short by a signal carries on, unless stopped then says that
+// the saving is to end: it then fails with EINTR.
 class FileBuffer : public std::streambuf {
 public:
-    explicit FileBuffer(int fd) : fd_(fd) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+    explicit FileBuffer(int fd, std::function<bool()> stopped = {})
+        : fd_(fd), stopped_(std::move(stopped)) {
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+    }
     int error() const { return error_; }
 
 protected:
@@ -56,6 +84,7 @@ private:
     bool Drain();
 
     int fd_;
+    std::function<bool()> stopped_;
     int error_ = 0;
     std::array<char, 65536> buffer_{};
 };

@@ -39,4 +39,12 @@ void SaveRecording(const std::filesystem::path& path, FileKind kind, const Recor
     SaveWholeFile(path, [&](std::ostream& out) { format.write(out, recording, lines, header); });
 }
 
+void SaveRecording(const SaveTarget& target, FileKind kind, const Recording& recording,
+                   std::span<const RecordedLine> lines, const VcdHeader& header,
+                   const std::function<bool()>& stopped) {
+    const RecordingFormat& format = FormatOf(kind);
+    SaveWholeFile(
+        target, [&](std::ostream& out) { format.write(out, recording, lines, header); }, stopped);
+}
+
 } // namespace portprov

@@ -3,8 +3,10 @@
 
 #include "recording/Recording.h"
 #include "recording/RecordingFiles.h"
+#include "recording/SaveTarget.h"
 
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <span>
 #include <string_view>
@@ -37,5 +39,10 @@ const RecordingFormat& FormatOf(FileKind kind);
 // with a Swedish message.
 void SaveRecording(const std::filesystem::path& path, FileKind kind, const Recording& recording,
                    std::span<const RecordedLine> lines, const VcdHeader& header);
+// The same at a target checked before the recording began; stopped, as
+// SaveWholeFile asks it, ends a save that waits on a pipe.
+void SaveRecording(const SaveTarget& target, FileKind kind, const Recording& recording,
+                   std::span<const RecordedLine> lines, const VcdHeader& header,
+                   const std::function<bool()>& stopped);
 
 } // namespace portprov

@@ -2,13 +2,12 @@
 #include "recording/WholeFile.h"
 
 #include "recording/FileOutput.h"
+#include "recording/SaveMessages.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <iostream>
-#include <system_error>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -20,121 +19,61 @@ namespace portprov {
 namespace {
 
 using namespace file_output;
-
-bool IsStandardOutput(const std::filesystem::path& path) {
-    return path.native() == std::filesystem::path("-").native();
-}
-
-std::string Shown(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-std::filesystem::path FolderOf(const std::filesystem::path& path) {
-    return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-}
-
-// The user's message for a system error met while saving path.
-std::string SaveMessage(const std::filesystem::path& path, int error) {
-    const std::string start = IsStandardOutput(path) ? "Kan inte skriva till standard ut: "
-                                                     : "Kan inte spara " + Shown(path) + ": ";
-    const std::string folder = Shown(FolderOf(path));
-    switch (error) {
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return start + "disken är full. Frigör utrymme eller spara på en annan disk.";
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return start + "mappen " + folder + " får inte skrivas i. Välj en annan mapp.";
-    case ENOENT:
-    case ENOTDIR:
-        return start + "mappen " + folder + " finns inte.";
-    case EISDIR:
-        return start + "det är en mapp. Ange ett filnamn.";
-    case EFBIG:
-        return start + "filen blir större än systemet tillåter.";
-    case ENAMETOOLONG:
-        return start + "namnet är för långt. Välj ett kortare.";
-    case ELOOP:
-        return start + "länkarna till filen går i ring.";
-    case EPIPE:
-        return start + "mottagaren slutade läsa.";
-    case ENXIO:
-        return start + "ingen tar emot det som skrivs dit.";
-    default:
-        return start + std::strerror(error) + " (felkod " + std::to_string(error) + ").";
-    }
-}
+using namespace save_messages;
 
 // The temporary file: open until closed, removed unless kept.
 class TemporaryFile {
 public:
-    TemporaryFile(const std::filesystem::path& target, bool privately) {
+    TemporaryFile(const SaveTarget& target, bool privately) : folder_(target.folder()) {
         // A name of its own in the target's folder, so that the rename stays
         // on one file system; a dot hides it from a file list meanwhile, and
-        // a random part keeps anyone from putting a file or link there first.
+        // a random part keeps anyone from guessing it. A file or link put
+        // there all the same makes the name taken (O_EXCL), never written.
         std::filesystem::path start = ".";
-        const std::filesystem::path name = target.filename();
+        const std::filesystem::path& name = target.name();
         // A long name leaves no room for the rest within the file system's
         // limit on a name.
         start += name.native().size() <= 200 ? name : std::filesystem::path("portprov");
         int error = EEXIST;
         for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
-            path_ = FolderOf(target) / start;
+            name_ = start;
             // Appended piece by piece: "." + a temporary string trips GCC 12's
             // -Wrestrict at -O3 (a false alarm inside std::string).
-            path_ += ".";
-            path_ += RandomName();
-            path_ += ".tmp";
-            file_.reset(OpenNewFile(path_, privately));
+            name_ += ".";
+            name_ += RandomName();
+            name_ += ".tmp";
+            file_.reset(OpenNewFile(folder_, name_, privately));
             error = file_.get() < 0 ? errno : 0;
         }
         if (error != 0)
-            throw FileSaveError(SaveMessage(target, error));
+            throw FileSaveError(SaveMessage(target.shown(), error));
     }
     ~TemporaryFile() {
         if (!kept_) {
             file_.Close();
-            std::error_code ignored;
-            std::filesystem::remove(path_, ignored);
+            RemoveFile(folder_, name_);
         }
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     int fd() const { return file_.get(); }
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& name() const { return name_; }
     int Close() { return file_.Close(); }
     void Keep() { kept_ = true; }
 
 private:
-    std::filesystem::path path_;
+    FolderHandle folder_;
+    std::filesystem::path name_;
     Descriptor file_;
     bool kept_ = false;
 };
 
-// The file that a path names at the end of its symbolic links: saving goes
-// there, so that a link stays a link.
-std::filesystem::path Resolved(std::filesystem::path path) {
-    for (int hop = 0; hop < 40; ++hop) {
-        std::error_code error;
-        if (!std::filesystem::is_symlink(path, error))
-            return path;
-        const std::filesystem::path link = std::filesystem::read_symlink(path, error);
-        if (error)
-            throw FileSaveError(SaveMessage(path, error.value()));
-        path = link.is_absolute() ? link : FolderOf(path) / link;
-    }
-    throw FileSaveError(SaveMessage(path, ELOOP));
-}
-
 // Writes what write puts on its stream to the file, and has it on the disk.
 void WriteAll(int fd, const std::filesystem::path& path,
-              const std::function<void(std::ostream&)>& write) {
-    FileBuffer buffer(fd);
+              const std::function<void(std::ostream&)>& write,
+              const std::function<bool()>& stopped) {
+    FileBuffer buffer(fd, stopped);
     {
         std::ostream stream(&buffer);
         write(stream);
@@ -149,28 +88,10 @@ void WriteAll(int fd, const std::filesystem::path& path,
 }
 
 #ifndef _WIN32
-// Whether path names, through any links, a device, pipe or socket: written
-// to where it is, never replaced.
-bool IsSpecial(const std::filesystem::path& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
-}
-
-// Whether the sticky folder keeps us from replacing the file: only the
-// file's owner, the folder's owner or root may (as in /tmp).
-bool StickyKeepsOut(const struct stat& folder, const struct stat& file, bool evenRoot) {
-    const uid_t me = ::geteuid();
-    return (folder.st_mode & S_ISVTX) != 0 && file.st_uid != me && folder.st_uid != me &&
-           (evenRoot || me != 0);
-}
-
-std::string StickyMessage(const std::filesystem::path& path) {
-    return "Kan inte spara " + Shown(path) + ": filen tillhör en annan användare, och i mappen " +
-           Shown(FolderOf(path)) + " får bara filens ägare ersätta den. Välj ett annat namn.";
-}
-
 // Gives the new file the owner, group and mode of the one it replaces, as far
 // as we may: only root may give a file to another owner, and a group of ours.
+// Never the set-ID or sticky bits: a recording is no program, and a copy of
+// another's set-ID program's bits on a file of ours would be a door.
 void TakeOwnerAndMode(int fd, const struct stat& old) {
     struct stat now {};
     if (::fstat(fd, &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
@@ -178,106 +99,104 @@ void TakeOwnerAndMode(int fd, const struct stat& old) {
         ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
         // The file stays ours, in our group.
     }
-    // After the owner, which takes set-user-ID bits off. Should this fail,
-    // the file keeps the owner-only mode it was made with.
-    if (::fchmod(fd, old.st_mode & 07777) != 0) {
+    // Should this fail, the file keeps the owner-only mode it was made with.
+    if (::fchmod(fd, old.st_mode & 0777) != 0) {
+    }
+}
+
+// Opens the pipe or device that was checked, as it is; a wait for a pipe's
+// reader that a signal cuts short ends when stopped says so.
+Descriptor OpenSpecial(const SaveTarget& target, const std::function<bool()>& stopped) {
+    const int follow = target.throughKernelLink() ? 0 : O_NOFOLLOW;
+    for (;;) {
+        Descriptor device(::openat(target.folder(), target.name().c_str(),
+                                   O_WRONLY | O_NOCTTY | O_CLOEXEC | follow));
+        const int error = errno;
+        if (device.get() < 0 && error == EINTR && !(stopped && stopped()))
+            continue;
+        if (device.get() < 0)
+            throw FileSaveError(error == ELOOP ? ReplacedMessage(target.shown())
+                                               : SaveMessage(target.shown(), error));
+        // Whatever took its name since the check (a file, written over in
+        // place) is left alone.
+        struct stat now {};
+        const struct stat& was = target.found();
+        if (::fstat(device.get(), &now) != 0 || (now.st_mode & S_IFMT) != (was.st_mode & S_IFMT) ||
+            now.st_rdev != was.st_rdev)
+            throw FileSaveError(ReplacedMessage(target.shown()));
+        return device;
     }
 }
 #endif
 
+void WriteToStandardOutput(const std::function<void(std::ostream&)>& write,
+                           const std::function<bool()>& stopped) {
+    // What the program printed before comes first.
+    std::cout.flush();
+    std::fflush(stdout);
+    WriteAll(StandardOutput(), "-", write, stopped);
+}
+
 } // namespace
 
-void CheckCanSave(const std::filesystem::path& path) {
-    if (path.empty())
-        throw FileSaveError("Kan inte spara: ange ett filnamn.");
-    if (IsStandardOutput(path))
-        return;
-#ifndef _WIN32
-    if (IsSpecial(path)) {
-        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-            throw FileSaveError("Kan inte spara " + Shown(path) + ": den får inte skrivas till.");
-        return;
-    }
-#endif
-    const std::filesystem::path target = Resolved(path);
-#ifdef _WIN32
-    std::error_code error;
-    if (std::filesystem::is_directory(target, error))
-        throw FileSaveError(SaveMessage(target, EISDIR));
-    if (!std::filesystem::is_directory(FolderOf(target), error))
-        throw FileSaveError(SaveMessage(target, ENOENT));
-#else
-    struct stat file {};
-    const bool exists = ::stat(target.c_str(), &file) == 0;
-    if (exists && S_ISDIR(file.st_mode))
-        throw FileSaveError(SaveMessage(target, EISDIR));
-    struct stat folder {};
-    if (::stat(FolderOf(target).c_str(), &folder) != 0)
-        throw FileSaveError(SaveMessage(target, errno));
-    if (!S_ISDIR(folder.st_mode))
-        throw FileSaveError(SaveMessage(target, ENOTDIR));
-    if (::faccessat(AT_FDCWD, FolderOf(target).c_str(), W_OK | X_OK, AT_EACCESS) != 0)
-        throw FileSaveError(SaveMessage(target, errno));
-    if (exists && StickyKeepsOut(folder, file, false))
-        throw FileSaveError(StickyMessage(target));
-#endif
+SaveTarget CheckCanSave(const std::filesystem::path& path) {
+    return SaveTarget::Check(path);
 }
 
 void SaveWholeFile(const std::filesystem::path& path,
                    const std::function<void(std::ostream&)>& write) {
-    CheckCanSave(path);
-    if (IsStandardOutput(path)) {
-        // What the program printed before comes first.
-        std::cout.flush();
-        std::fflush(stdout);
-        WriteAll(StandardOutput(), path, write);
-        return;
-    }
+    SaveWholeFile(CheckCanSave(path), write);
+}
+
+void SaveWholeFile(const SaveTarget& target, const std::function<void(std::ostream&)>& write,
+                   const std::function<bool()>& stopped) {
+    if (target.kind() == SaveTarget::Kind::StandardOutput)
+        return WriteToStandardOutput(write, stopped);
 #ifndef _WIN32
-    if (IsSpecial(path)) {
+    if (target.kind() == SaveTarget::Kind::Special) {
         // Replacing it with a file would take it away from everyone who uses
-        // it (--vcd /dev/null run as root). Opened by its own name, so that
-        // the system follows links such as /dev/stdout to a pipe.
-        Descriptor device(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
-        if (device.get() < 0)
-            throw FileSaveError(SaveMessage(path, errno));
-        WriteAll(device.get(), path, write);
+        // it (--vcd /dev/null run as root).
+        Descriptor device = OpenSpecial(target, stopped);
+        WriteAll(device.get(), target.shown(), write, stopped);
         if (const int error = device.Close(); error != 0)
-            throw FileSaveError(SaveMessage(path, error));
+            throw FileSaveError(SaveMessage(target.shown(), error));
         return;
     }
-#endif
-    const std::filesystem::path target = Resolved(path);
-#ifdef _WIN32
-    TemporaryFile file(target, false);
-#else
+    // The file checked, if it is still there, gives the new one what it had.
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    TemporaryFile file(target, exists);
+    const bool same =
+        target.existed() &&
+        ::fstatat(target.folder(), target.name().c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(old.st_mode) && old.st_dev == target.found().st_dev &&
+        old.st_ino == target.found().st_ino;
+    if (!same &&
+        ::fstatat(target.folder(), target.name().c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(old.st_mode))
+        throw FileSaveError(SaveMessage(target.shown(), EISDIR));
+    TemporaryFile file(target, same);
+#else
+    TemporaryFile file(target, false);
 #endif
-    WriteAll(file.fd(), target, write);
+    WriteAll(file.fd(), target.shown(), write, stopped);
 #ifndef _WIN32
-    if (exists)
+    if (same)
         TakeOwnerAndMode(file.fd(), old);
 #endif
     if (const int error = file.Close(); error != 0)
-        throw FileSaveError(SaveMessage(target, error));
+        throw FileSaveError(SaveMessage(target.shown(), error));
 
-    std::error_code renamed;
-    std::filesystem::rename(file.path(), target, renamed);
-    if (renamed) {
+    if (const int error = RenameFile(target.folder(), file.name(), target.name()); error != 0) {
 #ifndef _WIN32
         struct stat folder {};
-        if (exists && ::stat(FolderOf(target).c_str(), &folder) == 0 &&
-            StickyKeepsOut(folder, old, true))
-            throw FileSaveError(StickyMessage(target));
+        if (same && ::fstat(target.folder(), &folder) == 0 && StickyKeepsOut(folder, old, true))
+            throw FileSaveError(StickyMessage(target.shown()));
 #endif
-        throw FileSaveError(SaveMessage(target, renamed.default_error_condition().value()));
+        throw FileSaveError(SaveMessage(target.shown(), error));
     }
     file.Keep();
 #ifndef _WIN32
     // The rename itself reaches the disk with the folder's entry.
-    if (const int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (const int folder = ::openat(target.folder(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         folder >= 0) {
         ::fsync(folder);
         ::close(folder);

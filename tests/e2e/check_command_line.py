@@ -88,6 +88,35 @@ def check_signals(exe, tmp, complaints):
             complaints.append(f"{' '.join(args)}, {sent.name}: {got!r}")
 
 
+def check_hostile_targets(exe, tmp, complaints):
+    """A link to a device is refused before the recording, said in Swedish,
+    and left as it was; a save that waits on a FIFO no one reads ends at
+    Ctrl+C, said so."""
+    (tmp / "null.vcd").symlink_to("/dev/null")
+    got = run(exe, "--simulate", "--record", "889", "--samples", "10", "--vcd",
+              str(tmp / "null.vcd"))
+    if got[0] != 1 or "länken leder till en enhet" not in got[2] or not (
+            tmp / "null.vcd").is_symlink():
+        complaints.append(f"--vcd null.vcd: {got!r}")
+    # Sent until the program ends: one that comes while it still records
+    # stops the recording, the next the save.
+    fifo = tmp / "fifo"
+    os.mkfifo(fifo)
+    process = subprocess.Popen([str(exe), "--simulate", "--record", "889", "--samples", "10",
+                                "--vcd", str(fifo)], env=environment(),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                               preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+    deadline = time.monotonic() + 30
+    while process.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.5)
+        process.send_signal(signal.SIGINT)
+    if process.poll() is None:
+        process.kill()
+    err = process.communicate()[1].decode()
+    if process.returncode != -signal.SIGINT or "avbröts av en signal" not in err:
+        complaints.append(f"--vcd into a FIFO no one reads, Ctrl+C: {process.returncode} {err!r}")
+
+
 def vcd_falls(path):
     """Each wire's name and the time (ns) its level first goes to 0."""
     names, falls, time, unit = {}, {}, 0, 1
@@ -286,6 +315,8 @@ def main():
         check_recording(exe, Path(tmp), complaints)
     with tempfile.TemporaryDirectory() as tmp:
         check_signals(exe, Path(tmp), complaints)
+    with tempfile.TemporaryDirectory() as tmp:
+        check_hostile_targets(exe, Path(tmp), complaints)
 
     if complaints:
         print("FAIL command-line:\n  " + "\n  ".join(complaints), file=sys.stderr)
