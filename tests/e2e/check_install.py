@@ -122,19 +122,6 @@ def check_helper_binary(helper: Path):
         raise E2EFailure(f"{helper} is not linked with -z relro -z now")
 
 
-def elf_programs(root: Path):
-    """Every program and shared library below root (ELF of type EXEC or DYN;
-    object files and static archives need no run path)."""
-    for path in sorted(root.rglob("*")):
-        if path.is_file() and not path.is_symlink():
-            with path.open("rb") as file:
-                head = file.read(18)
-            if head[:4] == b"\x7fELF" and len(head) == 18:
-                order = "little" if head[5] == 1 else "big"
-                if int.from_bytes(head[16:18], order) in (2, 3):
-                    yield path
-
-
 def check_run_paths(root: Path, installed: bool):
     """No program or library below root has an empty or relative entry in
     its RPATH or RUNPATH: glibc reads an empty one as the working directory,
@@ -142,7 +129,12 @@ def check_run_paths(root: Path, installed: bool):
     library put there would run before the program's main. Installed, they
     link only the system's libraries and need no run path at all."""
     wrong = []
-    for path in elf_programs(root):
+    for path in sorted(p for p in root.rglob("*") if p.is_file() and not p.is_symlink()):
+        with path.open("rb") as file:
+            head = file.read(18)
+        # Programs and shared libraries (little-endian ELF of type 2 or 3), not objects.
+        if len(head) < 18 or head[:4] != b"\x7fELF" or head[16:18] not in (b"\2\0", b"\3\0"):
+            continue
         dynamic = run(["readelf", "--wide", "--dynamic", str(path)])
         for tag, value in re.findall(r"\((RPATH|RUNPATH)\)\s+Library \w+: \[(.*)\]", dynamic):
             if installed or not all(entry.startswith("/") for entry in value.split(":")):
