@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "generating/PlayedFile.h"
 
+#include "ports/PrintableText.h"
 #include "recording/RecordedLines.h"
 
 #include <algorithm>
@@ -144,6 +145,15 @@ PlayedFileResult Refused(std::size_t line, const std::string& text) {
     return {std::nullopt, "Rad " + std::to_string(line) + ": " + text};
 }
 
+// A text of the file as a message quotes it: a name or a number is short,
+// and anything longer, or anything that would steer a terminal, is the file's
+// fault, not something to show whole.
+constexpr std::size_t kLongestQuote = 40; // characters
+
+std::string Quoted(std::string_view text) {
+    return "\"" + PrintableExcerpt(text, kLongestQuote) + "\"";
+}
+
 std::string Lowered(std::string_view name) {
     std::string lower(name);
     for (char& c : lower)
@@ -152,88 +162,167 @@ std::string Lowered(std::string_view name) {
     return lower;
 }
 
-} // namespace
-
-PlayedFileResult ReadPlayedFile(std::istream& in, std::uint16_t base) {
-    std::string text;
-    std::size_t number = 0;
-    // The header: a spreadsheet may put a byte order mark in front.
-    while (std::getline(in, text) && Trimmed(text).empty())
-        ++number;
-    ++number;
-    if (!in && text.empty())
-        return {std::nullopt, in.bad() ? "Filen kunde inte läsas." : "Filen är tom."};
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0)
-        text.erase(0, 3);
-    const std::vector<std::string_view> header = Fields(text);
-    if (Lowered(header.front()) != "tid_s")
-        return Refused(number, "första kolumnen ska heta tid_s, som i inspelningens filer, men "
-                               "heter \"" +
-                                   std::string(header.front()) + "\".");
-    const ColumnNames names(base);
-    std::vector<Column> columns;
-    PlayedFileResult result;
-    for (std::size_t i = 1; i < header.size(); ++i) {
-        const std::string name = Lowered(header[i]);
-        const std::optional<Column> column = names.find(name);
-        if (!column)
-            return Refused(number, "okänd kolumn \"" + std::string(header[i]) +
-                                       "\": inspelningens filer har inget sådant stift.");
-        if (column->pin != 0 && std::any_of(columns.begin(), columns.end(),
-                                            [&](const Column& c) { return c.pin == column->pin; }))
-            return Refused(number,
-                           "stift " + std::to_string(column->pin) + " står i två kolumner.");
-        if (column->pin == 0)
-            result.ignored.push_back(std::string(header[i]));
-        columns.push_back(*column);
+// A size as a refusal names it.
+std::string SizeText(std::uintmax_t bytes) {
+    for (const auto& [shift, unit] : {std::pair{30, " GiB"}, std::pair{20, " MiB"}}) {
+        if (bytes != 0 && bytes % (std::uintmax_t{1} << shift) == 0)
+            return std::to_string(bytes >> shift) + unit;
     }
-    if (std::all_of(columns.begin(), columns.end(), [](const Column& c) { return c.pin == 0; }))
-        return Refused(number, "ingen kolumn för ett utgångsstift på porten " +
-                                   std::to_string(base) + " (stift 1-9, 14, 16 eller 17).");
+    return std::to_string(bytes) + " byte";
+}
 
+// The file's lines, each read whole before it is looked at, up to the
+// bounds: past one, the refusal says which, and no more is read.
+class BoundedLines {
+public:
+    BoundedLines(std::istream& in, const PlayedFileBounds& bounds)
+        : in_(in), bounds_(bounds), buffer_(bounds.longestLine + 1, '\0') {}
+
+    // The next line without its "\n"; nullopt at the end of the file or at
+    // a refusal. The text lasts until the next call.
+    std::optional<std::string_view> next() {
+        if (!refusal_.empty() || !in_.good())
+            return std::nullopt;
+        // getline stores at most buffer_.size() - 1 bytes and fails when
+        // the line goes on past them.
+        in_.getline(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+        const auto got = static_cast<std::size_t>(in_.gcount());
+        read_ += got;
+        const bool ended = in_.eof() && got == 0;
+        if (in_.bad())
+            refusal_ = "Filen kunde inte läsas.";
+        else if (read_ > bounds_.largestFile)
+            refusal_ = "Filen är större än " + SizeText(bounds_.largestFile) +
+                       ", mer än en inspelning som kan spelas upp.";
+        else if (in_.fail() && !in_.eof())
+            refusal_ = Refused(number_ + 1, "raden är längre än " +
+                                                std::to_string(bounds_.longestLine) + " byte.")
+                           .refusal;
+        else if (number_ == bounds_.mostLines && !ended)
+            refusal_ = Refused(number_ + 1, "filen har fler än " +
+                                                std::to_string(bounds_.mostLines) + " rader.")
+                           .refusal;
+        if (!refusal_.empty() || ended)
+            return std::nullopt;
+        ++number_;
+        // Without a "\n" the line ended the file.
+        return std::string_view(buffer_.data(), in_.eof() ? got : got - 1);
+    }
+
+    std::size_t number() const { return number_; }
+    const std::string& refusal() const { return refusal_; }
+
+private:
+    std::istream& in_;
+    PlayedFileBounds bounds_;
+    std::string buffer_;
+    std::uintmax_t read_ = 0;
+    std::size_t number_ = 0; // the lines read
+    std::string refusal_;
+};
+
+// The header's columns, after the time's; the names are copied, as the
+// line they came in is read over by the next.
+struct Header {
+    std::vector<std::string> names;
+    std::vector<Column> columns;
+};
+
+std::optional<std::string> HeaderRefusal(std::string_view line, std::uint16_t base, Header& header,
+                                         std::vector<std::string>& ignored) {
+    // A spreadsheet may put a byte order mark in front.
+    if (line.substr(0, 3) == "\xEF\xBB\xBF")
+        line.remove_prefix(3);
+    const std::vector<std::string_view> fields = Fields(line);
+    if (Lowered(fields.front()) != "tid_s")
+        return "första kolumnen ska heta tid_s, som i inspelningens filer, men heter " +
+               Quoted(fields.front()) + ".";
+    const ColumnNames names(base);
+    for (std::size_t i = 1; i < fields.size(); ++i) {
+        const std::optional<Column> column = names.find(Lowered(fields[i]));
+        if (!column)
+            return "okänd kolumn " + Quoted(fields[i]) +
+                   ": inspelningens filer har inget sådant stift.";
+        if (column->pin != 0 &&
+            std::any_of(header.columns.begin(), header.columns.end(),
+                        [&](const Column& c) { return c.pin == column->pin; }))
+            return "stift " + std::to_string(column->pin) + " står i två kolumner.";
+        if (column->pin == 0)
+            ignored.emplace_back(fields[i]);
+        header.names.emplace_back(fields[i]);
+        header.columns.push_back(*column);
+    }
+    if (std::all_of(header.columns.begin(), header.columns.end(),
+                    [](const Column& c) { return c.pin == 0; }))
+        return "ingen kolumn för ett utgångsstift på porten " + std::to_string(base) +
+               " (stift 1-9, 14, 16 eller 17).";
+    return std::nullopt;
+}
+
+// The rows after the header, as changes of the played pins.
+PlayedFileResult ReadRows(BoundedLines& lines, const Header& header, PlayedFileResult result) {
     PlayedSequence sequence;
-    std::vector<int> levels(columns.size(), -1); // -1: before the first row
+    std::vector<int> levels(header.columns.size(), -1); // -1: before the first row
     bool anyRow = false;
-    while (std::getline(in, text)) {
-        ++number;
-        if (Trimmed(text).empty())
+    while (const std::optional<std::string_view> text = lines.next()) {
+        const std::size_t number = lines.number();
+        if (Trimmed(*text).empty())
             continue;
-        const std::vector<std::string_view> fields = Fields(text);
-        if (fields.size() != header.size())
+        const std::vector<std::string_view> fields = Fields(*text);
+        if (fields.size() != header.columns.size() + 1)
             return Refused(number, std::to_string(fields.size()) + " fält, men rubriken har " +
-                                       std::to_string(header.size()) + ".");
+                                       std::to_string(header.columns.size() + 1) + ".");
         const std::optional<nanoseconds> time = SecondsOf(fields.front());
         if (!time)
-            return Refused(number, "ogiltig tid \"" + std::string(fields.front()) +
-                                       "\": skriv sekunder med punkt, till exempel 0.002.");
+            return Refused(number, "ogiltig tid " + Quoted(fields.front()) +
+                                       ": skriv sekunder med punkt, till exempel 0.002.");
         if (*time > kLongestSignal)
             return Refused(number, "tiden är senare än " + std::to_string(kLongestSignal.count()) +
                                        " timmar.");
+        // Rows may share a time: the recorder writes a row a moment.
         if (anyRow && *time < sequence.length)
             return Refused(number, "tiden går bakåt: raden före har en senare tid.");
-        for (std::size_t i = 0; i < columns.size(); ++i) {
+        for (std::size_t i = 0; i < header.columns.size(); ++i) {
             const std::string_view value = fields[i + 1];
             if (value != "0" && value != "1")
-                return Refused(number, "ogiltigt värde \"" + std::string(value) + "\" i kolumnen " +
-                                           std::string(header[i + 1]) + ": skriv 0 eller 1.");
+                return Refused(number, "ogiltigt värde " + Quoted(value) + " i kolumnen " +
+                                           header.names[i] + ": skriv 0 eller 1.");
             const int level = value == "1" ? 1 : 0;
-            if (columns[i].pin == 0 || level == levels[i])
+            const Column& column = header.columns[i];
+            if (column.pin == 0 || level == levels[i])
                 continue;
             if (sequence.changes.size() >= kMostPlayedChanges)
                 return Refused(number,
                                "fler än " + std::to_string(kMostPlayedChanges) + " ändringar.");
-            sequence.changes.push_back({*time, columns[i].pin, level == 1});
+            sequence.changes.push_back({*time, column.pin, level == 1});
             levels[i] = level;
         }
         sequence.length = *time;
         anyRow = true;
     }
-    if (in.bad())
-        return {std::nullopt, "Filen kunde inte läsas."};
+    if (!lines.refusal().empty())
+        return {std::nullopt, lines.refusal()};
     if (!anyRow)
-        return Refused(number, "filen har inga rader efter rubriken.");
+        return Refused(lines.number(), "filen har inga rader efter rubriken.");
     result.sequence = std::move(sequence);
     return result;
+}
+
+} // namespace
+
+PlayedFileResult ReadPlayedFile(std::istream& in, std::uint16_t base,
+                                const PlayedFileBounds& bounds) {
+    BoundedLines lines(in, bounds);
+    std::optional<std::string_view> line;
+    while ((line = lines.next()) && Trimmed(*line).empty()) {
+    }
+    if (!line)
+        return {std::nullopt, lines.refusal().empty() ? "Filen är tom." : lines.refusal()};
+    Header header;
+    PlayedFileResult result;
+    if (const auto refusal = HeaderRefusal(*line, base, header, result.ignored))
+        return Refused(lines.number(), *refusal);
+    return ReadRows(lines, header, std::move(result));
 }
 
 } // namespace portprov

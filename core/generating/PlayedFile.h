@@ -3,6 +3,7 @@
 
 #include "generating/Waveform.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <optional>
@@ -10,6 +11,22 @@
 #include <vector>
 
 namespace portprov {
+
+// The most a played file may hold; each is named in its refusal. A recording
+// the player can take fits well inside the defaults: it plays
+// kMostPlayedChanges changes, and each row the recorder writes changes at
+// least one line, an output or an input read past, so ten rows a change
+// leave room for the inputs; the header of a recording of every usual
+// register of the three parallel ports and the game port takes under 2 KiB,
+// and a row of one port's three registers under 50 bytes, so that the most
+// rows of it fit in the largest file twice over. Reading stops at a bound,
+// so that a device or a file that never ends a line (/dev/zero) is refused
+// rather than read until memory runs out.
+struct PlayedFileBounds {
+    std::size_t longestLine = 64 * 1024; // bytes, without the line's end
+    std::size_t mostLines = 10 * kMostPlayedChanges; // the header and blank lines too
+    std::uintmax_t largestFile = std::uintmax_t{1} << 30; // bytes
+};
 
 // A played file read: the sequence, or the Swedish refusal naming the line.
 struct PlayedFileResult {
@@ -30,7 +47,9 @@ struct PlayedFileResult {
 // the inputs and other registers' lines are ignored; any other name is
 // refused. The first row gives the levels at its time, each later row
 // changes the pins whose level it changes, and the sequence lasts to the
-// last row's time.
-PlayedFileResult ReadPlayedFile(std::istream& in, std::uint16_t base);
+// last row's time. A text of the file quoted in a refusal is cut short and
+// made printable, so that no control sequence reaches a terminal.
+PlayedFileResult ReadPlayedFile(std::istream& in, std::uint16_t base,
+                                const PlayedFileBounds& bounds = {});
 
 } // namespace portprov

@@ -90,4 +90,25 @@ std::string PrintableText(std::string_view bytes) {
     return text;
 }
 
+std::string PrintableExcerpt(std::string_view bytes, std::size_t most) {
+    // Each character takes at most four bytes, and each byte that starts
+    // none becomes one: the first `most` characters lie within these.
+    constexpr std::size_t kLongestSequence = 4;
+    const std::size_t looked = most < bytes.size() / kLongestSequence
+                                   ? most * kLongestSequence
+                                   : bytes.size();
+    std::string text = PrintableText(bytes.substr(0, looked));
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A UTF-8 sequence starts at each byte but its continuation bytes.
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue;
+        if (characters++ == most) {
+            text.resize(i);
+            return text + "…";
+        }
+    }
+    return looked < bytes.size() ? text + "…" : text;
+}
+
 } // namespace portprov

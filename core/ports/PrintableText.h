@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,10 @@ namespace portprov {
 // beyond U+10FFFF). A device cannot steer the terminal nor turn the text
 // round this way.
 std::string PrintableText(std::string_view bytes);
+
+// The same, for quoting in a message: at most `most` characters of the
+// printable text, with "…" after them where the text went on. Looks at no
+// more of bytes than those characters can take, however long it is.
+std::string PrintableExcerpt(std::string_view bytes, std::size_t most);
 
 } // namespace portprov

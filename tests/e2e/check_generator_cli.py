@@ -12,6 +12,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 sys.dont_write_bytecode = True
@@ -102,6 +103,13 @@ def check_refusals(exe, tmp, complaints):
         got = run(exe, "--simulate", *args)
         if got[0] != status or got[1] or csv.exists():
             complaints.append(f"{' '.join(args)}: {got!r}, wanted status {status}")
+    # A device that never ends a line is refused at the line's bound, at once.
+    began = time.monotonic()
+    got = run(exe, "--simulate", "--play", "/dev/zero", *record)
+    if (got[0] != 1 or "/dev/zero: Rad 1: raden är längre än 65536 byte.\n" not in got[2]
+            or time.monotonic() - began > 10 or csv.exists()):
+        complaints.append(f"--play /dev/zero: {got!r} after {time.monotonic() - began:.1f} s,"
+                          " wanted status 1 and the line's bound named within 10 s")
 
 
 def check_stop(exe, tmp, complaints):

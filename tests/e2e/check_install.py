@@ -8,8 +8,9 @@
 The installed program must start, tell its version, and find its read-me; its
 manual page must describe every option the program lists; the helper that
 alone may hold port rights must be installed where the window and the polkit
-action look for it, and link no toolkit; the Debian package must pass lintian
-without errors or warnings."""
+action look for it, and link no toolkit; no program, built or installed, may
+look for libraries in the working directory; the Debian package must pass
+lintian without errors or warnings."""
 
 import argparse
 import gzip
@@ -119,6 +120,28 @@ def check_helper_binary(helper: Path):
     headers = run(["readelf", "--wide", "--program-headers", "--dynamic", str(helper)])
     if "GNU_RELRO" not in headers or "BIND_NOW" not in headers:
         raise E2EFailure(f"{helper} is not linked with -z relro -z now")
+
+
+def check_run_paths(root: Path, installed: bool):
+    """No program or library below root has an empty or relative entry in
+    its RPATH or RUNPATH: glibc reads an empty one as the working directory,
+    and a relative one from it, also for a program with raised rights, so a
+    library put there would run before the program's main. Installed, they
+    link only the system's libraries and need no run path at all."""
+    wrong = []
+    for path in sorted(p for p in root.rglob("*") if p.is_file() and not p.is_symlink()):
+        with path.open("rb") as file:
+            head = file.read(18)
+        # Programs and shared libraries (little-endian ELF of type 2 or 3), not objects.
+        if len(head) < 18 or head[:4] != b"\x7fELF" or head[16:18] not in (b"\2\0", b"\3\0"):
+            continue
+        dynamic = run(["readelf", "--wide", "--dynamic", str(path)])
+        for tag, value in re.findall(r"\((RPATH|RUNPATH)\)\s+Library \w+: \[(.*)\]", dynamic):
+            if installed or not all(entry.startswith("/") for entry in value.split(":")):
+                wrong.append(f"{path.relative_to(root)}: {tag} [{value}]")
+    if wrong:
+        raise E2EFailure("run paths that may reach the working directory or are not needed:\n  "
+                         + "\n  ".join(wrong))
 
 
 def check_polkit_action(policy: Path, helper_path: str):
@@ -239,8 +262,10 @@ def check_install(build: Path, shots: Path):
     # A prefix with a space in its name: nothing on the way may split it.
     prefix = Path(tempfile.mkdtemp(prefix="portprov install "))
     try:
+        check_run_paths(build, installed=False)
         run(["cmake", "--install", str(build), "--prefix", str(prefix)])
         program = check_tree(prefix, bindir, datadir, source)
+        check_run_paths(prefix, installed=True)
         check_helper_binary(build / "app" / "portprov-io")
         libexecdir = cache_value(build, "CMAKE_INSTALL_LIBEXECDIR", "libexec")
         check_helper_binary(prefix / libexecdir / "portprov" / "portprov-io")
@@ -298,6 +323,7 @@ def check_deb(build: Path, shots: Path):
         run(["dpkg-deb", "-x", str(deb), str(root)])
         # A Debian package installs under /usr.
         program = check_tree(root / "usr", bindir, datadir, source)
+        check_run_paths(root, installed=True)
         help_text = check_starts(program, version)
         check_manual(root / "usr/share/man/man1/portprov.1.gz", help_text)
         check_debian_documents(root / "usr/share/doc/portprov", fields["Version"])

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "generating/PlayedFile.h"
 
+#include "ports/PrintableText.h"
 #include "recording/RecordedLines.h"
 #include "recording/RecordingFiles.h"
 
@@ -14,10 +15,12 @@ using std::chrono::nanoseconds;
 
 namespace {
 
-PlayedFileResult Read(const std::string& text, std::uint16_t base = 888) {
+PlayedFileResult Read(const std::string& text, std::uint16_t base = 888,
+                      const PlayedFileBounds& bounds = {}) {
     std::istringstream in(text);
-    return ReadPlayedFile(in, base);
+    return ReadPlayedFile(in, base, bounds);
 }
+
 
 // The changes at time 0 that give these pins these levels ("1" high).
 std::vector<PinChange> StartingAt(std::vector<int> pins, const std::string& levels) {
@@ -58,6 +61,12 @@ TEST(PlayedFile, RowsBecomeChangesOfTheOutputPins) {
          0ns,
          {"lpt888_stift2_d0"}},
         {"tid_s,stift17_select_in\n7,1\n", 1000, {{7s, 17, true}}, 7s, {}},
+        // Two rows at one time: both changes are played, in the file's order.
+        {"tid_s,stift2_d0\n0,0\n0.001,1\n0.001,0\n",
+         888,
+         {{0ns, 2, false}, {1ms, 2, true}, {1ms, 2, false}},
+         1ms,
+         {}},
     };
     for (const auto& c : cases) {
         const PlayedFileResult read = Read(c.text, c.base);
@@ -99,8 +108,8 @@ TEST(PlayedFile, ARecordingOfTheOutputsPlaysBackAsRecorded) {
 
 TEST(PlayedFile, RefusalsNameTheLine) {
     const struct {
-        const char* text;
-        const char* said;
+        std::string text;
+        std::string said;
     } cases[] = {
         {"", "Filen är tom."},
         {"tid,stift2_d0\n0,1\n", "Rad 1: första kolumnen ska heta tid_s"},
@@ -115,10 +124,48 @@ TEST(PlayedFile, RefusalsNameTheLine) {
         {"tid_s,stift2_d0\n18446744074,1\n", "Rad 2: tiden är senare än 24 timmar."},
         {"tid_s,stift2_d0\n0,2\n", "Rad 2: ogiltigt värde \"2\" i kolumnen stift2_d0"},
         {"tid_s,stift2_d0\n\n", "Rad 2: filen har inga rader efter rubriken."},
+        // The column is named from the header after a longer row was read.
+        {"tid_s,stift3_d1,stift2_d0\n0.0000000000000000000000000000000000000000,2,1\n",
+         "Rad 2: ogiltigt värde \"2\" i kolumnen stift3_d1: skriv 0 eller 1."},
+        // What would steer a terminal is shown as blanks, and a long text cut.
+        {"tid_s,\x1b]0;kapad\x07\x1b[2Jstift2_d0\n",
+         "Rad 1: okänd kolumn \" ]0;kapad  [2Jstift2_d0\": inspelningens"},
+        {"tid_s,stift2_d0\n\x9b" "2J\xE2\x80\xAE,1\n", "Rad 2: ogiltig tid \" 2J \": skriv"},
+        {"tid_s," + std::string(50'000'000, 'x') + "\n",
+         "Rad 1: raden är längre än 65536 byte."},
+        {"tid_s," + std::string(60'000, 'x') + "\n",
+         "Rad 1: okänd kolumn \"" + std::string(40, 'x') + "…\": inspelningens"},
+        {std::string(60'000, 'y') + ",stift2_d0\n",
+         "Rad 1: första kolumnen ska heta tid_s, som i inspelningens filer, men heter \"" +
+             std::string(40, 'y') + "…\"."},
     };
     for (const auto& c : cases) {
+        const std::string text = c.text.substr(0, 80);
         const PlayedFileResult read = Read(c.text);
-        EXPECT_FALSE(read.sequence) << c.text;
-        EXPECT_NE(read.refusal.find(c.said), std::string::npos) << c.text << ": " << read.refusal;
+        EXPECT_FALSE(read.sequence) << text;
+        EXPECT_NE(read.refusal.find(c.said), std::string::npos) << text << ": " << read.refusal;
+        EXPECT_EQ(read.refusal, PrintableText(read.refusal)) << text;
+        EXPECT_LT(read.refusal.size(), 200u) << text;
+    }
+}
+
+TEST(PlayedFile, ReadingStopsAtTheBounds) {
+    const std::string header = "tid_s,stift2_d0\n"; // 16 bytes
+    const struct {
+        std::string text;
+        PlayedFileBounds bounds;
+        std::string said; // empty: played
+    } cases[] = {
+        {header + "0.000000000000,1\n", {.longestLine = 16}, ""},
+        {header + "0.0000000000000,1\n", {.longestLine = 16}, "Rad 2: raden är längre än 16 byte."},
+        {header + "0,1\n\n", {.mostLines = 3}, ""},
+        {header + "0,1\n\n1,0", {.mostLines = 3}, "Rad 4: filen har fler än 3 rader."},
+        {header + "0,1\n", {.largestFile = 20}, ""},
+        {header + "0,1\n\n", {.largestFile = 20}, "Filen är större än 20 byte, mer än en"},
+    };
+    for (const auto& c : cases) {
+        const PlayedFileResult read = Read(c.text, 888, c.bounds);
+        EXPECT_EQ(read.sequence.has_value(), c.said.empty()) << c.text;
+        EXPECT_EQ(read.refusal.substr(0, c.said.size()), c.said) << c.text;
     }
 }

@@ -128,6 +128,14 @@ TEST(GamePortTiming, AnAxisIsReadyOnlyAfterRealTravelAndWithItsCentreInside) {
          {24.2, 1124.2},
          1100.0,
          AxisReadiness::NotAtCentre},
+        {"centre taken with the stick held to the low end",
+         {100.0, 1100.0},
+         199.0,
+         AxisReadiness::NotAtCentre},
+        {"a tenth of the travel above the low end is enough",
+         {100.0, 1100.0},
+         200.0,
+         AxisReadiness::Ready},
         {"centre did not answer", {24.2, 1124.2}, kNone, AxisReadiness::NotAtCentre},
     };
     for (const auto& c : cases) {
