@@ -23,8 +23,8 @@ namespace portprov {
 // not be saved. A summary line goes to err, never to the standard output,
 // which may carry the file ("-"): rounds, rate, longest gap, late rounds at a
 // fixed rate. So does a refusal, a failed access or a file that could not be
-// saved. SIGINT, SIGTERM and SIGHUP (one the program was started to ignore
-// stays ignored) stop the recording early: what was recorded is saved, and
+// saved. The termination signals (DeferredTerminationSignals; one the program
+// was started to ignore stays ignored) stop the recording early: what was recorded is saved, and
 // the program then ends as the signal asks. A recording cut short by a memory
 // that ran out, or stopped before its trigger's edge came, is saved as far as
 // it went, that is said, and the status is 1 whatever stopped it.
