@@ -2,6 +2,7 @@
 // Verktyg → Spela in…: the dialog records the simulated printer's handshake,
 // shows it and saves it; failures come as messages.
 #include "recording/RecordingDialog.h"
+#include "CutTexts.h"
 #include "WindowFixture.h"
 #include "ports/simulated/SimulatedPc.h"
 #include "recording/SwedishSaveDialog.h"
@@ -9,7 +10,6 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -17,9 +17,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -53,37 +50,6 @@ QString LevelsOf(const QString& csv, const QString& wire) {
 QByteArray Contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The names of the dialog's texts that do not get the room they ask for.
-QStringList CutTexts(QWidget* dialog) {
-    // As a user sees it, once the layouts have settled. A changed text posts
-    // a layout request to its box, whose new size posts one to the box around
-    // it, and so on up to the dialog, each when the one below is handled:
-    // however far the event loop had got up that chain, every layout is
-    // activated until none has anything left to do.
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (QLayout* layout : dialog->findChildren<QLayout*>())
-            changed = layout->activate() || changed;
-    }
-    QStringList cut;
-    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
-        if (!widget->isVisibleTo(dialog))
-            continue;
-        QSize needed = widget->sizeHint();
-        if (const auto* label = qobject_cast<QLabel*>(widget); label && label->wordWrap())
-            needed = {0, label->heightForWidth(label->width())};
-        else if (qobject_cast<QGroupBox*>(widget))
-            needed = widget->minimumSizeHint();
-        else if (!qobject_cast<QLabel*>(widget) && !qobject_cast<QAbstractButton*>(widget) &&
-                 !qobject_cast<QComboBox*>(widget) && !qobject_cast<QAbstractSpinBox*>(widget))
-            continue;
-        if (widget->width() < needed.width() || widget->height() < needed.height())
-            cut << widget->objectName() + widget->property("text").toString() +
-                       widget->property("title").toString();
-    }
-    return cut;
 }
 
 // What a user sets in the dialog, as text.
