@@ -21,8 +21,8 @@ namespace portprov {
 // the file it is to be saved in. The recording lasts --duration, else as
 // long as the signal (GeneratePlan::recordingLength). A summary line of the
 // signal goes to err, then the recorder's, as RunRecordCommand says it; a
-// refusal or a failed access goes there too. SIGINT, SIGTERM and SIGHUP stop
-// the signal early, the port is put back, what was recorded is saved, and
+// refusal or a failed access goes there too. The termination signals
+// (DeferredTerminationSignals) stop the signal early, the port is put back, what was recorded is saved, and
 // the program then ends as the signal asks. Returns the exit status: 2 for a
 // bad command line (its numbers, the recording's too), 1 for a file that
 // cannot be read or saved, a refusal at the port or a failed access, 0 when

@@ -24,13 +24,13 @@ namespace portprov {
 // not be saved. A summary line goes to err, never to the standard output,
 // which may carry the file ("-"): rounds, rate, longest gap, late rounds at a
 // fixed rate. So does a refusal, a failed access or a file that could not be
-// saved. SIGINT, SIGTERM and SIGHUP (one the program was started to ignore
-// stays ignored) stop the recording early: what was recorded is saved, and
-// the program then ends as the signal asks. One that comes while the file is
-// being saved ends a save that waits on a pipe no one reads, said so. A
-// recording cut short by a memory that ran out, or stopped before its
-// trigger's edge came, is saved as far as it went, that is said, and the
-// status is 1 whatever stopped it.
+// saved. The termination signals (DeferredTerminationSignals; one the program
+// was started to ignore stays ignored) stop the recording early: what was
+// recorded is saved, and the program then ends as the signal asks. One that
+// comes while the file is being saved ends a save that waits on a pipe no one
+// reads, said so. A recording cut short by a memory that ran out, or stopped
+// before its trigger's edge came, is saved as far as it went, that is said,
+// and the status is 1 whatever stopped it.
 // parallelBases: the bases the computer reports. version: the program's name
 // and version, for the VCD header. Returns the exit status: 0 when saved, 2
 // for a trigger that does not fit the registers, 1 otherwise.

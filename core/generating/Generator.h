@@ -25,7 +25,10 @@ struct GeneratorOptions {
     Waveform waveform;
     // Recorded on the same thread and clock while the signal runs: the
     // recording's round 0 is the signal's time 0 (without a trigger). Its
-    // length is its own; the signal runs to its end either way.
+    // length is its own; the signal runs to its end either way. A trigger's
+    // edge is waited for until the signal has ended and the length has gone
+    // by since time 0; then the recording ends as one stopped before its
+    // edge: no triggerTime, the stretch recorded while waiting kept.
     std::optional<RecorderOptions> recording{};
     // Asks for real-time priority and locked memory for the run.
     bool realTime = true;
@@ -57,7 +60,7 @@ struct GeneratorResult {
 
 // Drives output pins of a parallel port in time on a thread of its own, as
 // one sequence that leaves the port as it found it (RunRestoringSequence):
-// the port is held, SIGINT, SIGTERM and SIGHUP are held back, the data and
+// the port is held, the termination signals are held back, the data and
 // control registers are saved and put back at the end, after stop(), after
 // a failure. While it runs, the program's other accesses are refused as Busy
 // (kRecordingRunsMessage), as during a recording. Each write goes out at its

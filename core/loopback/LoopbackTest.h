@@ -59,8 +59,8 @@ std::optional<LoopbackPlug> WiringTheFailuresMatch(const LoopbackReport& report)
 // register read after each, the port held for the test alone
 // (HoldPortForSequence). The data latch and the control register are
 // written back as they were before the test (SavedRegisters), also when an
-// access throws PortError (which is passed on), and before SIGINT, SIGTERM or
-// SIGHUP may end the program. A port that could not be put back ends in
+// access throws PortError (which is passed on), and before a termination
+// signal (DeferredTerminationSignals) may end the program. A port that could not be put back ends in
 // PortError naming the values its registers should have, never in a report.
 // A base whose registers would pass 65535 is refused with PortError before
 // any port is touched.

@@ -39,7 +39,7 @@ struct SequenceSteps {
 //    is touched; what names the sequence as that sentence needs it
 //    ("slingtestet");
 //  - the port is held (HoldPortForSequence), so that a second program cannot
-//    come between the accesses, and SIGINT, SIGTERM and SIGHUP are held back
+//    come between the accesses, and the termination signals are held back
 //    (DeferredTerminationSignals) until the port is put back;
 //  - the data latch and the control register are saved (SavedRegisters) and
 //    written back after the body, also when the body or the saving throws

@@ -7,7 +7,7 @@ namespace portprov {
 
 namespace {
 
-constexpr std::array<int, 3> kDeferred{SIGINT, SIGTERM, SIGHUP};
+constexpr std::array<int, 4> kDeferred{SIGINT, SIGQUIT, SIGTERM, SIGHUP};
 
 // Which of them arrived while held back. Written by the handler only.
 volatile std::sig_atomic_t gNoted[kDeferred.size()] = {};

@@ -8,11 +8,12 @@
 
 namespace portprov {
 
-// Holds back SIGINT, SIGTERM and SIGHUP while a sequence of port accesses
-// must run to its end: the program must not end with the port left as the
-// sequence set it. While a guard lives those signals are only noted; when it
-// goes (after the port has been put back) the handlers from before come back
-// and each noted signal is raised again, so the program then ends, or does
+// Holds back SIGINT, SIGQUIT, SIGTERM and SIGHUP while a sequence of port
+// accesses must run to its end: the program must not end with the port left
+// as the sequence set it, and Ctrl+\ (SIGQUIT) is the user's as much as
+// Ctrl+C. While a guard lives those signals are only noted; when it goes
+// (after the port has been put back) the handlers from before come back and
+// each noted signal is raised again, so the program then ends, or does
 // whatever it did before, just as it would have. Guards may nest. POSIX
 // only; on Windows a guard does nothing.
 class DeferredTerminationSignals {
@@ -33,7 +34,7 @@ public:
 
 private:
 #if !defined(_WIN32)
-    std::array<struct sigaction, 3> previous_{};
+    std::array<struct sigaction, 4> previous_{};
 #endif
 };
 

@@ -225,22 +225,34 @@ private:
         }
         if (!kept_) {
             ring_->roundDone(k_, position_, roundStart_);
+            // Beside a signal the edge is waited for as long as the signal
+            // goes on and a recording without a trigger would last, from the
+            // signal's time 0: after both nothing of the signal's is left to
+            // make it come. The recording then ends as one stopped before its
+            // edge.
+            if constexpr (kStimulus)
+                return !stimulus_->active() && covered() >= 1.0;
             return false;
         }
         // A time is looked at only when the clock has moved on.
         if (duration_ && !batches_.clockedSinceAsked())
             return false;
-        // At a fixed rate each round stands for a period: the length is
-        // reached when the next round would be due at its end or later.
-        const nanoseconds covered =
-            position_ - start_.time + (pacer_ ? pacer_->period() : nanoseconds{});
-        const double done =
-            duration_
-                ? static_cast<double>(covered.count()) / static_cast<double>(duration_->count())
-                : static_cast<double>(k_ - start_.round + 1) /
-                      static_cast<double>(std::get<std::uint64_t>(options_.length));
+        const double done = covered();
         signals_.progress.store(std::min(done, 1.0), std::memory_order_relaxed);
         return done >= 1.0;
+    }
+
+    // The share of the length covered from the start of the kept stretch (or
+    // from round 0 while waiting for the edge) up to this round. At a fixed
+    // rate each round stands for a period: the length is reached when the
+    // next round would be due at its end or later.
+    double covered() const {
+        if (!duration_)
+            return static_cast<double>(k_ - start_.round + 1) /
+                   static_cast<double>(std::get<std::uint64_t>(options_.length));
+        const nanoseconds time =
+            position_ - start_.time + (pacer_ ? pacer_->period() : nanoseconds{});
+        return static_cast<double>(time.count()) / static_cast<double>(duration_->count());
     }
 
     // Register c, read in round k_, has changed to `value`. A change is timed

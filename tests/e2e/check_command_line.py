@@ -11,6 +11,7 @@ the computer reports at a folder made here instead of /proc/sys/dev/parport."""
 import argparse
 import os
 import re
+import resource
 import shutil
 import signal
 import subprocess
@@ -30,12 +31,12 @@ def environment(extra=None):
     return env
 
 
-def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE):
+def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30):
     try:
         result = subprocess.run([str(exe), *args], env=environment(env_extra), stdout=stdout,
-                                stderr=stderr, timeout=30)
+                                stderr=stderr, timeout=timeout)
     except subprocess.TimeoutExpired:
-        return None, "", "still running after 30 s"
+        return None, "", f"still running after {timeout} s"
     return result.returncode, (result.stdout or b"").decode(), (result.stderr or b"").decode()
 
 
@@ -45,8 +46,10 @@ def signalled_recording(exe, args, sent, ignore_hangup=False):
     the end), or None when it did not end in time."""
     def before():
         # Whatever the test itself was started to ignore (a background job's Ctrl+C).
-        for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        for number in (signal.SIGINT, signal.SIGQUIT, signal.SIGTERM, signal.SIGHUP):
             signal.signal(number, signal.SIG_DFL)
+        # Ctrl+\ ends it with a core dump, which no test wants.
+        resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
         if ignore_hangup:
             signal.signal(signal.SIGHUP, signal.SIG_IGN)
     process = subprocess.Popen([str(exe), *args], env=environment(), stdout=subprocess.DEVNULL,
@@ -69,8 +72,8 @@ def signalled_recording(exe, args, sent, ignore_hangup=False):
 
 
 def check_signals(exe, tmp, complaints):
-    """Ctrl+C and SIGTERM end a long recording at once, and it is saved; a
-    hang-up the program was started to ignore shortens nothing; a wait for a
+    """Ctrl+C, Ctrl+\\ and SIGTERM end a long recording at once, and it is
+    saved; a hang-up the program was started to ignore shortens nothing; a wait for a
     trigger's edge (pin 3 at 888 is D1, which the simulated PC never changes)
     that is stopped says the edge never came, and saves."""
     long = ["--record", "889", "--duration", "600"]
@@ -78,6 +81,7 @@ def check_signals(exe, tmp, complaints):
     for number, (args, sent, nohup, status, said, wire) in enumerate((
             (long, signal.SIGINT, False, -signal.SIGINT, "Inspelning av 889: ", "stift11"),
             (long, signal.SIGTERM, False, -signal.SIGTERM, "Inspelning av 889: ", "stift11"),
+            (long, signal.SIGQUIT, False, -signal.SIGQUIT, "Inspelning av 889: ", "stift11"),
             (long[:-1] + ["2"], signal.SIGHUP, True, 0, r"mätningar på 2[.,]0\d\d s", "stift11"),
             (["--record", "888", "--record", "513", "--trigger", "888:3:fall"], signal.SIGINT,
              False, 1, "\nFlanken kom aldrig: stift 3 föll inte", "stift3_d1"))):

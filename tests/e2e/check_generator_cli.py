@@ -113,15 +113,22 @@ def check_refusals(exe, tmp, complaints):
 
 
 def check_stop(exe, tmp, complaints):
-    """Ctrl+C stops a long signal: it says so, the recording is saved, and
-    the program ends as the signal asks."""
-    csv = tmp / "stopp.csv"
-    got = signalled_recording(exe, ["--simulate", "--square", "2:10", "--duration", "600",
-                                    "--record", "889", "--csv", str(csv)], signal.SIGINT)
-    if (not got or got[0] != -signal.SIGINT or got[2] > 10
-            or "Signalen stoppades i förtid." not in got[1]
-            or "\nInspelning av 889: " not in got[1] or not csv.exists()):
-        complaints.append(f"--square stopped by SIGINT: {got!r}")
+    """Ctrl+C and Ctrl+\\ stop a long signal: it says so, the recording is
+    saved, and the program ends as the signal asks. An edge that never comes
+    beside a signal ends the recording with the signal, said, saved, status 1."""
+    for sent in (signal.SIGINT, signal.SIGQUIT):
+        csv = tmp / f"stopp-{sent.name}.csv"
+        got = signalled_recording(exe, ["--simulate", "--square", "2:10", "--duration", "600",
+                                        "--record", "889", "--csv", str(csv)], sent)
+        if (not got or got[0] != -sent or got[2] > 10
+                or "Signalen stoppades i förtid." not in got[1]
+                or "\nInspelning av 889: " not in got[1] or not csv.exists()):
+            complaints.append(f"--square stopped by {sent.name}: {got!r}")
+    csv = tmp / "aldrig.csv"
+    args = ["--square", "3:1000", "--duration", "0.2", "--record", "888", "--trigger", "2:rise"]
+    got = run(exe, "--simulate", *args, "--csv", str(csv), timeout=10)
+    if got[0] != 1 or "\nFlanken kom aldrig: stift 2 steg inte" not in got[2] or not csv.exists():
+        complaints.append(f"{' '.join(args)}: {got!r}")
 
 
 def main():

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 using namespace portprov;
 using namespace std::chrono_literals;
@@ -228,5 +229,31 @@ TEST_F(GeneratorTest, BasesWithoutOutputsAreRefusedBeforeAnyPort) {
         } catch (const PortError& refusal) {
             EXPECT_EQ(refusal.kind(), PortErrorKind::RefusedInput) << base;
         }
+    }
+}
+
+TEST_F(GeneratorTest, AnEdgeThatNeverComesIsWaitedForUntilSignalAndLengthAreOver) {
+    // Pin 13 (D1 through the plug) never rises: the wait ends after both the
+    // signal and the recording's length from time 0, on the driven clock.
+    using Case = std::tuple<Waveform, RecorderOptions, nanoseconds>; // signal, recording, end
+    RecorderOptions rounds = Recording889(0ns);
+    rounds.length = std::uint64_t{100};
+    for (auto [wave, recording, end] :
+         {Case{SquareWave{{2}, 1000.0, 50.0, 5ms}, Recording889(5ms), 5ms},
+          Case{PulseTrain{{2}, 10, 1000.0}, Recording889(20ms), 20ms},
+          Case{PulseTrain{{2}, 10, 1000.0}, rounds, 9500us}}) {
+        recording.trigger = RecorderOptions::Trigger{0, 4, false, Edge::Rise};
+        const std::int64_t from = clock.load();
+        Generator generator({888, wave, recording, false}, driven);
+        generator.start();
+        while (!generator.finished() && clock.load() - from < 1'000'000'000)
+            std::this_thread::yield();
+        const nanoseconds took(clock.load() - from);
+        generator.stop();
+        const GeneratorResult result = generator.wait();
+        EXPECT_GE(took, end);
+        EXPECT_LT(took, end + 100us);
+        EXPECT_FALSE(result.stats.stopped);
+        EXPECT_FALSE(result.recorded->recording.triggerTime);
     }
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Ctrl+C, kill and a closed terminal during a sequence: held back while it
-// runs, handed on once, and only once, when it has put the port back.
+// Ctrl+C, Ctrl+\, kill and a closed terminal during a sequence: held back
+// while it runs, handed on once, and only once, when it has put the port back.
 #include "process/DeferredTerminationSignals.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 namespace portprov {
 namespace {
 
-constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
+constexpr std::array<int, 4> kSignals{SIGINT, SIGQUIT, SIGTERM, SIGHUP};
 
 volatile std::sig_atomic_t gDelivered[NSIG] = {};
 
@@ -40,7 +40,7 @@ protected:
     }
 
 private:
-    std::array<struct sigaction, 3> before_{};
+    std::array<struct sigaction, kSignals.size()> before_{};
 };
 
 TEST_F(HeldSignals, EachSignalRaisedWhileHeldIsDeliveredOnceAfterRelease) {
