@@ -17,13 +17,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include "TestPaths.h"
 
 using namespace portprov;
 
@@ -103,41 +100,6 @@ TEST(HelperProgram, StrayUserSignalsAndAlarmsDoNotEndItWhileItHoldsAPort) {
         ASSERT_EQ(::kill(helper, signal), 0);
         EXPECT_NO_THROW(EXPECT_EQ(ports.read(888), 200)) << ::strsignal(signal);
     }
-}
-
-TEST(HelperProgram, ASetuidStartStaysWithTheCallerWhateverPkexecUidTheyName) {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "the helper is made setuid root; this test must run as root";
-    const std::filesystem::path folder = UniqueTestPath("portprov-setuid-");
-    const std::filesystem::path helper = folder / "portprov-io";
-    std::filesystem::create_directories(folder);
-    std::filesystem::copy_file(PORTPROV_HELPER, helper);
-    ASSERT_EQ(::chmod(folder.c_str(), 0755) | ::chmod(helper.c_str(), 04755), 0);
-    int pipe[2];
-    ASSERT_EQ(::pipe(pipe), 0);
-    if (::fork() == 0) {
-        // User 65534 starts it, naming user 1000 as the one pkexec started it for.
-        std::string uid = "could not become user 65534";
-        if (::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0 &&
-            ::setresuid(65534, 65534, 65534) == 0) {
-            ::setenv("PKEXEC_UID", "1000", 1);
-            try {
-                HelperPorts ports({helper.string(), "--simulate"});
-                uid = HelpersStatus("Uid");
-            } catch (const std::exception& error) {
-                uid = error.what();
-            }
-        }
-        static_cast<void>(::write(pipe[1], uid.data(), uid.size()));
-        ::_exit(0);
-    }
-    ::close(pipe[1]);
-    std::string uid(200, '\0');
-    uid.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(pipe[0], uid.data(), uid.size()))));
-    ::close(pipe[0]);
-    ::wait(nullptr);
-    std::filesystem::remove_all(folder);
-    EXPECT_EQ(uid, "\t65534\t65534\t65534\t65534");
 }
 
 TEST(HelperProgram, ServesThroughItsPipeAndEndsWithIt) {
