@@ -6,11 +6,11 @@
 #include "generating/WriteSchedule.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
+#include "ports/RemoteSequences.h"
 #include "ports/RestoringSequence.h"
 #include "ports/SavedRegisters.h"
 #include "process/RealTimeRun.h"
 #include "recording/RecordingLoop.h"
-#include "remote/RemoteSequences.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -3,10 +3,9 @@
 
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
+#include "ports/RemoteSequences.h"
 #include "ports/RestoringSequence.h"
 #include "ports/SavedRegisters.h"
-
-#include "remote/RemoteSequences.h"
 
 #include <algorithm>
 #include <string>

@@ -3,7 +3,7 @@
 
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
-#include "remote/RemoteSequences.h"
+#include "ports/RemoteSequences.h"
 
 namespace portprov {
 

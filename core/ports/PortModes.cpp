@@ -4,10 +4,9 @@
 #include "connector/Connector.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
+#include "ports/RemoteSequences.h"
 #include "ports/RestoringSequence.h"
 #include "ports/SavedRegisters.h"
-
-#include "remote/RemoteSequences.h"
 
 #include <string>
 

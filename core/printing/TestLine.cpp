@@ -5,10 +5,9 @@
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortError.h"
 #include "ports/PortIo.h"
+#include "ports/RemoteSequences.h"
 #include "ports/RestoringSequence.h"
 #include "ports/SavedRegisters.h"
-
-#include "remote/RemoteSequences.h"
 
 #include <string>
 #include <thread>

@@ -2,8 +2,8 @@
 #include "recording/Recorder.h"
 
 #include "ports/PortIo.h"
+#include "ports/RemoteSequences.h"
 #include "recording/RecordingLoop.h"
-#include "remote/RemoteSequences.h"
 
 #include <stdexcept>
 #include <utility>

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "ports/PortBackend.h"
+#include "ports/RemoteSequences.h"
 #include "remote/HelperProtocol.h"
-#include "remote/RemoteSequences.h"
 
 #include <mutex>
 #include <optional>
