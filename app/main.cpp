@@ -10,7 +10,7 @@
 #include "desktop/NoScreenGuard.h"
 #include "desktop/ToolkitTranslations.h"
 #include "desktop/WindowsConsole.h"
-#include "ports/HardwarePorts.h"
+#include "hardware/HardwarePorts.h"
 #include "ports/KernelPortAccount.h"
 #include "ports/ParallelPorts.h"
 #include "ports/PortIo.h"

@@ -41,12 +41,10 @@ int main(int argc, char** argv) {
     if (simulate) {
         portprov::SelectPortBackend([] { return std::make_unique<portprov::SimulatedPc>(); });
     } else {
-        // Raw access or /dev/port only: ppdev is the window's own way, and the
-        // helper is not there to start another helper.
-        portprov::LinuxAccessProbes probes = portprov::LinuxSystemProbes();
-        probes.parallelPorts = [] { return std::vector<portprov::ParallelPortNode>{}; };
-        probes.helperProgram = nullptr;
-        portprov::SelectPortBackend([probes] { return portprov::OpenLinuxPorts(probes); });
+        portprov::SelectPortBackend([] {
+            return portprov::OpenLinuxPorts(portprov::LinuxSystemProbes(),
+                                            portprov::WayTaker::Helper);
+        });
     }
     portprov::HelperServer server(0, 1);
     return server.serve() ? 0 : 1;

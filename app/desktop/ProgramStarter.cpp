@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/ProgramStarter.h"
 
-#include "ports/HardwarePorts.h"
+#include "hardware/HardwarePorts.h"
 
 #include <QDesktopServices>
 #include <QProcess>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "remote/PortsWithHelper.h"
 
+#include "ports/linux/LinuxMessages.h"
+
 #include <utility>
 
 namespace portprov {
@@ -13,13 +15,11 @@ PortsWithHelper::PortsWithHelper(std::unique_ptr<PortBackend> here,
 
 std::string PortsWithHelper::describe() const {
     const std::lock_guard<std::mutex> lock(mutex_);
-    const std::string helper =
-        helper_ ? helper_->describe()
-                : "hjälpprogrammet " + helperPath_ +
-                      ", som ensamt bär rätten till portarna och startas vid första åtkomsten";
+    const std::string helper = helper_ ? helper_->describe()
+                                       : linux_messages::HelperNotStartedDescription(helperPath_);
     if (!here_)
         return helper;
-    return here_->describe() + "; andra adresser genom " + helper;
+    return linux_messages::HereAndHelperDescription(here_->describe(), helper);
 }
 
 PortBackend& PortsWithHelper::to(std::uint16_t port) {

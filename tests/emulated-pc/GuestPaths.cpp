@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "GuestPaths.h"
 
+#include "hardware/HardwarePorts.h"
 #include "ports/linux/DevPortFile.h"
-#include "ports/linux/LinuxPorts.h"
 #include "ports/linux/ParallelPortDiscovery.h"
 #include "ports/linux/PpdevPorts.h"
 #include "ports/linux/RawX86Ports.h"
@@ -22,7 +22,7 @@ GuestPath PpdevPath() {
 }
 
 GuestPath ChooserPath() {
-    return {"chooser", [] { return OpenLinuxPorts(); }};
+    return {"chooser", [] { return OpenHardwarePorts(); }};
 }
 
 } // namespace portprov::hardwaretest

@@ -30,6 +30,15 @@ std::string PpdevDescription(const std::string& ports) {
     return "kärnans parallellportsdrivrutin (ppdev): " + ports;
 }
 
+std::string HelperNotStartedDescription(const std::string& helperPath) {
+    return "hjälpprogrammet " + helperPath +
+           ", som ensamt bär rätten till portarna och startas vid första åtkomsten";
+}
+
+std::string HereAndHelperDescription(const std::string& here, const std::string& helper) {
+    return here + "; andra adresser genom " + helper;
+}
+
 namespace {
 
 std::string RootOrSetcap(const std::string& helperPath) {

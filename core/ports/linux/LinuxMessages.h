@@ -13,6 +13,11 @@ inline constexpr const char* kRawAccessDescription = "direkt portåtkomst (ioper
 // "kärnans parallellportsdrivrutin (ppdev): /dev/parport0 på 888-890", the
 // ports given as "/dev/parport0 på 888-890, /dev/parport1 på 632-634".
 std::string PpdevDescription(const std::string& ports);
+// The helper portprov-io at helperPath, before it is started.
+std::string HelperNotStartedDescription(const std::string& helperPath);
+// The ports reached here (described as `here`), and every other address
+// through the helper (described as `helper`).
+std::string HereAndHelperDescription(const std::string& here, const std::string& helper);
 
 // The user may not reach the ports: the rights on the helper (setcap, or
 // pkexec through the polkit action), root, or the lp group. pkexecAsked:

@@ -8,8 +8,6 @@
 #include "ports/linux/PpdevPorts.h"
 #include "ports/linux/ProgramPath.h"
 #include "ports/linux/RawX86Ports.h"
-#include "remote/HelperLaunch.h"
-#include "remote/PortsWithHelper.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -20,8 +18,114 @@ namespace msg = linux_messages;
 
 namespace {
 
+// What the ways tried so far found out, for the ways below them and for the
+// refusal when none opens. An errno of a way not tried stays "not there".
+class Findings {
+public:
+    explicit Findings(const LinuxAccessProbes& machine) : probes(machine) {}
+
+    const LinuxAccessProbes& probes;
+    int raw = ENOSYS;
+    int devPort = ENOENT;
+    int node = ENOENT;
+
+    const std::optional<std::string>& lockdown() {
+        if (!lockdown_)
+            lockdown_ = probes.lockdownMode();
+        return *lockdown_;
+    }
+    bool locked() { return LockdownForbidsRawPorts(lockdown()); }
+
+    // The helper for what this program cannot reach, where it is there.
+    // Under lockdown no rights reach the ports, so it is no way either.
+    const std::optional<std::string>& helper() {
+        if (!helper_)
+            helper_ = probes.withHelper && probes.helperProgram && !locked()
+                          ? probes.helperProgram()
+                          : std::nullopt;
+        return *helper_;
+    }
+
+private:
+    std::optional<std::optional<std::string>> lockdown_;
+    std::optional<std::optional<std::string>> helper_;
+};
+
+std::unique_ptr<PortBackend> TryRaw(Findings& found) {
+    found.raw = found.probes.rawAccess();
+    return found.raw == 0 ? found.probes.openRaw() : nullptr;
+}
+
+std::unique_ptr<PortBackend> TryDevPort(Findings& found) {
+    found.devPort = found.probes.devPort();
+    return found.devPort == 0 ? found.probes.openDevPort() : nullptr;
+}
+
+std::unique_ptr<PortBackend> TryPpdev(Findings& found) {
+    const auto ports = found.probes.parallelPorts();
+    for (const auto& port : ports) {
+        found.node = found.probes.nodeAccess(port.node);
+        if (found.node != 0)
+            continue;
+        auto here = found.probes.openPpdev(ports);
+        const auto& helper = found.helper();
+        if (!helper)
+            return here;
+        return found.probes.withHelper(std::move(here), [ports](std::uint16_t address) {
+            for (const auto& reached : ports) {
+                if (address >= reached.base && address - reached.base <= 2)
+                    return true;
+            }
+            return false;
+        }, *helper);
+    }
+    return nullptr;
+}
+
+std::unique_ptr<PortBackend> TryHelperAlone(Findings& found) {
+    const auto& helper = found.helper();
+    return helper ? found.probes.withHelper(nullptr, {}, *helper) : nullptr;
+}
+
+// One way to the ports: it opens where this machine lets it, and notes in the
+// findings why not where not. Its texts are in LinuxMessages, the cause it
+// notes is weighed in Refusal below.
+struct LinuxWay {
+    std::unique_ptr<PortBackend> (*tryOpen)(Findings& found);
+    // The helper portprov-io takes it too: the helper's own rights open it.
+    bool helperTakes;
+};
+
+// The ways to the ports, best first.
+constexpr LinuxWay kLinuxWays[] = {
+    {TryRaw, true},         // raw port instructions, where granted (started as root)
+    {TryDevPort, true},     // /dev/port
+    {TryPpdev, false},      // ppdev's parallel ports, and the helper for the rest
+    {TryHelperAlone, false} // the helper for every address
+};
+
 bool IsPermissionError(int error) {
     return error == EPERM || error == EACCES;
+}
+
+// No way to the ports: the weightiest cause, and its remedy.
+PortError Refusal(Findings& found) {
+    const LinuxAccessProbes& probes = found.probes;
+    if (found.locked())
+        return PortError(PortErrorKind::NotPermitted, msg::Lockdown(*found.lockdown()));
+    const std::string unknown =
+        probes.ownPathUnknown && probes.ownPathUnknown() ? msg::OwnPathUnknown() : "";
+    if (IsPermissionError(found.raw) || IsPermissionError(found.devPort) ||
+        IsPermissionError(found.node)) {
+        return PortError(PortErrorKind::NotPermitted,
+                         unknown + msg::NotPermitted(probes.programPath()));
+    }
+    if (found.devPort == ENOENT && found.raw == ENOSYS)
+        return PortError(PortErrorKind::Missing, msg::NoDevPort());
+    return PortError(PortErrorKind::FailedAccess,
+                     unknown + msg::NoWayToPorts(msg::ErrorText(found.raw),
+                                                 msg::ErrorText(found.devPort),
+                                                 probes.programPath()));
 }
 
 } // namespace
@@ -38,7 +142,6 @@ LinuxAccessProbes LinuxSystemProbes() {
     probes.programPath = [] { return HelperProgramPath(); };
     probes.helperProgram = [] { return FindHelperProgram(); };
     probes.ownPathUnknown = [] { return !ReadOwnProgramPath(); };
-    probes.openHelper = [](const std::string& path) { return StartHelperPorts(path); };
     probes.openRaw = [] { return std::make_unique<RawX86Ports>(SystemPortLocks()); };
     probes.openDevPort = [] {
         return std::make_unique<DevPortFile>(kDevPortPath, SystemPortLocks());
@@ -52,65 +155,15 @@ LinuxAccessProbes LinuxSystemProbes() {
     return probes;
 }
 
-std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes) {
-    const int raw = probes.rawAccess();
-    if (raw == 0) {
-        return probes.openRaw();
+std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes, WayTaker taker) {
+    Findings found(probes);
+    for (const LinuxWay& way : kLinuxWays) {
+        if (taker == WayTaker::Helper && !way.helperTakes)
+            continue;
+        if (auto backend = way.tryOpen(found))
+            return backend;
     }
-    const int devPort = probes.devPort();
-    if (devPort == 0) {
-        return probes.openDevPort();
-    }
-
-    // Under lockdown no rights reach the ports, so the helper is no way either.
-    const auto lockdown = probes.lockdownMode();
-    const bool locked = LockdownForbidsRawPorts(lockdown);
-    const auto helper = probes.helperProgram && !locked ? probes.helperProgram() : std::nullopt;
-    const auto withHelper = [&](std::unique_ptr<PortBackend> here,
-                                std::function<bool(std::uint16_t)> covers) -> std::unique_ptr<PortBackend> {
-        if (!helper)
-            return here;
-        return std::make_unique<PortsWithHelper>(std::move(here), std::move(covers), *helper,
-                                                 probes.openHelper);
-    };
-
-    const auto ports = probes.parallelPorts();
-    int nodeError = ENOENT;
-    for (const auto& port : ports) {
-        nodeError = probes.nodeAccess(port.node);
-        if (nodeError == 0) {
-            return withHelper(probes.openPpdev(ports), [ports](std::uint16_t address) {
-                for (const auto& reached : ports) {
-                    if (address >= reached.base && address - reached.base <= 2)
-                        return true;
-                }
-                return false;
-            });
-        }
-    }
-    if (helper)
-        return withHelper(nullptr, {});
-
-    // No way to the ports: tell the weightiest cause.
-    if (locked) {
-        throw PortError(PortErrorKind::NotPermitted, msg::Lockdown(*lockdown));
-    }
-    const std::string unknown =
-        probes.ownPathUnknown && probes.ownPathUnknown() ? msg::OwnPathUnknown() : "";
-    if (IsPermissionError(raw) || IsPermissionError(devPort) || IsPermissionError(nodeError)) {
-        throw PortError(PortErrorKind::NotPermitted,
-                        unknown + msg::NotPermitted(probes.programPath()));
-    }
-    if (devPort == ENOENT && raw == ENOSYS) {
-        throw PortError(PortErrorKind::Missing, msg::NoDevPort());
-    }
-    throw PortError(PortErrorKind::FailedAccess,
-                    unknown + msg::NoWayToPorts(msg::ErrorText(raw), msg::ErrorText(devPort),
-                                                probes.programPath()));
-}
-
-std::unique_ptr<PortBackend> OpenLinuxPorts() {
-    return OpenLinuxPorts(LinuxSystemProbes());
+    throw Refusal(found);
 }
 
 } // namespace portprov

@@ -4,6 +4,7 @@
 #include "ports/PortBackend.h"
 #include "ports/linux/ParallelPortDiscovery.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,11 +13,10 @@
 
 namespace portprov {
 
-// The Linux hardware backend: raw port access (ioperm/iopl with inb/outb, or
-// /dev/port) where the kernel permits it, otherwise the kernel's parallel-port
-// driver (ppdev) for the registers of the ports it drives. Throws PortError
-// with the cause and the remedy when there is no way to the ports at all.
-std::unique_ptr<PortBackend> OpenLinuxPorts();
+// The ways to the ports on Linux and the choice between them: raw port access
+// (ioperm/iopl with inb/outb, or /dev/port) where the kernel permits it,
+// otherwise the kernel's parallel-port driver (ppdev) for the registers of the
+// ports it drives, and the helper portprov-io for the rest.
 
 // What the choice asks of the machine. Each probe may be replaced (tests do);
 // none of them touches a port.
@@ -44,19 +44,33 @@ struct LinuxAccessProbes {
     std::function<std::unique_ptr<PortBackend>()> openRaw;
     std::function<std::unique_ptr<PortBackend>()> openDevPort;
     std::function<std::unique_ptr<PortBackend>(std::vector<ParallelPortNode>)> openPpdev;
-    // Starts the helper at a path (PortsWithHelper starts it when needed).
-    std::function<std::unique_ptr<PortBackend>(const std::string&)> openHelper;
+    // The helper portprov-io at helperPath for every address `here` does not
+    // cover (for all of them where here is nullptr). Put in by the assembly of
+    // the backends above the ports (hardware/HardwarePorts), which may reach
+    // the helper; left empty, no way goes through the helper.
+    std::function<std::unique_ptr<PortBackend>(std::unique_ptr<PortBackend> here,
+                                               std::function<bool(std::uint16_t)> covers,
+                                               const std::string& helperPath)>
+        withHelper;
 };
 
-// The probes and backends of the machine the program runs on.
+// The probes and backends of the machine the program runs on, without the
+// helper (withHelper is left to the assembly).
 LinuxAccessProbes LinuxSystemProbes();
 
-// The choice, in this order: raw port instructions where granted (the program
-// started as root); else /dev/port; else ppdev for the parallel ports this
-// user may open, and the helper portprov-io, where it is there, for every
-// other address (not under kernel lockdown, which no rights get past); else
-// PortError naming the cause (kernel lockdown, missing permission, no
-// /dev/port) and the remedy.
-std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes);
+// Who takes a way to the ports: the program itself, or the helper portprov-io
+// on its behalf, which takes only the ways its own rights open (ppdev is the
+// program's own way, and the helper does not start another helper).
+enum class WayTaker { Program, Helper };
+
+// The first way the table of ways in LinuxPorts.cpp opens, in this order: raw
+// port instructions where granted (the program started as root); else
+// /dev/port; else ppdev for the parallel ports this user may open, and the
+// helper portprov-io, where it is there, for every other address (not under
+// kernel lockdown, which no rights get past); else the helper alone. Where
+// none opens, PortError naming the weightiest cause (kernel lockdown, missing
+// permission, no /dev/port) and the remedy.
+std::unique_ptr<PortBackend> OpenLinuxPorts(const LinuxAccessProbes& probes,
+                                            WayTaker taker = WayTaker::Program);
 
 } // namespace portprov

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/LinuxPorts.h"
-#include "ports/HardwarePorts.h"
+#include "hardware/HardwarePorts.h"
+#include "remote/PortsWithHelper.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -67,20 +68,26 @@ protected:
         };
         p.helperProgram = [this] { return helper; };
         p.ownPathUnknown = [this] { return ownPathUnknown; };
-        p.openHelper = [this](const std::string& path) {
-            helperStarts.push_back(path);
-            return std::make_unique<Named>("helper");
+        p.withHelper = [this](std::unique_ptr<PortBackend> here,
+                              std::function<bool(std::uint16_t)> covers, const std::string& path) {
+            return std::make_unique<portprov::PortsWithHelper>(
+                std::move(here), std::move(covers), path, [this](const std::string& started) {
+                    helperStarts.push_back(started);
+                    return std::make_unique<Named>("helper");
+                });
         };
         return p;
     }
 
     std::optional<portprov::PortErrorKind> kind; // of the last refusal
 
-    std::string chosen() { return OpenLinuxPorts(probes())->describe(); }
+    portprov::WayTaker taker = portprov::WayTaker::Program;
+
+    std::string chosen() { return OpenLinuxPorts(probes(), taker)->describe(); }
 
     std::string refusal() {
         try {
-            OpenLinuxPorts(probes());
+            OpenLinuxPorts(probes(), taker);
         } catch (const PortError& error) {
             kind = error.kind();
             return error.what();
@@ -134,6 +141,32 @@ TEST_F(LinuxPortsTest, TheHelperReachesWhatThisProgramCannotAndStartsOnlyWhenNee
     // The window's own rights (started as root) come first.
     raw = 0;
     EXPECT_EQ(chosen(), "raw");
+}
+
+TEST_F(LinuxPortsTest, TheHelperTakesOnlyTheWaysItsOwnRightsOpen) {
+    taker = portprov::WayTaker::Helper;
+    ports = {kLpt1};
+    helper = "/usr/libexec/portprov/portprov-io";
+    struct Case {
+        int raw;
+        int devPort;
+        const char* chosen; // nullptr: refused
+    };
+    const Case cases[] = {
+        {0, 0, "raw"},
+        {EPERM, 0, "devport"},
+        {EPERM, EACCES, nullptr}, // neither ppdev nor another helper
+    };
+    for (const Case& c : cases) {
+        raw = c.raw;
+        devPort = c.devPort;
+        if (c.chosen)
+            EXPECT_EQ(chosen(), c.chosen);
+        else
+            EXPECT_THAT(refusal(), HasSubstr("sudo setcap"));
+    }
+    EXPECT_TRUE(ppdevGot.empty());
+    EXPECT_TRUE(helperStarts.empty());
 }
 
 TEST_F(LinuxPortsTest, PpdevIsChosenWhenAnyOfItsNodesOpens) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ports/linux/RawX86Ports.h"
-#include "ports/HardwarePorts.h"
+#include "hardware/HardwarePorts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "ports/HardwarePorts.h"
+#include "hardware/HardwarePorts.h"
 
-#include "ports/HardwareMessages.h"
+#include "hardware/HardwareMessages.h"
 
 #if defined(__linux__)
 #include "ports/linux/LinuxPorts.h"
 #include "ports/linux/RawX86Ports.h"
+#include "remote/HelperLaunch.h"
+#include "remote/PortsWithHelper.h"
 #elif defined(_WIN32)
 #include "ports/windows/WindowsDlPortIo.h"
 #endif
@@ -16,7 +18,17 @@ namespace msg = hardware_messages;
 
 std::unique_ptr<PortBackend> OpenHardwarePorts() {
 #if defined(__linux__)
-    return OpenLinuxPorts();
+    // The ports choose among the ways they reach themselves; the helper,
+    // which sits above them, is put in here for the ways that go through it.
+    LinuxAccessProbes probes = LinuxSystemProbes();
+    probes.withHelper = [](std::unique_ptr<PortBackend> here,
+                           std::function<bool(std::uint16_t)> covers,
+                           const std::string& helperPath) -> std::unique_ptr<PortBackend> {
+        return std::make_unique<PortsWithHelper>(
+            std::move(here), std::move(covers), helperPath,
+            [](const std::string& path) { return StartHelperPorts(path); });
+    };
+    return OpenLinuxPorts(probes);
 #elif defined(_WIN32)
     return OpenDlPortIo();
 #else

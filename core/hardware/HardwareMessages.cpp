@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ports/HardwareMessages.h"
+#include "hardware/HardwareMessages.h"
 
 namespace portprov::hardware_messages {
 
