@@ -15,8 +15,8 @@ PortsWithHelper::PortsWithHelper(std::unique_ptr<PortBackend> here,
 
 std::string PortsWithHelper::describe() const {
     const std::lock_guard<std::mutex> lock(mutex_);
-    const std::string helper = helper_ ? helper_->describe()
-                                       : linux_messages::HelperNotStartedDescription(helperPath_);
+    const std::string helper =
+        helper_ ? helper_->describe() : linux_messages::HelperNotStartedDescription(helperPath_);
     if (!here_)
         return helper;
     return linux_messages::HereAndHelperDescription(here_->describe(), helper);

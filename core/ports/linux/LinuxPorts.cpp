@@ -38,17 +38,14 @@ public:
 
     // The helper for what this program cannot reach, where it is there.
     // Under lockdown no rights reach the ports, so it is no way either.
-    const std::optional<std::string>& helper() {
-        if (!helper_)
-            helper_ = probes.withHelper && probes.helperProgram && !locked()
-                          ? probes.helperProgram()
-                          : std::nullopt;
-        return *helper_;
+    std::optional<std::string> helper() {
+        if (!probes.withHelper || !probes.helperProgram || locked())
+            return std::nullopt;
+        return probes.helperProgram();
     }
 
 private:
     std::optional<std::optional<std::string>> lockdown_;
-    std::optional<std::optional<std::string>> helper_;
 };
 
 std::unique_ptr<PortBackend> TryRaw(Findings& found) {
@@ -61,6 +58,17 @@ std::unique_ptr<PortBackend> TryDevPort(Findings& found) {
     return found.devPort == 0 ? found.probes.openDevPort() : nullptr;
 }
 
+// Whether an address is one of the three registers of one of ports.
+std::function<bool(std::uint16_t)> RegistersOf(const std::vector<ParallelPortNode>& ports) {
+    return [ports](std::uint16_t address) {
+        for (const auto& reached : ports) {
+            if (address >= reached.base && address - reached.base <= 2)
+                return true;
+        }
+        return false;
+    };
+}
+
 std::unique_ptr<PortBackend> TryPpdev(Findings& found) {
     const auto ports = found.probes.parallelPorts();
     for (const auto& port : ports) {
@@ -68,22 +76,16 @@ std::unique_ptr<PortBackend> TryPpdev(Findings& found) {
         if (found.node != 0)
             continue;
         auto here = found.probes.openPpdev(ports);
-        const auto& helper = found.helper();
+        const auto helper = found.helper();
         if (!helper)
             return here;
-        return found.probes.withHelper(std::move(here), [ports](std::uint16_t address) {
-            for (const auto& reached : ports) {
-                if (address >= reached.base && address - reached.base <= 2)
-                    return true;
-            }
-            return false;
-        }, *helper);
+        return found.probes.withHelper(std::move(here), RegistersOf(ports), *helper);
     }
     return nullptr;
 }
 
 std::unique_ptr<PortBackend> TryHelperAlone(Findings& found) {
-    const auto& helper = found.helper();
+    const auto helper = found.helper();
     return helper ? found.probes.withHelper(nullptr, {}, *helper) : nullptr;
 }
 
