@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/CommandLine.h"
 
+#include "cli/ProgramOptions.h"
 #include "desktop/CommandLineSignals.h"
 #include "desktop/RecordOptions.h"
 #include "loopback/Plugs.h"
@@ -64,74 +65,17 @@ QStringList WithoutToolkitOptions(const QStringList& arguments) {
     return rest;
 }
 
-// The loopback plugs' --plug values, each followed by its pin pairs where
-// withPins: "control (stift 1-13, ...)".
-QStringList PlugChoices(bool withPins) {
-    QStringList choices;
-    for (const portprov::Plug& plug : portprov::kPlugs) {
-        QString choice = QString::fromUtf8(plug.option);
-        if (withPins)
-            choice += QStringLiteral(" (stift %1)")
-                          .arg(QString::fromStdString(portprov::PinPairsText(plug, "-")));
-        choices.append(choice);
+// The program's options, declared in the core, in the order the help lists them.
+void AddProgramOptions(QCommandLineParser& parser) {
+    for (const portprov::OptionDeclaration& option : portprov::ProgramOptions()) {
+        QStringList names;
+        if (!option.shortName.empty())
+            names << QString::fromStdString(option.shortName);
+        names << QString::fromStdString(option.name);
+        parser.addOption(QCommandLineOption(names, QString::fromStdString(option.help),
+                                            QString::fromStdString(option.valueName)));
     }
-    return choices;
 }
-
-// "a, b eller c".
-QString OneOf(const QStringList& choices) {
-    if (choices.size() < 2)
-        return choices.join(QString());
-    return choices.mid(0, choices.size() - 1).join(QStringLiteral(", ")) +
-           QStringLiteral(" eller ") + choices.constLast();
-}
-
-// The program's own options, in the order the help lists them.
-struct ProgramOptions {
-    QCommandLineOption simulate{
-        QStringLiteral("simulate"),
-        QString::fromUtf8("Arbeta mot en simulerad PC i stället för mot de riktiga portarna.")};
-    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
-                            QString::fromUtf8("Visa den här hjälptexten.")};
-    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
-                               QString::fromUtf8("Visa programmets version.")};
-    QCommandLineOption read{
-        QStringLiteral("read"),
-        QString::fromUtf8("Läs en byte från adressen och skriv ut den, utan fönster."),
-        QString::fromUtf8("adress")};
-    // One value name shows both numbers: "--write <adress> <värde>".
-    QCommandLineOption write{
-        QStringLiteral("write"),
-        QString::fromUtf8("Skriv värdet till adressen, utan fönster. --read och --write kan "
-                          "upprepas och görs i den ordning de står."),
-        QString::fromUtf8("adress> <värde")};
-    QCommandLineOption plug{
-        QStringLiteral("plug"),
-        QString::fromUtf8("Med --simulate: en slingkontakt i den simulerade porten 888, ") +
-            OneOf(PlugChoices(true)) +
-            QString::fromUtf8(", eller printer: en skrivare som svarar på varje strobe med Busy "
-                              "och en Ack-puls."),
-        QStringLiteral("koppling")};
-    QCommandLineOption info{
-        QStringLiteral("info"),
-        QString::fromUtf8("Undersök vad varje parallellport kan (SPP, PS/2, EPP, ECP) och skriv "
-                          "ut det med kärnans uppgifter om porten, utan fönster. En apparat på "
-                          "porten ser några korta testsignaler; registren återställs efteråt.")};
-    SignalOptions signal;
-    RecordOptions record;
-
-    void addTo(QCommandLineParser& parser) const {
-        parser.addOption(simulate);
-        parser.addOption(read);
-        parser.addOption(write);
-        parser.addOption(plug);
-        parser.addOption(info);
-        signal.addTo(parser);
-        record.addTo(parser);
-        parser.addOption(help);
-        parser.addOption(version);
-    }
-};
 
 // The arguments with the port operations and --start-write taken out: the
 // parser keeps no order between options, and --write and --start-write take
@@ -220,8 +164,8 @@ CommandLine BadCommandLine(const QString& text) {
 }
 
 // --plug: the wiring in the simulated port, or the refusal (empty when none).
-QString ReadPlug(const QCommandLineParser& parser, const QCommandLineOption& plug,
-                 CommandLine& result) {
+QString ReadPlug(const QCommandLineParser& parser, CommandLine& result) {
+    const QString plug = QStringLiteral("plug");
     if (!parser.isSet(plug))
         return {};
     QStringList wirings = parser.values(plug);
@@ -232,32 +176,34 @@ QString ReadPlug(const QCommandLineParser& parser, const QCommandLineOption& plu
             .arg(wirings.join(QStringLiteral(", ")));
     if (!result.simulate)
         return QString::fromUtf8("--plug fungerar bara med --simulate.\n");
-    if (wiring == QLatin1String("printer"))
+    if (wiring == QLatin1String("printer")) {
         result.printer = true;
-    else if (const auto chosen = portprov::PlugForOption(wiring.toStdString()))
+        return {};
+    }
+    if (const auto chosen = portprov::PlugForOption(wiring.toStdString())) {
         result.plug = chosen;
-    else
-        return QString::fromUtf8("Okänd koppling: %1 (välj %2)\n")
-            .arg(wiring, OneOf(PlugChoices(false) << QStringLiteral("printer")));
-    return {};
+        return {};
+    }
+    std::vector<std::string> choices = portprov::PlugChoices(false);
+    choices.push_back("printer");
+    return QString::fromUtf8("Okänd koppling: %1 (välj %2)\n")
+        .arg(wiring, QString::fromStdString(portprov::Listed(choices, " eller ")));
 }
 
 // What the parsed options ask for without the window, once --help and
 // --version are answered.
-CommandLine ReadRequests(const QCommandLineParser& parser, const ProgramOptions& options,
-                         SplitArguments split) {
+CommandLine ReadRequests(const QCommandLineParser& parser, SplitArguments split) {
     CommandLine result;
-    result.simulate = parser.isSet(options.simulate);
+    result.simulate = parser.isSet(QStringLiteral("simulate"));
     result.operations = std::move(split.operations);
-    result.info = parser.isSet(options.info);
-    SignalOptions::Read signal =
-        options.signal.read(parser, !result.operations.empty() || result.info);
+    result.info = parser.isSet(QStringLiteral("info"));
+    SignalOptions signal = ReadSignalOptions(parser, !result.operations.empty() || result.info);
     if (!signal.error.isEmpty())
         return BadCommandLine(signal.error + QLatin1Char('\n'));
     result.generate = std::move(signal.request);
-    RecordOptions::Read record =
-        options.record.read(parser, std::move(split.startWrite), result.simulate,
-                            !result.operations.empty(), result.generate.has_value());
+    RecordOptions record =
+        ReadRecordOptions(parser, std::move(split.startWrite), result.simulate,
+                          !result.operations.empty(), result.generate.has_value());
     if (!record.error.isEmpty())
         return BadCommandLine(record.error + QLatin1Char('\n'));
     result.record = std::move(record.request);
@@ -265,7 +211,7 @@ CommandLine ReadRequests(const QCommandLineParser& parser, const ProgramOptions&
     if (result.info && (!result.operations.empty() || result.record))
         return BadCommandLine(
             QString::fromUtf8("--info kan inte stå med --read, --write eller --record.\n"));
-    if (const QString refusal = ReadPlug(parser, options.plug, result); !refusal.isEmpty()) {
+    if (const QString refusal = ReadPlug(parser, result); !refusal.isEmpty()) {
         result.textToPrint = refusal;
         result.exitCode = kBadCommandLine;
     }
@@ -282,8 +228,7 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
     parser.setApplicationDescription(
         QString::fromUtf8("Portprov läser och skriver en byte i taget i parallellportens och "
                           "spelportens register."));
-    const ProgramOptions options;
-    options.addTo(parser);
+    AddProgramOptions(parser);
     SplitArguments split = Split(arguments, toolkitOptionsPresent);
 
     // An unknown option or argument is a bad command line also beside --help
@@ -294,19 +239,19 @@ CommandLine ReadCommandLine(const QStringList& arguments, bool toolkitOptionsPre
         return BadCommandLine(QString::fromUtf8("Okänt argument: %1\n")
                                   .arg(parser.positionalArguments().join(QLatin1Char(' '))));
     CommandLine result;
-    result.simulate = parser.isSet(options.simulate);
-    if (parser.isSet(options.help)) {
+    result.simulate = parser.isSet(QStringLiteral("simulate"));
+    if (parser.isSet(QStringLiteral("help"))) {
         parser.setApplicationDescription(parser.applicationDescription() + QStringLiteral("\n\n") +
                                          accessDescription(result.simulate));
         result.textToPrint = parser.helpText();
         return result;
     }
-    if (parser.isSet(options.version)) {
+    if (parser.isSet(QStringLiteral("version"))) {
         result.textToPrint = QCoreApplication::applicationName() + QLatin1Char(' ') +
                              QCoreApplication::applicationVersion() + QLatin1Char('\n');
         return result;
     }
     if (split.error)
         return BadCommandLine(QString::fromStdString(*split.error) + QLatin1Char('\n'));
-    return ReadRequests(parser, options, std::move(split));
+    return ReadRequests(parser, std::move(split));
 }

@@ -3,30 +3,20 @@
 
 #include "cli/GenerateRequest.h"
 
-#include <QCommandLineOption>
 #include <QString>
 
 #include <optional>
 
 class QCommandLineParser;
 
-// The command line's signal options: one of --square, --pulses and --play,
-// and the port they drive (--port). --duration is the recording options'
-// (RecordOptions), read here too: it is the square wave's length.
-class SignalOptions {
-public:
-    SignalOptions();
-    void addTo(QCommandLineParser& parser) const;
-
-    // What they ask for. error is set, in Swedish, for a combination that
-    // makes no sense (a bad command line); the numbers and the file are
-    // checked later, before any port is touched.
-    struct Read {
-        std::optional<portprov::GenerateRequest> request;
-        QString error;
-    };
-    Read read(const QCommandLineParser& parser, bool otherCommands) const;
-
-private:
-    QCommandLineOption port_, square_, pulses_, play_;
+// What the command line's signal options ask for: one of --square, --pulses
+// and --play, and the port they drive (--port). --duration is the recording
+// options' (RecordOptions), read here too: it is the square wave's length.
+// error is set, in Swedish, for a combination that makes no sense (a bad
+// command line); the numbers and the file are checked later, before any port
+// is touched.
+struct SignalOptions {
+    std::optional<portprov::GenerateRequest> request;
+    QString error;
 };
+SignalOptions ReadSignalOptions(const QCommandLineParser& parser, bool otherCommands);

@@ -77,8 +77,8 @@ RecordingDialog::RecordingDialog(QWidget* parent, const std::vector<std::uint16_
 void RecordingDialog::ConnectControls() {
     connect(cmdStart, &QPushButton::clicked, this, &RecordingDialog::cmdStart_Click);
     connect(cmdStop, &QPushButton::clicked, this, &RecordingDialog::cmdStop_Click);
-    connect(cmdSaveVcd, &QPushButton::clicked, this, &RecordingDialog::cmdSaveVcd_Click);
-    connect(cmdSaveCsv, &QPushButton::clicked, this, &RecordingDialog::cmdSaveCsv_Click);
+    for (std::size_t index = 0; index < cmdSave.size(); ++index)
+        connect(cmdSave[index], &QPushButton::clicked, this, [this, index] { cmdSave_Click(index); });
     connect(tmrPoll, &QTimer::timeout, this, &RecordingDialog::tmrPoll_Timer);
     connect(cboPort, &QComboBox::currentIndexChanged, this, &RecordingDialog::ShowRegisters);
     for (QCheckBox* box : {chkData, chkStatus, chkControl})
@@ -95,7 +95,9 @@ void RecordingDialog::ConnectControls() {
 
 void RecordingDialog::ShowFirstState() {
     cmdStart->setDefault(true);
-    for (QPushButton* button : {cmdStop, cmdSaveVcd, cmdSaveCsv, cmdClose})
+    std::vector<QPushButton*> others = cmdSave;
+    others.insert(others.end(), {cmdStop, cmdClose});
+    for (QPushButton* button : others)
         button->setAutoDefault(false);
     for (QWidget* box : std::initializer_list<QWidget*>{spnRate, spnSamples, cboTriggerPin,
                                                         spnWritePort, spnWriteValue})
@@ -164,8 +166,8 @@ void RecordingDialog::ShowRunning(bool running) {
     settings_->setEnabled(!running);
     cmdStart->setEnabled(!running);
     cmdStop->setEnabled(running);
-    cmdSaveVcd->setEnabled(!running && shown_.has_value());
-    cmdSaveCsv->setEnabled(!running && shown_.has_value());
+    for (QPushButton* button : cmdSave)
+        button->setEnabled(!running && shown_.has_value());
 }
 
 void RecordingDialog::cmdStart_Click() {
@@ -310,12 +312,8 @@ void RecordingDialog::ShowStats(const portprov::RecordingStats& stats) {
     lblStats->setMinimumHeight(lblStats->heightForWidth(lblStats->width()));
 }
 
-void RecordingDialog::cmdSaveVcd_Click() {
-    Save(portprov::FileKind::Vcd);
-}
-
-void RecordingDialog::cmdSaveCsv_Click() {
-    Save(portprov::FileKind::Csv);
+void RecordingDialog::cmdSave_Click(std::size_t index) {
+    Save(portprov::RecordingFormats()[index]);
 }
 
 // "portprov-889-20261207-2130.vcd": the first register recorded and when the
@@ -329,10 +327,9 @@ QString RecordingDialog::SuggestedFileName(const QString& extension) const {
         .arg(started.toString(QStringLiteral("yyyyMMdd-HHmm")), extension);
 }
 
-void RecordingDialog::Save(portprov::FileKind kind) {
+void RecordingDialog::Save(const portprov::RecordingFormat& format) {
     if (!shown_)
         return;
-    const portprov::RecordingFormat& format = portprov::FormatOf(kind);
     const auto text = [](std::string_view view) {
         return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
     };
@@ -346,7 +343,7 @@ void RecordingDialog::Save(portprov::FileKind kind) {
         const QString version =
             QStringLiteral("Portprov %1").arg(QCoreApplication::applicationVersion()).trimmed();
         portprov::SaveRecording(
-            PathOf(name), kind, *shown_, shownLines_,
+            PathOf(name), format.kind, *shown_, shownLines_,
             portprov::VcdHeader{version.toStdString(), shownStarted_, shownResolution_});
     } catch (const portprov::FileSaveError& error) {
         showMessage_(this, QString::fromStdString(error.what()));

@@ -75,8 +75,8 @@ public:
     QProgressBar* prgRecording = nullptr;
     QPushButton* cmdStart = nullptr;
     QPushButton* cmdStop = nullptr;
-    QPushButton* cmdSaveVcd = nullptr;
-    QPushButton* cmdSaveCsv = nullptr;
+    // One save button a kind of file, in RecordingFormats()'s order.
+    std::vector<QPushButton*> cmdSave;
     QPushButton* cmdClose = nullptr;
     TimingDiagram* diagram = nullptr;
     QLabel* lblStats = nullptr;
@@ -89,8 +89,8 @@ public:
     void cmdStop_Click();
     // Follows the recording, and shows it once it is over.
     void tmrPoll_Timer();
-    void cmdSaveVcd_Click();
-    void cmdSaveCsv_Click();
+    // Saves the recording as a file of the kind of cmdSave[index].
+    void cmdSave_Click(std::size_t index);
     // Puts another chooser in place of the file dialog.
     void setSaveFileChooser(ChooseSaveFile choose) { chooseSaveFile_ = std::move(choose); }
     // Shows a recording made elsewhere (beside a signal) at a fixed rate, as
@@ -131,7 +131,7 @@ private:
     void ShowResult(portprov::RecorderResult result, std::optional<double> rate);
     void ShowStats(const portprov::RecordingStats& stats);
     QString SuggestedFileName(const QString& extension) const;
-    void Save(portprov::FileKind kind);
+    void Save(const portprov::RecordingFormat& format);
 
     std::vector<std::uint16_t> reportedBases_;
     ::ShowMessage showMessage_;

@@ -195,8 +195,15 @@ QLayout* RecordingDialog::ButtonRow() {
     };
     cmdStart = add("cmdStart", "Starta", QDialogButtonBox::ActionRole);
     cmdStop = add("cmdStop", "Stoppa", QDialogButtonBox::ActionRole);
-    cmdSaveVcd = add("cmdSaveVcd", "Spara &VCD…", QDialogButtonBox::ActionRole);
-    cmdSaveCsv = add("cmdSaveCsv", "Spara &CSV…", QDialogButtonBox::ActionRole);
+    // "Spara &VCD…", named cmdSaveVcd, and so on for every kind of file.
+    for (const portprov::RecordingFormat& format : portprov::RecordingFormats()) {
+        const QString name = QString::fromUtf8(format.name.data(),
+                                               static_cast<qsizetype>(format.name.size()));
+        QPushButton* button = buttons->addButton(
+            QStringLiteral("Spara &") + name + QString::fromUtf8("…"), QDialogButtonBox::ActionRole);
+        button->setObjectName(QStringLiteral("cmdSave") + name.left(1) + name.mid(1).toLower());
+        cmdSave.push_back(button);
+    }
     cmdClose = add("cmdClose", "Stäng", QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::rejected, this, &RecordingDialog::reject);
     auto* row = new QHBoxLayout;

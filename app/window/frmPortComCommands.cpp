@@ -45,35 +45,30 @@ void frmPortCom::ShowByteRead(std::uint16_t port, std::optional<portprov::Regist
 }
 
 void frmPortCom::Command2_Click() {
-    const portprov::NumberFormat format = LocaleNumberFormat();
-    const portprov::ValueInput value =
-        portprov::CheckValue(TextOf(Text2), portprov::Rounding::Floor, format);
-    if (!Accepted(value))
-        return;
-    const portprov::AddressInput address =
-        portprov::CheckAddress(TextOf(Text1), portprov::Rounding::Floor, format);
-    if (!Accepted(address))
+    const portprov::WriteInput write =
+        portprov::CheckWrite(TextOf(Text2), TextOf(Text1), LocaleNumberFormat());
+    if (!Accepted(write))
         return;
     RunPortCommand([&] {
-        if (value.aboveRange)
+        if (write.value.aboveRange)
             Text2->setText(QStringLiteral("255"));
-        // The data pins show the value for every address, before it is written.
-        ShowOnLamps(value.value, portprov::Register::Data);
-        if (portprov::IsControlRegisterWrite(address.port)) {
+        // The data pins show the value rounded down for every address, before
+        // it is written.
+        ShowOnLamps(write.roundedDown, portprov::Register::Data);
+        if (portprov::IsControlRegisterWrite(write.port)) {
             Command3_Click();
             return;
         }
-        portprov::DlPortWritePortUchar(address.port, value.value);
-        const std::uint8_t readBack = portprov::DlPortReadPortUchar(address.port);
-        NoteRead(address.port, readBack);
+        portprov::DlPortWritePortUchar(write.port, write.value.value);
+        const std::uint8_t readBack = portprov::DlPortReadPortUchar(write.port);
+        NoteRead(write.port, readBack);
         SetValueText(lblValue, QString::number(readBack));
     });
 }
 
 void frmPortCom::Command3_Click() {
-    // Rounds halves to even, where the write command rounds down: 12.7 is 13 here.
     const portprov::ValueInput value =
-        portprov::CheckValue(TextOf(Text2), portprov::Rounding::HalfEven, LocaleNumberFormat());
+        portprov::CheckControlValue(TextOf(Text2), LocaleNumberFormat());
     if (!Accepted(value))
         return;
     RunPortCommand([&] {

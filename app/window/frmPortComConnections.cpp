@@ -7,6 +7,7 @@
 #include "widgets/ListStartsAtFirstEntry.h"
 #include "window/ConnectorPins.h"
 #include "window/KeyPressFilter.h"
+#include "window/VerktygTools.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -30,14 +31,9 @@ void frmPortCom::ConnectEvents() {
     List1->installEventFilter(new ListStartsAtFirstEntry(this));
     connect(mnuExit, &QAction::triggered, this, &frmPortCom::mnuExit_Click);
     connect(mnuRead, &QAction::triggered, this, &frmPortCom::mnuRead_Click);
-    connect(mnuLive, &QAction::triggered, this, &frmPortCom::mnuLive_Click);
     connect(tmrLive, &QTimer::timeout, this, &frmPortCom::tmrLive_Timer);
-    connect(mnuLoopback, &QAction::triggered, this, &frmPortCom::mnuLoopback_Click);
-    connect(mnuRecord, &QAction::triggered, this, &frmPortCom::mnuRecord_Click);
-    connect(mnuGenerator, &QAction::triggered, this, &frmPortCom::mnuGenerator_Click);
-    connect(mnuJoystick, &QAction::triggered, this, &frmPortCom::mnuJoystick_Click);
-    connect(mnuTestLine, &QAction::triggered, this, &frmPortCom::mnuTestLine_Click);
-    connect(mnuPortinfo, &QAction::triggered, this, &frmPortCom::mnuPortinfo_Click);
+    for (const VerktygTool& tool : kVerktygTools)
+        connect(this->*tool.action, &QAction::triggered, this, tool.click);
     // Owned by the picture it listens to.
     new ConnectorPins(
         Picture1, Lpt, [this](int pin) { Lpt_Click(pin); },

@@ -9,6 +9,7 @@
 #include "desktop/ProgramStarter.h"
 #include "desktop/ReadMeLaunch.h"
 #include "desktop/ReadMeMessages.h"
+#include "window/VerktygTools.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -30,22 +31,14 @@ void frmPortCom::BuildMenus() {
 
     mnuVerktyg = menuBar()->addMenu(QStringLiteral("Verktyg"));
     mnuVerktyg->setObjectName(QStringLiteral("mnuVerktyg"));
-    mnuLive = mnuVerktyg->addAction(QString::fromUtf8("Läs kontinuerligt"));
-    mnuLive->setObjectName(QStringLiteral("mnuLive"));
-    mnuLive->setCheckable(true);
-    mnuLive->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    mnuLoopback = mnuVerktyg->addAction(QString::fromUtf8("Slingtest…"));
-    mnuLoopback->setObjectName(QStringLiteral("mnuLoopback"));
-    mnuRecord = mnuVerktyg->addAction(QString::fromUtf8("Spela in…"));
-    mnuRecord->setObjectName(QStringLiteral("mnuRecord"));
-    mnuGenerator = mnuVerktyg->addAction(QString::fromUtf8("Signalgenerator…"));
-    mnuGenerator->setObjectName(QStringLiteral("mnuGenerator"));
-    mnuJoystick = mnuVerktyg->addAction(QString::fromUtf8("Styrspak…"));
-    mnuJoystick->setObjectName(QStringLiteral("mnuJoystick"));
-    mnuTestLine = mnuVerktyg->addAction(QStringLiteral("Skriv testrad"));
-    mnuTestLine->setObjectName(QStringLiteral("mnuTestLine"));
-    mnuPortinfo = mnuVerktyg->addAction(QString::fromUtf8("Portinfo…"));
-    mnuPortinfo->setObjectName(QStringLiteral("mnuPortinfo"));
+    for (const VerktygTool& tool : kVerktygTools) {
+        QAction* action = mnuVerktyg->addAction(QString::fromUtf8(tool.title));
+        action->setObjectName(QString::fromLatin1(tool.name));
+        action->setCheckable(tool.checkable);
+        if (tool.shortcut != QKeyCombination())
+            action->setShortcut(QKeySequence(tool.shortcut));
+        this->*tool.action = action;
+    }
 }
 
 void frmPortCom::mnuExit_Click() {

@@ -23,22 +23,13 @@ std::string Run(const PortOperation& operation, std::span<const std::uint16_t> p
         out << ReadReport(address.port, byte, parallelBases) << '\n' << std::flush;
         return {};
     }
-    // The value first, then the address, as the write command checks them.
-    ValueInput value = CheckValue(operation.value, Rounding::Floor, format);
-    if (!value.accepted)
-        return value.refusal;
-    const AddressInput address = CheckAddress(operation.address, Rounding::Floor, format);
-    if (!address.accepted)
-        return address.refusal;
-    if (IsControlRegisterWrite(address.port)) {
-        value = CheckValue(operation.value, Rounding::HalfEven, format);
-        if (!value.accepted)
-            return value.refusal;
-    }
-    if (value.aboveRange)
-        err << operation.value << " är större än 255: 255 skrivs till " << address.port << ".\n"
+    const WriteInput write = CheckWrite(operation.value, operation.address, format);
+    if (!write.accepted)
+        return write.refusal;
+    if (write.value.aboveRange)
+        err << operation.value << " är större än 255: 255 skrivs till " << write.port << ".\n"
             << std::flush;
-    DlPortWritePortUchar(address.port, value.value);
+    DlPortWritePortUchar(write.port, write.value.value);
     return {};
 }
 

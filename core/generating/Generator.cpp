@@ -10,10 +10,10 @@
 #include "ports/RestoringSequence.h"
 #include "ports/SavedRegisters.h"
 #include "process/RealTimeRun.h"
+#include "process/SteadyNow.h"
 #include "recording/RecordingLoop.h"
 
 #include <algorithm>
-#include <stdexcept>
 #include <utility>
 
 namespace portprov {
@@ -63,13 +63,6 @@ void CheckOptions(const GeneratorOptions& options) {
 // Below the kernel's usual 950 ms of real-time running a second.
 constexpr nanoseconds kLongestUnstoppedRun = std::chrono::milliseconds(900);
 
-struct SteadyNow {
-    nanoseconds operator()() const {
-        return std::chrono::duration_cast<nanoseconds>(
-            std::chrono::steady_clock::now().time_since_epoch());
-    }
-};
-
 // Whether real-time priority helps the run. A thread that never sleeps (the
 // reads of a recording beside the signal, or writes closer than it sleeps
 // between) is stopped by the kernel for 50 ms a second once it has run at
@@ -94,51 +87,15 @@ Generator::Generator(GeneratorOptions options, Clock clock)
     CheckOptions(options_);
 }
 
-Generator::~Generator() {
-    stop();
-    if (thread_.joinable())
-        thread_.join();
-}
-
-void Generator::start() {
-    if (thread_.joinable() || finished_.load())
-        throw std::logic_error("Generator::start: a generator runs once");
-    thread_ = std::thread([this] {
-        try {
-            run();
-        } catch (...) {
-            failure_ = std::current_exception();
-        }
-        finished_.store(true);
-    });
-}
-
-void Generator::stop() noexcept {
-    stopRequested_.store(true);
-}
-
-double Generator::progress() const noexcept {
-    return progress_.load(std::memory_order_relaxed);
-}
-
-bool Generator::finished() const noexcept {
-    return finished_.load();
-}
-
 GeneratorResult Generator::wait() {
-    if (!thread_.joinable() && !finished_.load())
-        throw std::logic_error("Generator::wait: the generator was never started");
-    if (thread_.joinable())
-        thread_.join();
-    if (failure_)
-        std::rethrow_exception(failure_);
+    run_.wait();
     return result_;
 }
 
 void Generator::run() {
     SequenceSteps steps;
     steps.elsewhere = [this](RemoteSequences& elsewhere) {
-        result_ = elsewhere.generate(options_, stopRequested_, progress_);
+        result_ = elsewhere.generate(options_, run_.stopRequested(), run_.progressShare());
     };
     steps.body = [this](SavedRegisters& saved) {
         const auto base = static_cast<std::uint16_t>(options_.base);
@@ -159,7 +116,7 @@ void Generator::run() {
     if (clock_)
         steps.elsewhere = nullptr;
     RunRestoringSequence(options_.base, "signalgeneratorn", steps);
-    progress_.store(1.0);
+    run_.progressShare().store(1.0);
 }
 
 template <typename Now, bool kMaySleep>
@@ -167,8 +124,8 @@ void Generator::generate(const DirectPortSequence& sequence, WriteSchedule& sche
     // Every write of the signal goes through the backend's held writer,
     // without the per-access checks that the sequence's hold settles.
     const HeldWriter write = sequence.writer();
-    SignalLoop<Now, decltype(write), kMaySleep> signal(schedule, now, write, stopRequested_,
-                                                       progress_);
+    SignalLoop<Now, decltype(write), kMaySleep> signal(schedule, now, write, run_.stopRequested(),
+                                                       run_.progressShare());
     if (options_.recording) {
         // The recording's progress and trigger are its own; the run's is
         // the signal's.
@@ -176,7 +133,7 @@ void Generator::generate(const DirectPortSequence& sequence, WriteSchedule& sche
         std::atomic<double> recorded{0.0};
         const HeldReader read = sequence.reader();
         RecordingLoop<Now, decltype(read), decltype(write), kMaySleep, decltype(signal)> loop(
-            *options_.recording, false, now, read, write, {stopRequested_, waiting, recorded, stream_},
+            *options_.recording, false, now, read, write, {run_.stopRequested(), waiting, recorded, stream_},
             &signal);
         result_.recorded = loop.run();
         // A signal longer than the recording goes on alone.

@@ -2,15 +2,13 @@
 #pragma once
 
 #include "generating/Waveform.h"
+#include "process/BackgroundRun.h"
 #include "recording/Recorder.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <optional>
-#include <thread>
 
 namespace portprov {
 
@@ -83,20 +81,21 @@ public:
     // or that reaches the game port, or recording options the recorder
     // refuses. Nothing is touched.
     explicit Generator(GeneratorOptions options, Clock clock = {});
-    // Stops a run still going and waits for its thread.
-    ~Generator();
+    // Destroyed, it stops a run still going and waits for its thread.
     Generator(const Generator&) = delete;
     Generator& operator=(const Generator&) = delete;
 
     // Starts the thread. Once only. Failures to reach the port (Busy, no
     // access, data pins turned to input) come from wait().
-    void start();
+    void start() {
+        run_.start([this] { run(); });
+    }
     // Ends the run early, from any thread.
-    void stop() noexcept;
+    void stop() noexcept { run_.stop(); }
     // How much of the signal has gone out, 0 to 1, from any thread.
-    double progress() const noexcept;
+    double progress() const noexcept { return run_.progress(); }
     // True once the port has been put back and let go.
-    bool finished() const noexcept;
+    bool finished() const noexcept { return run_.finished(); }
     // Waits for the end; rethrows the PortError that ended the run.
     GeneratorResult wait();
     // Before start(): the recording's changes go to stream as they come, as
@@ -111,12 +110,9 @@ private:
     GeneratorOptions options_;
     Clock clock_;
     ChangeStream* stream_ = nullptr;
-    std::thread thread_;
-    std::atomic<bool> stopRequested_{false};
-    std::atomic<bool> finished_{false};
-    std::atomic<double> progress_{0.0};
     GeneratorResult result_;
-    std::exception_ptr failure_;
+    // Last, so that its thread has ended before the members it uses go.
+    BackgroundRun run_{"Generator"};
 };
 
 } // namespace portprov

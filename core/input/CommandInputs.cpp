@@ -49,4 +49,30 @@ bool IsControlRegisterWrite(std::uint16_t port) {
     return port == kLpt1Control;
 }
 
+ValueInput CheckControlValue(std::string_view text, const NumberFormat& format) {
+    return CheckValue(text, Rounding::HalfEven, format);
+}
+
+WriteInput CheckWrite(std::string_view valueText, std::string_view addressText,
+                      const NumberFormat& format) {
+    WriteInput input;
+    input.value = CheckValue(valueText, Rounding::Floor, format);
+    if (!input.value.accepted) {
+        input.refusal = input.value.refusal;
+        return input;
+    }
+    const AddressInput address = CheckAddress(addressText, Rounding::Floor, format);
+    if (!address.accepted) {
+        input.refusal = address.refusal;
+        return input;
+    }
+    input.accepted = true;
+    input.port = address.port;
+    input.roundedDown = input.value.value;
+    // A number that rounds down to a byte also rounds half to even to one.
+    if (IsControlRegisterWrite(address.port))
+        input.value = CheckControlValue(valueText, format);
+    return input;
+}
+
 } // namespace portprov

@@ -39,4 +39,22 @@ ValueInput CheckValue(std::string_view text, Rounding rounding, const NumberForm
 // not read back. The window and the command line both ask here.
 bool IsControlRegisterWrite(std::uint16_t port);
 
+// The value written to the control register (890): rounded half to even,
+// where the write command rounds down; 12.7 is 13 there.
+ValueInput CheckControlValue(std::string_view text, const NumberFormat& format);
+
+// The write command's two boxes (the window's write button and --write): the
+// value first, rounded down, then the address, rounded down; the first
+// refusal ends it. At the control register (890) the value written is
+// CheckControlValue's.
+struct WriteInput {
+    bool accepted = false;
+    std::uint16_t port = 0;
+    std::uint8_t roundedDown = 0; // the value rounded down, whatever the port
+    ValueInput value;             // the value written
+    std::string refusal;
+};
+WriteInput CheckWrite(std::string_view valueText, std::string_view addressText,
+                      const NumberFormat& format);
+
 } // namespace portprov

@@ -3,9 +3,9 @@
 
 #include "ports/PortIo.h"
 #include "ports/RemoteSequences.h"
+#include "process/SteadyNow.h"
 #include "recording/RecordingLoop.h"
 
-#include <stdexcept>
 #include <utility>
 
 namespace portprov {
@@ -40,33 +40,16 @@ void CheckRecorderOptions(const RecorderOptions& options) {
     }
 }
 
-namespace {
-
-// The clock of a real recording, called directly so that the read loop costs
-// no more than the clock itself.
-struct SteadyNow {
-    nanoseconds operator()() const {
-        return std::chrono::duration_cast<nanoseconds>(
-            std::chrono::steady_clock::now().time_since_epoch());
-    }
-};
-
-} // namespace
-
 Recorder::Recorder(RecorderOptions options, Clock clock, bool batchReads)
     : options_(std::move(options)), clock_(std::move(clock)), batchReads_(batchReads || !clock_) {
     CheckRecorderOptions(options_);
 }
 
-Recorder::~Recorder() {
-    stop();
-    if (thread_.joinable())
-        thread_.join();
-}
+Recorder::~Recorder() = default;
 
 void Recorder::start() {
-    if (sequence_ || thread_.joinable() || finished_.load())
-        throw std::logic_error("Recorder::start: a recorder records once");
+    // Before the ports are taken: a second start is the caller's mistake, not a busy port.
+    run_.checkNotStarted();
     std::vector<std::int32_t> addresses = options_.ports;
     if (options_.startWrite)
         addresses.push_back(options_.startWrite->port);
@@ -75,52 +58,34 @@ void Recorder::start() {
     elsewhere_ = clock_ ? nullptr
                         : sequence_->backend().sequencesElsewhere(
                               static_cast<std::uint16_t>(options_.ports.front()));
+    const auto body = [this] {
+        if (elsewhere_)
+            result_ = elsewhere_->record(options_, run_.stopRequested(), run_.progressShare(),
+                                         waiting_);
+        else if (clock_)
+            record<Clock&, false>(clock_);
+        else
+            record<SteadyNow, true>(SteadyNow{});
+    };
+    const auto ending = [this] {
+        waiting_.store(false);
+        // The window may reach the ports again at once, before wait().
+        sequence_.reset();
+    };
     try {
-        thread_ = std::thread([this] {
-            try {
-                if (elsewhere_)
-                    result_ = elsewhere_->record(options_, stopRequested_, progress_, waiting_);
-                else if (clock_)
-                    record<Clock&, false>(clock_);
-                else
-                    record<SteadyNow, true>(SteadyNow{});
-            } catch (...) {
-                failure_ = std::current_exception();
-            }
-            waiting_.store(false);
-            // The window may reach the ports again at once, before wait().
-            sequence_.reset();
-            finished_.store(true);
-        });
+        run_.start(body, ending);
     } catch (...) {
         sequence_.reset();
         throw;
     }
 }
 
-void Recorder::stop() noexcept {
-    stopRequested_.store(true);
-}
-
-double Recorder::progress() const noexcept {
-    return progress_.load(std::memory_order_relaxed);
-}
-
 bool Recorder::waitingForEdge() const noexcept {
     return waiting_.load(std::memory_order_relaxed);
 }
 
-bool Recorder::finished() const noexcept {
-    return finished_.load();
-}
-
 RecorderResult Recorder::wait() {
-    if (!thread_.joinable() && !finished_.load())
-        throw std::logic_error("Recorder::wait: the recorder was never started");
-    if (thread_.joinable())
-        thread_.join();
-    if (failure_)
-        std::rethrow_exception(failure_);
+    run_.wait();
     return result_;
 }
 
@@ -133,7 +98,8 @@ template <typename Now, bool kMaySleep> void Recorder::record(Now now) {
         ports.write(address, value);
     };
     RecordingLoop<Now, decltype(read), decltype(write), kMaySleep> loop(
-        options_, batchReads_, now, read, write, {stopRequested_, waiting_, progress_, stream_});
+        options_, batchReads_, now, read, write,
+        {run_.stopRequested(), waiting_, run_.progressShare(), stream_});
     result_ = loop.run();
 }
 

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "process/BackgroundRun.h"
 #include "recording/Recording.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <variant>
 #include <vector>
 
@@ -121,16 +120,16 @@ public:
     void start();
     // Ends the recording early, from any thread; wait() then gives what was
     // recorded so far.
-    void stop() noexcept;
+    void stop() noexcept { run_.stop(); }
     // How much of the length has been recorded, 0 to 1, from any thread.
     // Stays 0 while a trigger waits for its edge.
-    double progress() const noexcept;
+    double progress() const noexcept { return run_.progress(); }
     // True while a trigger's edge has not come yet: the recorder keeps only
     // the stretch from before it. False without a trigger and once the
     // recording is over. From any thread, also while the helper records.
     bool waitingForEdge() const noexcept;
     // True once the thread has let go of the ports.
-    bool finished() const noexcept;
+    bool finished() const noexcept { return run_.finished(); }
     // Waits for the end. Rethrows the PortError (or any other failure) that
     // ended the recording early.
     RecorderResult wait();
@@ -150,13 +149,10 @@ private:
     // The helper that records next to the port, where the ports are reached through one.
     RemoteSequences* elsewhere_ = nullptr;
     ChangeStream* stream_ = nullptr;
-    std::thread thread_;
-    std::atomic<bool> stopRequested_{false};
-    std::atomic<bool> finished_{false};
     std::atomic<bool> waiting_{false};
-    std::atomic<double> progress_{0.0};
     RecorderResult result_;
-    std::exception_ptr failure_;
+    // Last, so that its thread has ended before the members it uses go.
+    BackgroundRun run_{"Recorder"};
 };
 
 } // namespace portprov

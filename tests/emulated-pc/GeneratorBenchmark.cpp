@@ -23,6 +23,7 @@
 #include "ports/linux/ParallelPortDiscovery.h"
 #include "ports/linux/PpdevPorts.h"
 #include "ports/linux/RawX86Ports.h"
+#include "process/SteadyNow.h"
 
 #include "BenchmarkLoops.h"
 
@@ -64,12 +65,6 @@ constexpr std::chrono::duration<double> kTurnLength = std::chrono::milliseconds(
 
 volatile std::uint8_t gSink; // keeps the bare loops' failures from being optimised away
 
-struct SteadyNow {
-    nanoseconds operator()() const {
-        return std::chrono::duration_cast<nanoseconds>(Clock::now().time_since_epoch());
-    }
-};
-
 // Writes a second of `write(value)` with the two values in turn, for
 // kTurnLength; the clock is read once every 64 writes.
 template <typename Write> double WritesPerSecond(Write& write) {
@@ -99,7 +94,7 @@ template <typename Write> double GeneratorWritesPerSecond(Write write, std::uint
                                      kLow, kControlIdle);
     std::atomic<bool> stop{false};
     std::atomic<double> progress{0.0};
-    portprov::SignalLoop<SteadyNow, Write, true> loop(schedule, SteadyNow{}, write, stop, progress);
+    portprov::SignalLoop<portprov::SteadyNow, Write, true> loop(schedule, portprov::SteadyNow{}, write, stop, progress);
     const auto start = Clock::now();
     loop.run();
     const std::chrono::duration<double> spent = Clock::now() - start;

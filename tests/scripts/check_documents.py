@@ -68,10 +68,11 @@ def read_me_options(source: Path) -> set:
 
 
 def menu_tools(source: Path) -> list:
-    """The entries of the Verktyg menu, as the window builds it."""
-    menus = (source / "app" / "window" / "frmPortComMenus.cpp").read_text(encoding="utf-8")
-    tools = re.findall(r'mnuVerktyg->addAction\((?:QString::fromUtf8|QStringLiteral)\("([^"]+)"\)',
-                       menus)
+    """The titles of the Verktyg menu, from the one list the window builds it
+    from: the first string of each row of kVerktygTools."""
+    table = (source / "app" / "window" / "VerktygTools.h").read_text(encoding="utf-8")
+    rows = table.split("kVerktygTools[] = {", 1)[1].split("\n};", 1)[0]
+    tools = re.findall(r'^\s*\{"([^"]+)"', rows, re.M)
     if len(tools) < 6:
         raise ValueError(f"found only {tools} in the Verktyg menu")
     return tools

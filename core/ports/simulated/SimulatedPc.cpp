@@ -6,6 +6,8 @@
 // port that is meant to catch it.
 #include "ports/simulated/SimulatedPc.h"
 
+#include "process/SteadyNow.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -81,11 +83,6 @@ constexpr std::uint8_t kEcrFifoEmpty = 0b0000'0001;
 // Nothing answers at the address: the bus floats high.
 constexpr std::uint8_t kFloatingBus = 255;
 
-std::chrono::nanoseconds SteadyNow() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-}
-
 bool HasBit(std::uint8_t byte, int bit) {
     return ((byte >> bit) & 1u) != 0;
 }
@@ -107,7 +104,7 @@ bool OutputPinLevel(int pin, std::uint8_t dataLatch, std::uint8_t control) {
 
 } // namespace
 
-SimulatedPc::SimulatedPc(Clock clock) : clock_(clock ? std::move(clock) : Clock(SteadyNow)) {
+SimulatedPc::SimulatedPc(Clock clock) : clock_(clock ? std::move(clock) : Clock(SteadyNow{})) {
     // 888 can do everything; its ECR starts in mode 000 (SPP).
     parallel_[0].epp = true;
     parallel_[0].ecr = 0;

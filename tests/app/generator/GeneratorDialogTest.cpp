@@ -184,7 +184,7 @@ private slots:
         f.window->mnuRecord->trigger();
         QCOMPARE(f.window->KeptDialog<RecordingDialog>(), recording);
         QCOMPARE(RisesIn(recording->diagram, kFel, 10e6), 10);
-        QVERIFY(recording->cmdSaveCsv->isEnabled());
+        QVERIFY(recording->findChild<QPushButton*>(QStringLiteral("cmdSaveCsv"))->isEnabled());
         // The pin lamps show the port as the signal left it, never read by
         // hand: D7 high, and control 0 leaves the inverted 1, 14 and 17 high.
         QCOMPARE(pc->read(888), 0x80);

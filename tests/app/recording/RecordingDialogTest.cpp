@@ -47,6 +47,11 @@ QString LevelsOf(const QString& csv, const QString& wire) {
     return levels;
 }
 
+// The save button of a kind of file: "Vcd", "Csv".
+QPushButton* SaveButton(const RecordingDialog* dialog, const char* kind) {
+    return dialog->findChild<QPushButton*>(QStringLiteral("cmdSave") + QLatin1String(kind));
+}
+
 QByteArray Contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -134,7 +139,7 @@ private slots:
         QVERIFY(dialog->recording() && !dialog->cmdStart->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->recording(), 10'000);
         QVERIFY(f.messages.isEmpty());
-        QVERIFY(dialog->diagram->hasRecording() && dialog->cmdSaveVcd->isEnabled());
+        QVERIFY(dialog->diagram->hasRecording() && SaveButton(dialog, "Vcd")->isEnabled());
         QVERIFY(dialog->lblStats->text().contains(QString::fromUtf8("Längsta glapp")));
         const std::optional<double> triggered = dialog->diagram->triggerTime();
         QCOMPARE(triggered.has_value(), trigger != 0);
@@ -154,8 +159,8 @@ private slots:
                 return folder.filePath(filter.startsWith(QStringLiteral("CSV")) ? "handslag.csv"
                                                                                 : "handslag.vcd");
             });
-        dialog->cmdSaveCsv->click();
-        dialog->cmdSaveVcd->click();
+        SaveButton(dialog, "Csv")->click();
+        SaveButton(dialog, "Vcd")->click();
         QVERIFY(f.messages.isEmpty());
         QCOMPARE(asked, (QStringList{QStringLiteral("Spara inspelningen som CSV"),
                                      QStringLiteral("Spara inspelningen som VCD")}));
@@ -198,7 +203,7 @@ private slots:
         dialog->cmdStart->click();
         QTRY_COMPARE_WITH_TIMEOUT(f.messages, QStringList{noAccess}, 10'000);
         QTRY_VERIFY(!dialog->recording() && dialog->cmdStart->isEnabled());
-        QVERIFY(!dialog->cmdSaveVcd->isEnabled());
+        QVERIFY(!SaveButton(dialog, "Vcd")->isEnabled());
 
         // The ports are one recording's at a time: a second dialog is refused
         // while the first records, and Stop ends the first at once.
@@ -215,7 +220,7 @@ private slots:
         QVERIFY(!second->recording() && dialog->recording());
         dialog->cmdStop->click();
         QTRY_VERIFY(!dialog->recording());
-        QVERIFY(dialog->cmdSaveVcd->isEnabled());
+        QVERIFY(SaveButton(dialog, "Vcd")->isEnabled());
 
         // A file that cannot be written is a message; a cancelled choice writes nothing.
         dialog->optSamples->setChecked(true);
@@ -231,7 +236,7 @@ private slots:
             f.messages.clear();
             dialog->setSaveFileChooser(
                 [&c](QWidget*, const QString&, const QString&, const QString&) { return c.file; });
-            dialog->cmdSaveVcd->click();
+            SaveButton(dialog, "Vcd")->click();
             QCOMPARE(f.messages.size(), c.messages);
             QVERIFY(QDir(folder.path()).isEmpty());
         }
@@ -251,6 +256,16 @@ private slots:
         QVERIFY(dialog->minimumWidth() <= 900 && dialog->minimumHeight() <= 600);
         dialog->resize(size);
         QVERIFY2(CutTexts(dialog).isEmpty(), qPrintable(CutTexts(dialog).join(QLatin1Char('\n'))));
+    }
+
+    void theButtonsAreNamedAndInTheirOrder() {
+        WindowFixture f;
+        QStringList buttons;
+        for (const QPushButton* button : OpenDialog(f)->findChildren<QPushButton*>())
+            buttons << button->objectName() + QLatin1Char(' ') + button->text();
+        QCOMPARE(buttons, QString::fromUtf8("cmdStart Starta|cmdStop Stoppa|cmdSaveVcd Spara &VCD…|"
+                                            "cmdSaveCsv Spara &CSV…|cmdClose Stäng")
+                              .split(QLatin1Char('|')));
     }
 
     void numbersAreSwedishWhateverTheLocale() {
@@ -315,7 +330,7 @@ private slots:
         diagram->zoomAt(diagram->plotLeft(), 8.0);
         // Where the focus is, and from a button that has no use for them.
         for (QWidget* target :
-             {static_cast<QWidget*>(diagram), static_cast<QWidget*>(dialog->cmdSaveVcd)}) {
+             {static_cast<QWidget*>(diagram), static_cast<QWidget*>(SaveButton(dialog, "Vcd"))}) {
             QTest::keyClick(target, Qt::Key_End);
             QVERIFY(diagram->viewStart() > 0.0);
             QTest::keyClick(target, Qt::Key_Home);
@@ -343,7 +358,7 @@ private slots:
                  qPrintable(dialog->lblStats->text()));
         QVERIFY(dialog->lblStats->text().contains(QString::fromUtf8("Mätningar")));
         QVERIFY(dialog->diagram->hasRecording() && !dialog->diagram->triggerTime());
-        QVERIFY(dialog->cmdSaveVcd->isEnabled());
+        QVERIFY(SaveButton(dialog, "Vcd")->isEnabled());
         dialog->resize(900, 600);
         QVERIFY2(CutTexts(dialog).isEmpty(), qPrintable(CutTexts(dialog).join(QLatin1Char('\n'))));
     }

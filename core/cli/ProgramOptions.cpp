@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: MIT
+#include "cli/ProgramOptions.h"
+
+#include "loopback/Plugs.h"
+#include "recording/RecordingFormats.h"
+
+namespace portprov {
+
+std::string Listed(const std::vector<std::string>& items, std::string_view last) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == items.size() ? last : std::string_view(", ");
+        text += items[i];
+    }
+    return text;
+}
+
+std::vector<std::string> FileOptions(std::string_view suffix) {
+    std::vector<std::string> options;
+    for (const RecordingFormat& format : RecordingFormats())
+        options.push_back("--" + std::string(format.option) + std::string(suffix));
+    return options;
+}
+
+std::vector<std::string> PlugChoices(bool withPins) {
+    std::vector<std::string> choices;
+    for (const Plug& plug : kPlugs) {
+        std::string choice = plug.option;
+        if (withPins)
+            choice += " (stift " + PinPairsText(plug, "-") + ")";
+        choices.push_back(choice);
+    }
+    return choices;
+}
+
+std::vector<OptionDeclaration> ProgramOptions() {
+    std::vector<OptionDeclaration> options{
+        {"", "simulate", "Arbeta mot en simulerad PC i stället för mot de riktiga portarna.", ""},
+        {"", "read", "Läs en byte från adressen och skriv ut den, utan fönster.", "adress"},
+        // One value name shows both numbers: "--write <adress> <värde>".
+        {"", "write",
+         "Skriv värdet till adressen, utan fönster. --read och --write kan upprepas och görs i "
+         "den ordning de står.",
+         "adress> <värde"},
+        {"", "plug",
+         "Med --simulate: en slingkontakt i den simulerade porten 888, " +
+             Listed(PlugChoices(true), " eller ") +
+             ", eller printer: en skrivare som svarar på varje strobe med Busy och en Ack-puls.",
+         "koppling"},
+        {"", "info",
+         "Undersök vad varje parallellport kan (SPP, PS/2, EPP, ECP) och skriv ut det med kärnans "
+         "uppgifter om porten, utan fönster. En apparat på porten ser några korta testsignaler; "
+         "registren återställs efteråt.",
+         ""},
+        {"", "square",
+         "Fyrkantsvåg på utgångsstiftet, 1 till 100000 Hz, hög PULSKVOT procent av varje period "
+         "(standard 50), i --duration sekunder (standard 1), utan fönster. Med --record spelas "
+         "svaret in under tiden.",
+         "stift:hz[:pulskvot]"},
+        {"", "pulses",
+         "ANTAL pulser (1 till 1000000000) på utgångsstiftet med HZ pulser i sekunden; stiftet "
+         "slutar i sin vilonivå. Utan fönster.",
+         "stift:antal:hz"},
+        {"", "play",
+         "Spela upp en CSV-fil i inspelningens form (tid_s, sedan kolumner som stift2_d0) på "
+         "portens utgångar, utan fönster; ingångarnas kolumner hoppas över.",
+         "fil"},
+        {"", "port",
+         "Parallellporten som --square, --pulses och --play driver, med sin bas (standard 888).",
+         "bas"},
+        {"", "record",
+         "Spela in registret på adressen, utan fönster; kan upprepas. Kräver " +
+             Listed(FileOptions(""), " eller ") + ".",
+         "adress"},
+        {"", "duration",
+         "Inspelningens längd (standard 1 sekund). Med --square vågens längd (standard 1 "
+         "sekund); med --pulses och --play inspelningens, minst signalens (standard: "
+         "signalens).",
+         "sekunder"},
+        {"", "samples", "Inspelningens längd i antal mätningar.", "antal"},
+        {"", "rate",
+         "Mät med fast takt, 1000 till 1000000 gånger i sekunden (standard: så fort vägen till "
+         "porten medger).",
+         "hz"},
+        // Taken out before the options are parsed, as it takes two numbers.
+        {"", "start-write",
+         "Skriv värdet till adressen just innan mätningen börjar (513 startar spelportens "
+         "tidtagning).",
+         "adress> <värde"},
+        {"", "trigger",
+         "Börja vid en flank på stiftet, rise eller fall, och spara en tiondel från före den. "
+         "Finns stiftet på flera av de inspelade portarna, skriv portens adress först "
+         "(513:3:fall).",
+         "[adress:]stift:rise|fall"},
+    };
+    for (const RecordingFormat& format : RecordingFormats())
+        options.push_back({"", std::string(format.option), std::string(format.optionHelp), "fil"});
+    options.push_back({"", "stick",
+                       "Med --simulate: styrspak A på X,Y procent av sitt utslag (standard 50,50).",
+                       "x,y"});
+    options.push_back({"h", "help", "Visa den här hjälptexten.", ""});
+    options.push_back({"v", "version", "Visa programmets version.", ""});
+    return options;
+}
+
+} // namespace portprov
