@@ -13,140 +13,82 @@ namespace {
 
 using std::chrono::nanoseconds;
 
-enum class Shape : std::uint8_t { Square, Pulses, Played };
-
 constexpr std::int64_t kLongestSignalNs = nanoseconds(kLongestSignal).count();
 // The pins the generator drives: data 2 - 9 and control 1, 14, 16, 17.
 constexpr std::size_t kMostPins = 12;
 
 // Pins go sorted and each once: the signal is the same, and the helper can
 // refuse any list that is not so.
-void WritePins(Writer& out, std::vector<int> pins) {
-    std::sort(pins.begin(), pins.end());
-    pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
-    out.u8(pins.size());
-    for (const int pin : pins)
-        out.u8(static_cast<std::uint64_t>(pin));
+template <class Io> void PinsField(Io& io, Of<std::vector<int>> auto& pins) {
+    std::vector<int> sent(pins.begin(), pins.end());
+    std::sort(sent.begin(), sent.end());
+    sent.erase(std::unique(sent.begin(), sent.end()), sent.end());
+    io.sequence(sent, 1, 1, kMostPins, [&](auto& pin, std::size_t i) {
+        io.u8(pin);
+        io.require(IsGeneratorPin(pin) && (i == 0 || pin > sent[i - 1]));
+    });
+    io.derived(pins, sent);
 }
 
-std::vector<int> ReadPins(Reader& in) {
-    const std::size_t count = in.u8();
-    in.require(count >= 1 && count <= kMostPins);
-    std::vector<int> pins;
-    for (std::size_t i = 0; i < count && i < kMostPins; ++i) {
-        const int pin = static_cast<int>(in.u8());
-        in.require(IsGeneratorPin(pin) && (pins.empty() || pin > pins.back()));
-        pins.push_back(pin);
-    }
-    return pins;
-}
-
-double ReadRate(Reader& in) {
-    const double hz = in.f64();
-    in.require(hz >= kLowestSignalRate && hz <= kHighestSignalRate); // false for NaN too
-    return hz;
+template <class Io> void RateField(Io& io, Of<double> auto& hz) {
+    io.f64(hz);
+    io.require(hz >= kLowestSignalRate && hz <= kHighestSignalRate); // false for NaN too
 }
 
 // A time from the signal's start, 0 (or above, when not zeroAllowed) to kLongestSignal.
-nanoseconds ReadTime(Reader& in, bool zeroAllowed) {
-    const std::int64_t ns = in.i64();
-    in.require(ns <= kLongestSignalNs && (zeroAllowed ? ns >= 0 : ns > 0));
-    return nanoseconds(ns);
+template <class Io> void TimeField(Io& io, Of<nanoseconds> auto& time, bool zeroAllowed) {
+    io.i64(time);
+    const std::int64_t ns = time.count();
+    io.require(ns <= kLongestSignalNs && (zeroAllowed ? ns >= 0 : ns > 0));
 }
 
-void WriteShape(Writer& out, const Request& request) {
-    const Waveform& waveform = request.generate.waveform;
-    if (const auto* square = std::get_if<SquareWave>(&waveform)) {
-        out.u8(static_cast<std::uint8_t>(Shape::Square));
-        WritePins(out, square->pins);
-        out.f64(square->hz);
-        out.f64(square->duty);
-        out.i64(square->duration.count());
-    } else if (const auto* pulses = std::get_if<PulseTrain>(&waveform)) {
-        out.u8(static_cast<std::uint8_t>(Shape::Pulses));
-        WritePins(out, pulses->pins);
-        out.u64(pulses->count);
-        out.f64(pulses->hz);
-    } else {
-        out.u8(static_cast<std::uint8_t>(Shape::Played));
-        out.u32(request.playedCount);
-        out.i64(std::get<PlayedSequence>(waveform).length.count());
-    }
+// The fields of each kind of waveform, after its index in Waveform; a played
+// sequence's changes follow in frames of their own, here only their count.
+template <class Io> void ShapeFields(Io& io, Of<SquareWave> auto& square, auto& /*playedCount*/) {
+    PinsField(io, square.pins);
+    RateField(io, square.hz);
+    io.f64(square.duty);
+    io.require(square.duty > 0.0 && square.duty < 100.0);
+    TimeField(io, square.duration, false);
 }
 
-void ReadShape(Reader& in, Request& request) {
-    switch (static_cast<Shape>(in.check(in.u8(), 2))) {
-    case Shape::Square: {
-        SquareWave square;
-        square.pins = ReadPins(in);
-        square.hz = ReadRate(in);
-        square.duty = in.f64();
-        in.require(square.duty > 0.0 && square.duty < 100.0);
-        square.duration = ReadTime(in, false);
-        request.generate.waveform = square;
-        break;
-    }
-    case Shape::Pulses: {
-        PulseTrain pulses;
-        pulses.pins = ReadPins(in);
-        pulses.count = in.check(in.u64(), kMostPulses);
-        in.require(pulses.count >= 1);
-        pulses.hz = ReadRate(in);
-        request.generate.waveform = pulses;
-        break;
-    }
-    case Shape::Played: {
-        request.playedCount = static_cast<std::uint32_t>(in.check(in.u32(), kMostPlayedChanges));
-        in.require(request.playedCount >= 1);
-        request.generate.waveform = PlayedSequence{{}, ReadTime(in, true)};
-        break;
-    }
-    }
+template <class Io> void ShapeFields(Io& io, Of<PulseTrain> auto& pulses, auto& /*playedCount*/) {
+    PinsField(io, pulses.pins);
+    io.u64(pulses.count, kMostPulses);
+    io.require(pulses.count >= 1);
+    RateField(io, pulses.hz);
+}
+
+template <class Io> void ShapeFields(Io& io, Of<PlayedSequence> auto& played, auto& playedCount) {
+    io.u32(playedCount, kMostPlayedChanges);
+    io.require(playedCount >= 1);
+    TimeField(io, played.length, true);
 }
 
 } // namespace
 
-void WriteGenerate(Writer& out, const Request& request) {
-    out.u32(static_cast<std::uint32_t>(request.generate.base));
-    out.u8(request.generate.realTime);
-    WriteShape(out, request);
-    out.u8(request.generate.recording.has_value());
-    if (request.generate.recording)
-        WriteRecord(out, *request.generate.recording);
+template <class Io> void GenerateFields(Io& io, Of<Request> auto& request) {
+    io.u32(request.generate.base, kHighestBase);
+    io.flag(request.generate.realTime);
+    io.alternative(request.generate.waveform,
+                   [&](auto& shape) { ShapeFields(io, shape, request.playedCount); });
+    io.present(request.generate.recording, [&](auto& recording) { RecordFields(io, recording); });
 }
+template void GenerateFields(Writer&, const Request&);
+template void GenerateFields(Reader&, Request&);
 
-void ReadGenerate(Reader& in, Request& request) {
-    request.generate.base = Base(in);
-    request.generate.realTime = in.flag();
-    ReadShape(in, request);
-    if (in.flag())
-        request.generate.recording = ReadRecord(in);
+template <class Io> void PlayedChangesFields(Io& io, Of<Request> auto& request) {
+    io.u32(request.firstChange, kMostPlayedChanges - 1);
+    io.sequence(request.played, 2, 1, kPlayedChangesPerFrame, [&](auto& change, std::size_t i) {
+        TimeField(io, change.time, true);
+        io.u8(change.pin);
+        io.flag(change.high);
+        io.require(IsGeneratorPin(change.pin) &&
+                   (i == 0 || change.time >= request.played[i - 1].time));
+    });
 }
-
-void WritePlayedChanges(Writer& out, const Request& request) {
-    out.u32(request.firstChange);
-    out.u16(request.played.size());
-    for (const PinChange& change : request.played) {
-        out.i64(change.time.count());
-        out.u8(static_cast<std::uint64_t>(change.pin));
-        out.u8(change.high);
-    }
-}
-
-void ReadPlayedChanges(Reader& in, Request& request) {
-    request.firstChange = static_cast<std::uint32_t>(in.check(in.u32(), kMostPlayedChanges - 1));
-    const std::size_t count = in.check(in.u16(), kPlayedChangesPerFrame);
-    in.require(count >= 1);
-    for (std::size_t i = 0; i < count && i < kPlayedChangesPerFrame; ++i) {
-        PinChange change;
-        change.time = ReadTime(in, true);
-        change.pin = static_cast<int>(in.u8());
-        change.high = in.flag();
-        in.require(IsGeneratorPin(change.pin) &&
-                   (request.played.empty() || change.time >= request.played.back().time));
-        request.played.push_back(change);
-    }
-}
+template void PlayedChangesFields(Writer&, const Request&);
+template void PlayedChangesFields(Reader&, Request&);
 
 std::vector<Request> GenerationRequests(const GeneratorOptions& options) {
     Request first;
@@ -206,37 +148,23 @@ bool IsFollowUp(const Frame& frame) {
     return kindAndSize != nullptr && kindAndSize->first == Kind::PlayedChanges;
 }
 
-void WriteGenerated(Writer& out, const Answer& answer) {
-    const GeneratorStats& stats = answer.generated;
-    out.u64(stats.writes);
-    out.u64(stats.periods);
-    out.f64(stats.achievedHz);
-    out.i64(stats.worstLateness.count());
-    out.i64(stats.medianLateness.count());
-    out.u64(stats.lateWrites);
-    out.u8(stats.stopped);
-    out.u8(stats.realTime);
-    out.u8(stats.memoryLocked);
-    out.u8(answer.withRecording);
+template <class Io> void GeneratedFields(Io& io, Of<Answer> auto& answer) {
+    auto& stats = answer.generated;
+    io.u64(stats.writes);
+    io.u64(stats.periods);
+    io.f64(stats.achievedHz);
+    io.require(std::isfinite(stats.achievedHz) && stats.achievedHz >= 0.0);
+    io.i64(stats.worstLateness);
+    io.i64(stats.medianLateness);
+    io.u64(stats.lateWrites);
+    io.flag(stats.stopped);
+    io.flag(stats.realTime);
+    io.flag(stats.memoryLocked);
+    io.flag(answer.withRecording);
     if (answer.withRecording)
-        WriteEnd(out, answer.end);
+        EndFields(io, answer.end);
 }
-
-void ReadGenerated(Reader& in, Answer& answer) {
-    GeneratorStats& stats = answer.generated;
-    stats.writes = in.u64();
-    stats.periods = in.u64();
-    stats.achievedHz = in.f64();
-    in.require(std::isfinite(stats.achievedHz) && stats.achievedHz >= 0.0);
-    stats.worstLateness = nanoseconds(in.i64());
-    stats.medianLateness = nanoseconds(in.i64());
-    stats.lateWrites = in.u64();
-    stats.stopped = in.flag();
-    stats.realTime = in.flag();
-    stats.memoryLocked = in.flag();
-    answer.withRecording = in.flag();
-    if (answer.withRecording)
-        ReadEnd(in, answer.end);
-}
+template void GeneratedFields(Writer&, const Answer&);
+template void GeneratedFields(Reader&, Answer&);
 
 } // namespace portprov::helper_protocol

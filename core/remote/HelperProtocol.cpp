@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The frame's header and the addresses that requests and answers share.
+// The frame's header, in front of every request and answer.
 #include "remote/FrameFields.h"
-
-#include "loopback/Plugs.h"
 
 namespace portprov::helper_protocol {
 
@@ -26,23 +24,6 @@ std::variant<std::pair<Kind, std::size_t>, Refusal> ReadHeader(const Frame& fram
     if (size > kPayloadSize)
         return Refusal{"Meddelandet är längre än sin ram."};
     return std::pair{static_cast<Kind>(Field(frame, 6, 2)), size};
-}
-
-std::uint16_t Port(Reader& in) {
-    return static_cast<std::uint16_t>(in.check(in.u32(), 65535));
-}
-
-std::uint16_t Base(Reader& in) {
-    return static_cast<std::uint16_t>(in.check(in.u32(), 65533));
-}
-
-void WritePlug(Writer& out, LoopbackPlug plug) {
-    out.u8(IndexOf(plug));
-}
-
-LoopbackPlug ReadPlug(Reader& in) {
-    // A row past the table fails the frame; the plug given back then is never used.
-    return PlugAt(in.check(in.u8(), kPlugs.size() - 1)).value_or(LoopbackPlug::Control);
 }
 
 } // namespace portprov::helper_protocol

@@ -1,172 +1,118 @@
 // SPDX-License-Identifier: MIT
-// The window's requests to portprov-io, written and read back. The helper
-// reads them: every bound is checked here, before it acts on any.
+// The window's requests to portprov-io, each kind's fields declared once.
+// The helper reads them: every bound is checked here, before it acts on any.
 #include "remote/FrameFields.h"
+
+// A kind left out of a switch over them all is a kind without its declaration.
+#pragma GCC diagnostic error "-Wswitch"
 
 namespace portprov::helper_protocol {
 
 using std::chrono::nanoseconds;
 
-void WriteRecord(Writer& out, const RecorderOptions& options) {
-    out.u8(options.ports.size());
-    for (const std::int32_t port : options.ports)
-        out.u32(static_cast<std::uint32_t>(port));
-    out.u8(options.rate.has_value());
-    out.f64(options.rate.value_or(0.0));
-    const auto* duration = std::get_if<nanoseconds>(&options.length);
-    out.u8(duration == nullptr);
-    out.u64(duration ? static_cast<std::uint64_t>(duration->count())
-                     : std::get<std::uint64_t>(options.length));
-    const auto trigger = options.trigger.value_or(RecorderOptions::Trigger{});
-    out.u8(options.trigger.has_value());
-    out.u8(trigger.channel);
-    out.u8(static_cast<std::uint64_t>(trigger.bit));
-    out.u8(trigger.inverted);
-    out.u8(trigger.edge == Edge::Fall);
-    out.f64(trigger.before);
-    const auto write = options.startWrite.value_or(RecorderOptions::Write{});
-    out.u8(options.startWrite.has_value());
-    out.u32(static_cast<std::uint32_t>(write.port));
-    out.u8(write.value);
+template <class Io> void RecordFields(Io& io, Of<RecorderOptions> auto& options) {
+    io.sequence(options.ports, 1, 1, kMostRecordedPorts,
+                [&](auto& port, std::size_t) { io.u32(port, kHighestPort); });
+    io.optional(options.rate, [&](auto& rate, bool present) {
+        io.f64(rate);
+        io.require(!present || (rate >= kSlowestRecordingRate && rate <= kFastestRecordingRate));
+    });
+    io.alternative(options.length, Overloaded{
+        [&](Of<nanoseconds> auto& time) {
+            io.u64(time, static_cast<std::uint64_t>(nanoseconds(kLongestRecording).count()));
+            io.require(time.count() > 0);
+        },
+        [&](Of<std::uint64_t> auto& rounds) {
+            io.u64(rounds, kMostRecordedSamples);
+            io.require(rounds > 0);
+        }});
+    // The trigger's and the start write's fields go even when there is none,
+    // and then only their ranges are checked.
+    io.optional(options.trigger, [&](auto& trigger, bool present) {
+        io.u8(trigger.channel);
+        io.u8(trigger.bit, 7);
+        io.flag(trigger.inverted);
+        io.u8(trigger.edge, 1);
+        io.f64(trigger.before);
+        io.require(!present || (trigger.channel < options.ports.size() &&
+                                trigger.before >= 0.0 && trigger.before < 1.0));
+    });
+    io.optional(options.startWrite, [&](auto& write, bool) {
+        io.u32(write.port, kHighestPort);
+        io.u8(write.value);
+    });
 }
+template void RecordFields(Writer&, const RecorderOptions&);
+template void RecordFields(Reader&, RecorderOptions&);
 
-RecorderOptions ReadRecord(Reader& in) {
-    RecorderOptions options;
-    const std::size_t count = in.u8();
-    in.require(count >= 1 && count <= kMostRecordedPorts);
-    for (std::size_t i = 0; i < count && i < kMostRecordedPorts; ++i)
-        options.ports.push_back(Port(in));
-    const bool hasRate = in.flag();
-    const double rate = in.f64();
-    if (hasRate) {
-        in.require(rate >= kSlowestRecordingRate && rate <= kFastestRecordingRate);
-        options.rate = rate;
+// Each request's fields; false for a kind that is not a request.
+template <class Io> bool Declared(Io& io, Of<Request> auto& request) {
+    switch (request.kind) {
+    case Kind::Hello:
+    case Kind::StopRecording:
+        return true;
+    case Kind::Read:
+    case Kind::Hold:
+    case Kind::Release:
+        io.u32(request.port, kHighestPort);
+        return true;
+    case Kind::Write:
+        io.u32(request.port, kHighestPort);
+        io.u8(request.value);
+        return true;
+    case Kind::Probe:
+        io.u32(request.port, kHighestBase);
+        return true;
+    case Kind::TogglePin:
+        io.u32(request.port, kHighestBase);
+        io.u8(request.pin);
+        io.require(request.pin >= 1 && request.pin <= 25);
+        return true;
+    case Kind::Loopback:
+        io.u32(request.port, kHighestBase);
+        PlugField(io, request.plug);
+        return true;
+    case Kind::TestLine:
+        io.u32(request.port, kHighestBase);
+        io.u64(request.byteWait, static_cast<std::uint64_t>(nanoseconds(kLongestByteWait).count()));
+        io.text(request.text);
+        io.require(request.text.size() <= kLongestTestLine);
+        return true;
+    case Kind::Record:
+        RecordFields(io, request.record);
+        return true;
+    case Kind::Generate:
+        GenerateFields(io, request);
+        return true;
+    case Kind::PlayedChanges:
+        PlayedChangesFields(io, request);
+        return true;
+    case Kind::Ready:
+    case Kind::Done:
+    case Kind::Byte:
+    case Kind::Failed:
+    case Kind::PinToggled:
+    case Kind::LoopbackDone:
+    case Kind::ProbeDone:
+    case Kind::Printed:
+    case Kind::RecordStarted:
+    case Kind::Progress:
+    case Kind::Changes:
+    case Kind::Recorded:
+    case Kind::GenerateStarted:
+    case Kind::Generated:
+        return false;
     }
-    const bool samples = in.flag();
-    const std::uint64_t length = in.u64();
-    in.require(length > 0);
-    if (samples) {
-        options.length = in.check(length, kMostRecordedSamples);
-    } else {
-        in.check(length, static_cast<std::uint64_t>(nanoseconds(kLongestRecording).count()));
-        options.length = nanoseconds(static_cast<std::int64_t>(length));
-    }
-    RecorderOptions::Trigger trigger;
-    const bool hasTrigger = in.flag();
-    trigger.channel = static_cast<std::uint32_t>(in.u8());
-    trigger.bit = static_cast<int>(in.check(in.u8(), 7));
-    trigger.inverted = in.flag();
-    trigger.edge = in.flag() ? Edge::Fall : Edge::Rise;
-    trigger.before = in.f64();
-    if (hasTrigger) {
-        in.require(trigger.channel < count && trigger.before >= 0.0 && trigger.before < 1.0);
-        options.trigger = trigger;
-    }
-    const bool hasWrite = in.flag();
-    RecorderOptions::Write write;
-    write.port = Port(in);
-    write.value = static_cast<std::uint8_t>(in.u8());
-    if (hasWrite)
-        options.startWrite = write;
-    return options;
+    return false;
 }
 
 Frame Encode(const Request& request) {
-    Writer out(request.kind);
-    switch (request.kind) {
-    case Kind::Read:
-    case Kind::Hold:
-    case Kind::Release:
-    case Kind::Probe:
-        out.u32(request.port);
-        break;
-    case Kind::Write:
-        out.u32(request.port);
-        out.u8(request.value);
-        break;
-    case Kind::TogglePin:
-        out.u32(request.port);
-        out.u8(static_cast<std::uint64_t>(request.pin));
-        break;
-    case Kind::Loopback:
-        out.u32(request.port);
-        WritePlug(out, request.plug);
-        break;
-    case Kind::TestLine:
-        out.u32(request.port);
-        out.u64(static_cast<std::uint64_t>(request.byteWait.count()));
-        out.text(request.text);
-        break;
-    case Kind::Record:
-        WriteRecord(out, request.record);
-        break;
-    case Kind::Generate:
-        WriteGenerate(out, request);
-        break;
-    case Kind::PlayedChanges:
-        WritePlayedChanges(out, request);
-        break;
-    default:
-        break;
-    }
-    return out.finish();
+    return EncodeDeclared(request);
 }
 
 std::variant<Request, Refusal> ParseRequest(const Frame& frame) {
-    const auto header = ReadHeader(frame);
-    if (const auto* refusal = std::get_if<Refusal>(&header))
-        return *refusal;
-    const auto [kind, size] = std::get<std::pair<Kind, std::size_t>>(header);
-    Reader in(frame, size);
-    Request request;
-    request.kind = kind;
-    switch (kind) {
-    case Kind::Hello:
-    case Kind::StopRecording:
-        break;
-    case Kind::Read:
-    case Kind::Hold:
-    case Kind::Release:
-        request.port = Port(in);
-        break;
-    case Kind::Write:
-        request.port = Port(in);
-        request.value = static_cast<std::uint8_t>(in.u8());
-        break;
-    case Kind::Probe:
-        request.port = Base(in);
-        break;
-    case Kind::TogglePin:
-        request.port = Base(in);
-        request.pin = static_cast<int>(in.u8());
-        in.require(request.pin >= 1 && request.pin <= 25);
-        break;
-    case Kind::Loopback:
-        request.port = Base(in);
-        request.plug = ReadPlug(in);
-        break;
-    case Kind::TestLine:
-        request.port = Base(in);
-        request.byteWait = nanoseconds(static_cast<std::int64_t>(
-            in.check(in.u64(), static_cast<std::uint64_t>(nanoseconds(kLongestByteWait).count()))));
-        request.text = in.text();
-        in.require(request.text.size() <= kLongestTestLine);
-        break;
-    case Kind::Record:
-        request.record = ReadRecord(in);
-        break;
-    case Kind::Generate:
-        ReadGenerate(in, request);
-        break;
-    case Kind::PlayedChanges:
-        ReadPlayedChanges(in, request);
-        break;
-    default:
-        return Refusal{"portprov-io känner inte igen begäran."};
-    }
-    if (!in.whole())
-        return Refusal{"Begäran till portprov-io är felaktig och avvisades."};
-    return request;
+    return ParseDeclared<Request>(frame, "portprov-io känner inte igen begäran.",
+                                  "Begäran till portprov-io är felaktig och avvisades.");
 }
 
 } // namespace portprov::helper_protocol

@@ -3,10 +3,9 @@
 // input of the program that holds port rights, and for what the window reads
 // back. The input's first byte is the kind, the next two the payload's length
 // and the rest its bytes, under a right header, so that the fuzzer spends its
-// time in the fields and not in the magic number. A request that parses must
-// come out of its own encoding again as the same frame. seeds-helper holds
-// one input of each kind of a signal's frames, in this form, to start from,
-// and a test line whose length claims the whole frame.
+// time in the fields and not in the magic number. A request or an answer that
+// parses must come out of its own encoding again as the same frame. The
+// fuzzer starts from a frame of each kind in this form (helper_fuzz_seeds).
 
 #include "remote/HelperProtocol.h"
 
@@ -57,8 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto answer = hp::ParseAnswer(frame);
     if (const auto* parsed = std::get_if<hp::Answer>(&answer)) {
-        if (!std::holds_alternative<hp::Answer>(hp::ParseAnswer(hp::Encode(*parsed))))
+        const hp::Frame again = hp::Encode(*parsed);
+        const auto reparsed = hp::ParseAnswer(again);
+        if (!std::holds_alternative<hp::Answer>(reparsed))
             Fail("an answer's own encoding is refused");
+        if (hp::Encode(std::get<hp::Answer>(reparsed)) != again)
+            Fail("an answer changes on its way through the pipe");
     }
     return 0;
 }
