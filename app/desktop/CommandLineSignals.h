@@ -7,12 +7,14 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 class QCommandLineParser;
 
-// The command line's signal options: one of --square, --pulses and --play,
-// and the port they drive (--port). --duration is the recording options'
-// (RecordOptions), read here too: it is the square wave's length.
+// The command line's signal options: one of kSignalOptions' (--square,
+// --pulses, --play), and the port they drive (--port). --duration is the
+// recording options' (RecordOptions), read here too: it is the square wave's
+// length.
 class SignalOptions {
 public:
     SignalOptions();
@@ -28,5 +30,6 @@ public:
     Read read(const QCommandLineParser& parser, bool otherCommands) const;
 
 private:
-    QCommandLineOption port_, square_, pulses_, play_;
+    QCommandLineOption port_;
+    std::vector<QCommandLineOption> signals_; // kSignalOptions', in their order
 };

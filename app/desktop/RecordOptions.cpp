@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/RecordOptions.h"
 
+#include "cli/GenerateRequest.h"
 #include "recording/RecordingFormats.h"
 
 #include <QCommandLineParser>
@@ -44,8 +45,9 @@ RecordOptions::RecordOptions()
               Swedish("adress")),
       duration_(QStringLiteral("duration"),
                 Swedish("Inspelningens längd (standard 1 sekund). Med --square vågens längd "
-                        "(standard 1 sekund); med --pulses och --play inspelningens, minst "
-                        "signalens (standard: signalens)."),
+                        "(standard 1 sekund); med ") +
+                    Swedish(portprov::SignalOptionNames("och", true)) +
+                    Swedish(" inspelningens, minst signalens (standard: signalens)."),
                 Swedish("sekunder")),
       samples_(QStringLiteral("samples"), Swedish("Inspelningens längd i antal mätningar."),
                Swedish("antal")),
