@@ -56,10 +56,10 @@ struct PlayedSequence {
     std::chrono::nanoseconds length{};
 };
 
-// The kinds of waveform, the one list of them. Each kind has its own file in
-// waves/ with the four functions below; the dispatches over the kinds are
-// std::visit calls that find them by overload, so that a kind added here
-// without them, or without its case in a visit, does not compile.
+// The kinds of waveform, the one list of them. Each kind has the four
+// functions below, in its section of Waveform.cpp; the dispatches over the
+// kinds are std::visit calls that find them by overload, so that a kind added
+// here without them, or without its case in a visit, does not compile.
 using Waveform = std::variant<SquareWave, PulseTrain, PlayedSequence>;
 
 // The visitor of several lambdas, one per kind:
@@ -70,9 +70,10 @@ template <typename... Cases> Overloaded(Cases...) -> Overloaded<Cases...>;
 struct RegisterValues;
 struct ScheduleShape;
 
-// Each kind's own, in its file in waves/: its refusal, how long it lasts, the
-// pins it drives (each once, in increasing order), and the register values it
-// asks of its WriteSchedule, from those the registers hold when it starts.
+// Each kind's own, in its section of Waveform.cpp: its refusal, how long it
+// lasts, the pins it drives (each once, in increasing order), and the
+// register values it asks of its WriteSchedule, from those the registers hold
+// when it starts.
 std::optional<std::string> Refusal(const SquareWave& square);
 std::chrono::nanoseconds Length(const SquareWave& square);
 std::vector<int> Pins(const SquareWave& square);
