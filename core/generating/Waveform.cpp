@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The kinds of waveform, one section each: its refusal, its length, its pins
-// and the register values it makes (Shape, for its WriteSchedule). A new kind
-// adds its section here.
+// and the register values it makes (Shape, for its WriteSchedule), which the
+// visits at the end find by overload. A new kind adds its section here.
 #include "generating/Waveform.h"
 
 #include "connector/Connector.h"
@@ -39,8 +39,6 @@ std::vector<int> SortedOnce(std::vector<int> pins) {
     pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
     return pins;
 }
-
-} // namespace
 
 // The square wave.
 
@@ -152,6 +150,8 @@ ScheduleShape Shape(const PlayedSequence& played, const RegisterValues& /*idle*/
     return {0.0, {}, 0, {}, played.changes};
 }
 
+} // namespace
+
 bool IsGeneratorPin(int pin) {
     const auto found = PinOf(pin);
     return found &&
@@ -168,6 +168,10 @@ nanoseconds WaveformLength(const Waveform& waveform) {
 
 std::vector<int> WaveformPins(const Waveform& waveform) {
     return std::visit([](const auto& wave) { return Pins(wave); }, waveform);
+}
+
+ScheduleShape WaveformShape(const Waveform& waveform, const RegisterValues& idle) {
+    return std::visit([&idle](const auto& wave) { return Shape(wave, idle); }, waveform);
 }
 
 } // namespace portprov

@@ -56,38 +56,15 @@ struct PlayedSequence {
     std::chrono::nanoseconds length{};
 };
 
-// The kinds of waveform, the one list of them. Each kind has the four
-// functions below, in its section of Waveform.cpp; the dispatches over the
-// kinds are std::visit calls that find them by overload, so that a kind added
-// here without them, or without its case in a visit, does not compile.
+// The kinds of waveform, the one list of them. Each kind has its section in
+// Waveform.cpp; the dispatches over the kinds are std::visit calls with a case
+// per kind, so that a kind added here without its case does not compile.
 using Waveform = std::variant<SquareWave, PulseTrain, PlayedSequence>;
 
 // The visitor of several lambdas, one per kind:
 //   std::visit(Overloaded{[](const SquareWave&) {...}, ...}, waveform)
 template <typename... Cases> struct Overloaded : Cases... { using Cases::operator()...; };
 template <typename... Cases> Overloaded(Cases...) -> Overloaded<Cases...>;
-
-struct RegisterValues;
-struct ScheduleShape;
-
-// Each kind's own, in its section of Waveform.cpp: its refusal, how long it
-// lasts, the pins it drives (each once, in increasing order), and the
-// register values it asks of its WriteSchedule, from those the registers hold
-// when it starts.
-std::optional<std::string> Refusal(const SquareWave& square);
-std::chrono::nanoseconds Length(const SquareWave& square);
-std::vector<int> Pins(const SquareWave& square);
-ScheduleShape Shape(const SquareWave& square, const RegisterValues& idle);
-
-std::optional<std::string> Refusal(const PulseTrain& pulses);
-std::chrono::nanoseconds Length(const PulseTrain& pulses);
-std::vector<int> Pins(const PulseTrain& pulses);
-ScheduleShape Shape(const PulseTrain& pulses, const RegisterValues& idle);
-
-std::optional<std::string> Refusal(const PlayedSequence& played);
-std::chrono::nanoseconds Length(const PlayedSequence& played);
-std::vector<int> Pins(const PlayedSequence& played);
-ScheduleShape Shape(const PlayedSequence& played, const RegisterValues& idle);
 
 // Whether a pin of the connector is one the generator can drive: the data
 // pins 2 - 9 and the control pins 1, 14, 16 and 17.

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
-#include <variant>
 
 namespace portprov {
 
@@ -49,8 +48,7 @@ WriteSchedule::WriteSchedule(const Waveform& waveform, std::uint16_t base, std::
     if (drivesData && (control & Bit(control_bit::kBidirectional)) != 0)
         throw PortError(PortErrorKind::RefusedInput, DataLinesInputMessage(base));
     const RegisterValues idle{data, control};
-    const ScheduleShape shape =
-        std::visit([&idle](const auto& wave) { return Shape(wave, idle); }, waveform);
+    const ScheduleShape shape = WaveformShape(waveform, idle);
     rate_ = shape.rate;
     if (rate_ > 0.0)
         repeat(shape, base, drivesData, drivesControl);

@@ -47,6 +47,10 @@ struct ScheduleShape {
     std::span<const PinChange> changes;
 };
 
+// The shape the waveform asks for (each kind's own, in Waveform.cpp), from
+// the values `idle` the registers hold when it starts.
+ScheduleShape WaveformShape(const Waveform& waveform, const RegisterValues& idle);
+
 // The register writes that make a waveform on the port at `base`, one after
 // the other, made up as they are asked for (a billion pulses take no memory).
 // Built from the values the data latch and the control register hold when the
