@@ -35,7 +35,7 @@ SignalOptions::Read SignalOptions::read(const QCommandLineParser& parser,
     for (std::size_t i = 0; i < signals_.size(); ++i) {
         given += parser.values(signals_[i]).size();
         if (parser.isSet(signals_[i])) {
-            request.kind = portprov::kSignalOptions[i].kind;
+            request.kind = static_cast<portprov::GenerateRequest::Kind>(i);
             request.signal = parser.value(signals_[i]).toStdString();
         }
     }

@@ -178,33 +178,24 @@ std::optional<std::string> RecordingLengthRefusal(const GenerateRequest& request
 } // namespace
 
 constexpr std::array<SignalOption, 3> kSignalOptions{{
-    {GenerateRequest::Kind::Square, "square", "stift:hz[:pulskvot]",
+    {"square", "stift:hz[:pulskvot]",
      "Fyrkantsvåg på utgångsstiftet, 1 till 100000 Hz, hög PULSKVOT procent av varje period "
      "(standard 50), i --duration sekunder (standard 1), utan fönster. Med --record spelas "
      "svaret in under tiden.",
      ReadSquare, nullptr, nanoseconds{0}},
-    {GenerateRequest::Kind::Pulses, "pulses", "stift:antal:hz",
+    {"pulses", "stift:antal:hz",
      "ANTAL pulser (1 till 1000000000) på utgångsstiftet med HZ pulser i sekunden; stiftet "
      "slutar i sin vilonivå. Utan fönster.",
      ReadPulses, "än pulserna, som tar ", nanoseconds{0}},
     // A played file's last row is usually a change due at the very end, a
     // tie with the recording's last read: a millisecond more records it.
-    {GenerateRequest::Kind::Play, "play", "fil",
+    {"play", "fil",
      "Spela upp en CSV-fil i inspelningens form (tid_s, sedan kolumner som stift2_d0) på "
      "portens utgångar, utan fönster; ingångarnas kolumner hoppas över.",
      ReadPlayed, "än filen, som spelas i ", std::chrono::milliseconds(1)},
 }};
 static_assert(kSignalOptions.size() == std::variant_size_v<Waveform>,
               "each kind of waveform has its command-line option");
-static_assert(
-    [] {
-        for (std::size_t i = 0; i < kSignalOptions.size(); ++i) {
-            if (static_cast<std::size_t>(kSignalOptions[i].kind) != i)
-                return false;
-        }
-        return true;
-    }(),
-    "the rows are in the order of GenerateRequest::Kind");
 
 std::string SignalOptionNames(const std::string& lastJoin, bool recordingDuration) {
     std::vector<std::string> names;

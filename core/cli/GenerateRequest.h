@@ -17,7 +17,7 @@ namespace portprov {
 //   [--port BASE] (--square PIN:HZ[:DUTY] | --pulses PIN:COUNT:HZ | --play FILE)
 //   [--duration SECONDS]
 struct GenerateRequest {
-    // The rows of kSignalOptions, in their order.
+    // The rows of kSignalOptions: Kind k is row k.
     enum class Kind { Square, Pulses, Play };
     Kind kind = Kind::Square;
     std::string signal; // PIN:HZ[:DUTY], PIN:COUNT:HZ, or the file to play
@@ -47,7 +47,6 @@ struct CheckedGenerateRequest {
 // The command line's signals, one row per kind of waveform, in the order of
 // GenerateRequest::Kind and of --help.
 struct SignalOption {
-    GenerateRequest::Kind kind;
     const char* name;      // the option, without its dashes
     const char* valueName; // the value's name in --help
     const char* help;      // what --help says of it, in Swedish
