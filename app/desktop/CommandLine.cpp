@@ -107,7 +107,11 @@ SplitArguments Split(const QStringList& arguments, bool toolkitOptionsPresent) {
         });
     };
     const bool recording =
-        given("--record") || given("--square") || given("--pulses") || given("--play");
+        given("--record") ||
+        std::any_of(portprov::kSignalOptions.begin(), portprov::kSignalOptions.end(),
+                    [&given](const portprov::SignalOption& signal) {
+                        return given(std::string("--") + signal.name);
+                    });
     const bool probing = std::find(texts.begin(), texts.end(), "--info") != texts.end();
     if (toolkitOptionsPresent && result.operations.empty() && !recording && !probing)
         result.others = WithoutToolkitOptions(result.others);

@@ -5,8 +5,8 @@
 
 namespace {
 
-QString Swedish(const char* text) {
-    return QString::fromUtf8(text);
+QString Swedish(const std::string& text) {
+    return QString::fromStdString(text);
 }
 
 } // namespace
@@ -14,30 +14,29 @@ QString Swedish(const char* text) {
 SignalOptions ReadSignalOptions(const QCommandLineParser& parser, bool otherCommands) {
     SignalOptions result;
     const QString port = QStringLiteral("port");
-    using Kind = portprov::GenerateRequest::Kind;
-    const std::pair<Kind, QString> kinds[] = {{Kind::Square, QStringLiteral("square")},
-                                              {Kind::Pulses, QStringLiteral("pulses")},
-                                              {Kind::Play, QStringLiteral("play")}};
     qsizetype given = 0;
     portprov::GenerateRequest request;
-    for (const auto& [kind, option] : kinds) {
+    // The signal options are kSignalOptions' rows: kind k is row k.
+    for (std::size_t i = 0; i < portprov::kSignalOptions.size(); ++i) {
+        const QString option = QString::fromLatin1(portprov::kSignalOptions[i].name);
         given += parser.values(option).size();
         if (parser.isSet(option)) {
-            request.kind = kind;
+            request.kind = static_cast<portprov::GenerateRequest::Kind>(i);
             request.signal = parser.value(option).toStdString();
         }
     }
     if (given == 0) {
         if (parser.isSet(port))
-            result.error = Swedish("--port hör till --square, --pulses eller --play.");
+            result.error = Swedish("--port hör till " + portprov::SignalOptionNames("eller") + ".");
         return result;
     }
     const auto once = [&parser](const QString& name) { return parser.values(name).size() <= 1; };
     if (given > 1)
-        result.error = Swedish("Välj en signal: --square, --pulses eller --play, en gång.");
+        result.error =
+            Swedish("Välj en signal: " + portprov::SignalOptionNames("eller") + ", en gång.");
     else if (otherCommands)
-        result.error = Swedish("--square, --pulses och --play kan inte stå med --read, --write "
-                               "eller --info.");
+        result.error = Swedish(portprov::SignalOptionNames("och") +
+                               " kan inte stå med --read, --write eller --info.");
     else if (!once(port) || !once(QStringLiteral("duration")))
         result.error = Swedish("--port och --duration får stå en gång var.");
     else if (parser.isSet(QStringLiteral("samples")))

@@ -2,7 +2,6 @@
 #include "generator/GeneratorDialog.h"
 
 #include "generator/PinPicker.h"
-#include "generator/SequenceFile.h"
 #include "generator/SignalTexts.h"
 #include "ports/PortError.h"
 #include "recording/SwedishSaveDialog.h"
@@ -23,13 +22,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <cmath>
 #include <utility>
 
 namespace {
 
 constexpr int kPollMs = 30;
-enum WavePage { kSquarePage, kPulsePage, kFilePage };
 
 QString PortEntry(std::uint16_t base) {
     return QStringLiteral("%1 (0x%2) parallellport")
@@ -110,9 +107,9 @@ void GeneratorDialog::PickerPinToggled(int pin, bool chosen) {
 
 void GeneratorDialog::ShowWavePage(int page) {
     pgeWave->setCurrentIndex(page);
-    // A file names its own pins.
-    picPins->setEnabled(page != kFilePage);
-    lstPins->setEnabled(page != kFilePage);
+    const bool ownPins = kWavePages[static_cast<std::size_t>(page)].ownPins;
+    picPins->setEnabled(!ownPins);
+    lstPins->setEnabled(!ownPins);
 }
 
 void GeneratorDialog::ShowRecordPorts() {
@@ -140,23 +137,12 @@ void GeneratorDialog::cmdBrowse_Click() {
 }
 
 std::optional<portprov::Waveform> GeneratorDialog::ChosenWaveform() {
-    const auto base = static_cast<std::uint16_t>(cboPort->currentData().toUInt());
-    if (cboWave->currentIndex() == kFilePage) {
-        SequenceFromFile read = ReadSequenceFile(txtFile->text(), base);
-        if (!read.sequence)
-            showMessage_(this, read.refusal);
-        return std::move(read.sequence);
-    }
-    const std::vector<int> pins = ChosenPins();
-    if (pins.empty()) {
+    const WavePage& page = kWavePages[static_cast<std::size_t>(cboWave->currentIndex())];
+    if (!page.ownPins && ChosenPins().empty()) {
         showMessage_(this, QString::fromUtf8("Välj minst ett stift att driva."));
         return std::nullopt;
     }
-    if (cboWave->currentIndex() == kPulsePage)
-        return portprov::PulseTrain{pins, static_cast<std::uint64_t>(spnCount->value()),
-                                    static_cast<double>(spnPulseHz->value())};
-    return portprov::SquareWave{pins, static_cast<double>(spnSquareHz->value()), spnDuty->value(),
-                                std::chrono::nanoseconds(std::llround(spnSeconds->value() * 1e9))};
+    return (this->*page.chosen)(static_cast<std::uint16_t>(cboPort->currentData().toUInt()));
 }
 
 std::optional<portprov::RecorderOptions>

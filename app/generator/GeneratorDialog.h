@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <variant>
 #include <vector>
 
 class QCheckBox;
@@ -102,12 +103,30 @@ public:
 private:
     static constexpr int kProgressSteps = 1000;
 
+    // The waveform's pages, one per kind, in cboWave's order
+    // (GeneratorDialogBoxes.cpp): the page's title, the page built, the
+    // waveform its controls describe (nullopt, the reason shown, when there is
+    // none), and whether the waveform names its own pins.
+    struct WavePage {
+        const char* title;
+        QWidget* (GeneratorDialog::*build)();
+        std::optional<portprov::Waveform> (GeneratorDialog::*chosen)(std::uint16_t base);
+        bool ownPins;
+    };
+    static const std::array<WavePage, 3> kWavePages;
+    static_assert(std::tuple_size_v<decltype(kWavePages)> ==
+                      std::variant_size_v<portprov::Waveform>,
+                  "each kind of waveform has its page");
+    QWidget* SquarePage();
+    std::optional<portprov::Waveform> ChosenSquare(std::uint16_t base);
+    QWidget* PulsePage();
+    std::optional<portprov::Waveform> ChosenPulses(std::uint16_t base);
+    QWidget* FilePage();
+    std::optional<portprov::Waveform> ChosenFile(std::uint16_t base);
+
     // The dialog's parts (GeneratorDialogBoxes.cpp).
     QGroupBox* PortBox();
     QGroupBox* WaveBox();
-    QWidget* SquarePage();
-    QWidget* PulsePage();
-    QWidget* FilePage();
     QGroupBox* RecordBox();
     QGroupBox* FiguresBox();
     QLayout* ButtonRow();

@@ -9,6 +9,7 @@
 #include "connector/Connector.h"
 #include "generating/Waveform.h"
 #include "generator/PinPicker.h"
+#include "generator/SequenceFile.h"
 #include "widgets/SwedishNumbers.h"
 
 #include <QCheckBox>
@@ -28,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -115,6 +117,12 @@ QWidget* GeneratorDialog::SquarePage() {
     return page;
 }
 
+std::optional<portprov::Waveform> GeneratorDialog::ChosenSquare(std::uint16_t /*base*/) {
+    return portprov::SquareWave{ChosenPins(), static_cast<double>(spnSquareHz->value()),
+                                spnDuty->value(),
+                                std::chrono::nanoseconds(std::llround(spnSeconds->value() * 1e9))};
+}
+
 QWidget* GeneratorDialog::PulsePage() {
     spnCount = SpinBox("spnCount", 1, static_cast<int>(portprov::kMostPulses), 10, "");
     spnPulseHz = SpinBox("spnPulseHz", static_cast<int>(portprov::kLowestSignalRate),
@@ -124,6 +132,11 @@ QWidget* GeneratorDialog::PulsePage() {
     form->addRow(QStringLiteral("&Antal pulser:"), spnCount);
     form->addRow(QStringLiteral("&Takt:"), spnPulseHz);
     return page;
+}
+
+std::optional<portprov::Waveform> GeneratorDialog::ChosenPulses(std::uint16_t /*base*/) {
+    return portprov::PulseTrain{ChosenPins(), static_cast<std::uint64_t>(spnCount->value()),
+                                static_cast<double>(spnPulseHz->value())};
 }
 
 QWidget* GeneratorDialog::FilePage() {
@@ -142,14 +155,27 @@ QWidget* GeneratorDialog::FilePage() {
     return page;
 }
 
+// A file names its own pins; the page's pins are not asked for.
+std::optional<portprov::Waveform> GeneratorDialog::ChosenFile(std::uint16_t base) {
+    SequenceFromFile read = ReadSequenceFile(txtFile->text(), base);
+    if (!read.sequence)
+        showMessage_(this, read.refusal);
+    return std::move(read.sequence);
+}
+
+const std::array<GeneratorDialog::WavePage, 3> GeneratorDialog::kWavePages{{
+    {"Fyrkantsvåg", &GeneratorDialog::SquarePage, &GeneratorDialog::ChosenSquare, false},
+    {"Pulståg", &GeneratorDialog::PulsePage, &GeneratorDialog::ChosenPulses, false},
+    {"Spela upp fil", &GeneratorDialog::FilePage, &GeneratorDialog::ChosenFile, true},
+}};
+
 QGroupBox* GeneratorDialog::WaveBox() {
     cboWave = Named("cboWave", new QComboBox);
-    cboWave->addItems({QString::fromUtf8("Fyrkantsvåg"), QString::fromUtf8("Pulståg"),
-                       QString::fromUtf8("Spela upp fil")});
     pgeWave = Named("pgeWave", new QStackedWidget);
-    pgeWave->addWidget(SquarePage());
-    pgeWave->addWidget(PulsePage());
-    pgeWave->addWidget(FilePage());
+    for (const WavePage& page : kWavePages) {
+        cboWave->addItem(QString::fromUtf8(page.title));
+        pgeWave->addWidget((this->*page.build)());
+    }
     auto* box = new QGroupBox(QString::fromUtf8("Vågform"));
     auto* layout = new QVBoxLayout(box);
     layout->addWidget(cboWave);

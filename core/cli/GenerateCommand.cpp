@@ -9,7 +9,6 @@
 #include <chrono>
 #include <new>
 #include <thread>
-#include <type_traits>
 #include <variant>
 
 namespace portprov {
@@ -36,20 +35,21 @@ std::string Summary(const Waveform& waveform, const GeneratorStats& stats,
         const double hz = stats.achievedHz > 0.0 ? stats.achievedHz : asked;
         return Decimal(hz, hz < 100.0 ? 2 : 0, format) + " Hz, ";
     };
-    std::string line = std::visit(
-        [&](const auto& wave) -> std::string {
-            using Wave = std::decay_t<decltype(wave)>;
-            if constexpr (std::is_same_v<Wave, SquareWave>)
-                return "Signal på stift " + PinsOf(waveform) + ": " + rate(wave.hz) +
-                       std::to_string(stats.periods) + " perioder";
-            else if constexpr (std::is_same_v<Wave, PulseTrain>)
-                return "Signal på stift " + PinsOf(waveform) + ": " + rate(wave.hz) +
-                       std::to_string(stats.periods) + " pulser";
-            else
-                return "Uppspelning på stift " + PinsOf(waveform) + ": " +
-                       std::to_string(wave.changes.size()) + " ändringar";
-        },
-        waveform);
+    const std::string pins = PinsOf(waveform);
+    std::string line =
+        std::visit(Overloaded{[&](const SquareWave& square) {
+                                  return "Signal på stift " + pins + ": " + rate(square.hz) +
+                                         std::to_string(stats.periods) + " perioder";
+                              },
+                              [&](const PulseTrain& pulses) {
+                                  return "Signal på stift " + pins + ": " + rate(pulses.hz) +
+                                         std::to_string(stats.periods) + " pulser";
+                              },
+                              [&](const PlayedSequence& played) {
+                                  return "Uppspelning på stift " + pins + ": " +
+                                         std::to_string(played.changes.size()) + " ändringar";
+                              }},
+                   waveform);
     line += ", längsta försening " + Duration(stats.worstLateness, format) + ", " +
             std::to_string(stats.lateWrites) +
             " sena, realtidsprioritet: " + (stats.realTime ? "ja." : "nej.");

@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <fstream>
+#include <variant>
 #include <vector>
 
 namespace portprov {
@@ -89,56 +90,64 @@ std::optional<std::string> BaseRefusal(std::uint16_t base) {
     return std::nullopt;
 }
 
-std::optional<std::string> SquareRefusal(const GenerateRequest& request, const NumberFormat& format,
-                                         SquareWave& square) {
+// --square PIN:HZ[:DUTY], with --duration its length.
+CheckedGenerateRequest ReadSquare(const GenerateRequest& request, std::uint16_t base,
+                                  const NumberFormat& format) {
     const std::vector<std::string> parts = Parts(request.signal);
     if (parts.size() < 2 || parts.size() > 3)
-        return "--square tar STIFT:HZ[:PULSKVOT], till exempel 2:1000 eller 2:1000:25.";
+        return Refused("--square tar STIFT:HZ[:PULSKVOT], till exempel 2:1000 eller 2:1000:25.");
+    SquareWave square;
     int pin = 0;
     if (auto refusal = PinRefusal(parts[0], format, pin))
-        return refusal;
+        return Refused(*refusal);
     square.pins = {pin};
     if (auto refusal = RateRefusal(parts[1], format, square.hz))
-        return refusal;
+        return Refused(*refusal);
     if (parts.size() == 3) {
         const std::optional<double> duty = ReadNumber(parts[2], format);
         if (!duty || !(*duty > 0.0) || !(*duty < 100.0))
-            return "Ogiltig pulskvot \"" + parts[2] +
-                   "\": skriv procent, mer än 0 och mindre än 100.";
+            return Refused("Ogiltig pulskvot \"" + parts[2] +
+                           "\": skriv procent, mer än 0 och mindre än 100.");
         square.duty = *duty;
     }
     if (request.duration) {
         const std::optional<double> seconds = ReadNumber(*request.duration, format);
         const double longest = std::chrono::duration<double>(kLongestSignal).count();
         if (!seconds || !(*seconds > 0.0) || *seconds > longest)
-            return "Ogiltig längd: skriv --duration SEKUNDER, mer än 0 och högst " +
-                   std::to_string(static_cast<long long>(longest)) + ".";
+            return Refused("Ogiltig längd: skriv --duration SEKUNDER, mer än 0 och högst " +
+                           std::to_string(static_cast<long long>(longest)) + ".");
         square.duration = nanoseconds(std::llround(*seconds * 1e9));
         if (square.duration.count() == 0)
-            return std::string("Ogiltig längd: kortare än en nanosekund.");
+            return Refused("Ogiltig längd: kortare än en nanosekund.");
     }
-    return std::nullopt;
+    return {GeneratePlan{base, square, {}, {}}, {}, 0};
 }
 
-std::optional<std::string> PulsesRefusal(const GenerateRequest& request, const NumberFormat& format,
-                                         PulseTrain& pulses) {
+// --pulses PIN:COUNT:HZ.
+CheckedGenerateRequest ReadPulses(const GenerateRequest& request, std::uint16_t base,
+                                  const NumberFormat& format) {
     const std::vector<std::string> parts = Parts(request.signal);
     if (parts.size() != 3)
-        return "--pulses tar STIFT:ANTAL:HZ, till exempel 2:10:1000.";
+        return Refused("--pulses tar STIFT:ANTAL:HZ, till exempel 2:10:1000.");
+    PulseTrain pulses;
     int pin = 0;
     if (auto refusal = PinRefusal(parts[0], format, pin))
-        return refusal;
+        return Refused(*refusal);
     pulses.pins = {pin};
     const std::optional<double> count = WholeNumber(parts[1], format);
     if (!count || *count < 1 || *count > static_cast<double>(kMostPulses))
-        return "Ogiltigt antal pulser \"" + parts[1] + "\": skriv ett heltal från 1 till " +
-               std::to_string(kMostPulses) + ".";
+        return Refused("Ogiltigt antal pulser \"" + parts[1] + "\": skriv ett heltal från 1 till " +
+                       std::to_string(kMostPulses) + ".");
     pulses.count = static_cast<std::uint64_t>(*count);
-    return RateRefusal(parts[2], format, pulses.hz);
+    if (auto refusal = RateRefusal(parts[2], format, pulses.hz))
+        return Refused(*refusal);
+    return {GeneratePlan{base, pulses, {}, {}}, {}, 0};
 }
 
-// Reads the file to play; the refusal names the file.
-CheckedGenerateRequest Played(const std::string& path, std::uint16_t base) {
+// --play FILE: reads the file; the refusal names the file.
+CheckedGenerateRequest ReadPlayed(const GenerateRequest& request, std::uint16_t base,
+                                  const NumberFormat& /*format*/) {
+    const std::string& path = request.signal;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return Refused("Kan inte läsa filen " + path + ".", kBadFile);
@@ -148,28 +157,57 @@ CheckedGenerateRequest Played(const std::string& path, std::uint16_t base) {
     return {GeneratePlan{base, std::move(*read.sequence), {}, std::move(read.ignored)}, {}, 0};
 }
 
-// A --duration given with the pulses or a played file: the recording's
-// length, which must cover the signal.
+// A --duration given where it is the recording's length, which must cover
+// the signal.
 std::optional<std::string> RecordingLengthRefusal(const GenerateRequest& request,
-                                                  nanoseconds signal, bool recording,
-                                                  const NumberFormat& format) {
+                                                  const SignalOption& option, nanoseconds signal,
+                                                  bool recording, const NumberFormat& format) {
     if (!request.duration)
         return std::nullopt;
     if (!recording)
-        return std::string("--duration är fyrkantsvågens längd; med --pulses och --play är den "
-                           "inspelningens och hör till --record.");
+        return "--duration är fyrkantsvågens längd; med " + SignalOptionNames("och", true) +
+               " är den inspelningens och hör till --record.";
     const std::optional<double> seconds = ReadNumber(*request.duration, format);
     // A duration that is no number at all is the recorder's to refuse.
     if (!seconds || !(*seconds * 1e9 < static_cast<double>(signal.count())))
         return std::nullopt;
-    const std::string what = request.kind == GenerateRequest::Kind::Pulses
-                                 ? "än pulserna, som tar "
-                                 : "än filen, som spelas i ";
-    return "--duration " + Decimal(*seconds, 3, format) + " s är kortare " + what +
+    return "--duration " + Decimal(*seconds, 3, format) + " s är kortare " + option.outlastedBy +
            Duration(signal, format) + ": inspelningen ska räcka hela signalen.";
 }
 
 } // namespace
+
+constexpr std::array<SignalOption, 3> kSignalOptions{{
+    {"square", "stift:hz[:pulskvot]",
+     "Fyrkantsvåg på utgångsstiftet, 1 till 100000 Hz, hög PULSKVOT procent av varje period "
+     "(standard 50), i --duration sekunder (standard 1), utan fönster. Med --record spelas "
+     "svaret in under tiden.",
+     ReadSquare, nullptr, nanoseconds{0}},
+    {"pulses", "stift:antal:hz",
+     "ANTAL pulser (1 till 1000000000) på utgångsstiftet med HZ pulser i sekunden; stiftet "
+     "slutar i sin vilonivå. Utan fönster.",
+     ReadPulses, "än pulserna, som tar ", nanoseconds{0}},
+    // A played file's last row is usually a change due at the very end, a
+    // tie with the recording's last read: a millisecond more records it.
+    {"play", "fil",
+     "Spela upp en CSV-fil i inspelningens form (tid_s, sedan kolumner som stift2_d0) på "
+     "portens utgångar, utan fönster; ingångarnas kolumner hoppas över.",
+     ReadPlayed, "än filen, som spelas i ", std::chrono::milliseconds(1)},
+}};
+static_assert(kSignalOptions.size() == std::variant_size_v<Waveform>,
+              "each kind of waveform has its command-line option");
+
+std::string SignalOptionNames(const std::string& lastJoin, bool recordingDuration) {
+    std::vector<std::string> names;
+    for (const SignalOption& option : kSignalOptions) {
+        if (!recordingDuration || option.outlastedBy != nullptr)
+            names.push_back(std::string("--") + option.name);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " " + lastJoin + " " : ", ") + names[i];
+    return text;
+}
 
 CheckedGenerateRequest CheckGenerateRequest(const GenerateRequest& request, bool recording,
                                             const NumberFormat& format) {
@@ -182,41 +220,18 @@ CheckedGenerateRequest CheckGenerateRequest(const GenerateRequest& request, bool
             return Refused(*refusal);
         base = address.port;
     }
-    CheckedGenerateRequest checked{GeneratePlan{base, {}, {}}, {}, 0};
-    std::optional<std::string> refusal;
-    switch (request.kind) {
-    case GenerateRequest::Kind::Square: {
-        SquareWave square;
-        refusal = SquareRefusal(request, format, square);
-        checked.plan->waveform = square;
-        break;
-    }
-    case GenerateRequest::Kind::Pulses: {
-        PulseTrain pulses;
-        refusal = PulsesRefusal(request, format, pulses);
-        checked.plan->waveform = pulses;
-        break;
-    }
-    case GenerateRequest::Kind::Play:
-        checked = Played(request.signal, base);
-        if (!checked.plan)
-            return checked;
-        break;
-    }
-    if (!refusal)
-        refusal = WaveformRefusal(checked.plan->waveform);
-    if (refusal)
+    const SignalOption& option = kSignalOptions[static_cast<std::size_t>(request.kind)];
+    CheckedGenerateRequest checked = option.read(request, base, format);
+    if (!checked.plan)
+        return checked;
+    if (auto refusal = WaveformRefusal(checked.plan->waveform))
         return Refused(*refusal);
     const nanoseconds length = WaveformLength(checked.plan->waveform);
-    if (request.kind != GenerateRequest::Kind::Square) {
-        if (auto tooShort = RecordingLengthRefusal(request, length, recording, format))
+    if (option.outlastedBy != nullptr) {
+        if (auto tooShort = RecordingLengthRefusal(request, option, length, recording, format))
             return Refused(*tooShort);
     }
-    // A played file's last row is usually a change due at the very end, a tie
-    // with the recording's last read: a millisecond more records it.
-    checked.plan->recordingLength =
-        length + (request.kind == GenerateRequest::Kind::Play ? std::chrono::milliseconds(1)
-                                                              : nanoseconds{0});
+    checked.plan->recordingLength = length + option.recordingTail;
     return checked;
 }
 

@@ -4,6 +4,7 @@
 #include "generating/Waveform.h"
 #include "input/Conversions.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -16,6 +17,7 @@ namespace portprov {
 //   [--port BASE] (--square PIN:HZ[:DUTY] | --pulses PIN:COUNT:HZ | --play FILE)
 //   [--duration SECONDS]
 struct GenerateRequest {
+    // The rows of kSignalOptions: Kind k is row k.
     enum class Kind { Square, Pulses, Play };
     Kind kind = Kind::Square;
     std::string signal; // PIN:HZ[:DUTY], PIN:COUNT:HZ, or the file to play
@@ -41,6 +43,30 @@ struct CheckedGenerateRequest {
     // is refused.
     int status = 0;
 };
+
+// The command line's signals, one row per kind of waveform, in the order of
+// GenerateRequest::Kind and of --help.
+struct SignalOption {
+    const char* name;      // the option, without its dashes
+    const char* valueName; // the value's name in --help
+    const char* help;      // what --help says of it, in Swedish
+    // Reads the signal's text (and --duration, where it is the signal's own
+    // length) into a plan for the port at `base`, or refuses it.
+    CheckedGenerateRequest (*read)(const GenerateRequest& request, std::uint16_t base,
+                                   const NumberFormat& format);
+    // Where --duration is the recording's length, what a refusal of one too
+    // short says the signal lasts ("än pulserna, som tar "); nullptr where it
+    // is the signal's own.
+    const char* outlastedBy;
+    // What the recording beside the signal runs past its end.
+    std::chrono::nanoseconds recordingTail;
+};
+extern const std::array<SignalOption, 3> kSignalOptions;
+
+// The signal options with their dashes, the last two joined by `lastJoin`:
+// "--square, --pulses eller --play". Only those whose --duration is the
+// recording's when `recordingDuration`.
+std::string SignalOptionNames(const std::string& lastJoin, bool recordingDuration = false);
 
 // Checks the request before any port is touched, and reads the file to play.
 // Numbers are read as the other options read them (ReadNumber, the locale's

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ProgramOptions.h"
 
+#include "cli/GenerateRequest.h"
 #include "loopback/Plugs.h"
 #include "recording/RecordingFormats.h"
+
+#include <iterator>
 
 namespace portprov {
 
@@ -53,21 +56,12 @@ std::vector<OptionDeclaration> ProgramOptions() {
          "uppgifter om porten, utan fönster. En apparat på porten ser några korta testsignaler; "
          "registren återställs efteråt.",
          ""},
-        {"", "square",
-         "Fyrkantsvåg på utgångsstiftet, 1 till 100000 Hz, hög PULSKVOT procent av varje period "
-         "(standard 50), i --duration sekunder (standard 1), utan fönster. Med --record spelas "
-         "svaret in under tiden.",
-         "stift:hz[:pulskvot]"},
-        {"", "pulses",
-         "ANTAL pulser (1 till 1000000000) på utgångsstiftet med HZ pulser i sekunden; stiftet "
-         "slutar i sin vilonivå. Utan fönster.",
-         "stift:antal:hz"},
-        {"", "play",
-         "Spela upp en CSV-fil i inspelningens form (tid_s, sedan kolumner som stift2_d0) på "
-         "portens utgångar, utan fönster; ingångarnas kolumner hoppas över.",
-         "fil"},
+    };
+    for (const SignalOption& signal : kSignalOptions)
+        options.push_back({"", signal.name, signal.help, signal.valueName});
+    const OptionDeclaration recording[] = {
         {"", "port",
-         "Parallellporten som --square, --pulses och --play driver, med sin bas (standard 888).",
+         "Parallellporten som " + SignalOptionNames("och") + " driver, med sin bas (standard 888).",
          "bas"},
         {"", "record",
          "Spela in registret på adressen, utan fönster; kan upprepas. Kräver " +
@@ -75,8 +69,8 @@ std::vector<OptionDeclaration> ProgramOptions() {
          "adress"},
         {"", "duration",
          "Inspelningens längd (standard 1 sekund). Med --square vågens längd (standard 1 "
-         "sekund); med --pulses och --play inspelningens, minst signalens (standard: "
-         "signalens).",
+         "sekund); med " + SignalOptionNames("och", true) +
+             " inspelningens, minst signalens (standard: signalens).",
          "sekunder"},
         {"", "samples", "Inspelningens längd i antal mätningar.", "antal"},
         {"", "rate",
@@ -94,6 +88,7 @@ std::vector<OptionDeclaration> ProgramOptions() {
          "(513:3:fall).",
          "[adress:]stift:rise|fall"},
     };
+    options.insert(options.end(), std::begin(recording), std::end(recording));
     for (const RecordingFormat& format : RecordingFormats())
         options.push_back({"", std::string(format.option), std::string(format.optionHelp), "fil"});
     options.push_back({"", "stick",

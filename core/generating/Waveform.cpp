@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
+// The kinds of waveform, one section each: its refusal, its length, its pins
+// and the register values it makes (Shape, for its WriteSchedule), which the
+// visits at the end find by overload. A new kind adds its section here.
 #include "generating/Waveform.h"
 
 #include "connector/Connector.h"
+#include "generating/WriteSchedule.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +34,14 @@ std::optional<std::string> RateRefusal(double hz) {
     return std::nullopt;
 }
 
+std::vector<int> SortedOnce(std::vector<int> pins) {
+    std::sort(pins.begin(), pins.end());
+    pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
+    return pins;
+}
+
+// The square wave.
+
 std::optional<std::string> Refusal(const SquareWave& square) {
     if (auto pins = PinsRefusal(square.pins))
         return pins;
@@ -42,6 +54,36 @@ std::optional<std::string> Refusal(const SquareWave& square) {
     return std::nullopt;
 }
 
+nanoseconds Length(const SquareWave& square) {
+    return square.duration;
+}
+
+std::vector<int> Pins(const SquareWave& square) {
+    return SortedOnce(square.pins);
+}
+
+// High at the period's start, low after `duty` of it, for the periods that
+// begin before the duration ends.
+ScheduleShape Shape(const SquareWave& square, const RegisterValues& idle) {
+    RegisterValues high = idle;
+    RegisterValues low = idle;
+    for (const int pin : square.pins) {
+        high.set(pin, true);
+        low.set(pin, false);
+    }
+    const double duty = square.duty / 100.0;
+    const double periodNs = 1e9 / square.hz;
+    const double periods =
+        std::ceil(static_cast<double>(square.duration.count()) / periodNs - 1e-9);
+    return {square.hz,
+            {{0.0, high}, {duty, low}},
+            static_cast<std::uint64_t>(std::max(1.0, periods)),
+            nanoseconds(std::llround(std::min(duty, 1.0 - duty) * periodNs)),
+            {}};
+}
+
+// The pulse train.
+
 std::optional<std::string> Refusal(const PulseTrain& pulses) {
     if (auto pins = PinsRefusal(pulses.pins))
         return pins;
@@ -51,6 +93,28 @@ std::optional<std::string> Refusal(const PulseTrain& pulses) {
         return "Antalet pulser måste vara 1 - 1000000000.";
     return std::nullopt;
 }
+
+nanoseconds Length(const PulseTrain& pulses) {
+    return nanoseconds(std::llround(static_cast<double>(pulses.count) * 1e9 / pulses.hz));
+}
+
+std::vector<int> Pins(const PulseTrain& pulses) {
+    return SortedOnce(pulses.pins);
+}
+
+// Away from the idle level at the period's start, back at its half.
+ScheduleShape Shape(const PulseTrain& pulses, const RegisterValues& idle) {
+    RegisterValues active = idle;
+    for (const int pin : Pins(pulses))
+        active.flip(pin);
+    return {pulses.hz,
+            {{0.0, active}, {0.5, idle}},
+            pulses.count,
+            nanoseconds(std::llround(1e9 / pulses.hz / 2.0)),
+            {}};
+}
+
+// The played sequence.
 
 std::optional<std::string> Refusal(const PlayedSequence& played) {
     if (played.changes.empty())
@@ -70,6 +134,22 @@ std::optional<std::string> Refusal(const PlayedSequence& played) {
     return std::nullopt;
 }
 
+nanoseconds Length(const PlayedSequence& played) {
+    return played.length;
+}
+
+std::vector<int> Pins(const PlayedSequence& played) {
+    std::set<int> pins;
+    for (const PinChange& change : played.changes)
+        pins.insert(change.pin);
+    return {pins.begin(), pins.end()};
+}
+
+// Its changes, played once as they are.
+ScheduleShape Shape(const PlayedSequence& played, const RegisterValues& /*idle*/) {
+    return {0.0, {}, 0, {}, played.changes};
+}
+
 } // namespace
 
 bool IsGeneratorPin(int pin) {
@@ -83,23 +163,15 @@ std::optional<std::string> WaveformRefusal(const Waveform& waveform) {
 }
 
 nanoseconds WaveformLength(const Waveform& waveform) {
-    if (const auto* square = std::get_if<SquareWave>(&waveform))
-        return square->duration;
-    if (const auto* pulses = std::get_if<PulseTrain>(&waveform))
-        return nanoseconds(std::llround(static_cast<double>(pulses->count) * 1e9 / pulses->hz));
-    return std::get<PlayedSequence>(waveform).length;
+    return std::visit([](const auto& wave) { return Length(wave); }, waveform);
 }
 
 std::vector<int> WaveformPins(const Waveform& waveform) {
-    std::set<int> pins;
-    if (const auto* square = std::get_if<SquareWave>(&waveform))
-        pins.insert(square->pins.begin(), square->pins.end());
-    else if (const auto* pulses = std::get_if<PulseTrain>(&waveform))
-        pins.insert(pulses->pins.begin(), pulses->pins.end());
-    else
-        for (const PinChange& change : std::get<PlayedSequence>(waveform).changes)
-            pins.insert(change.pin);
-    return {pins.begin(), pins.end()};
+    return std::visit([](const auto& wave) { return Pins(wave); }, waveform);
+}
+
+ScheduleShape WaveformShape(const Waveform& waveform, const RegisterValues& idle) {
+    return std::visit([&idle](const auto& wave) { return Shape(wave, idle); }, waveform);
 }
 
 } // namespace portprov

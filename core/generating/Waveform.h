@@ -56,7 +56,15 @@ struct PlayedSequence {
     std::chrono::nanoseconds length{};
 };
 
+// The kinds of waveform, the one list of them. Each kind has its section in
+// Waveform.cpp; the dispatches over the kinds are std::visit calls with a case
+// per kind, so that a kind added here without its case does not compile.
 using Waveform = std::variant<SquareWave, PulseTrain, PlayedSequence>;
+
+// The visitor of several lambdas, one per kind:
+//   std::visit(Overloaded{[](const SquareWave&) {...}, ...}, waveform)
+template <typename... Cases> struct Overloaded : Cases... { using Cases::operator()...; };
+template <typename... Cases> Overloaded(Cases...) -> Overloaded<Cases...>;
 
 // Whether a pin of the connector is one the generator can drive: the data
 // pins 2 - 9 and the control pins 1, 14, 16 and 17.

@@ -16,36 +16,27 @@ namespace {
 
 using std::chrono::nanoseconds;
 
-// The two registers a generator drives, as they are to be written next.
-struct Registers {
-    std::uint8_t data;
-    std::uint8_t control;
-
-    // Puts the pin at a level on the connector: through its register bit,
-    // flipped where the port's inverter sits between the bit and the pin
-    // (strobe, auto feed, select in), so that a level asked for is the level
-    // measured at the pin.
-    void set(int pin, bool high) {
-        const ConnectorPin line = *PinOf(pin);
-        std::uint8_t& value = line.reg == Register::Data ? data : control;
-        if (high != line.inverted)
-            value = static_cast<std::uint8_t>(value | Bit(line.bit));
-        else
-            value = static_cast<std::uint8_t>(value & ~Bit(line.bit));
-    }
-    void flip(int pin) {
-        const ConnectorPin line = *PinOf(pin);
-        std::uint8_t& value = line.reg == Register::Data ? data : control;
-        value = static_cast<std::uint8_t>(value ^ Bit(line.bit));
-    }
-};
-
 bool DrivesRegister(const std::vector<int>& pins, Register reg) {
     return std::any_of(pins.begin(), pins.end(),
                        [reg](int pin) { return PinOf(pin) && PinOf(pin)->reg == reg; });
 }
 
 } // namespace
+
+void RegisterValues::set(int pin, bool high) {
+    const ConnectorPin line = *PinOf(pin);
+    std::uint8_t& value = line.reg == Register::Data ? data : control;
+    if (high != line.inverted)
+        value = static_cast<std::uint8_t>(value | Bit(line.bit));
+    else
+        value = static_cast<std::uint8_t>(value & ~Bit(line.bit));
+}
+
+void RegisterValues::flip(int pin) {
+    const ConnectorPin line = *PinOf(pin);
+    std::uint8_t& value = line.reg == Register::Data ? data : control;
+    value = static_cast<std::uint8_t>(value ^ Bit(line.bit));
+}
 
 WriteSchedule::WriteSchedule(const Waveform& waveform, std::uint16_t base, std::uint8_t data,
                              std::uint8_t control) {
@@ -56,10 +47,24 @@ WriteSchedule::WriteSchedule(const Waveform& waveform, std::uint16_t base, std::
     // would be written, but nothing would reach the pins.
     if (drivesData && (control & Bit(control_bit::kBidirectional)) != 0)
         throw PortError(PortErrorKind::RefusedInput, DataLinesInputMessage(base));
+    const RegisterValues idle{data, control};
+    const ScheduleShape shape = WaveformShape(waveform, idle);
+    rate_ = shape.rate;
+    if (rate_ > 0.0)
+        repeat(shape, base, drivesData, drivesControl);
+    else
+        playFrom(shape.changes, idle, base);
+    stepsPerPeriod_ = std::max<std::size_t>(1, steps_.size());
+    if (rate_ > 0.0)
+        period_ = ToFixed(1e9L / rate_);
+}
+
+void WriteSchedule::repeat(const ScheduleShape& shape, std::uint16_t base, bool drivesData,
+                           bool drivesControl) {
     const auto controlPort = static_cast<std::uint16_t>(base + kControlOffset);
     // One step per driven register at a share of the period; the data latch
     // first, so that a strobe among the pins comes after the byte it strobes.
-    const auto addSteps = [&](double share, const Registers& to) {
+    for (const auto& [share, to] : shape.period) {
         const Fixed at = ToFixed(static_cast<long double>(share) * 1e9L / rate_);
         bool first = share == 0.0;
         if (drivesData) {
@@ -68,59 +73,25 @@ WriteSchedule::WriteSchedule(const Waveform& waveform, std::uint16_t base, std::
         }
         if (drivesControl)
             steps_.push_back({at, controlPort, to.control, first});
-    };
-    const Registers saved{data, control};
-    if (const auto* square = std::get_if<SquareWave>(&waveform)) {
-        Registers high = saved;
-        Registers low = saved;
-        for (const int pin : pins) {
-            high.set(pin, true);
-            low.set(pin, false);
-        }
-        const double duty = square->duty / 100.0;
-        rate_ = square->hz;
-        const double periodNs = 1e9 / rate_;
-        addSteps(0.0, high);
-        addSteps(duty, low);
-        // The periods that begin before the duration ends.
-        const double periods =
-            std::ceil(static_cast<double>(square->duration.count()) / periodNs - 1e-9);
-        total_ = static_cast<std::uint64_t>(std::max(1.0, periods)) * steps_.size();
-        shortestStep_ = nanoseconds(std::llround(std::min(duty, 1.0 - duty) * periodNs));
-    } else if (const auto* pulses = std::get_if<PulseTrain>(&waveform)) {
-        Registers active = saved;
-        for (const int pin : pins)
-            active.flip(pin);
-        rate_ = pulses->hz;
-        const double periodNs = 1e9 / rate_;
-        addSteps(0.0, active);
-        addSteps(0.5, saved);
-        total_ = pulses->count * steps_.size();
-        shortestStep_ = nanoseconds(std::llround(periodNs / 2.0));
-    } else {
-        playFrom(std::get<PlayedSequence>(waveform), saved.data, saved.control, base);
     }
-    stepsPerPeriod_ = std::max<std::size_t>(1, steps_.size());
-    if (rate_ > 0.0)
-        period_ = ToFixed(1e9L / rate_);
+    total_ = shape.periods * steps_.size();
+    shortestStep_ = shape.shortestStep;
 }
 
 WriteSchedule::Fixed WriteSchedule::ToFixed(long double ns) {
     return static_cast<Fixed>(std::ldexp(ns, kFixedShift) + 0.5L);
 }
 
-void WriteSchedule::playFrom(const PlayedSequence& played, std::uint8_t data, std::uint8_t control,
+void WriteSchedule::playFrom(std::span<const PinChange> changes, RegisterValues now,
                              std::uint16_t base) {
     const auto controlPort = static_cast<std::uint16_t>(base + kControlOffset);
-    Registers now{data, control};
     std::optional<nanoseconds> shortest;
     std::optional<nanoseconds> previous;
-    const std::vector<PinChange>& changes = played.changes;
     for (std::size_t i = 0; i < changes.size();) {
         // All the changes at one time make one moment: each register written
         // once, and only when its value changes.
         const nanoseconds time = changes[i].time;
-        Registers next = now;
+        RegisterValues next = now;
         for (; i < changes.size() && changes[i].time == time; ++i)
             next.set(changes[i].pin, changes[i].high);
         const Fixed at = static_cast<Fixed>(time.count()) << kFixedShift;

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <span>
+#include <utility>
 #include <vector>
 
 namespace portprov {
@@ -16,6 +18,38 @@ struct TimedWrite {
     std::uint8_t value = 0;
     bool operator==(const TimedWrite&) const = default;
 };
+
+// The two registers a generator drives, as they are to be written.
+struct RegisterValues {
+    std::uint8_t data = 0;
+    std::uint8_t control = 0;
+
+    // Puts the pin at a level on the connector: through its register bit,
+    // flipped where the port's inverter sits between the bit and the pin
+    // (strobe, auto feed, select in), so that a level asked for is the level
+    // measured at the pin.
+    void set(int pin, bool high);
+    // Turns the pin to its other level.
+    void flip(int pin);
+};
+
+// What a kind of waveform asks of its schedule (its Shape). Either one period
+// repeated `periods` times at `rate` periods a second: the registers' values
+// at shares of the period, from 0, each driven register written at each; or,
+// with no rate, `changes` played once at their times, all those at one time
+// making one moment, a register written only when its value changes.
+struct ScheduleShape {
+    double rate = 0.0;
+    std::vector<std::pair<double, RegisterValues>> period;
+    std::uint64_t periods = 0;
+    // The shortest time between two writes of a period that are not due together.
+    std::chrono::nanoseconds shortestStep{};
+    std::span<const PinChange> changes;
+};
+
+// The shape the waveform asks for (each kind's own, in Waveform.cpp), from
+// the values `idle` the registers hold when it starts.
+ScheduleShape WaveformShape(const Waveform& waveform, const RegisterValues& idle);
 
 // The register writes that make a waveform on the port at `base`, one after
 // the other, made up as they are asked for (a billion pulses take no memory).
@@ -64,8 +98,9 @@ private:
     static constexpr int kFixedShift = 32;
     static Fixed ToFixed(long double ns);
 
-    void playFrom(const PlayedSequence& played, std::uint8_t data, std::uint8_t control,
-                  std::uint16_t base);
+    void repeat(const ScheduleShape& shape, std::uint16_t base, bool drivesData,
+                bool drivesControl);
+    void playFrom(std::span<const PinChange> changes, RegisterValues now, std::uint16_t base);
 
     // One period's writes, each at a share of the period (periodic), or the
     // played sequence's writes at their times (once).

@@ -90,7 +90,15 @@ private slots:
              QString::fromUtf8("Okänd flagga '--x'.")},
             {{"portprov", "--simulate", "--read="}, QStringLiteral("--read saknar adress")},
             {{"portprov", "--simulate", "--plug=data", "--plug", "control"},
-             QString::fromUtf8("--plug står med olika kopplingar: data, control")}};
+             QString::fromUtf8("--plug står med olika kopplingar: data, control")},
+            // The signal options are named from their one list.
+            {{"portprov", "--port", "888"},
+             QString::fromUtf8("--port hör till --square, --pulses eller --play.\n")},
+            {{"portprov", "--square", "2:1000", "--pulses", "2:1:1"},
+             QString::fromUtf8("Välj en signal: --square, --pulses eller --play, en gång.\n")},
+            {{"portprov", "--play", "a.csv", "--info"},
+             QString::fromUtf8("--square, --pulses och --play kan inte stå med --read, --write "
+                               "eller --info.\n")}};
         for (const auto& [arguments, start] : table) {
             for (const bool beforeToolkit : {true, false}) {
                 const CommandLine line = ReadCommandLine(arguments, beforeToolkit, Probe);

@@ -58,6 +58,9 @@ TEST(GenerateRequest, BadNumbersAndPinsAreRefusedWithWhatToWrite) {
         {Asked(Kind::Pulses, "2:1000000001:1000"), false, 2, "till 1000000000"},
         // --duration with the pulses is the recording's, which must cover them.
         {Asked(Kind::Pulses, "2:10:1000", {}, "0,01"), false, 2, "hör till --record"},
+        {Asked(Kind::Play, good.path, {}, "1"), false, 2,
+         "--duration är fyrkantsvågens längd; med --pulses och --play är den inspelningens och "
+         "hör till --record."},
         {Asked(Kind::Pulses, "2:10:1000", {}, "0,005"), true, 2,
          "--duration 0,005 s är kortare än pulserna, som tar 10,00 ms"},
         {Asked(Kind::Play, good.path, {}, "0,001"), true, 2, "kortare än filen, som spelas i 2,00"},
