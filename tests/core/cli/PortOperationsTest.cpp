@@ -18,15 +18,15 @@
 
 using namespace portprov;
 using Call = RecordingPorts::Call;
-using Kind = PortOperation::Kind;
+using OperationKind = PortOperation::Kind;
 
 namespace {
 
 PortOperation Read(std::string address) {
-    return {Kind::Read, std::move(address), {}};
+    return {OperationKind::Read, std::move(address), {}};
 }
 PortOperation Write(std::string address, std::string value) {
-    return {Kind::Write, std::move(address), std::move(value)};
+    return {OperationKind::Write, std::move(address), std::move(value)};
 }
 
 TEST(TakePortOperations, KeepsTheOrderAndLeavesTheOtherArguments) {

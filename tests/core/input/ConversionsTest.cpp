@@ -11,7 +11,7 @@ using namespace portprov;
 namespace {
 
 const NumberFormat kPoint{"."};
-const NumberFormat kComma{","};
+const NumberFormat kDecimalComma{","};
 const NumberFormat kArabic{"\xD9\xAB"}; // U+066B, two bytes in UTF-8
 
 template <typename T> void ExpectValue(const NumberResult<T>& result, T expected) {
@@ -69,11 +69,11 @@ TEST(Conversions, RoundingFollowsTheDigitsTypedNotTheNearestDouble) {
 }
 
 TEST(Conversions, LocaleSeparatorAndPointAreBothAccepted) {
-    ExpectValue(ToLong("888,5", kComma), 888);
-    ExpectValue(ToLong("889,5", kComma), 890);
-    ExpectValue(ToLong("889.5", kComma), 890);
-    ExpectValue(FloorOf("12,7", kComma), 12);
-    ExpectValue(ToInteger(",5", kComma), std::int16_t{0});
+    ExpectValue(ToLong("888,5", kDecimalComma), 888);
+    ExpectValue(ToLong("889,5", kDecimalComma), 890);
+    ExpectValue(ToLong("889.5", kDecimalComma), 890);
+    ExpectValue(FloorOf("12,7", kDecimalComma), 12);
+    ExpectValue(ToInteger(",5", kDecimalComma), std::int16_t{0});
     ExpectValue(ToInteger("13\xD9\xAB"
                           "5",
                           kArabic),
@@ -84,7 +84,7 @@ TEST(Conversions, LocaleSeparatorAndPointAreBothAccepted) {
     // A comma is not a separator where the locale does not use it.
     ExpectError(ToLong("888,5", kPoint), NumberError::NotANumber);
     // One separator only, whichever is written.
-    ExpectError(ToLong("1,5.5", kComma), NumberError::NotANumber);
+    ExpectError(ToLong("1,5.5", kDecimalComma), NumberError::NotANumber);
     ExpectError(ToLong("1\xD9\xAB"
                        "5\xD9\xAB"
                        "5",
@@ -111,7 +111,7 @@ TEST(Conversions, WholeHexadecimalNumbers) {
 
     for (const char* text :
          {"0x", "0x1.8", "0x1,8", "0xg", "x378", "0x 378", "0x-1", "378h", "&H378", "0x378z"})
-        ExpectError(ToLong(text, kComma), NumberError::NotANumber);
+        ExpectError(ToLong(text, kDecimalComma), NumberError::NotANumber);
 }
 
 TEST(Conversions, SurroundingBlanksAndASign) {

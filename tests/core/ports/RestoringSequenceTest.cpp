@@ -15,10 +15,10 @@ using namespace portprov;
 namespace {
 
 // How many accesses had been made when SIGHUP was handled; -1 before.
-RecordingPorts* ports = nullptr;
+RecordingPorts* portsInUse = nullptr;
 volatile std::sig_atomic_t accessesWhenHandled = -1;
 void NoteSignal(int) {
-    accessesWhenHandled = static_cast<std::sig_atomic_t>(ports->calls().size());
+    accessesWhenHandled = static_cast<std::sig_atomic_t>(portsInUse->calls().size());
 }
 
 TEST(RestoringSequence, ThePortIsPutBackFirstAndAFailedRestoreNamesTheValues) {
@@ -34,7 +34,7 @@ TEST(RestoringSequence, ThePortIsPutBackFirstAndAFailedRestoreNamesTheValues) {
           Case{false, true, "fel" + notRestored}, Case{true, true, "avbrott" + notRestored}}) {
         SCOPED_TRACE(c.message);
         auto recording = std::make_shared<RecordingPorts>();
-        ports = recording.get();
+        portsInUse = recording.get();
         SelectPortBackend(SharedBackend(recording));
         recording->scriptRead(890, 0x0B);
         recording->setIdleValue(888, 0x5A);

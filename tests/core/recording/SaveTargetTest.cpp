@@ -28,9 +28,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
+constexpr uid_t kNobodyUser = 65534;
 
-std::string Contents(const fs::path& path) {
+std::string FileText(const fs::path& path) {
     std::ostringstream text;
     text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
@@ -82,7 +82,7 @@ TEST_F(SaveTargetTest, FollowsNoLinkOfAnotherUserIntoAFileOrDevice) {
         uid_t owner; // of the link: ours, or nobody's (as root only)
         std::string refusal;
     } cases[]{
-        {shared / "annans.vcd", secret_, kNobody, "länken tillhör en annan användare"},
+        {shared / "annans.vcd", secret_, kNobodyUser, "länken tillhör en annan användare"},
         {shared / "egen.vcd", folder_ / "egen-fil.vcd", ::geteuid(), ""},
         {folder_ / "null.vcd", "/dev/null", ::geteuid(), "länken leder till en enhet"},
         {folder_ / "disk.vcd", disk, ::geteuid(), "det är en disk"},
@@ -101,8 +101,8 @@ TEST_F(SaveTargetTest, FollowsNoLinkOfAnotherUserIntoAFileOrDevice) {
             EXPECT_TRUE(fs::is_symlink(c.link)) << c.link;
         }
     }
-    EXPECT_EQ(Contents(secret_), "hemlig");
-    EXPECT_EQ(Contents(folder_ / "egen-fil.vcd"), "ny");
+    EXPECT_EQ(FileText(secret_), "hemlig");
+    EXPECT_EQ(FileText(folder_ / "egen-fil.vcd"), "ny");
     if (blockDevice) {
         EXPECT_TRUE(fs::is_block_file(disk));
     }
@@ -130,14 +130,14 @@ TEST_F(SaveTargetTest, SavesWhatWasCheckedAndDropsSetIdBits) {
             fs::create_symlink(secret_, c.path);
         SaveWholeFile(target, [](std::ostream& out) { out << "ny"; });
         EXPECT_FALSE(fs::is_symlink(c.path)) << c.path;
-        EXPECT_EQ(Contents(c.path), "ny") << c.path;
+        EXPECT_EQ(FileText(c.path), "ny") << c.path;
         struct stat info {};
         ::stat(c.path.c_str(), &info);
         if (c.mode != 0) {
             EXPECT_EQ(info.st_mode & 07777, c.mode) << c.path;
         }
     }
-    EXPECT_EQ(Contents(secret_), "hemlig");
+    EXPECT_EQ(FileText(secret_), "hemlig");
 }
 
 // The temporary file is made new: a file or link someone put at its name is
@@ -155,7 +155,7 @@ TEST_F(SaveTargetTest, TheTemporaryFileIsNeverOneThatWasThere) {
             ::close(fd);
     }
     ::close(folder);
-    EXPECT_EQ(Contents(secret_), "hemlig");
+    EXPECT_EQ(FileText(secret_), "hemlig");
 }
 
 // Once the port is put back, SIGINT and SIGTERM end a save that waits on a

@@ -21,13 +21,13 @@ using Call = FakePpdev::Call;
 
 namespace {
 
-const ParallelPortNode kLpt1{0, 888, "/dev/parport0"};
-const ParallelPortNode kLpt2{1, 632, "/dev/parport1"};
+const ParallelPortNode kParport0{0, 888, "/dev/parport0"};
+const ParallelPortNode kParport1{1, 632, "/dev/parport1"};
 
 class PpdevPortsTest : public testing::Test {
 protected:
     std::shared_ptr<FakePpdev> kernel = std::make_shared<FakePpdev>();
-    PpdevPorts ports{{kLpt1, kLpt2}, kernel, "/opt/portprov/portprov-io"};
+    PpdevPorts ports{{kParport0, kParport1}, kernel, "/opt/portprov/portprov-io"};
 
     std::string messageOf(auto access) {
         try {
@@ -172,7 +172,7 @@ TEST(PpdevClaims, TheClaimLastsAsLongAsTheUse) {
          [](PpdevPorts&, FakePpdev& k) {
              std::unique_ptr<portprov::PortHold> hold;
              {
-                 PpdevPorts other({kLpt1}, std::shared_ptr<FakePpdev>(&k, [](FakePpdev*) {}));
+                 PpdevPorts other({kParport0}, std::shared_ptr<FakePpdev>(&k, [](FakePpdev*) {}));
                  hold = other.holdForSequence(888);
              }
          },
@@ -196,13 +196,13 @@ TEST(PpdevClaims, TheClaimLastsAsLongAsTheUse) {
     };
     for (const Case& c : cases) {
         auto kernel = std::make_shared<FakePpdev>();
-        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov-io");
+        PpdevPorts ports({kParport0}, kernel, "/opt/portprov/portprov-io");
         c.steps(ports, *kernel);
         EXPECT_EQ(kernel->claimCalls(), c.expected) << c.name;
     }
     // Continuous reading asks the kernel without waiting for another program.
     auto kernel = std::make_shared<FakePpdev>();
-    PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov-io");
+    PpdevPorts ports({kParport0}, kernel, "/opt/portprov/portprov-io");
     static_cast<void>(ports.holdForReading(888));
     static_cast<void>(ports.holdForSequence(888));
     EXPECT_THAT(kernel->claimLimits,
@@ -283,7 +283,7 @@ TEST(PpdevKinds, EachFailureHasItsKind) {
         kernel->claimErrors = c.claimErrors;
         if (c.statusError != 0)
             kernel->failing[PPRSTATUS] = c.statusError;
-        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov-io");
+        PpdevPorts ports({kParport0}, kernel, "/opt/portprov/portprov-io");
         try {
             ports.read(c.address);
             ADD_FAILURE() << "no PortError for " << c.address;
@@ -321,7 +321,7 @@ TEST_F(PpdevPortsTest, AnAddressNoPortCoversIsRefusedWithoutTouchingAnything) {
 TEST(PpdevPortsUnderLockdown, AnAddressNoPortCoversNamesTheLockdownNotRoot) {
     auto kernel = std::make_shared<FakePpdev>();
     auto refusalOf513 = [&](std::optional<std::string> lockdown) {
-        PpdevPorts ports({kLpt1}, kernel, "/opt/portprov/portprov-io", std::move(lockdown));
+        PpdevPorts ports({kParport0}, kernel, "/opt/portprov/portprov-io", std::move(lockdown));
         try {
             ports.read(513);
         } catch (const PortError& error) {
@@ -355,7 +355,7 @@ TEST_F(PpdevPortsTest, DescribesTheNodesAndTheirAddresses) {
 TEST(PpdevPortsLifetime, ClosingTheBackendReleasesEveryClaimedPort) {
     auto kernel = std::make_shared<FakePpdev>();
     {
-        PpdevPorts ports({kLpt1, kLpt2}, kernel);
+        PpdevPorts ports({kParport0, kParport1}, kernel);
         ports.read(888);
     }
     EXPECT_EQ(kernel->calls.back(), (Call{"close", 100, -1}));
