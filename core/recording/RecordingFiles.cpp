@@ -106,10 +106,15 @@ nanoseconds ResolutionOf(const RecordingStats& stats, std::optional<double> rate
     const double perSecond = rate ? *rate : stats.meanRate;
     if (!(perSecond > 0.0))
         return nanoseconds{0};
-    // Rounded to the nanosecond, so that 999 999.9 reads a second still count
-    // as 1 µs apart; from 1 ns (0 would be unknown) to a day, far past the
-    // coarsest unit.
-    return nanoseconds{std::llround(std::clamp(1e9 / perSecond, 1.0, 86400e9))};
+    // From 1 ns (0 would be unknown) to a day, far past the coarsest unit.
+    const double apart = std::clamp(1e9 / perSecond, 1.0, 86400e9);
+    // A whole nanosecond within a thousandth counts as that (999 999.9 reads a
+    // second are 1 µs apart); otherwise down to the nanosecond, so that reads
+    // 9.6 ns apart never get a unit of 10 ns, which would put two of them at
+    // one time.
+    const double whole = std::round(apart);
+    return nanoseconds{std::llround(std::abs(apart - whole) <= apart * 1e-3 ? whole
+                                                                              : std::floor(apart))};
 }
 
 void WriteVcd(std::ostream& out, const Recording& recording, std::span<const RecordedLine> lines,

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -142,6 +143,27 @@ TEST(RecordingFilesTest, VcdTimesAreInTheUnitOfTheResolution) {
         std::ostringstream out;
         WriteVcd(out, recording, LinesOf(recording.ports), {"Portprov", {}, c.resolution});
         EXPECT_EQ(TimesOf(out.str()), c.times);
+    }
+}
+
+// The time between reads: a fixed rate's period, else the mean's, a whole
+// nanosecond only within a thousandth, never rounded up past the reads.
+TEST(RecordingFilesTest, TheResolutionIsNeverCoarserThanTheReads) {
+    const struct {
+        double meanRate;
+        std::optional<double> rate;
+        nanoseconds resolution;
+    } cases[]{
+        {999'999.9, std::nullopt, 1000ns},
+        {1e9 / 9.6, std::nullopt, 9ns},
+        {1e9 / 10.004, std::nullopt, 10ns},
+        {5e6, 1000.0, 1ms},
+        {0.0, std::nullopt, 0ns},
+    };
+    for (const auto& c : cases) {
+        RecordingStats stats;
+        stats.meanRate = c.meanRate;
+        EXPECT_EQ(ResolutionOf(stats, c.rate), c.resolution) << c.meanRate;
     }
 }
 
