@@ -298,6 +298,10 @@ void RecordingDialog::ShowStats(const portprov::RecordingStats& stats) {
                  SwedishDuration(stats.longestGap), SwedishCount(shown_->changes.size()));
     if (fixedRate_)
         text += QString::fromUtf8("\nSena mätningar: %1").arg(SwedishCount(stats.lateSamples));
+    // Beside a signal: a change may have come and gone inside such a gap.
+    if (stats.longGaps > 0)
+        text += QString::fromUtf8("\nGlapp över %1: %2 (ändringar kan saknas)")
+                    .arg(SwedishDuration(stats.gapLimit), SwedishCount(stats.longGaps));
     // Stopped while it waited: what is shown is the stretch from before an
     // edge that never came, not a recording from the edge.
     if (triggered_ && !shown_->triggerTime)

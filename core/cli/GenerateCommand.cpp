@@ -28,7 +28,7 @@ std::string PinsOf(const Waveform& waveform) {
 }
 
 // "Signal på stift 2: 1000 Hz, 50 perioder, längsta försening 3,2 µs, 0 sena,
-// realtidsprioritet: ja."
+// 0 förvrängda perioder, realtidsprioritet: ja."
 std::string Summary(const Waveform& waveform, const GeneratorStats& stats,
                     const NumberFormat& format) {
     const auto rate = [&](double asked) {
@@ -36,23 +36,29 @@ std::string Summary(const Waveform& waveform, const GeneratorStats& stats,
         return Decimal(hz, hz < 100.0 ? 2 : 0, format) + " Hz, ";
     };
     const std::string pins = PinsOf(waveform);
+    // What the signal is made of, counted as made and as distorted.
+    std::string unit;
     std::string line =
         std::visit(Overloaded{[&](const SquareWave& square) {
+                                  unit = " perioder";
                                   return "Signal på stift " + pins + ": " + rate(square.hz) +
-                                         std::to_string(stats.periods) + " perioder";
+                                         std::to_string(stats.periods) + unit;
                               },
                               [&](const PulseTrain& pulses) {
+                                  unit = " pulser";
                                   return "Signal på stift " + pins + ": " + rate(pulses.hz) +
-                                         std::to_string(stats.periods) + " pulser";
+                                         std::to_string(stats.periods) + unit;
                               },
                               [&](const PlayedSequence& played) {
+                                  unit = " ändringar";
                                   return "Uppspelning på stift " + pins + ": " +
-                                         std::to_string(played.changes.size()) + " ändringar";
+                                         std::to_string(played.changes.size()) + unit;
                               }},
                    waveform);
     line += ", längsta försening " + Duration(stats.worstLateness, format) + ", " +
-            std::to_string(stats.lateWrites) +
-            " sena, realtidsprioritet: " + (stats.realTime ? "ja." : "nej.");
+            std::to_string(stats.lateWrites) + " sena, " +
+            std::to_string(stats.distortedPeriods) + " förvrängda" + unit +
+            ", realtidsprioritet: " + (stats.realTime ? "ja." : "nej.");
     if (stats.stopped)
         line += " Signalen stoppades i förtid.";
     return line;

@@ -31,6 +31,11 @@ std::string Summary(const RecordPlan& plan, const RecorderResult& result,
                        Duration(result.stats.longestGap, format);
     if (plan.rate)
         line += ", " + std::to_string(result.stats.lateSamples) + " sena";
+    // Beside a signal: a change may have come and gone inside a gap longer
+    // than the signal's shortest step.
+    if (result.stats.longGaps > 0)
+        line += ", " + std::to_string(result.stats.longGaps) + " glapp längre än " +
+                Duration(result.stats.gapLimit, format) + " (ändringar kan saknas)";
     line += ", " + std::to_string(result.recording.changes.size()) + " ändringar.";
     return line;
 }

@@ -60,26 +60,6 @@ void CheckOptions(const GeneratorOptions& options) {
     }
 }
 
-// Below the kernel's usual 950 ms of real-time running a second.
-constexpr nanoseconds kLongestUnstoppedRun = std::chrono::milliseconds(900);
-
-// Whether real-time priority helps the run. A thread that never sleeps (the
-// reads of a recording beside the signal, or writes closer than it sleeps
-// between) is stopped by the kernel for 50 ms a second once it has run at
-// real-time priority for most of one, where the kernel keeps that reserve
-// for other threads: then a run longer than that does better without.
-bool RealTimeHelps(const GeneratorOptions& options, const WriteSchedule& schedule) {
-    using Loop = SignalLoop<SteadyNow, HeldWriter, true>;
-    const bool spins =
-        options.recording.has_value() || schedule.shortestStep() < 2 * Loop::kSleepAbove;
-    nanoseconds length = WaveformLength(options.waveform);
-    if (options.recording) {
-        const auto* recorded = std::get_if<nanoseconds>(&options.recording->length);
-        length = recorded ? std::max(length, *recorded) : nanoseconds::max();
-    }
-    return !(spins && length > kLongestUnstoppedRun && RealTimeRun::KernelStopsBusyThreads());
-}
-
 } // namespace
 
 Generator::Generator(GeneratorOptions options, Clock clock)
@@ -103,12 +83,12 @@ void Generator::run() {
         // The window's accesses are refused as Busy until the run is over;
         // the sequence ends before the registers are put back.
         const DirectPortSequence sequence(HeldAddresses(options_));
-        const RealTimeRun realTime(options_.realTime && !clock_ &&
-                                   RealTimeHelps(options_, schedule));
+        const RealTimeRun realTime(options_.realTime && !clock_);
+        const bool realTimeRun = realTime.priority();
         if (clock_)
-            generate<Clock&, false>(sequence, schedule, clock_);
+            generate<Clock&, false>(sequence, schedule, clock_, false);
         else
-            generate<SteadyNow, true>(sequence, schedule, SteadyNow{});
+            generate<SteadyNow, true>(sequence, schedule, SteadyNow{}, realTimeRun);
         result_.stats.realTime = realTime.priority();
         result_.stats.memoryLocked = realTime.memoryLocked();
     };
@@ -120,12 +100,18 @@ void Generator::run() {
 }
 
 template <typename Now, bool kMaySleep>
-void Generator::generate(const DirectPortSequence& sequence, WriteSchedule& schedule, Now now) {
+void Generator::generate(const DirectPortSequence& sequence, WriteSchedule& schedule, Now now,
+                         bool realTime) {
     // Every write of the signal goes through the backend's held writer,
     // without the per-access checks that the sequence's hold settles.
     const HeldWriter write = sequence.writer();
     SignalLoop<Now, decltype(write), kMaySleep> signal(schedule, now, write, run_.stopRequested(),
                                                        run_.progressShare());
+    // At real-time priority a late write waits for part of its step, and a
+    // loop that never sleeps rests a little so that the kernel, keeping its
+    // reserve for other threads, never stops it (RestBudget).
+    signal.catchUpSpaced(realTime);
+    signal.restNowAndThen(realTime && RealTimeRun::KernelStopsBusyThreads());
     if (options_.recording) {
         // The recording's progress and trigger are its own; the run's is
         // the signal's.
@@ -133,8 +119,8 @@ void Generator::generate(const DirectPortSequence& sequence, WriteSchedule& sche
         std::atomic<double> recorded{0.0};
         const HeldReader read = sequence.reader();
         RecordingLoop<Now, decltype(read), decltype(write), kMaySleep, decltype(signal)> loop(
-            *options_.recording, false, now, read, write, {run_.stopRequested(), waiting, recorded, stream_},
-            &signal);
+            *options_.recording, false, now, read, write,
+            {run_.stopRequested(), waiting, recorded, stream_}, &signal, schedule.shortestStep());
         result_.recorded = loop.run();
         // A signal longer than the recording goes on alone.
         while (signal.active() && !signal.stopped())

@@ -45,6 +45,9 @@ struct GeneratorStats {
     std::chrono::nanoseconds worstLateness{};
     std::chrono::nanoseconds medianLateness{};
     std::uint64_t lateWrites = 0;
+    // Periods (rows' times, played) with a step more than a tenth longer or
+    // shorter than planned: what came out is not the wave asked for.
+    std::uint64_t distortedPeriods = 0;
     bool stopped = false;      // ended by stop() before the signal's end
     bool realTime = false;     // ran at real-time priority
     bool memoryLocked = false; // ran with its memory locked
@@ -105,7 +108,8 @@ public:
 private:
     void run();
     template <typename Now, bool kMaySleep>
-    void generate(const DirectPortSequence& sequence, WriteSchedule& schedule, Now now);
+    void generate(const DirectPortSequence& sequence, WriteSchedule& schedule, Now now,
+                  bool realTime);
 
     GeneratorOptions options_;
     Clock clock_;

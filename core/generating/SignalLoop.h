@@ -3,6 +3,7 @@
 
 #include "generating/Generator.h"
 #include "generating/LatenessTally.h"
+#include "generating/RestBudget.h"
 #include "generating/WriteSchedule.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <optional>
+#include <ratio>
 #include <thread>
 
 namespace portprov {
@@ -21,6 +23,19 @@ namespace portprov {
 // the clock and the port's write are called directly: writes already due go
 // out in a burst with no clock reading between them, which is what lets the
 // loop keep up with a bare write loop when the wave is faster than the port.
+//
+// A write's period came out distorted when a step of it (the time from one
+// write to the next, a half-period of a square wave) was made more than a
+// tenth longer or shorter than planned: after a stall the late writes go out
+// back to back, and what a wire then shows is glitches, not the wave. Writes
+// of a burst are timed together, by the clock reading after it. So that a
+// stall does not end in such glitches, at real-time priority a late write
+// waits until kCatchUp of its step has gone by since the write before it:
+// the wave catches up over the steps that follow, each at least that long.
+// Not at ordinary priority: there the stalls come every few tens of
+// milliseconds on a busy machine, and a wave that catches up that slowly
+// would fall behind for good and last longer than asked. Steps shorter than
+// kSpacedFrom are the port's own pace and go out in bursts as they come.
 template <typename Now, typename Write, bool kMaySleep> class SignalLoop {
 public:
     using nanoseconds = std::chrono::nanoseconds;
@@ -35,6 +50,9 @@ public:
     // of microseconds, and the last stretch is waited out on the clock.
     static constexpr nanoseconds kSleepAbove = std::chrono::microseconds(200);
     static constexpr nanoseconds kWakeEarly = std::chrono::microseconds(100);
+    // A step's shortest length when the wave catches up after a stall.
+    using kCatchUp = std::ratio<5, 8>;
+    static constexpr nanoseconds kSpacedFrom = std::chrono::microseconds(10);
 
     SignalLoop(WriteSchedule& schedule, Now now, Write write, const std::atomic<bool>& stop,
                std::atomic<double>& progress)
@@ -45,9 +63,25 @@ public:
     }
 
     // Write 0 is due at zero.
-    void startAt(nanoseconds zero) { zero_ = zero; }
+    void startAt(nanoseconds zero) {
+        zero_ = zero;
+        rests_.rested(zero);
+    }
+    // Whether the loop rests now and then (RestBudget): at real-time priority
+    // on a kernel that stops busy real-time threads.
+    void restNowAndThen(bool on) { rests_ = RestBudget(on); }
+    // Whether a late write waits for kCatchUp of its step (real-time priority).
+    void catchUpSpaced(bool on) { spaced_ = on; }
     bool active() const { return !schedule_.done(); }
-    nanoseconds nextDue() const { return zero_ + next_.due; }
+    // When the next write is to be made: its due time, or later after a
+    // late write (kCatchUp).
+    nanoseconds nextDue() const {
+        const nanoseconds due = plannedDue();
+        const nanoseconds planned = due - lastPlanned_;
+        if (!spaced_ || !stepped_ || planned < kSpacedFrom)
+            return due;
+        return std::max(due, lastAt_ + planned * kCatchUp::num / kCatchUp::den);
+    }
 
     // Alone: each write at its time, to the end or until stop.
     void run() {
@@ -71,13 +105,19 @@ public:
             return;
         make(at);
         std::array<nanoseconds, kBurst> dues{};
+        std::array<bool, kBurst> begins{};
         std::size_t burst = 0;
-        while (burst < kBurst && active() && nextDue() <= at)
+        while (burst < kBurst && active() && nextDue() <= at &&
+               plannedDue() - lastPlanned_ < kSpacedFrom) {
+            begins[burst] = schedule_.beginsPeriod();
             dues[burst++] = make(std::nullopt);
+        }
         if (burst > 0) {
             const nanoseconds after = now_();
-            for (std::size_t i = 0; i < burst; ++i)
+            for (std::size_t i = 0; i < burst; ++i) {
                 tally_.add(after - dues[i]);
+                step(dues[i], after, begins[i]);
+            }
             if (pendingPeriods_ > 0) {
                 if (periods_ == 0)
                     firstPeriod_ = after;
@@ -93,6 +133,20 @@ public:
 
     bool stopped() const { return stop_.load(std::memory_order_relaxed); }
 
+    // Takes the rest owed, if any, at `at`, ending before the next write and
+    // before `until`. Returns the clock reading after it (`at` without one).
+    nanoseconds rest(nanoseconds at, nanoseconds until = nanoseconds::max()) {
+        if constexpr (kMaySleep) {
+            const nanoseconds next = std::min(active() ? nextDue() : nanoseconds::max(), until);
+            if (const nanoseconds length = rests_.restAt(at, next); length > nanoseconds{}) {
+                std::this_thread::sleep_for(length);
+                at = now_();
+                rests_.rested(at);
+            }
+        }
+        return at;
+    }
+
     GeneratorStats stats() const {
         GeneratorStats stats;
         stats.writes = tally_.writes();
@@ -103,6 +157,7 @@ public:
         stats.worstLateness = tally_.worst();
         stats.medianLateness = tally_.median();
         stats.lateWrites = tally_.late();
+        stats.distortedPeriods = distorted_ + (periodDistorted_ ? 1 : 0);
         stats.stopped = active();
         return stats;
     }
@@ -110,8 +165,11 @@ public:
 private:
     // Writes the next write; its lateness is counted here when `at` times
     // it, else by the caller. Returns its due time.
+    nanoseconds plannedDue() const { return zero_ + next_.due; }
+
     nanoseconds make(std::optional<nanoseconds> at) {
-        const nanoseconds due = nextDue();
+        const nanoseconds due = plannedDue();
+        lastPlanned_ = due;
         const bool begins = schedule_.beginsPeriod();
         write_(next_.port, next_.value);
         schedule_.advance();
@@ -119,6 +177,7 @@ private:
             next_ = schedule_.next();
         if (at) {
             tally_.add(*at - due);
+            step(due, *at, begins);
             if (begins)
                 notePeriod(*at);
         } else if (begins) {
@@ -133,14 +192,37 @@ private:
         lastPeriod_ = at;
     }
 
+    // The write due at `due` was made at `at`: the step it ends is checked
+    // against its plan, and the period it ends closed when it begins one.
+    // Writes due together (two registers) are one step.
+    void step(nanoseconds due, nanoseconds at, bool begins) {
+        if (stepped_ && due > lastDue_) {
+            const nanoseconds planned = due - lastDue_;
+            const nanoseconds made = at - lastAt_;
+            if ((made > planned ? made - planned : planned - made) * 10 > planned)
+                periodDistorted_ = true;
+        }
+        if (begins) {
+            distorted_ += periodDistorted_ ? 1 : 0;
+            periodDistorted_ = false;
+        }
+        if (!stepped_ || due > lastDue_) {
+            lastDue_ = due;
+            lastAt_ = at;
+            stepped_ = true;
+        }
+    }
+
     std::optional<nanoseconds> waitUntil(nanoseconds due) {
-        nanoseconds at = now_();
+        nanoseconds at = rest(now_());
         while (at < due) {
             if (stopped())
                 return std::nullopt;
             if constexpr (kMaySleep) {
-                if (due - at > kSleepAbove)
+                if (due - at > kSleepAbove) {
                     std::this_thread::sleep_for(std::min(due - at - kWakeEarly, kLongestSleep));
+                    rests_.rested(now_());
+                }
             }
             at = now_();
         }
@@ -159,6 +241,15 @@ private:
     nanoseconds firstPeriod_{};
     nanoseconds lastPeriod_{};
     std::uint64_t pendingPeriods_ = 0; // begun in a burst, timed after it
+    RestBudget rests_;
+    bool spaced_ = false;
+    // The last step's write (the first of writes due together): due, made.
+    bool stepped_ = false;
+    nanoseconds lastDue_{};
+    nanoseconds lastAt_{};
+    nanoseconds lastPlanned_{}; // the due time of the last write made
+    bool periodDistorted_ = false; // the current period has a distorted step
+    std::uint64_t distorted_ = 0;  // periods closed distorted
 };
 
 } // namespace portprov

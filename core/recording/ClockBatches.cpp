@@ -67,7 +67,21 @@ void ClockBatches::remember(nanoseconds end, nanoseconds gap) {
     }
 }
 
+void ClockBatches::noteLongGap(nanoseconds end) {
+    ++over_;
+    if (!remembering_)
+        return;
+    // Bounded: the oldest are the least likely to fall in the stretch kept.
+    constexpr std::size_t kMostRemembered = 65536;
+    overEnds_.push_back(end);
+    if (overEnds_.size() > kMostRemembered)
+        overEnds_.pop_front();
+}
+
 void ClockBatches::countGapsFrom(nanoseconds from) {
+    over_ = static_cast<std::uint64_t>(
+        std::count_if(overEnds_.begin(), overEnds_.end(), [from](nanoseconds end) { return end >= from; }));
+    overEnds_.clear();
     longestGap_ = {};
     for (const auto& [end, gap] : recent_) {
         if (end >= from) {

@@ -78,6 +78,10 @@ public:
     }
 
     nanoseconds longestGap() const { return longestGap_; }
+    // Gaps longer than `limit` are counted from now on (beside a signal, its
+    // shortest step: a change may have come and gone inside such a gap).
+    void countGapsOver(nanoseconds limit) { limit_ = limit; }
+    std::uint64_t gapsOver() const { return over_; }
 
     // While waiting for a trigger's edge the start of the stretch kept is not
     // known yet: from now on the gaps are remembered with their ends, as far
@@ -92,9 +96,12 @@ private:
     std::uint64_t close(nanoseconds end);
     void noteGap(nanoseconds end, nanoseconds gap) {
         longestGap_ = std::max(longestGap_, gap);
+        if (limit_ > nanoseconds{} && gap > limit_)
+            noteLongGap(end);
         if (remembering_)
             remember(end, gap);
     }
+    void noteLongGap(nanoseconds end);
     void remember(nanoseconds end, nanoseconds gap);
 
     static constexpr nanoseconds kNever = nanoseconds::min();
@@ -116,6 +123,10 @@ private:
     // with its end: the longest gap ending at or after any time is the first
     // of them that ends then or later.
     std::deque<std::pair<nanoseconds, nanoseconds>> recent_;
+    nanoseconds limit_{};
+    std::uint64_t over_ = 0;
+    // While remembering, the ends of the long gaps, the latest ones kept.
+    std::deque<nanoseconds> overEnds_;
 };
 
 } // namespace portprov

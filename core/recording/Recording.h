@@ -40,6 +40,10 @@ struct RecordingStats {
     double meanRate = 0.0;                 // rounds a second
     std::chrono::nanoseconds longestGap{}; // longest time between two reads of one register
     std::uint64_t lateSamples = 0;         // at a fixed rate: rounds later than one period
+    // Beside a signal: gaps longer than its shortest step (gapLimit), in
+    // which a change may have come and gone unseen.
+    std::uint64_t longGaps = 0;
+    std::chrono::nanoseconds gapLimit{};
     // Memory ran out: the recording ended there, early, and holds what was
     // recorded up to then.
     bool outOfMemory = false;

@@ -28,6 +28,9 @@ struct NoStimulus {
     void startAt(std::chrono::nanoseconds /*zero*/) {}
     void writeNext() {}
     void writeDue(std::chrono::nanoseconds /*at*/) {}
+    std::chrono::nanoseconds rest(std::chrono::nanoseconds at, std::chrono::nanoseconds = {}) {
+        return at;
+    }
 };
 
 // What the recorder's thread shares with the threads that look at it.
@@ -60,8 +63,10 @@ public:
     using nanoseconds = std::chrono::nanoseconds;
     static constexpr bool kStimulus = !std::is_same_v<Stimulus, NoStimulus>;
 
+    // Beside a stimulus, gaps longer than `gapLimit` are counted.
     RecordingLoop(const RecorderOptions& options, bool batchReads, Now now, Read read, Write write,
-                  RecorderSignals signals, Stimulus* stimulus = nullptr)
+                  RecorderSignals signals, Stimulus* stimulus = nullptr,
+                  nanoseconds gapLimit = {})
         : options_(options), now_(now), read_(read), write_(write), signals_(signals),
           stimulus_(stimulus), duration_(std::get_if<nanoseconds>(&options.length)),
           count_(options.ports.size()), current_(count_),
@@ -77,6 +82,8 @@ public:
             batches_.rememberGaps();
         }
         kept_ = !options.trigger;
+        batches_.countGapsOver(gapLimit);
+        result_.stats.gapLimit = gapLimit;
     }
 
     // Records until the length is reached or stop turns true. Out of memory
@@ -185,13 +192,17 @@ private:
                 while (k_ > 0 && stimulus_->active() && stimulus_->nextDue() < position_ &&
                        !signals_.stop.load(std::memory_order_relaxed))
                     stimulus_->writeNext();
+                if (k_ > 0)
+                    stimulus_->rest(now_(), position_);
             }
             RatePacer::waitUntil<kMaySleep>(position_, now_);
         } else if constexpr (kStimulus) {
-            if (k_ > 0 && stimulus_->active()) {
+            if (k_ > 0) {
                 const nanoseconds at = now_();
-                if (at >= stimulus_->nextDue())
+                if (stimulus_->active() && at >= stimulus_->nextDue())
                     stimulus_->writeDue(at);
+                else
+                    stimulus_->rest(at);
             }
         }
         for (std::size_t c = 0; c < count_; ++c) {
@@ -318,6 +329,7 @@ private:
         recording.length = (pacer_ ? lastPosition_ + pacer_->period() : end) - start_.time;
         stats.samples = k_ - start_.round;
         stats.longestGap = batches_.longestGap();
+        stats.longGaps = batches_.gapsOver();
         const nanoseconds lastRoundStart = roundStartTimed_ ? roundStart_ : end;
         if (stats.samples > 1 && lastRoundStart > start_.roundStart)
             stats.meanRate =

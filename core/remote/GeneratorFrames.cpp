@@ -157,6 +157,7 @@ template <class Io> void GeneratedFields(Io& io, Of<Answer> auto& answer) {
     io.i64(stats.worstLateness);
     io.i64(stats.medianLateness);
     io.u64(stats.lateWrites);
+    io.u64(stats.distortedPeriods);
     io.flag(stats.stopped);
     io.flag(stats.realTime);
     io.flag(stats.memoryLocked);

@@ -21,6 +21,9 @@ template <class Io> void EndFields(Io& io, Of<RecordedEnd> auto& end) {
     io.require(std::isfinite(end.stats.meanRate));
     io.i64(end.stats.longestGap);
     io.u64(end.stats.lateSamples);
+    io.u64(end.stats.longGaps);
+    io.i64(end.stats.gapLimit);
+    io.require(end.stats.gapLimit >= std::chrono::nanoseconds{});
     io.flag(end.stats.outOfMemory);
 }
 template void EndFields(Writer&, const RecordedEnd&);
