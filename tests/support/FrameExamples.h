@@ -61,7 +61,7 @@ inline hp::Answer Answer(hp::Kind kind) {
 }
 
 inline hp::RecordedEnd End() {
-    return {{3, 0x7F}, milliseconds(5), milliseconds(1), {400, 5000.0, nanoseconds(3000), 2, true}};
+    return {{3, 0x7F}, milliseconds(5), milliseconds(1), {400, 5000.0, nanoseconds(3000), 2, 4, nanoseconds(500'000), true}};
 }
 
 inline std::vector<hp::Answer> Answers() {
@@ -88,7 +88,7 @@ inline std::vector<hp::Answer> Answers() {
     all[9].waiting = true;
     all[10].changes = {{nanoseconds(-5), 1, 7}, {nanoseconds(std::int64_t{1} << 40), 15, 255}};
     all[11].end = End();
-    all[13].generated = {12345, 6000, 999.5, nanoseconds(3200), nanoseconds(40), 7, true, false, true};
+    all[13].generated = {12345, 6000, 999.5, nanoseconds(3200), nanoseconds(40), 7, 3, true, false, true};
     all[13].withRecording = true;
     all[13].end = End();
     return all;

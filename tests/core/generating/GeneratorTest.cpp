@@ -85,6 +85,29 @@ RecorderOptions Recording889(nanoseconds length) {
 
 } // namespace
 
+TEST_F(GeneratorTest, AStallIsToldAsDistortedPeriodsAndAGapWhereChangesMayBeMissing) {
+    // The thread loses its processor for 1.6 ms, 2.2 ms in: three of the
+    // signal's 500 µs steps fall in one gap between the recording's reads.
+    const std::int64_t start = clock.load();
+    bool stalled = false;
+    const Generator::Clock stalling = [&] {
+        std::int64_t now = clock += 100;
+        if (!stalled && now - start > 2'200'000) {
+            stalled = true;
+            now = clock += 1'600'000;
+        }
+        return nanoseconds(now);
+    };
+    Generator generator({888, SquareWave{{2}, 1000.0, 50.0, 5ms}, Recording889(5ms), false},
+                        stalling);
+    generator.start();
+    const GeneratorResult result = generator.wait();
+    EXPECT_GT(result.stats.distortedPeriods, 0u);
+    EXPECT_EQ(result.recorded->stats.longGaps, 1u);
+    EXPECT_EQ(result.recorded->stats.gapLimit, 500us);
+    EXPECT_GE(result.recorded->stats.longestGap, 1600us);
+}
+
 TEST_F(GeneratorTest, TheResponseIsRecordedOnTheSignalsTimeline) {
     // D0 comes back on Fel (pin 15): a 1 kHz square wave on pin 2 shows there
     // as a change every 0.5 ms, counted from the recording's zero.
@@ -106,6 +129,8 @@ TEST_F(GeneratorTest, TheResponseIsRecordedOnTheSignalsTimeline) {
     EXPECT_NEAR(square.stats.achievedHz, 1000.0, 1.0);
     EXPECT_LT(square.stats.worstLateness, 1us);
     EXPECT_EQ(square.stats.lateWrites, 0u);
+    EXPECT_EQ(square.stats.distortedPeriods, 0u);
+    EXPECT_EQ(square.recorded->stats.longGaps, 0u);
     // Ten pulses give ten rising edges, however long the recording looks.
     const GeneratorResult pulses =
         run({888, PulseTrain{{2}, 10, 1000.0}, Recording889(20ms), false});
