@@ -60,6 +60,28 @@ void CheckOptions(const GeneratorOptions& options) {
     }
 }
 
+// Below the kernel's usual 950 ms of real-time running a second.
+constexpr nanoseconds kLongestUnstoppedRun = std::chrono::milliseconds(900);
+// Writes at least this far apart leave room for the loop's rests
+// (RestBudget) before each: a rest and the wake-up margin before the write.
+constexpr nanoseconds kRoomForRests = std::chrono::microseconds(200);
+
+// Whether real-time priority helps the run. Where the kernel keeps a reserve
+// for other threads, it stops a real-time thread that never sleeps (the reads
+// of a recording beside the signal, or writes closer than it sleeps between)
+// for up to 50 ms once it has run for most of a second. The loop rests before
+// its writes so that this never happens (RestBudget); where the writes are too
+// close together for that, a run longer than a second does better without.
+bool RealTimeHelps(const GeneratorOptions& options, const WriteSchedule& schedule) {
+    nanoseconds length = WaveformLength(options.waveform);
+    if (options.recording) {
+        const auto* recorded = std::get_if<nanoseconds>(&options.recording->length);
+        length = recorded ? std::max(length, *recorded) : nanoseconds::max();
+    }
+    return schedule.shortestStep() >= kRoomForRests || length <= kLongestUnstoppedRun ||
+           !RealTimeRun::KernelStopsBusyThreads();
+}
+
 } // namespace
 
 Generator::Generator(GeneratorOptions options, Clock clock)
@@ -83,7 +105,8 @@ void Generator::run() {
         // The window's accesses are refused as Busy until the run is over;
         // the sequence ends before the registers are put back.
         const DirectPortSequence sequence(HeldAddresses(options_));
-        const RealTimeRun realTime(options_.realTime && !clock_);
+        const RealTimeRun realTime(options_.realTime && !clock_ &&
+                                   RealTimeHelps(options_, schedule));
         const bool realTimeRun = realTime.priority();
         if (clock_)
             generate<Clock&, false>(sequence, schedule, clock_, false);

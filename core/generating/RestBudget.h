@@ -10,22 +10,24 @@ namespace portprov {
 // sleeps between) takes a short rest, so that the kernel never stops it. A
 // kernel that keeps a reserve for ordinary threads (Linux: 50 ms of every
 // second) stops a real-time thread that used its share for the rest of the
-// second: a silent hole of tens of milliseconds in the signal and the
-// recording. Resting an eighth of the time, in pieces placed before a write
-// is due, uses less than the share and costs the signal nothing.
+// second, wherever it happens to be: a hole of up to 50 ms in the signal and
+// the recording. Resting a sixteenth of the time, in pieces placed before a
+// write is due, keeps under the share and costs the signal nothing.
 //
 // A rest is owed for the time run since the last one; it is taken where the
 // next write leaves room for it, and only when it is long enough to be worth
 // a sleep. When no room comes for kLongestBusy (writes closer together than a
-// rest), the rest is taken anyway, right after a write: the writes it delays
-// are then counted late and their periods distorted, as any stall's.
+// sleep can be timed), the whole rest is taken at once, before the next
+// write, once a second or so: the pause the kernel would make, but placed
+// where the loop stands, never in the middle of a burst; the writes it delays
+// are counted late and their periods distorted, as any stall's.
 class RestBudget {
 public:
     using nanoseconds = std::chrono::nanoseconds;
 
-    static constexpr int kShare = 8;   // one part rest for every kShare - 1 run
+    static constexpr int kShare = 16; // one part rest for every kShare - 1 run
     static constexpr nanoseconds kShortestRest = std::chrono::microseconds(40);
-    static constexpr nanoseconds kLongestBusy = std::chrono::milliseconds(200);
+    static constexpr nanoseconds kLongestBusy = std::chrono::milliseconds(900);
     // A sleep overshoots; the thread is back this long before the write.
     static constexpr nanoseconds kWakeEarly = std::chrono::microseconds(100);
 

@@ -78,7 +78,7 @@ TEST(SignalLoop, AStallDistortsPeriodsAndAtRealTimeTheWaveCatchesUpWithoutGlitch
     }
 }
 
-TEST(RestBudget, RestsAnEighthBeforeTheNextWriteAndOnlyThenOrWhenLongOverdue) {
+TEST(RestBudget, RestsASixteenthBeforeTheNextWriteAndOnlyThenOrWhenLongOverdue) {
     struct Case {
         bool on;
         nanoseconds busy;      // since the last rest
@@ -87,13 +87,13 @@ TEST(RestBudget, RestsAnEighthBeforeTheNextWriteAndOnlyThenOrWhenLongOverdue) {
     };
     constexpr nanoseconds kNone = nanoseconds::max();
     const Case cases[] = {
-        {false, 700us, 2ms, 0ns},     // ordinary priority: never
-        {true, 700us, 2ms, 100us},    // a seventh of the time run
-        {true, 700us, kNone, 100us},  // no write left
-        {true, 700us, 150us, 50us},   // up to the wake-up before the write
-        {true, 700us, 120us, 0ns},    // no room worth a sleep
-        {true, 210us, 2ms, 0ns},      // too little owed to be worth one
-        {true, 280ms, 120us, 40ms},   // no room for too long: taken anyway
+        {false, 1500us, 2ms, 0ns},   // ordinary priority: never
+        {true, 1500us, 2ms, 100us},  // a fifteenth of the time run
+        {true, 1500us, kNone, 100us}, // no write left
+        {true, 1500us, 150us, 50us}, // up to the wake-up before the write
+        {true, 1500us, 120us, 0ns},  // no room worth a sleep
+        {true, 450us, 2ms, 0ns},     // too little owed to be worth one
+        {true, 930ms, 120us, 62ms},  // no room for too long: taken anyway
     };
     for (const Case& c : cases) {
         RestBudget budget(c.on);
