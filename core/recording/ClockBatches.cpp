@@ -41,7 +41,7 @@ void ClockBatches::begin(std::size_t c, nanoseconds start) {
     if (adapt_ && done == batch_ && batch_ > 0) {
         const auto span =
             static_cast<std::uint64_t>(std::max(start - batchStart_, nanoseconds(1)).count());
-        const std::uint64_t fit = batch_ * static_cast<std::uint64_t>(kBatchSpan.count()) / span;
+        const std::uint64_t fit = batch_ * static_cast<std::uint64_t>(span_.count()) / span;
         batch_ = std::clamp(fit, std::max<std::uint64_t>(1, batch_ / 2),
                             std::min(kLargestBatch, batch_ * 2));
     }

@@ -16,8 +16,9 @@ namespace portprov {
 //
 // At the fastest a batch is sized from the measured cost of a read so that it
 // lasts about a microsecond (one read on a real port, some hundred on the
-// simulated PC, whose reads cost a tenth of a clock reading), never more than
-// kLargestBatch reads, and grows or shrinks at most twofold from one batch to
+// simulated PC, whose reads cost a tenth of a clock reading), or longer where
+// a batch's own start (its clock reading and bookkeeping) costs more than a
+// thirty-second of that (spanAtLeast), never more than kLargestBatch reads, and grows or shrinks at most twofold from one batch to
 // the next so that one stall (the thread losing the processor) does not throw
 // it far off. Otherwise (a fixed rate, a test's clock) every batch is one read.
 //
@@ -40,6 +41,11 @@ public:
 
     // The next read begins a batch: the clock is to be read first.
     bool due() const { return untilClock_ == 0; }
+    // Whether batches are sized from the cost of a read.
+    bool adapts() const { return adapt_; }
+    // Batches last at least `span`, not only kBatchSpan.
+    void spanAtLeast(nanoseconds span) { span_ = std::max(span_, span); }
+
     // Begins a batch whose first read is register c's, at the clock reading
     // `start`, and ends the one before it there.
     void begin(std::size_t c, nanoseconds start);
@@ -108,6 +114,7 @@ private:
 
     std::size_t registers_;
     bool adapt_;
+    nanoseconds span_ = kBatchSpan;
     std::uint64_t batch_ = 0;      // reads in the current batch
     std::uint64_t untilClock_ = 0; // reads left in it
     nanoseconds latest_{};

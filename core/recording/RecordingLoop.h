@@ -89,6 +89,8 @@ public:
     // Records until the length is reached or stop turns true. Out of memory
     // ends the recording, keeping what was recorded (RecordingStats::outOfMemory).
     RecorderResult run() {
+        if (batches_.adapts())
+            sizeBatches();
         if (options_.startWrite)
             startWrite();
         try {
@@ -134,6 +136,23 @@ private:
         };
         return trigger.edge == Edge::Rise ? (!level(from) && level(to))
                                           : (level(from) && !level(to));
+    }
+
+    // What the start of a batch costs on this machine, its clock reading and
+    // bookkeeping, timed over a few dry batches: in an emulator both can cost
+    // as much as a read, and batches of a microsecond would then spend a
+    // third of the time on themselves. A batch lasts kBatchesCostShare times
+    // as long at least.
+    void sizeBatches() {
+        constexpr int kDry = 8;
+        constexpr int kBatchesCostShare = 32;
+        ClockBatches dry(count_, true);
+        const nanoseconds from = now_();
+        for (int i = 0; i < kDry; ++i) {
+            dry.begin(0, now_());
+            static_cast<void>(dry.take());
+        }
+        batches_.spanAtLeast((now_() - from) / kDry * kBatchesCostShare);
     }
 
     // The write that starts what is to be seen (the game port's timers run
