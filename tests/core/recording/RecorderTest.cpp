@@ -327,6 +327,14 @@ TEST_F(RecorderTest, BatchesOfReadsKeepTimesLengthAndGapsHonest) {
     }
 }
 
+TEST_F(RecorderTest, WhereTheClockIsDearTheBatchesGrowUntilItCostsLittle) {
+    // A clock reading of 1 µs beside reads of 100 ns, as in an emulator: with
+    // batches of a microsecond the clock would take most of the time.
+    ports->perClockRead = 1us, ports->perRead = 100ns;
+    record({.ports = {889}, .length = 20ms}, true);
+    EXPECT_GE(ports->readTimes.size(), 200 * clockReads);
+}
+
 TEST_F(RecorderTest, APortFailureEndsTheRecordingAndReachesTheCaller) {
     EXPECT_THROW(record({.ports = {888, 65536}}), PortError);
     EXPECT_EQ(ports->reads, 0u);
