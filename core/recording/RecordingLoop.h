@@ -145,7 +145,7 @@ private:
     // as long at least.
     void sizeBatches() {
         constexpr int kDry = 8;
-        constexpr int kBatchesCostShare = 32;
+        constexpr int kBatchesCostShare = 64;
         ClockBatches dry(count_, true);
         const nanoseconds from = now_();
         for (int i = 0; i < kDry; ++i) {

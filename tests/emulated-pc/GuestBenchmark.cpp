@@ -166,7 +166,7 @@ template <typename BareRead> double BareReadsPerSecond(BareRead& bareRead) {
 }
 
 // The same loop with the clock read beside every read, as the recorder reads
-// it where one read outlasts the span of its batches (kBatchSpan, 1 µs).
+// it where one read outlasts the span of its batches.
 template <typename BareRead> double ClockedReadsPerSecond(BareRead& bareRead) {
     long reads = 0;
     const auto start = Clock::now();
