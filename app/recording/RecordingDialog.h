@@ -32,6 +32,7 @@ class TimingDiagram;
 
 namespace portprov {
 class Recorder;
+struct RecorderOptions;
 struct RecorderResult;
 } // namespace portprov
 
@@ -94,9 +95,10 @@ public:
     // Puts another chooser in place of the file dialog.
     void setSaveFileChooser(ChooseSaveFile choose) { chooseSaveFile_ = std::move(choose); }
     // Shows a recording made elsewhere (beside a signal) at a fixed rate, as
-    // one made here is shown, to be measured and saved. False, and nothing
-    // changed, while a recording of the dialog's own runs.
-    bool showRecording(portprov::RecorderResult result, double rate);
+    // one made here is shown, to be measured and saved, with the settings it
+    // was made with. False, and nothing changed, while a recording of the
+    // dialog's own runs, or for one made without a fixed rate.
+    bool showRecording(portprov::RecorderResult result, const portprov::RecorderOptions& options);
     // Whether a recording is running.
     bool recording() const { return recorder_ != nullptr; }
     // Closing stops a recording that runs: hidden, it would keep the port
@@ -122,6 +124,8 @@ private:
     QLayout* ButtonRow();
     void ConnectControls();
     void ShowFirstState();
+    // The boxes set to a recording's options (RecordingDialogBoxes.cpp).
+    void ShowSettings(const portprov::RecorderOptions& options);
 
     std::vector<std::uint16_t> ChosenPorts() const;
     void ShowRegisters();

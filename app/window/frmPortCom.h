@@ -185,8 +185,9 @@ private:
     // reads; a refused address stops it with the refusal.
     void ConfirmLiveAddress(const QString& text);
     // After a signal has run on the port at base: shows its data and control
-    // registers on the pins, where the connector shows that port, as they are
-    // now that the generator has put them back.
+    // registers on the pins, where the connector shows that port, and the
+    // register of the address box on the bit lamps, where it is one of the
+    // port's, as they are now that the generator has put them back.
     void ShowPortAfterSignal(std::uint16_t base);
     // The parallel ports the loopback test, Portinfo and the recorder offer
     // (KnownParallelBases: the usual three and those the computer reports).
