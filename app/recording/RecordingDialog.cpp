@@ -36,7 +36,6 @@ namespace {
 
 constexpr int kPollMs = 30;
 constexpr QSize kPreferred{980, 680};
-constexpr QSize kSmallest{900, 600};
 // A window manager's frame and a panel or two.
 constexpr QSize kFrameRoom{40, 80};
 

@@ -147,13 +147,33 @@ QGroupBox* RecordingDialog::StartBox() {
 QWidget* RecordingDialog::SettingsRow() {
     settings_ = new QGroupBox;
     settings_->setFlat(true);
-    auto* layout = new QHBoxLayout(settings_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(PortBox());
-    layout->addWidget(RateBox());
-    layout->addWidget(LengthBox());
-    layout->addWidget(StartBox(), 1);
+    settingsGrid_ = new QGridLayout(settings_);
+    settingsGrid_->setContentsMargins(0, 0, 0, 0);
+    settingsBoxes_ = {PortBox(), RateBox(), LengthBox(), StartBox()};
+    ArrangeSettings(false);
     return settings_;
+}
+
+void RecordingDialog::setNarrow(bool narrow) {
+    ArrangeSettings(narrow);
+    // The row's new size counts at once, not once the layouts' events come.
+    settingsGrid_->activate();
+    settings_->updateGeometry();
+    layout()->invalidate();
+    layout()->activate();
+    setMinimumSize(narrow ? minimumSizeHint().expandedTo(kSmallestNarrow) : kSmallest);
+}
+
+void RecordingDialog::ArrangeSettings(bool narrow) {
+    for (QGroupBox* box : settingsBoxes_)
+        settingsGrid_->removeWidget(box);
+    for (int index = 0; index < 4; ++index) {
+        settingsGrid_->addWidget(settingsBoxes_[static_cast<std::size_t>(index)],
+                                 narrow ? index / 2 : 0, narrow ? index % 2 : index);
+        settingsGrid_->setColumnStretch(index, 0);
+    }
+    // The start's box takes what width is left over.
+    settingsGrid_->setColumnStretch(narrow ? 1 : 3, 1);
 }
 
 QWidget* RecordingDialog::SidePanel() {

@@ -30,6 +30,7 @@ void frmPortCom::mnuGenerator_Click() {
     auto* dialog = KeptDialog<GeneratorDialog>();
     if (dialog == nullptr) {
         dialog = new GeneratorDialog(this, ParallelBases(), showMessage_);
+        PlaceBesideBoxes(dialog, nullptr);
         dialog->setPortChanged([this](std::uint16_t base) { ShowPortAfterSignal(base); });
         dialog->setRecorded([this, dialog](portprov::RecorderResult result,
                                            const portprov::RecorderOptions& options) {
