@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "generator/GeneratorDialog.h"
 
+#include "generating/PlayedFile.h"
 #include "generator/PinPicker.h"
+#include "generator/SequenceFile.h"
 #include "generator/SignalTexts.h"
 #include "ports/PortError.h"
 #include "recording/SwedishSaveDialog.h"
+#include "widgets/SwedishNumbers.h"
+#include "widgets/TypedNumberBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,11 +26,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
 constexpr int kPollMs = 30;
+constexpr const char* kFirstStatus = "Välj stift och vågform och tryck Starta.";
 
 QString PortEntry(std::uint16_t base) {
     return QStringLiteral("%1 (0x%2) parallellport")
@@ -68,7 +74,7 @@ GeneratorDialog::GeneratorDialog(QWidget* parent, const std::vector<std::uint16_
         button->setAutoDefault(false);
     ShowRecordPorts();
     ShowRunning(false);
-    lblStatus->setText(QString::fromUtf8("Välj stift och vågform och tryck Starta."));
+    lblStatus->setText(QString::fromUtf8(kFirstStatus));
     lstPins->setFocus();
 }
 
@@ -110,6 +116,37 @@ void GeneratorDialog::ShowWavePage(int page) {
     const bool ownPins = kWavePages[static_cast<std::size_t>(page)].ownPins;
     picPins->setEnabled(!ownPins);
     lstPins->setEnabled(!ownPins);
+    // A file's page shows the file's pins; the others the pins chosen.
+    if (ownPins && !filePinsShown_) {
+        chosenPins_ = ChosenPins();
+        ShowPins(filePins_);
+    } else if (!ownPins && filePinsShown_) {
+        ShowPins(chosenPins_);
+    }
+    filePinsShown_ = ownPins;
+}
+
+void GeneratorDialog::ShowPins(const std::vector<int>& pins) {
+    const QSignalBlocker quiet(lstPins);
+    for (int row = 0; row < lstPins->count(); ++row) {
+        QListWidgetItem* item = lstPins->item(row);
+        const int pin = item->data(Qt::UserRole).toInt();
+        const bool chosen = std::find(pins.begin(), pins.end(), pin) != pins.end();
+        item->setCheckState(chosen ? Qt::Checked : Qt::Unchecked);
+        picPins->setChosen(pin, chosen);
+    }
+}
+
+void GeneratorDialog::ShowFile(const portprov::PlayedSequence& sequence,
+                               const std::vector<std::string>& ignored) {
+    filePins_ = portprov::WaveformPins(sequence);
+    if (filePinsShown_)
+        ShowPins(filePins_);
+    fileFigures_ = QString::fromUtf8("\nÄndringar: %1")
+                       .arg(SwedishCount(portprov::PlayedChangeCount(sequence)));
+    if (!ignored.empty())
+        fileFigures_ += QLatin1Char('\n') +
+                        QString::fromStdString(portprov::IgnoredColumnsNote(ignored));
 }
 
 void GeneratorDialog::ShowRecordPorts() {
@@ -117,6 +154,11 @@ void GeneratorDialog::ShowRecordPorts() {
     chkRecData->setText(QStringLiteral("Data (%1)").arg(base));
     chkRecStatus->setText(QStringLiteral("Status (%1)").arg(base + 1));
     chkRecControl->setText(QStringLiteral("Kontroll (%1)").arg(base + 2));
+    lblFileHint->setText(QString::fromUtf8("Filen behöver kolumnen tid_s och kolumner för\n"
+                                           "stift i %1 eller %2, som en inspelning sparar\n"
+                                           "dem. Andra kolumner hoppas över.")
+                             .arg(base)
+                             .arg(base + 2));
     for (QWidget* control :
          std::initializer_list<QWidget*>{chkRecData, chkRecStatus, chkRecControl, spnRecRate})
         control->setEnabled(chkRecord->isChecked());
@@ -132,8 +174,14 @@ void GeneratorDialog::ShowRunning(bool running) {
 void GeneratorDialog::cmdBrowse_Click() {
     const QString name = chooseOpenFile_(this, QString::fromUtf8("Välj en fil att spela upp"),
                                          QStringLiteral("CSV-filer (*.csv);;Alla filer (*)"));
-    if (!name.isEmpty())
-        txtFile->setText(name);
+    if (name.isEmpty())
+        return;
+    txtFile->setText(name);
+    // Its pins at once; a file that cannot be played is refused at Starta.
+    SequenceFromFile read =
+        ReadSequenceFile(name, static_cast<std::uint16_t>(cboPort->currentData().toUInt()));
+    if (read.sequence)
+        ShowFile(*read.sequence, read.ignored);
 }
 
 std::optional<portprov::Waveform> GeneratorDialog::ChosenWaveform() {
@@ -169,6 +217,10 @@ GeneratorDialog::ChosenRecording(const portprov::Waveform& waveform) {
 void GeneratorDialog::cmdStart_Click() {
     if (generator_)
         return;
+    if (const std::optional<QString> refusal = UnreadableBoxRefusal(this)) {
+        showMessage_(this, *refusal);
+        return;
+    }
     std::optional<portprov::Waveform> waveform = ChosenWaveform();
     if (!waveform)
         return;
@@ -183,9 +235,10 @@ void GeneratorDialog::cmdStart_Click() {
         if (!options.recording)
             return;
     }
+    runningFigures_ =
+        std::holds_alternative<portprov::PlayedSequence>(*waveform) ? fileFigures_ : QString();
     options.waveform = std::move(*waveform);
-    const std::optional<double> recordRate =
-        options.recording ? options.recording->rate : std::nullopt;
+    const std::optional<portprov::RecorderOptions> recording = options.recording;
     try {
         auto generator = std::make_unique<portprov::Generator>(std::move(options), clock_);
         generator->start();
@@ -195,9 +248,10 @@ void GeneratorDialog::cmdStart_Click() {
         return;
     }
     runningBase_ = static_cast<std::uint16_t>(cboPort->currentData().toUInt());
-    runningRecordRate_ = recordRate;
+    runningRecording_ = recording;
     prgSignal->setValue(0);
     lblFigures->clear();
+    startRefused_ = false;
     lblStatus->setText(QString::fromUtf8("Signalen går…"));
     ShowRunning(true);
     cmdStop->setFocus();
@@ -214,9 +268,11 @@ void GeneratorDialog::tmrPoll_Timer() {
         tmrPoll->stop();
         return;
     }
-    prgSignal->setValue(static_cast<int>(generator_->progress() * kProgressSteps));
-    if (generator_->finished())
+    if (generator_->finished()) {
         Finish(true);
+        return;
+    }
+    prgSignal->setValue(static_cast<int>(generator_->progress() * kProgressSteps));
 }
 
 void GeneratorDialog::Finish(bool showRecording) {
@@ -228,7 +284,12 @@ void GeneratorDialog::Finish(bool showRecording) {
     try {
         result = generator->wait();
     } catch (const portprov::PortError& error) {
-        lblStatus->setText(QString::fromUtf8("Signalen avbröts."));
+        // Only a failed access breaks off a signal under way; the other
+        // failures come before the first write (the port busy or out of
+        // reach, its data lines turned to input).
+        startRefused_ = error.kind() != portprov::PortErrorKind::FailedAccess;
+        lblStatus->setText(startRefused_ ? QString::fromUtf8("Signalen startade inte.")
+                                         : QString::fromUtf8("Signalen avbröts."));
         showMessage_(this, QString::fromStdString(error.what()));
         return;
     } catch (const std::exception& error) {
@@ -238,19 +299,26 @@ void GeneratorDialog::Finish(bool showRecording) {
             QString::fromUtf8("Signalen avbröts: %1").arg(QString::fromLocal8Bit(error.what())));
         return;
     }
-    prgSignal->setValue(kProgressSteps);
-    lblFigures->setText(SignalFigures(result.stats));
+    // A stopped signal's bar stays where the last look at it left it: the
+    // run counts itself whole once it has put the registers back.
+    if (!result.stats.stopped)
+        prgSignal->setValue(kProgressSteps);
+    lblFigures->setText(SignalFigures(result.stats) + runningFigures_);
     lblStatus->setText(result.stats.stopped ? Restored("Stoppad före slutet. ")
                                             : Restored("Klar. "));
     // The generator has put the registers back: the window shows them as
     // they now are.
     if (portChanged_)
         portChanged_(runningBase_);
-    if (showRecording && result.recorded && recorded_ && runningRecordRate_)
-        recorded_(std::move(*result.recorded), *runningRecordRate_);
+    if (showRecording && result.recorded && recorded_ && runningRecording_)
+        recorded_(std::move(*result.recorded), *runningRecording_);
 }
 
 void GeneratorDialog::reject() {
+    // A start that was refused is not news the next time the dialog opens.
+    if (startRefused_)
+        lblStatus->setText(QString::fromUtf8(kFirstStatus));
+    startRefused_ = false;
     if (generator_) {
         generator_->stop();
         // The run ends within a write or two of stop(); its recording is not

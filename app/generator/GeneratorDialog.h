@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -44,9 +45,10 @@ public:
         std::function<QString(QWidget* parent, const QString& caption, const QString& filter)>;
     // What the dialog asks of the window when a signal has ended: to show the
     // port at base as it now is, and to show a recording made beside the
-    // signal at a fixed rate.
+    // signal with the options it was made with.
     using PortChanged = std::function<void(std::uint16_t base)>;
-    using Recorded = std::function<void(portprov::RecorderResult result, double rate)>;
+    using Recorded = std::function<void(portprov::RecorderResult result,
+                                        const portprov::RecorderOptions& options)>;
 
     // bases: the parallel ports offered, first chosen. showMessage shows a
     // refusal or a failure.
@@ -66,6 +68,7 @@ public:
     QSpinBox* spnPulseHz = nullptr;
     QLineEdit* txtFile = nullptr;
     QPushButton* cmdBrowse = nullptr;
+    QLabel* lblFileHint = nullptr; // the columns a file to play needs
     QCheckBox* chkRecord = nullptr; // "Spela in samtidigt"
     QCheckBox* chkRecData = nullptr;
     QCheckBox* chkRecStatus = nullptr;
@@ -137,6 +140,11 @@ private:
     void PickerPinToggled(int pin, bool chosen);
     void ShowWavePage(int page);
     void ShowRecordPorts();
+    // Checks these pins, and only these, in the list and on the drawing.
+    void ShowPins(const std::vector<int>& pins);
+    // The pins of the file chosen, and what its figures add: its changes
+    // and the columns it does not play.
+    void ShowFile(const portprov::PlayedSequence& sequence, const std::vector<std::string>& ignored);
     void ShowRunning(bool running);
     // The waveform the controls describe; nullopt (the reason shown) when
     // there is none to run.
@@ -153,6 +161,13 @@ private:
     portprov::Generator::Clock clock_;
     std::unique_ptr<portprov::Generator> generator_;
     std::uint16_t runningBase_ = 0;
-    std::optional<double> runningRecordRate_;
+    std::optional<portprov::RecorderOptions> runningRecording_;
+    bool startRefused_ = false; // the last start was refused before a write
     std::array<QGroupBox*, 3> settings_{}; // port, waveform, recording
+    // The pins chosen for the waves while a file's own are shown, and those.
+    std::vector<int> chosenPins_;
+    std::vector<int> filePins_;
+    bool filePinsShown_ = false;
+    QString fileFigures_; // the figures' lines of the file chosen
+    QString runningFigures_; // those of the signal running
 };

@@ -10,7 +10,7 @@
 #include "generating/Waveform.h"
 #include "generator/PinPicker.h"
 #include "generator/SequenceFile.h"
-#include "widgets/SwedishNumbers.h"
+#include "widgets/TypedNumberBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,8 +43,7 @@ template <typename Control> Control* Named(const char* name, Control* control) {
 }
 
 QSpinBox* SpinBox(const char* name, int lowest, int highest, int value, const char* suffix) {
-    auto* box = Named(name, new QSpinBox);
-    ShowSwedishNumbers(box);
+    auto* box = Named(name, new WholeNumberBox);
     box->setRange(lowest, highest);
     box->setValue(value);
     box->setGroupSeparatorShown(true);
@@ -52,10 +51,9 @@ QSpinBox* SpinBox(const char* name, int lowest, int highest, int value, const ch
     return box;
 }
 
-QDoubleSpinBox* DecimalBox(const char* name, double lowest, double highest, double value,
-                           int decimals, const char* suffix) {
-    auto* box = Named(name, new QDoubleSpinBox);
-    ShowSwedishNumbers(box);
+QDoubleSpinBox* DecimalNumberBox(const char* name, double lowest, double highest, double value,
+                                 int decimals, const char* suffix) {
+    auto* box = Named(name, new DecimalBox);
     box->setDecimals(decimals);
     box->setRange(lowest, highest);
     box->setValue(value);
@@ -107,8 +105,8 @@ QGroupBox* GeneratorDialog::PortBox() {
 QWidget* GeneratorDialog::SquarePage() {
     spnSquareHz = SpinBox("spnSquareHz", static_cast<int>(portprov::kLowestSignalRate),
                           static_cast<int>(portprov::kHighestSignalRate), 1000, " Hz");
-    spnDuty = DecimalBox("spnDuty", 0.1, 99.9, 50.0, 1, " %");
-    spnSeconds = DecimalBox("spnSeconds", 0.001, 86'400.0, 1.0, 3, " s");
+    spnDuty = DecimalNumberBox("spnDuty", 0.1, 99.9, 50.0, 1, " %");
+    spnSeconds = DecimalNumberBox("spnSeconds", 0.001, 86'400.0, 1.0, 3, " s");
     QFormLayout* form = nullptr;
     QWidget* page = Page(form);
     form->addRow(QStringLiteral("&Frekvens:"), spnSquareHz);
@@ -148,18 +146,22 @@ QWidget* GeneratorDialog::FilePage() {
     QWidget* page = Page(form);
     form->addRow(QStringLiteral("Fil:"), txtFile);
     form->addRow(QString(), cmdBrowse);
-    auto* hint = new QLabel(QString::fromUtf8(
-        "En CSV-fil som inspelningen sparar den: tid_s och en kolumn per stift."));
-    hint->setWordWrap(true);
-    form->addRow(hint);
+    // Its lines broken by hand, so that the label asks for all of its height
+    // inside the stacked pages (ShowRecordPorts writes it).
+    lblFileHint = Named("lblFileHint", new QLabel);
+    form->addRow(lblFileHint);
     return page;
 }
 
 // A file names its own pins; the page's pins are not asked for.
 std::optional<portprov::Waveform> GeneratorDialog::ChosenFile(std::uint16_t base) {
     SequenceFromFile read = ReadSequenceFile(txtFile->text(), base);
-    if (!read.sequence)
+    if (!read.sequence) {
         showMessage_(this, read.refusal);
+        return std::nullopt;
+    }
+    // Read again at each start: the file may have changed since it was chosen.
+    ShowFile(*read.sequence, read.ignored);
     return std::move(read.sequence);
 }
 

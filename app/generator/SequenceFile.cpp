@@ -16,5 +16,6 @@ SequenceFromFile ReadSequenceFile(const QString& name, std::uint16_t base) {
     if (!file)
         return {std::nullopt, QString::fromUtf8("Filen %1 kan inte läsas.").arg(name)};
     portprov::PlayedFileResult read = portprov::ReadPlayedFile(file, base);
-    return {std::move(read.sequence), QString::fromStdString(read.refusal)};
+    return {std::move(read.sequence), QString::fromStdString(read.refusal),
+            std::move(read.ignored)};
 }

@@ -6,6 +6,7 @@
 #include "recording/Recorder.h"
 #include "recording/RecordingFiles.h"
 #include "recording/SwedishSaveDialog.h"
+#include "widgets/TypedNumberBoxes.h"
 #include "recording/TimingDiagram.h"
 #include "recording/WholeFile.h"
 #include "widgets/SwedishNumbers.h"
@@ -35,7 +36,6 @@ namespace {
 
 constexpr int kPollMs = 30;
 constexpr QSize kPreferred{980, 680};
-constexpr QSize kSmallest{900, 600};
 // A window manager's frame and a panel or two.
 constexpr QSize kFrameRoom{40, 80};
 
@@ -173,6 +173,10 @@ void RecordingDialog::ShowRunning(bool running) {
 void RecordingDialog::cmdStart_Click() {
     if (recorder_)
         return;
+    if (const std::optional<QString> refusal = UnreadableBoxRefusal(this)) {
+        showMessage_(this, *refusal);
+        return;
+    }
     const std::vector<std::uint16_t> ports = ChosenPorts();
     if (ports.empty()) {
         showMessage_(this, QString::fromUtf8("Välj minst ett register att spela in."));
@@ -275,16 +279,20 @@ void RecordingDialog::ShowResult(portprov::RecorderResult result, std::optional<
     diagram->setFocus(Qt::OtherFocusReason);
 }
 
-bool RecordingDialog::showRecording(portprov::RecorderResult result, double rate) {
-    if (recorder_)
+bool RecordingDialog::showRecording(portprov::RecorderResult result,
+                                    const portprov::RecorderOptions& options) {
+    if (recorder_ || !options.rate)
         return false;
+    // The settings beside a recording are those it was made with: Starta
+    // records the same again.
+    ShowSettings(options);
     shownLines_ = portprov::LinesOf(result.recording.ports, reportedBases_);
     shownStarted_ =
         std::chrono::system_clock::now() -
         std::chrono::duration_cast<std::chrono::system_clock::duration>(result.recording.length);
     fixedRate_ = true;
     triggered_ = false;
-    ShowResult(std::move(result), rate);
+    ShowResult(std::move(result), options.rate);
     ShowRunning(false);
     return true;
 }

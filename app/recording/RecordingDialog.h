@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QDialogButtonBox;
+class QGridLayout;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
@@ -32,6 +34,7 @@ class TimingDiagram;
 
 namespace portprov {
 class Recorder;
+struct RecorderOptions;
 struct RecorderResult;
 } // namespace portprov
 
@@ -94,9 +97,13 @@ public:
     // Puts another chooser in place of the file dialog.
     void setSaveFileChooser(ChooseSaveFile choose) { chooseSaveFile_ = std::move(choose); }
     // Shows a recording made elsewhere (beside a signal) at a fixed rate, as
-    // one made here is shown, to be measured and saved. False, and nothing
-    // changed, while a recording of the dialog's own runs.
-    bool showRecording(portprov::RecorderResult result, double rate);
+    // one made here is shown, to be measured and saved, with the settings it
+    // was made with. False, and nothing changed, while a recording of the
+    // dialog's own runs, or for one made without a fixed rate.
+    bool showRecording(portprov::RecorderResult result, const portprov::RecorderOptions& options);
+    // Narrow, the settings stand in two rows instead of one, and the dialog
+    // takes less width: for beside the window on a small screen.
+    void setNarrow(bool narrow);
     // Whether a recording is running.
     bool recording() const { return recorder_ != nullptr; }
     // Closing stops a recording that runs: hidden, it would keep the port
@@ -110,6 +117,9 @@ protected:
 
 private:
     static constexpr int kProgressSteps = 1000;
+    // The smallest sizes at which every text is whole, wide and narrow.
+    static constexpr QSize kSmallest{900, 600};
+    static constexpr QSize kSmallestNarrow{600, 680};
 
     // The dialog's parts, from top to bottom.
     QGroupBox* PortBox();
@@ -117,11 +127,14 @@ private:
     QGroupBox* LengthBox();
     QGroupBox* StartBox();
     QWidget* SettingsRow();
+    void ArrangeSettings(bool narrow);
     QLayout* RecordingRow();
     QWidget* SidePanel();
     QLayout* ButtonRow();
     void ConnectControls();
     void ShowFirstState();
+    // The boxes set to a recording's options (RecordingDialogBoxes.cpp).
+    void ShowSettings(const portprov::RecorderOptions& options);
 
     std::vector<std::uint16_t> ChosenPorts() const;
     void ShowRegisters();
@@ -137,6 +150,8 @@ private:
     ::ShowMessage showMessage_;
     ChooseSaveFile chooseSaveFile_;
     QGroupBox* settings_ = nullptr;
+    QGridLayout* settingsGrid_ = nullptr;
+    std::array<QGroupBox*, 4> settingsBoxes_{}; // port, rate, length, start
     std::unique_ptr<portprov::Recorder> recorder_;
     bool fixedRate_ = false; // of the recording running or shown
     bool triggered_ = false; // the recording running waits for an edge

@@ -5,9 +5,10 @@
 #include "recording/RecordingDialog.h"
 
 #include "connector/Connector.h"
+#include "recording/RecordedLines.h"
 #include "recording/Recorder.h"
 #include "recording/TimingDiagram.h"
-#include "widgets/SwedishNumbers.h"
+#include "widgets/TypedNumberBoxes.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -23,6 +24,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <variant>
 
 namespace {
 
@@ -41,8 +46,7 @@ template <typename Control> Control* Named(const char* name, Control* control) {
 }
 
 QSpinBox* SpinBox(const char* name, int lowest, int highest, int value) {
-    auto* box = Named(name, new QSpinBox);
-    ShowSwedishNumbers(box);
+    auto* box = Named(name, new WholeNumberBox);
     box->setRange(lowest, highest);
     box->setValue(value);
     return box;
@@ -91,20 +95,22 @@ QGroupBox* RecordingDialog::RateBox() {
                       static_cast<int>(portprov::kFastestRecordingRate), 100'000);
     spnRate->setSuffix(QStringLiteral(" Hz"));
     spnRate->setGroupSeparatorShown(true);
+    spnRate->setAccessibleName(QStringLiteral("Fast takt"));
     return ChoiceBox(QStringLiteral("Takt"), optFastest, nullptr, optRate, spnRate);
 }
 
 QGroupBox* RecordingDialog::LengthBox() {
     optSeconds = Named("optSeconds", new QRadioButton(QStringLiteral("Tid:")));
-    spnSeconds = Named("spnSeconds", new QDoubleSpinBox);
-    ShowSwedishNumbers(spnSeconds);
+    spnSeconds = Named("spnSeconds", new DecimalBox);
     spnSeconds->setDecimals(3);
     spnSeconds->setRange(0.001, 600.0);
     spnSeconds->setValue(0.1);
     spnSeconds->setSuffix(QStringLiteral(" s"));
+    spnSeconds->setAccessibleName(QStringLiteral("Tid i sekunder"));
     optSamples = Named("optSamples", new QRadioButton(QString::fromUtf8("Mätningar:")));
     spnSamples = SpinBox("spnSamples", 1, 100'000'000, 10'000);
     spnSamples->setGroupSeparatorShown(true);
+    spnSamples->setAccessibleName(QString::fromUtf8("Antal mätningar"));
     return ChoiceBox(QString::fromUtf8("Längd"), optSeconds, spnSeconds, optSamples, spnSamples);
 }
 
@@ -122,6 +128,8 @@ QGroupBox* RecordingDialog::StartBox() {
     // takes one write, so Strobe stays low after it; 12 written to the
     // control register afterwards lets it go.
     spnWriteValue = SpinBox("spnWriteValue", 0, 255, kStrobeKeepingInit);
+    spnWritePort->setAccessibleName(QString::fromUtf8("Adress att skriva till först"));
+    spnWriteValue->setAccessibleName(QString::fromUtf8("Värde att skriva först"));
     auto* box = new QGroupBox(QStringLiteral("Start"));
     // One above the other, so that the settings fit a small screen's width.
     auto* layout = new QGridLayout(box);
@@ -139,13 +147,33 @@ QGroupBox* RecordingDialog::StartBox() {
 QWidget* RecordingDialog::SettingsRow() {
     settings_ = new QGroupBox;
     settings_->setFlat(true);
-    auto* layout = new QHBoxLayout(settings_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(PortBox());
-    layout->addWidget(RateBox());
-    layout->addWidget(LengthBox());
-    layout->addWidget(StartBox(), 1);
+    settingsGrid_ = new QGridLayout(settings_);
+    settingsGrid_->setContentsMargins(0, 0, 0, 0);
+    settingsBoxes_ = {PortBox(), RateBox(), LengthBox(), StartBox()};
+    ArrangeSettings(false);
     return settings_;
+}
+
+void RecordingDialog::setNarrow(bool narrow) {
+    ArrangeSettings(narrow);
+    // The row's new size counts at once, not once the layouts' events come.
+    settingsGrid_->activate();
+    settings_->updateGeometry();
+    layout()->invalidate();
+    layout()->activate();
+    setMinimumSize(narrow ? minimumSizeHint().expandedTo(kSmallestNarrow) : kSmallest);
+}
+
+void RecordingDialog::ArrangeSettings(bool narrow) {
+    for (QGroupBox* box : settingsBoxes_)
+        settingsGrid_->removeWidget(box);
+    for (int index = 0; index < 4; ++index) {
+        settingsGrid_->addWidget(settingsBoxes_[static_cast<std::size_t>(index)],
+                                 narrow ? index / 2 : 0, narrow ? index % 2 : index);
+        settingsGrid_->setColumnStretch(index, 0);
+    }
+    // The start's box takes what width is left over.
+    settingsGrid_->setColumnStretch(narrow ? 1 : 3, 1);
 }
 
 QWidget* RecordingDialog::SidePanel() {
@@ -210,4 +238,49 @@ QLayout* RecordingDialog::ButtonRow() {
     row->addWidget(prgRecording, 1);
     row->addWidget(buttons);
     return row;
+}
+
+void RecordingDialog::ShowSettings(const portprov::RecorderOptions& options) {
+    const auto holds = [&](int port) {
+        return std::find(options.ports.begin(), options.ports.end(), port) != options.ports.end();
+    };
+    // The port whose registers were read: a parallel port's base, or 513.
+    for (int index = 0; index < cboPort->count(); ++index) {
+        const int base = cboPort->itemData(index).toInt();
+        const int last = base == kRecordedGamePort ? base : base + 2;
+        if (std::all_of(options.ports.begin(), options.ports.end(),
+                        [&](int port) { return port >= base && port <= last; }))
+            cboPort->setCurrentIndex(index);
+    }
+    const int base = cboPort->currentData().toInt();
+    chkData->setChecked(holds(base));
+    chkStatus->setChecked(holds(base + 1));
+    chkControl->setChecked(holds(base + 2));
+    (options.rate ? optRate : optFastest)->setChecked(true);
+    if (options.rate)
+        spnRate->setValue(static_cast<int>(std::lround(*options.rate)));
+    if (const auto* time = std::get_if<std::chrono::nanoseconds>(&options.length)) {
+        optSeconds->setChecked(true);
+        spnSeconds->setValue(static_cast<double>(time->count()) / 1e9);
+    } else {
+        optSamples->setChecked(true);
+        spnSamples->setValue(static_cast<int>(std::get<std::uint64_t>(options.length)));
+    }
+    cboTrigger->setCurrentIndex(!options.trigger                          ? 0
+                                : options.trigger->edge == portprov::Edge::Rise ? 1
+                                                                                : 2);
+    if (options.trigger) {
+        const std::vector<portprov::RecordedLine> lines =
+            portprov::LinesOf(ChosenPorts(), reportedBases_);
+        for (std::size_t line = 0; line < lines.size(); ++line) {
+            if (lines[line].channel == options.trigger->channel &&
+                lines[line].bit == options.trigger->bit)
+                cboTriggerPin->setCurrentIndex(static_cast<int>(line));
+        }
+    }
+    chkWrite->setChecked(options.startWrite.has_value());
+    if (options.startWrite) {
+        spnWritePort->setValue(options.startWrite->port);
+        spnWriteValue->setValue(options.startWrite->value);
+    }
 }

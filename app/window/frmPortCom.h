@@ -185,9 +185,15 @@ private:
     // reads; a refused address stops it with the refusal.
     void ConfirmLiveAddress(const QString& text);
     // After a signal has run on the port at base: shows its data and control
-    // registers on the pins, where the connector shows that port, as they are
-    // now that the generator has put them back.
+    // registers on the pins, where the connector shows that port, and the
+    // register of the address box on the bit lamps, where it is one of the
+    // port's, as they are now that the generator has put them back.
     void ShowPortAfterSignal(std::uint16_t base);
+    // Makes a tool's dialog a window of its own and puts it beside the
+    // address and value boxes and their buttons, not over them: narrowed
+    // (narrow, where given) or with the window moved to the screen's left
+    // edge where there is no room otherwise (frmPortComPlacement.cpp).
+    void PlaceBesideBoxes(QWidget* dialog, const std::function<void(bool)>& narrow);
     // The parallel ports the loopback test, Portinfo and the recorder offer
     // (KnownParallelBases: the usual three and those the computer reports).
     std::vector<std::uint16_t> ParallelBases() const;

@@ -7,10 +7,14 @@
 #include "window/frmPortCom.h"
 
 #include "generator/GeneratorDialog.h"
+#include "input/CommandInputs.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortIo.h"
 #include "recording/Recorder.h"
 #include "recording/RecordingDialog.h"
+#include "window/LocaleNumbers.h"
+
+#include <QLineEdit>
 
 namespace {
 
@@ -26,24 +30,39 @@ void frmPortCom::mnuGenerator_Click() {
     auto* dialog = KeptDialog<GeneratorDialog>();
     if (dialog == nullptr) {
         dialog = new GeneratorDialog(this, ParallelBases(), showMessage_);
+        PlaceBesideBoxes(dialog, nullptr);
         dialog->setPortChanged([this](std::uint16_t base) { ShowPortAfterSignal(base); });
-        dialog->setRecorded([this](portprov::RecorderResult result, double rate) {
+        dialog->setRecorded([this, dialog](portprov::RecorderResult result,
+                                           const portprov::RecorderOptions& options) {
             mnuRecord_Click();
             auto* shown = KeptDialog<RecordingDialog>();
-            if (shown != nullptr && !shown->showRecording(std::move(result), rate))
+            if (shown != nullptr && !shown->showRecording(std::move(result), options))
                 ShowMessage(QString::fromUtf8(
                     "Inspelningsfönstret spelar in: signalens inspelning kan inte visas där."));
+            // The signal's figures stay in sight, above the recording.
+            Bring(dialog);
         });
     }
     Bring(dialog);
 }
 
 void frmPortCom::ShowPortAfterSignal(std::uint16_t base) {
+    // The bit lamps show the register of the address box: where it is one of
+    // this port's, they show it again as the signal left it, as the pins do.
+    const portprov::AddressInput shown = portprov::CheckAddress(
+        Text1->text().toStdString(), portprov::Rounding::HalfEven, LocaleNumberFormat());
+    const bool ofThisPort =
+        shown.accepted && shown.port >= base && shown.port <= base + portprov::kControlOffset;
     // The connector shows LPT1 and the ports the computer reports.
-    if (PinRuleFor(base) != portprov::Register::Data)
+    const bool onConnector = PinRuleFor(base) == portprov::Register::Data;
+    if (!ofThisPort && !onConnector)
         return;
     RunPortCommand(
         [&] {
+            if (ofThisPort)
+                ShowByteRead(shown.port, std::nullopt);
+            if (!onConnector)
+                return;
             ShowOnPins(portprov::DlPortReadPortUchar(base), portprov::Register::Data);
             const auto status = static_cast<std::uint16_t>(base + portprov::kStatusOffset);
             NoteRead(status, portprov::DlPortReadPortUchar(status));

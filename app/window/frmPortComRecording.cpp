@@ -8,8 +8,10 @@
 
 void frmPortCom::mnuRecord_Click() {
     auto* dialog = KeptDialog<RecordingDialog>();
-    if (dialog == nullptr)
+    if (dialog == nullptr) {
         dialog = new RecordingDialog(this, ParallelBases(), reportedParallelBases_, showMessage_);
+        PlaceBesideBoxes(dialog, [dialog](bool narrow) { dialog->setNarrow(narrow); });
+    }
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

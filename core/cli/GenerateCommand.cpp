@@ -3,6 +3,7 @@
 
 #include "cli/RecordCommand.h"
 #include "cli/SummaryNumbers.h"
+#include "generating/PlayedFile.h"
 #include "ports/PortError.h"
 #include "process/DeferredTerminationSignals.h"
 
@@ -52,7 +53,7 @@ std::string Summary(const Waveform& waveform, const GeneratorStats& stats,
                               [&](const PlayedSequence& played) {
                                   unit = " ändringar";
                                   return "Uppspelning på stift " + pins + ": " +
-                                         std::to_string(played.changes.size()) + unit;
+                                         std::to_string(PlayedChangeCount(played)) + unit;
                               }},
                    waveform);
     line += ", längsta försening " + Duration(stats.worstLateness, format) + ", " +
@@ -128,12 +129,8 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
         Say(err, Summary(checked.plan->waveform, run.result->stats, format), 0);
     // A recording's file has the inputs beside the outputs: say they were
     // passed over, not played.
-    if (run.result && !checked.plan->ignored.empty()) {
-        std::string names;
-        for (const std::string& name : checked.plan->ignored)
-            names += (names.empty() ? "" : ", ") + name;
-        Say(err, "Spelades inte upp (ingångar och andra register): " + names + ".", 0);
-    }
+    if (run.result && !checked.plan->ignored.empty())
+        Say(err, IgnoredColumnsNote(checked.plan->ignored), 0);
     if (!record) {
         if (run.outOfMemory)
             return Say(err, "Minnet tog slut: signalen slutade i förtid.", 1);

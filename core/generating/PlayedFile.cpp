@@ -330,4 +330,13 @@ PlayedFileResult ReadPlayedFile(std::istream& in, std::uint16_t base,
     return ReadRows(lines, header, std::move(result));
 }
 
+std::string IgnoredColumnsNote(const std::vector<std::string>& ignored) {
+    if (ignored.empty())
+        return {};
+    std::string names;
+    for (const std::string& name : ignored)
+        names += (names.empty() ? "" : ", ") + name;
+    return "Spelades inte upp (ingångar och andra register): " + names + ".";
+}
+
 } // namespace portprov

@@ -52,4 +52,8 @@ struct PlayedFileResult {
 PlayedFileResult ReadPlayedFile(std::istream& in, std::uint16_t base,
                                 const PlayedFileBounds& bounds = {});
 
+// "Spelades inte upp (ingångar och andra register): stift10_ack, stift15_fel."
+// of a file's ignored columns; empty when there were none.
+std::string IgnoredColumnsNote(const std::vector<std::string>& ignored);
+
 } // namespace portprov

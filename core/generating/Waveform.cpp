@@ -170,6 +170,10 @@ std::vector<int> WaveformPins(const Waveform& waveform) {
     return std::visit([](const auto& wave) { return Pins(wave); }, waveform);
 }
 
+std::size_t PlayedChangeCount(const PlayedSequence& played) {
+    return played.changes.size() - Pins(played).size();
+}
+
 ScheduleShape WaveformShape(const Waveform& waveform, const RegisterValues& idle) {
     return std::visit([&idle](const auto& wave) { return Shape(wave, idle); }, waveform);
 }

@@ -84,4 +84,9 @@ std::chrono::nanoseconds WaveformLength(const Waveform& waveform);
 // The pins the waveform drives, each once, in increasing order.
 std::vector<int> WaveformPins(const Waveform& waveform);
 
+// The changes a played sequence makes: each pin's first entry gives its
+// level at the start and is not a change. The command line and the window
+// count so, a file's first row not among its changes.
+std::size_t PlayedChangeCount(const PlayedSequence& played);
+
 } // namespace portprov

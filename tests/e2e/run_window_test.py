@@ -10,6 +10,7 @@ Screenshots are kept in DIR so that a failing run can be inspected."""
 import argparse
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -27,6 +28,7 @@ from plug_scenarios import scenario_live_reading, scenario_loopback  # noqa: E40
 from read_me_scenarios import scenario_read_me, scenario_read_me_folder_with_spaces  # noqa: E402
 # check_start_up is also what the Windows scenarios take from here.
 from window_steps import check_start_up, dialog_faces, fail_if, open_tools_item  # noqa: E402
+import window_layout as L  # noqa: E402
 import windows_scenarios  # noqa: E402
 from x11session import E2EFailure, X11Session, is_windows_program  # noqa: E402
 
@@ -101,6 +103,50 @@ def record_handshake(exe, shots, attempt):
         shutil.rmtree(folder, ignore_errors=True)
 
 
+def scenario_small_screen(exe, shots):
+    """At 1024x768 Spela in… opens beside the window's boxes and buttons, not
+    over them, and is not tied above the window: while a recording waits for
+    its edge, a click into the value box reaches it and takes what is typed."""
+    with X11Session(shots, "small-screen", screen=(1024, 768)) as s:
+        s.start(exe)
+        dialog = open_tools_item(s, 3, "Spela in")
+        time.sleep(0.5)
+        s._origin = None  # the window may have made room
+        transient = subprocess.run(["xprop", "-id", dialog, "WM_TRANSIENT_FOR"],
+                                   env={**os.environ, "DISPLAY": s.display},
+                                   capture_output=True, text=True, timeout=30).stdout
+        values = dict(line.partition("=")[::2] for line in s._xdotool(
+            "getwindowgeometry", "--shell", dialog).splitlines())
+        dx, dy, dw, dh = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        covered = []
+        for name, (lx, ly, w, h) in (("address box", L.TEXT1), ("value box", L.TEXT2),
+                                      ("read button", L.COMMAND1), ("write button", L.COMMAND2),
+                                      ("register button", L.COMMAND3)):
+            x, y = s.at(lx, ly)
+            if x < dx + dw and dx < x + w and y < dy + dh and dy < y + h:
+                covered.append(f"the dialog at {dx},{dy} {dw}x{dh} covers the {name}")
+        fail_if(covered + ([] if "not found" in transient else [f"tied above: {transient}"]))
+        # A rising edge of pin 2 that nothing makes: the recording waits.
+        s._xdotool("mousemove", str(dx + dw * 2 // 3), str(dy + 203))
+        s._xdotool("click", "1")
+        time.sleep(0.3)
+        s.key("Down", "Return")
+        time.sleep(0.3)
+        s._xdotool("mousemove", str(dx + dw // 2 - 96), str(dy + dh - 24))
+        s._xdotool("click", "1")
+        time.sleep(0.5)
+        x, y = s.at(L.TEXT2[0], L.TEXT2[1])
+        before = s.screenshot("small-screen-waiting").region(x, y, L.TEXT2[2], L.TEXT2[3])
+        s.replace_text_in(*L.centre(L.TEXT2), "12")
+        s.expect("small-screen-typed", lambda shot: [] if shot.region(
+            x, y, L.TEXT2[2], L.TEXT2[3]) != before else ["the value box did not take 12"])
+        # Its button too: the write is refused while the recording waits.
+        s.click(*L.centre(L.COMMAND3))
+        box = s.wait_for_dialog("Portprov")
+        s.key("Return")
+        s.wait_for_dialog_gone(box)
+
+
 def scenario_joystick(exe, shots):
     """Verktyg → Styrspak… with the simulated joystick A at 0,100: its cross in
     the bottom left corner of square A, joystick B's in the middle of square B."""
@@ -144,6 +190,7 @@ SCENARIOS = {
     "loopback": scenario_loopback,
     "recording": scenario_recording,
     "joystick": scenario_joystick,
+    "small-screen": scenario_small_screen,
     "pin-clicks": scenario_pin_clicks,
 }
 

@@ -105,7 +105,7 @@ def close(colour, expected, tolerance=10):
 class X11Session:
     """Xvfb on a free display number, with `portprov` started inside it."""
 
-    def __init__(self, shots_dir: Path, name: str):
+    def __init__(self, shots_dir: Path, name: str, screen=SCREEN):
         for tool in ("Xvfb", "xdotool", "import", "convert"):
             if shutil.which(tool) is None:
                 raise E2EFailure(f"{tool} is not installed")
@@ -123,7 +123,7 @@ class X11Session:
 
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{screen[0]}x{screen[1]}x24",
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)

@@ -4,6 +4,7 @@
 // a stopped signal leaves the port as it was, and refusals come as messages.
 #include "generator/GeneratorDialog.h"
 #include "WindowFixture.h"
+#include "../recording/CutTexts.h"
 #include "generator/PinPicker.h"
 #include "pins/TogglePin.h"
 #include "ports/simulated/SimulatedPc.h"
@@ -12,11 +13,14 @@
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QRadioButton>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -170,6 +174,10 @@ private slots:
         d->spnCount->setValue(10);
         d->spnPulseHz->setValue(1000);
         d->chkRecord->setChecked(true);
+        // Settings of the recording dialog's own that the signal's recording
+        // does not have.
+        recording->cboTrigger->setCurrentIndex(1);
+        recording->chkWrite->setChecked(true);
         QCOMPARE(d->chkRecStatus->text(), QStringLiteral("Status (889)"));
         QVERIFY(d->chkRecStatus->isChecked() && !d->chkRecData->isChecked());
         d->cmdStart->click();
@@ -181,6 +189,17 @@ private slots:
         QCOMPARE(d->lblStatus->text(), QString::fromUtf8("Klar. Registren är återställda."));
 
         QVERIFY(recording->isVisible() && recording->diagram->hasRecording());
+        // Beside it the settings it was made with: 889 alone, 100 kHz, the
+        // signal's 10 ms, at once, no write.
+        QCOMPARE(QList<bool>({recording->chkData->isChecked(), recording->chkStatus->isChecked(),
+                              recording->chkControl->isChecked(), recording->optRate->isChecked(),
+                              recording->optSeconds->isChecked(), recording->chkWrite->isChecked()}),
+                 QList<bool>({false, true, false, true, true, false}));
+        QCOMPARE(recording->spnRate->value(), 100'000);
+        QCOMPARE(recording->spnSeconds->value(), 0.010);
+        QCOMPARE(recording->cboTrigger->currentIndex(), 0);
+        // The signal's figures stay above it.
+        QTRY_COMPARE(QApplication::activeWindow(), d);
         f.window->mnuRecord->trigger();
         QCOMPARE(f.window->KeptDialog<RecordingDialog>(), recording);
         QCOMPARE(RisesIn(recording->diagram, kFel, 10e6), 10);
@@ -189,6 +208,9 @@ private slots:
         // hand: D7 high, and control 0 leaves the inverted 1, 14 and 17 high.
         QCOMPARE(pc->read(888), 0x80);
         QCOMPARE(PinLamps(*f.window), Pins("RWWWWWWWR WWWW RWWR BBBBBBBB"));
+        // The bit lamps agree: 888, the address box's, as the signal left it.
+        QCOMPARE(BitLamps(*f.window), QStringLiteral("10000000"));
+        QCOMPARE(f.window->lblValue->text(), QStringLiteral("128"));
     }
 
     void aChosenFilePlaysBackAtItsTimes() {
@@ -198,7 +220,10 @@ private slots:
         const QString name = folder.filePath(QStringLiteral("handslag.csv"));
         QFile file(name);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("tid_s,stift2_d0\n0.000,1\n0.002,0\n0.004,1\n0.006,0\n0.008,0\n");
+        // Two pins played, five changes after their starting levels, and
+        // an input's column passed over.
+        file.write("tid_s,stift2_d0,stift3_d1,stift11_busy\n0.000,1,0,0\n0.002,0,1,0\n"
+                   "0.004,1,1,1\n0.006,0,0,1\n0.008,0,0,0\n");
         file.close();
         GeneratorDialog* d = OpenDialog(f);
         d->setClock(DrivenClock());
@@ -207,6 +232,9 @@ private slots:
         QVERIFY(!d->lstPins->isEnabled()); // the file names its pins
         d->cmdBrowse->click();
         QCOMPARE(d->txtFile->text(), name);
+        QCOMPARE(CheckedInList(d), QStringList({"Stift 2 (D0)", "Stift 3 (D1)"}));
+        QVERIFY2(CutTexts(d).isEmpty(), qPrintable(CutTexts(d).join('\n')));
+        QVERIFY(d->lblFileHint->text().contains(QStringLiteral("888 eller 890")));
         d->chkRecord->setChecked(true);
         d->cmdStart->click();
         QTRY_VERIFY_WITH_TIMEOUT(!d->running(), 20'000);
@@ -216,6 +244,13 @@ private slots:
         for (const double ms : {1.0, 3.0, 5.0, 7.0})
             levels += diagram->levelsAt(ms * 1e6).at(kFel) ? '1' : '0';
         QCOMPARE(levels, QStringLiteral("1010"));
+        QVERIFY2(d->lblFigures->text().endsWith(QString::fromUtf8(
+                     "\nÄndringar: 5\nSpelades inte upp (ingångar och andra register): "
+                     "stift11_busy.")),
+                 qPrintable(d->lblFigures->text()));
+        // The waves' pages show the pins chosen for them again: none.
+        d->cboWave->setCurrentIndex(0);
+        QCOMPARE(CheckedInList(d), QStringList{});
     }
 
     void stoppedOrClosedTheRegistersArePutBack_data() {
@@ -245,6 +280,8 @@ private slots:
         QCOMPARE(d->isVisible(), !escape);
         QCOMPARE(d->lblStatus->text(),
                  QString::fromUtf8("Stoppad före slutet. Registren är återställda."));
+        // The bar shows how far the signal got.
+        QVERIFY(d->prgSignal->value() < d->prgSignal->maximum() / 2);
         QCOMPARE(pc->read(888), 0x80);
         QVERIFY(f.messages.isEmpty());
         // The port is free for the window again.
@@ -285,6 +322,13 @@ private slots:
         QCOMPARE(f.messages, QStringList{message});
         QVERIFY(d->cmdStart->isEnabled() && !d->cmdStop->isEnabled());
         QCOMPARE(pc->read(890) & 0x3F, setting == "bit 5" ? 0x24 : 0x04);
+        // Refused before it began, the signal was not broken off; opened
+        // again, the dialog no longer speaks of it.
+        QVERIFY(d->lblStatus->text() != QString::fromUtf8("Signalen avbröts."));
+        d->cmdClose->click();
+        QCOMPARE(OpenDialog(f), d);
+        QCOMPARE(d->lblStatus->text(),
+                 QString::fromUtf8("Välj stift och vågform och tryck Starta."));
     }
 };
 

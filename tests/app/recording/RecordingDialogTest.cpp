@@ -246,6 +246,7 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::newRow("smallest") << QSize(900, 600);
         QTest::newRow("1024x768 less a frame") << QSize(984, 688);
+        QTest::newRow("narrow, beside the window at 1024x768") << QSize(600, 680);
     }
 
     void everyTextIsWholeFromTheSmallestSize() {
@@ -253,7 +254,8 @@ private slots:
         WindowFixture f;
         RecordingDialog* dialog = OpenDialog(f);
         QVERIFY(dialog->width() <= 984 && dialog->height() <= 688);
-        QVERIFY(dialog->minimumWidth() <= 900 && dialog->minimumHeight() <= 600);
+        dialog->setNarrow(size.width() < 900);
+        QVERIFY(dialog->minimumWidth() <= size.width() && dialog->minimumHeight() <= size.height());
         dialog->resize(size);
         QVERIFY2(CutTexts(dialog).isEmpty(), qPrintable(CutTexts(dialog).join(QLatin1Char('\n'))));
     }
@@ -359,8 +361,11 @@ private slots:
         QVERIFY(dialog->lblStats->text().contains(QString::fromUtf8("Mätningar")));
         QVERIFY(dialog->diagram->hasRecording() && !dialog->diagram->triggerTime());
         QVERIFY(SaveButton(dialog, "Vcd")->isEnabled());
-        dialog->resize(900, 600);
-        QVERIFY2(CutTexts(dialog).isEmpty(), qPrintable(CutTexts(dialog).join(QLatin1Char('\n'))));
+        for (const bool narrow : {false, true}) {
+            dialog->setNarrow(narrow);
+            dialog->resize(dialog->minimumSize());
+            QVERIFY2(CutTexts(dialog).isEmpty(), qPrintable(CutTexts(dialog).join('\n')));
+        }
     }
 
     void theFileDialogSpeaksSwedishAndSuggestsAName() {
