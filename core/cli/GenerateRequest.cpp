@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/GenerateRequest.h"
 
+#include "cli/ReadFailure.h"
 #include "cli/SummaryNumbers.h"
 #include "connector/GamePort.h"
 #include "generating/PlayedFile.h"
@@ -8,7 +9,9 @@
 #include "ports/ParallelPorts.h"
 
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <variant>
 #include <vector>
@@ -148,9 +151,14 @@ CheckedGenerateRequest ReadPulses(const GenerateRequest& request, std::uint16_t 
 CheckedGenerateRequest ReadPlayed(const GenerateRequest& request, std::uint16_t base,
                                   const NumberFormat& /*format*/) {
     const std::string& path = request.signal;
+    // A folder opens as a file on some systems and then reads as nothing.
+    std::error_code isFolder;
+    if (std::filesystem::is_directory(path, isFolder))
+        return Refused(CannotReadMessage(path, EISDIR), kBadFile);
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return Refused("Kan inte läsa filen " + path + ".", kBadFile);
+        return Refused(CannotReadMessage(path, errno), kBadFile);
     PlayedFileResult read = ReadPlayedFile(in, base);
     if (!read.sequence)
         return Refused(path + ": " + read.refusal, kBadFile);

@@ -35,6 +35,10 @@ struct TextFile {
     std::string path;
 };
 
+std::string TempFolder() {
+    return std::filesystem::temp_directory_path().string();
+}
+
 } // namespace
 
 TEST(GenerateRequest, BadNumbersAndPinsAreRefusedWithWhatToWrite) {
@@ -65,7 +69,8 @@ TEST(GenerateRequest, BadNumbersAndPinsAreRefusedWithWhatToWrite) {
          "--duration 0,005 s är kortare än pulserna, som tar 10,00 ms"},
         {Asked(Kind::Play, good.path, {}, "0,001"), true, 2, "kortare än filen, som spelas i 2,00"},
         {Asked(Kind::Play, bad.path), false, 1, ": Rad 2: ogiltigt värde"},
-        {Asked(Kind::Play, good.path + "x"), false, 1, "Kan inte läsa filen"},
+        {Asked(Kind::Play, good.path + "x"), false, 1, "x: den finns inte."},
+        {Asked(Kind::Play, TempFolder()), false, 1, ": det är en mapp. Ange en fil."},
         {Asked(Kind::Square, "2:1000", "65534"), false, 2, "förbi adressen 65535"},
         {Asked(Kind::Square, "2:1000", "510"), false, 2, "registret 512 hör till spelporten"},
         {Asked(Kind::Square, "2:1000", "889"), false, 2, "hör till parallellporten 888"},
