@@ -246,10 +246,11 @@ def main():
     # The status register names the inputs' own pins: busy, pin 11, is low at 223.
     expect(["--simulate", "--plug=printer", "--read", "889"], 0,
            "889: 223 11011111 stift 11=låg 10=hög 12=låg 13=hög 15=hög\n", "")
-    # A refusal: the window's text on standard error, status 1, nothing after it runs.
-    expect(["--simulate", "--read", "513", "--read", "65536", "--read", "888"], 1,
-           "513: 240 11110000\n", "Ogiltig adress: skriv ett heltal 0 - 65535\n")
-    expect(["--simulate", "--write", "888", "-1"], 1, "",
+    # A refused number: the window's text on standard error, status 2, and
+    # nothing runs, not even what comes before it.
+    expect(["--simulate", "--read", "513", "--read", "65536", "--read", "888"], 2,
+           "", "Ogiltig adress: skriv ett heltal 0 - 65535\n")
+    expect(["--simulate", "--write", "888", "-1"], 2, "",
            "Ogiltigt värde: skriv ett tal 0 - 255\n")
     # Each line as its operation ends, standard error in its place among them.
     expect(["--simulate", "--read", "888", "--write", "888", "300", "--read", "888"], 0,
@@ -286,7 +287,7 @@ def main():
            out_has="888: 0 ")
     expect(["--simulate", "--read", "888.4"], 0, env_extra={"LANG": "sv_SE.UTF-8"},
            out_has="888: 0 ")
-    expect(["--simulate", "--read", "888,4"], 1, "",
+    expect(["--simulate", "--read", "888,4"], 2, "",
            "Ogiltig adress: skriv ett heltal 0 - 65535\n", env_extra={"LANG": "C.UTF-8"})
 
     with tempfile.TemporaryDirectory() as tmp:
