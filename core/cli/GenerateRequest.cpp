@@ -2,6 +2,7 @@
 #include "cli/GenerateRequest.h"
 
 #include "cli/ReadFailure.h"
+#include "cli/RecordRequest.h"
 #include "cli/SummaryNumbers.h"
 #include "connector/GamePort.h"
 #include "generating/PlayedFile.h"
@@ -114,14 +115,10 @@ CheckedGenerateRequest ReadSquare(const GenerateRequest& request, std::uint16_t 
         square.duty = *duty;
     }
     if (request.duration) {
-        const std::optional<double> seconds = ReadNumber(*request.duration, format);
-        const double longest = std::chrono::duration<double>(kLongestSignal).count();
-        if (!seconds || !(*seconds > 0.0) || *seconds > longest)
-            return Refused("Ogiltig längd: skriv --duration SEKUNDER, mer än 0 och högst " +
-                           std::to_string(static_cast<long long>(longest)) + ".");
-        square.duration = nanoseconds(std::llround(*seconds * 1e9));
-        if (square.duration.count() == 0)
-            return Refused("Ogiltig längd: kortare än en nanosekund.");
+        const DurationInput duration = ReadDuration(*request.duration, format);
+        if (!duration.length)
+            return Refused(duration.refusal);
+        square.duration = *duration.length;
     }
     return {GeneratePlan{base, square, {}, {}}, {}, 0};
 }
@@ -179,8 +176,9 @@ std::optional<std::string> RecordingLengthRefusal(const GenerateRequest& request
     // A duration that is no number at all is the recorder's to refuse.
     if (!seconds || !(*seconds * 1e9 < static_cast<double>(signal.count())))
         return std::nullopt;
-    return "--duration " + Decimal(*seconds, 3, format) + " s är kortare " + option.outlastedBy +
-           Duration(signal, format) + ": inspelningen ska räcka hela signalen.";
+    return "--duration " + Decimal(*seconds, 3, SwedishNumbers()) + " s är kortare " +
+           option.outlastedBy + Duration(signal, SwedishNumbers()) +
+           ": inspelningen ska räcka hela signalen.";
 }
 
 } // namespace
