@@ -35,10 +35,6 @@ struct TextFile {
     std::string path;
 };
 
-std::string TempFolder() {
-    return std::filesystem::temp_directory_path().string();
-}
-
 } // namespace
 
 TEST(GenerateRequest, BadNumbersAndPinsAreRefusedWithWhatToWrite) {
@@ -70,7 +66,8 @@ TEST(GenerateRequest, BadNumbersAndPinsAreRefusedWithWhatToWrite) {
         {Asked(Kind::Play, good.path, {}, "0,001"), true, 2, "kortare än filen, som spelas i 2,00"},
         {Asked(Kind::Play, bad.path), false, 1, ": Rad 2: ogiltigt värde"},
         {Asked(Kind::Play, good.path + "x"), false, 1, "x: den finns inte."},
-        {Asked(Kind::Play, TempFolder()), false, 1, ": det är en mapp. Ange en fil."},
+        {Asked(Kind::Play, std::filesystem::path(good.path).parent_path().string()), false, 1,
+         ": det är en mapp. Ange en fil."},
         // --duration has one bound, whatever it is the length of.
         {Asked(Kind::Square, "2:1000", {}, "3601"), false, 2, "mer än 0 och högst 3600."},
         {Asked(Kind::Square, "2:1000", "65534"), false, 2, "förbi adressen 65535"},
