@@ -105,7 +105,7 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
             if (checked.plan->recordingLength > kLongestRecording)
                 return Say(err,
                            "Signalen varar " +
-                               Duration(checked.plan->recordingLength, SwedishNumbers()) +
+                               Duration(checked.plan->recordingLength, SwedishNumberFormat()) +
                                ", längre än en inspelning får vara (" +
                                std::to_string(kLongestRecording.count()) + " s).",
                            2);
@@ -120,7 +120,7 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
     const auto started = std::chrono::system_clock::now();
     Run run = Generate(std::move(options), std::move(clock), err);
     if (run.result)
-        Say(err, Summary(checked.plan->waveform, run.result->stats, SwedishNumbers()), 0);
+        Say(err, Summary(checked.plan->waveform, run.result->stats, SwedishNumberFormat()), 0);
     // A recording's file has the inputs beside the outputs: say they were
     // passed over, not played.
     if (run.result && !checked.plan->ignored.empty()) {

@@ -176,8 +176,8 @@ std::optional<std::string> RecordingLengthRefusal(const GenerateRequest& request
     // A duration that is no number at all is the recorder's to refuse.
     if (!seconds || !(*seconds * 1e9 < static_cast<double>(signal.count())))
         return std::nullopt;
-    return "--duration " + Decimal(*seconds, 3, SwedishNumbers()) + " s är kortare " +
-           option.outlastedBy + Duration(signal, SwedishNumbers()) +
+    return "--duration " + Decimal(*seconds, 3, SwedishNumberFormat()) + " s är kortare " +
+           option.outlastedBy + Duration(signal, SwedishNumberFormat()) +
            ": inspelningen ska räcka hela signalen.";
 }
 

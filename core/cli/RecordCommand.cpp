@@ -162,7 +162,7 @@ int FinishRecording(const RecordRequest& request, const PreparedRecording& prepa
         const VcdHeader header{version, started, ResolutionOf(ending.result->stats, plan.rate)};
         if (!Save(request, prepared, *ending.result, header, err))
             return 1;
-        err << Summary(plan, *ending.result, SwedishNumbers()) << '\n' << std::flush;
+        err << Summary(plan, *ending.result, SwedishNumberFormat()) << '\n' << std::flush;
     }
     // A recording that ended early for want of memory or of its edge is a
     // failure, told as such; a signal that stopped it has had its answer.

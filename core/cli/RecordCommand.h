@@ -24,7 +24,7 @@ namespace portprov {
 // that could not be saved, two files that would be one. A summary line goes
 // to err, never to the standard output, which may carry a file ("-"): rounds,
 // rate, longest gap, late rounds at a fixed rate, its numbers the Swedish way
-// (SwedishNumbers). So does a refusal, a failed access or a file that could
+// (SwedishNumberFormat). So does a refusal, a failed access or a file that could
 // not be saved. The termination signals (DeferredTerminationSignals; one the
 // program was started to ignore stays ignored) stop the recording early: what
 // was recorded is saved, and the program then ends as the signal asks. One

@@ -5,7 +5,7 @@
 
 namespace portprov {
 
-const NumberFormat& SwedishNumbers() {
+const NumberFormat& SwedishNumberFormat() {
     static const NumberFormat swedish{","};
     return swedish;
 }

@@ -12,7 +12,7 @@ namespace portprov {
 // messages): the Swedish way whatever the user's locale, as the window does,
 // with a decimal comma and no separator between thousands, so that a number
 // is one word a script can take whole. Files (CSV, VCD) keep the point.
-const NumberFormat& SwedishNumbers();
+const NumberFormat& SwedishNumberFormat();
 
 // A number with the format's decimal separator and `decimals` places.
 std::string Decimal(double value, int decimals, const NumberFormat& format);
