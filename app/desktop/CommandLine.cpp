@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/CommandLine.h"
 
+#include "cli/NearestOption.h"
 #include "cli/ProgramOptions.h"
 #include "desktop/CommandLineSignals.h"
 #include "desktop/RecordOptions.h"
@@ -127,6 +128,26 @@ QString OptionNameOf(const QString& argument) {
         .section(QLatin1Char('='), 0, 0);
 }
 
+// " Menade du --square?" for a mistyped option ("--squre", "-squre"), where
+// one of the program's is near enough; which one is meant is named where
+// several were mistyped.
+QString Hint(const QString& typed, bool several) {
+    std::vector<std::string> known;
+    for (const portprov::OptionDeclaration& option : portprov::ProgramOptions())
+        known.push_back(option.name);
+    QString name = typed;
+    while (name.startsWith(QLatin1Char('-')))
+        name.remove(0, 1);
+    std::vector<std::string> nearest = portprov::NearestNames(name.toStdString(), known);
+    if (nearest.empty())
+        return {};
+    for (std::string& option : nearest)
+        option.insert(0, "--");
+    const QString meant = QString::fromStdString(portprov::Listed(nearest, " eller "));
+    return several ? QString::fromUtf8(" Menade du %1 i stället för %2?").arg(meant, typed)
+                   : QString::fromUtf8(" Menade du %1?").arg(meant);
+}
+
 // The parser's complaint, with unknown options named as they were typed
 // ("--bogus", "-x"): the parser drops the dashes, and a user who looks on
 // the line for "bogus" may well find it in a value. A complaint of another
@@ -156,8 +177,12 @@ QString ParseErrorText(const QCommandLineParser& parser, const QStringList& argu
             next = at + 1;
     }
     if (typed.size() == 1)
-        return QString::fromUtf8("Okänd flagga '%1'.").arg(typed.first());
-    return QString::fromUtf8("Okända flaggor: %1.").arg(typed.join(QStringLiteral(", ")));
+        return QString::fromUtf8("Okänd flagga '%1'.").arg(typed.first()) +
+               Hint(typed.first(), false);
+    QString text = QString::fromUtf8("Okända flaggor: %1.").arg(typed.join(QStringLiteral(", ")));
+    for (const QString& option : typed)
+        text += Hint(option, true);
+    return text;
 }
 
 CommandLine BadCommandLine(const QString& text) {

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ QString FilesListed(const char* suffix, std::string_view last) {
     return Swedish(portprov::Listed(portprov::FileOptions(suffix), last));
 }
 
-// The options of the file kinds given: exactly one is wanted.
+// The options of the file kinds given: one at least; each is saved.
 std::vector<const portprov::RecordingFormat*> FilesGiven(const QCommandLineParser& parser) {
     std::vector<const portprov::RecordingFormat*> given;
     for (const portprov::RecordingFormat& format : portprov::RecordingFormats())
@@ -82,14 +83,16 @@ RecordOptions ReadRecordOptions(const QCommandLineParser& parser,
     };
     if (portOperations)
         result.error = Swedish("--record kan inte stå med --read eller --write.");
-    else if (files.size() != 1)
-        result.error = Swedish("--record sparar i en fil: skriv ") +
-                       FilesListed(" FIL", " eller ") + QStringLiteral(".");
+    else if (files.empty())
+        result.error = Swedish("--record behöver en fil att spara i: skriv minst en av ") +
+                       FilesListed(" FIL", " och ") + QStringLiteral(".");
     else if (parser.isSet(duration) && parser.isSet(samples))
         result.error = Swedish("Välj inspelningens längd med --duration eller --samples, "
                                "inte båda.");
     else if (!once(duration) || !once(samples) || !once(rate) || !once(trigger) ||
-             !once(Swedish(files.front()->option)))
+             std::any_of(files.begin(), files.end(), [&once](const auto* format) {
+                 return !once(Swedish(format->option));
+             }))
         result.error = Swedish("--duration, --samples, --rate, --trigger, ") +
                        FilesListed("", " och ") + Swedish(" får stå en gång var.");
     if (!result.error.isEmpty())
@@ -108,8 +111,9 @@ RecordOptions ReadRecordOptions(const QCommandLineParser& parser,
     request.rate = value(rate);
     request.trigger = value(trigger);
     request.startWrite = std::move(startWrite);
-    request.fileKind = files.front()->kind;
-    request.file = parser.value(Swedish(files.front()->option)).toStdString();
+    for (const portprov::RecordingFormat* format : files)
+        request.files.push_back(
+            {format->kind, parser.value(Swedish(format->option)).toStdString()});
     result.request = std::move(request);
     return result;
 }

@@ -12,9 +12,9 @@
 class QCommandLineParser;
 
 // What the command line's recording options ask for (--record, --duration,
-// --samples, --rate, --trigger, and one option a file kind: --vcd, --csv;
-// --start-write is taken out before the parser, as it takes two numbers),
-// and the simulated joystick (--stick). error is set, in Swedish, for a
+// --samples, --rate, --trigger, and one or more options of a file kind each,
+// --vcd, --csv; --start-write is taken out before the parser, as it takes two
+// numbers), and the simulated joystick (--stick). error is set, in Swedish, for a
 // combination that makes no sense (a bad command line); the numbers are
 // checked later, before any port is touched.
 struct RecordOptions {

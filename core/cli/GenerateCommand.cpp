@@ -111,7 +111,8 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
         if (!record->duration && !record->samples) {
             if (checked.plan->recordingLength > kLongestRecording)
                 return Say(err,
-                           "Signalen varar " + Duration(checked.plan->recordingLength, format) +
+                           "Signalen varar " +
+                               Duration(checked.plan->recordingLength, SwedishNumberFormat()) +
                                ", längre än en inspelning får vara (" +
                                std::to_string(kLongestRecording.count()) + " s).",
                            2);
@@ -126,7 +127,7 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
     const auto started = std::chrono::system_clock::now();
     Run run = Generate(std::move(options), std::move(clock), err);
     if (run.result)
-        Say(err, Summary(checked.plan->waveform, run.result->stats, format), 0);
+        Say(err, Summary(checked.plan->waveform, run.result->stats, SwedishNumberFormat()), 0);
     // A recording's file has the inputs beside the outputs: say they were
     // passed over, not played.
     if (run.result && !checked.plan->ignored.empty())
@@ -140,7 +141,7 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
                            run.outOfMemory};
     if (ending.result && ending.result->stats.outOfMemory)
         ending.outOfMemory = true;
-    const int saved = FinishRecording(*record, *recording, ending, started, version, format, err);
+    const int saved = FinishRecording(*record, *recording, ending, started, version, err);
     return run.result ? saved : 1;
 }
 

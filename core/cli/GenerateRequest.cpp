@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/GenerateRequest.h"
 
+#include "cli/ReadFailure.h"
+#include "cli/RecordRequest.h"
 #include "cli/SummaryNumbers.h"
 #include "connector/GamePort.h"
 #include "generating/PlayedFile.h"
@@ -8,7 +10,9 @@
 #include "ports/ParallelPorts.h"
 
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <variant>
 #include <vector>
@@ -111,14 +115,10 @@ CheckedGenerateRequest ReadSquare(const GenerateRequest& request, std::uint16_t 
         square.duty = *duty;
     }
     if (request.duration) {
-        const std::optional<double> seconds = ReadNumber(*request.duration, format);
-        const double longest = std::chrono::duration<double>(kLongestSignal).count();
-        if (!seconds || !(*seconds > 0.0) || *seconds > longest)
-            return Refused("Ogiltig längd: skriv --duration SEKUNDER, mer än 0 och högst " +
-                           std::to_string(static_cast<long long>(longest)) + ".");
-        square.duration = nanoseconds(std::llround(*seconds * 1e9));
-        if (square.duration.count() == 0)
-            return Refused("Ogiltig längd: kortare än en nanosekund.");
+        const DurationInput duration = ReadDuration(*request.duration, format);
+        if (!duration.length)
+            return Refused(duration.refusal);
+        square.duration = *duration.length;
     }
     return {GeneratePlan{base, square, {}, {}}, {}, 0};
 }
@@ -148,9 +148,14 @@ CheckedGenerateRequest ReadPulses(const GenerateRequest& request, std::uint16_t 
 CheckedGenerateRequest ReadPlayed(const GenerateRequest& request, std::uint16_t base,
                                   const NumberFormat& /*format*/) {
     const std::string& path = request.signal;
+    // A folder opens as a file on some systems and then reads as nothing.
+    std::error_code isFolder;
+    if (std::filesystem::is_directory(path, isFolder))
+        return Refused(CannotReadMessage(path, EISDIR), kBadFile);
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return Refused("Kan inte läsa filen " + path + ".", kBadFile);
+        return Refused(CannotReadMessage(path, errno), kBadFile);
     PlayedFileResult read = ReadPlayedFile(in, base);
     if (!read.sequence)
         return Refused(path + ": " + read.refusal, kBadFile);
@@ -171,8 +176,9 @@ std::optional<std::string> RecordingLengthRefusal(const GenerateRequest& request
     // A duration that is no number at all is the recorder's to refuse.
     if (!seconds || !(*seconds * 1e9 < static_cast<double>(signal.count())))
         return std::nullopt;
-    return "--duration " + Decimal(*seconds, 3, format) + " s är kortare " + option.outlastedBy +
-           Duration(signal, format) + ": inspelningen ska räcka hela signalen.";
+    return "--duration " + Decimal(*seconds, 3, SwedishNumberFormat()) + " s är kortare " +
+           option.outlastedBy + Duration(signal, SwedishNumberFormat()) +
+           ": inspelningen ska räcka hela signalen.";
 }
 
 } // namespace

@@ -12,25 +12,45 @@ namespace portprov {
 
 namespace {
 
-// Runs one operation; its refusal, or "" when it ran.
-std::string Run(const PortOperation& operation, std::span<const std::uint16_t> parallelBases,
-                const NumberFormat& format, std::ostream& out, std::ostream& err) {
+constexpr int kBadCommandLine = 2;
+
+// An operation with its numbers read.
+struct CheckedOperation {
+    const PortOperation* asked = nullptr;
+    std::uint16_t port = 0;
+    std::uint8_t value = 0;
+    bool aboveRange = false;
+};
+
+// Reads the operation's numbers into checked; the refusal, or "" when they
+// are accepted.
+std::string CheckNumbers(const PortOperation& operation, const NumberFormat& format,
+                  CheckedOperation& checked) {
+    checked.asked = &operation;
     if (operation.kind == PortOperation::Kind::Read) {
         const AddressInput address = CheckAddress(operation.address, Rounding::HalfEven, format);
-        if (!address.accepted)
-            return address.refusal;
-        const std::uint8_t byte = DlPortReadPortUchar(address.port);
-        out << ReadReport(address.port, byte, parallelBases) << '\n' << std::flush;
-        return {};
+        checked.port = address.port;
+        return address.accepted ? std::string() : address.refusal;
     }
     const WriteInput write = CheckWrite(operation.value, operation.address, format);
-    if (!write.accepted)
-        return write.refusal;
-    if (write.value.aboveRange)
-        err << operation.value << " är större än 255: 255 skrivs till " << write.port << ".\n"
+    checked.port = write.port;
+    checked.value = write.value.value;
+    checked.aboveRange = write.value.aboveRange;
+    return write.accepted ? std::string() : write.refusal;
+}
+
+void Run(const CheckedOperation& operation, std::span<const std::uint16_t> parallelBases,
+         std::ostream& out, std::ostream& err) {
+    if (operation.asked->kind == PortOperation::Kind::Read) {
+        const std::uint8_t byte = DlPortReadPortUchar(operation.port);
+        out << ReadReport(operation.port, byte, parallelBases) << '\n' << std::flush;
+        return;
+    }
+    if (operation.aboveRange)
+        err << operation.asked->value << " är större än 255: 255 skrivs till " << operation.port
+            << ".\n"
             << std::flush;
-    DlPortWritePortUchar(write.port, write.value.value);
-    return {};
+    DlPortWritePortUchar(operation.port, operation.value);
 }
 
 } // namespace
@@ -44,13 +64,18 @@ bool LinesArrived(std::ostream& out, std::ostream& err) {
 int RunPortOperations(const std::vector<PortOperation>& operations,
                       std::span<const std::uint16_t> parallelBases, const NumberFormat& format,
                       std::ostream& out, std::ostream& err) {
-    for (const PortOperation& operation : operations) {
+    // Every number first: a command line with a bad one does nothing at all.
+    std::vector<CheckedOperation> checked(operations.size());
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+        if (const std::string refusal = CheckNumbers(operations[i], format, checked[i]);
+            !refusal.empty()) {
+            err << refusal << '\n' << std::flush;
+            return kBadCommandLine;
+        }
+    }
+    for (const CheckedOperation& operation : checked) {
         try {
-            const std::string refusal = Run(operation, parallelBases, format, out, err);
-            if (!refusal.empty()) {
-                err << refusal << '\n' << std::flush;
-                return 1;
-            }
+            Run(operation, parallelBases, out, err);
             if (!LinesArrived(out, err))
                 return 1;
         } catch (const PortError& error) {

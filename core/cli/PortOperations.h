@@ -18,10 +18,12 @@ namespace portprov {
 // down; a value above 255 writes 255, a write to 890 takes its value rounded
 // half to even as the control register command does). Each read prints its
 // ReadReport line on out; a write prints nothing, unless its value was above
-// 255, which is told on err. A refused number or a failed access prints its
-// Swedish message on err and stops the run before the next operation, as
-// does a line that out or err failed to take (it went bad).
-// Returns the exit status: 0 when every operation ran, 1 otherwise.
+// 255, which is told on err. Every number is read before the first
+// operation runs: a refused one prints its Swedish message on err, and no
+// operation runs. A failed access prints its message on err and stops the
+// run before the next operation, as does a line that out or err failed to
+// take (it went bad). Returns the exit status: 0 when every operation ran, 2
+// for a refused number (a bad command line), 1 otherwise.
 int RunPortOperations(const std::vector<PortOperation>& operations,
                       std::span<const std::uint16_t> parallelBases, const NumberFormat& format,
                       std::ostream& out, std::ostream& err);

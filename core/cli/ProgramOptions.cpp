@@ -2,6 +2,7 @@
 #include "cli/ProgramOptions.h"
 
 #include "cli/GenerateRequest.h"
+#include "cli/RecordRequest.h"
 #include "loopback/Plugs.h"
 #include "recording/RecordingFormats.h"
 
@@ -64,13 +65,14 @@ std::vector<OptionDeclaration> ProgramOptions() {
          "Parallellporten som " + SignalOptionNames("och") + " driver, med sin bas (standard 888).",
          "bas"},
         {"", "record",
-         "Spela in registret på adressen, utan fönster; kan upprepas. Kräver " +
-             Listed(FileOptions(""), " eller ") + ".",
+         "Spela in registret på adressen, utan fönster; kan upprepas. Kräver minst en av " +
+             Listed(FileOptions(""), " och ") + ", som alla sparas.",
          "adress"},
         {"", "duration",
          "Inspelningens längd (standard 1 sekund). Med --square vågens längd (standard 1 "
          "sekund); med " + SignalOptionNames("och", true) +
-             " inspelningens, minst signalens (standard: signalens).",
+             " inspelningens, minst signalens (standard: signalens). Högst " +
+             std::to_string(kLongestRecording.count()) + " sekunder.",
          "sekunder"},
         {"", "samples", "Inspelningens längd i antal mätningar.", "antal"},
         {"", "rate",

@@ -96,20 +96,46 @@ RecordingEnding Record(const RecorderOptions& options, std::ostream& err) {
     }
 }
 
-// Saves the recording as the file asked for; false, said, when it could not be.
+// Saves the recording in each file asked for, each whole or not at all;
+// false, said, when one could not be. A file that fails does not keep the
+// others from being saved.
 // The port has been put back: a signal that comes now ends a save that waits
 // for a pipe's reader, or for room in a pipe no one empties.
 bool Save(const RecordRequest& request, const PreparedRecording& prepared,
           const RecorderResult& result, const VcdHeader& header, std::ostream& err) {
-    try {
-        const DeferredTerminationSignals::Interrupting interrupting;
-        SaveRecording(prepared.file, request.fileKind, result.recording, prepared.lines, header,
-                      [&interrupting] { return interrupting.arrived(); });
-        return true;
-    } catch (const FileSaveError& error) {
-        Say(err, error.what(), 1);
-        return false;
+    bool saved = true;
+    for (std::size_t i = 0; i < request.files.size(); ++i) {
+        try {
+            const DeferredTerminationSignals::Interrupting interrupting;
+            SaveRecording(prepared.files[i], request.files[i].kind, result.recording,
+                          prepared.lines, header, [&interrupting] { return interrupting.arrived(); });
+        } catch (const FileSaveError& error) {
+            Say(err, error.what(), 1);
+            saved = false;
+        }
     }
+    return saved;
+}
+
+// Each file checked before the recording; two options that name one file
+// would have the second overwrite the first.
+std::optional<std::pair<std::string, RecordingRefusal>>
+CheckFiles(const RecordRequest& request, std::vector<SaveTarget>& targets) {
+    for (const RecordFile& file : request.files) {
+        try {
+            targets.push_back(CheckCanSave(file.path));
+        } catch (const FileSaveError& error) {
+            return std::pair{std::string(error.what()), RecordingRefusal::File};
+        }
+        for (std::size_t i = 0; i + 1 < targets.size(); ++i) {
+            if (targets[i].sameAs(targets.back()))
+                return std::pair{"--" + std::string(FormatOf(request.files[i].kind).option) +
+                                     " och --" + std::string(FormatOf(file.kind).option) +
+                                     " kan inte spara i samma fil (" + file.path + ").",
+                                 RecordingRefusal::SameFile};
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -128,23 +154,20 @@ CheckedRecording PrepareRecording(const RecordRequest& request,
         return {std::nullopt, refusal, RecordingRefusal::Trigger};
     prepared.options = std::move(*options);
     // An hour's recording must not be lost to a file name that was wrong from the start.
-    try {
-        prepared.file = CheckCanSave(request.file);
-    } catch (const FileSaveError& error) {
-        return {std::nullopt, error.what(), RecordingRefusal::File};
-    }
+    if (auto fileRefusal = CheckFiles(request, prepared.files))
+        return {std::nullopt, fileRefusal->first, fileRefusal->second};
     return {std::move(prepared), {}, {}};
 }
 
 int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
                     const RecordingEnding& ending, std::chrono::system_clock::time_point started,
-                    const std::string& version, const NumberFormat& format, std::ostream& err) {
+                    const std::string& version, std::ostream& err) {
     const RecordPlan& plan = prepared.plan;
     if (ending.result) {
         const VcdHeader header{version, started, ResolutionOf(ending.result->stats, plan.rate)};
         if (!Save(request, prepared, *ending.result, header, err))
             return 1;
-        err << Summary(plan, *ending.result, format) << '\n' << std::flush;
+        err << Summary(plan, *ending.result, SwedishNumberFormat()) << '\n' << std::flush;
     }
     // A recording that ended early for want of memory or of its edge is a
     // failure, told as such; a signal that stopped it has had its answer.
@@ -174,16 +197,17 @@ int FinishRecording(const RecordRequest& request, const PreparedRecording& prepa
 int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t> parallelBases,
                      const NumberFormat& format, const std::string& version, std::ostream& err) {
     const CheckedRecording checked = PrepareRecording(request, parallelBases, format);
-    // A trigger that does not fit the registers asked for is a bad command line.
+    // A bad number, or a trigger that does not fit the registers asked for, is
+    // a bad command line; a file that cannot be saved is not.
     if (!checked.prepared)
-        return Say(err, checked.refusal, checked.kind == RecordingRefusal::Trigger ? 2 : 1);
+        return Say(err, checked.refusal, checked.kind == RecordingRefusal::File ? 1 : 2);
 
     // A signal stops the recording; the file is saved, then the program ends
     // as the signal asks.
     const DeferredTerminationSignals stopOnSignal;
     const auto started = std::chrono::system_clock::now();
     const RecordingEnding ending = Record(checked.prepared->options, err);
-    return FinishRecording(request, *checked.prepared, ending, started, version, format, err);
+    return FinishRecording(request, *checked.prepared, ending, started, version, err);
 }
 
 } // namespace portprov

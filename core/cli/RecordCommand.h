@@ -18,22 +18,24 @@
 namespace portprov {
 
 // Runs a recording asked for on the command line through the program's port
-// access and saves it, whole or not at all, as VCD or CSV. Everything that
-// can be refused is refused before any port is touched: the numbers, a
-// trigger that names no recorded line or more than one, a file that could
-// not be saved. A summary line goes to err, never to the standard output,
-// which may carry the file ("-"): rounds, rate, longest gap, late rounds at a
-// fixed rate. So does a refusal, a failed access or a file that could not be
-// saved. The termination signals (DeferredTerminationSignals; one the program
-// was started to ignore stays ignored) stop the recording early: what was
-// recorded is saved, and the program then ends as the signal asks. One that
-// comes while the file is being saved ends a save that waits on a pipe no one
-// reads, said so. A recording cut short by a memory that ran out, or stopped
-// before its trigger's edge came, is saved as far as it went, that is said,
-// and the status is 1 whatever stopped it.
+// access and saves it, each file whole or not at all, as VCD, CSV or both.
+// Everything that can be refused is refused before any port is touched: the
+// numbers, a trigger that names no recorded line or more than one, a file
+// that could not be saved, two files that would be one. A summary line goes
+// to err, never to the standard output, which may carry a file ("-"): rounds,
+// rate, longest gap, late rounds at a fixed rate, its numbers the Swedish way
+// (SwedishNumberFormat). So does a refusal, a failed access or a file that could
+// not be saved. The termination signals (DeferredTerminationSignals; one the
+// program was started to ignore stays ignored) stop the recording early: what
+// was recorded is saved, and the program then ends as the signal asks. One
+// that comes while a file is being saved ends a save that waits on a pipe no
+// one reads, said so. A recording cut short by a memory that ran out, or
+// stopped before its trigger's edge came, is saved as far as it went, that is
+// said, and the status is 1 whatever stopped it.
 // parallelBases: the bases the computer reports. version: the program's name
 // and version, for the VCD header. Returns the exit status: 0 when saved, 2
-// for a trigger that does not fit the registers, 1 otherwise.
+// for a bad command line (a number, a trigger that does not fit the
+// registers, two files that are one), 1 otherwise.
 int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t> parallelBases,
                      const NumberFormat& format, const std::string& version, std::ostream& err);
 
@@ -41,17 +43,17 @@ int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t
 // runs the recorder its own way (beside the signal generator).
 //
 // The request checked before any port is touched: the plan, the lines it
-// shows, the recorder's options, and a file that can be saved, where it is
-// then saved.
+// shows, the recorder's options, and the files that can be saved, where they
+// are then saved (in the order of the request's files).
 struct PreparedRecording {
     RecordPlan plan;
     std::vector<RecordedLine> lines;
     RecorderOptions options;
-    SaveTarget file;
+    std::vector<SaveTarget> files;
 };
-// What was refused: a number, a trigger that does not fit the registers, or
-// the file.
-enum class RecordingRefusal { Numbers, Trigger, File };
+// What was refused: a number, a trigger that does not fit the registers, two
+// files that are one (all three a bad command line), or a file.
+enum class RecordingRefusal { Numbers, Trigger, SameFile, File };
 struct CheckedRecording {
     std::optional<PreparedRecording> prepared;
     std::string refusal;
@@ -71,6 +73,6 @@ struct RecordingEnding {
 // cut the recording short, as RunRecordCommand does; the exit status.
 int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
                     const RecordingEnding& ending, std::chrono::system_clock::time_point started,
-                    const std::string& version, const NumberFormat& format, std::ostream& err);
+                    const std::string& version, std::ostream& err);
 
 } // namespace portprov

@@ -47,6 +47,17 @@ std::optional<RecordPlan::Trigger> ReadTrigger(const std::string& text,
 
 } // namespace
 
+DurationInput ReadDuration(const std::string& text, const NumberFormat& format) {
+    const std::optional<double> seconds = ReadNumber(text, format);
+    if (!seconds || !(*seconds > 0.0) || *seconds > double(kLongestRecording.count()))
+        return {std::nullopt, "Ogiltig längd: skriv --duration SEKUNDER, mer än 0 och högst " +
+                                  std::to_string(kLongestRecording.count()) + "."};
+    const std::chrono::nanoseconds length(std::llround(*seconds * 1e9));
+    if (length.count() == 0)
+        return {std::nullopt, "Ogiltig längd: kortare än en nanosekund."};
+    return {length, {}};
+}
+
 CheckedRecordRequest CheckRecordRequest(const RecordRequest& request, const NumberFormat& format) {
     RecordPlan plan;
     for (const std::string& text : request.addresses) {
@@ -72,13 +83,10 @@ CheckedRecordRequest CheckRecordRequest(const RecordRequest& request, const Numb
         plan.startWrite = std::pair{address.port, value.value};
     }
     if (request.duration) {
-        const std::optional<double> seconds = ReadNumber(*request.duration, format);
-        if (!seconds || !(*seconds > 0.0) || *seconds > double(kLongestRecording.count()))
-            return Refused("Ogiltig längd: skriv --duration SEKUNDER, mer än 0 och högst " +
-                           std::to_string(kLongestRecording.count()));
-        plan.duration = std::chrono::nanoseconds(std::llround(*seconds * 1e9));
-        if (plan.duration.count() == 0)
-            return Refused("Ogiltig längd: kortare än en nanosekund");
+        const DurationInput duration = ReadDuration(*request.duration, format);
+        if (!duration.length)
+            return Refused(duration.refusal);
+        plan.duration = *duration.length;
     }
     if (request.samples) {
         const std::optional<double> count = ReadNumber(*request.samples, format);

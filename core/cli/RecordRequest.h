@@ -17,7 +17,11 @@ namespace portprov {
 // A recording asked for on the command line, its numbers as typed:
 //   --record ADDRESS [--record ADDRESS ...] [--duration SECONDS] [--samples N]
 //   [--rate HZ] [--start-write ADDRESS VALUE] [--trigger [ADDRESS:]PIN:rise|fall]
-//   (--vcd FILE | --csv FILE)
+//   [--vcd FILE] [--csv FILE] (one file at least; each is saved)
+struct RecordFile {
+    FileKind kind = FileKind::Vcd;
+    std::string path;
+};
 struct RecordRequest {
     std::vector<std::string> addresses;
     std::optional<std::string> duration;
@@ -25,8 +29,7 @@ struct RecordRequest {
     std::optional<std::string> rate;
     std::optional<std::string> trigger;
     std::optional<PortOperation> startWrite;
-    FileKind fileKind = FileKind::Vcd;
-    std::string file;
+    std::vector<RecordFile> files; // in the order of RecordingFormats()
 };
 
 // The same, checked: what the recorder is to do.
@@ -48,8 +51,18 @@ struct RecordPlan {
     std::optional<std::pair<std::uint16_t, std::uint8_t>> startWrite;
 };
 
-// The longest recording asked for by time: an hour.
+// The longest recording asked for by time: an hour. It bounds --duration
+// whatever it is the length of, a recording, a square wave or both, so that
+// the option means one thing beside any other.
 inline constexpr std::chrono::seconds kLongestRecording{3600};
+
+// --duration SECONDS read as the other numbers are: more than 0 and at most
+// kLongestRecording, to the nanosecond. The length, or the Swedish refusal.
+struct DurationInput {
+    std::optional<std::chrono::nanoseconds> length;
+    std::string refusal;
+};
+DurationInput ReadDuration(const std::string& text, const NumberFormat& format);
 
 // Checks every number of the request before any port is touched: addresses
 // as --read reads them (rounded half to even, 0 to 65535), the start write as

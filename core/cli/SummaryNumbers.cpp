@@ -5,6 +5,11 @@
 
 namespace portprov {
 
+const NumberFormat& SwedishNumberFormat() {
+    static const NumberFormat swedish{","};
+    return swedish;
+}
+
 std::string Decimal(double value, int decimals, const NumberFormat& format) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);

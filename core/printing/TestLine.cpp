@@ -17,9 +17,13 @@ namespace portprov {
 namespace {
 
 // Status bit 7 is the Busy line inverted: it reads 1 while the printer is
-// ready, 0 while the pin is high (busy, or nothing attached).
+// ready, 0 while the pin is high (busy, or nothing attached). Bit 6 is Ack as
+// it is on the pin.
 constexpr ConnectorPin kBusyPin = *PinOf(Register::Status, status_bit::kBusy);
-static_assert(kBusyPin.inverted);
+constexpr ConnectorPin kAckPin = *PinOf(Register::Status, status_bit::kAck);
+static_assert(kBusyPin.inverted && !kAckPin.inverted);
+
+using Clock = std::chrono::steady_clock;
 
 bool PrinterReady(std::int32_t base) {
     return (DlPortReadPortUchar(base + kStatusOffset) & Bit(status_bit::kBusy)) != 0;
@@ -30,7 +34,6 @@ bool PrinterReady(std::int32_t base) {
 // then a read a millisecond so that a printer out of paper does not keep a
 // core busy.
 bool WaitUntilReady(std::int32_t base, std::chrono::nanoseconds wait) {
-    using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     constexpr auto kSpin = std::chrono::milliseconds(2);
     while (true) {
@@ -41,6 +44,32 @@ bool WaitUntilReady(std::int32_t base, std::chrono::nanoseconds wait) {
             return false;
         if (waited >= kSpin)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// Why the printer did not take a byte, as the message names it.
+enum class Silence { None, Busy, NoAck, AckHeldLow };
+
+// Waits for the printer to take the byte just strobed: Ack low and then high
+// again (its acknowledgement), and Busy low, within `wait`. Busy alone is not
+// enough: a plug or a dead cable can hold the Busy pin low for ever. The Ack
+// pulse lasts a few microseconds, so this reads without sleeping, for at most
+// `wait`; a printer that answers does so within microseconds.
+Silence WaitForAcknowledgement(std::int32_t base, std::chrono::nanoseconds wait) {
+    const auto start = Clock::now();
+    bool ackWentLow = false;
+    while (true) {
+        const std::uint8_t status = DlPortReadPortUchar(base + kStatusOffset);
+        const bool ackLow = (status & Bit(status_bit::kAck)) == 0;
+        const bool ready = (status & Bit(status_bit::kBusy)) != 0;
+        ackWentLow = ackWentLow || ackLow;
+        if (ackWentLow && !ackLow && ready)
+            return Silence::None;
+        if (Clock::now() - start >= wait) {
+            if (!ready)
+                return Silence::Busy;
+            return ackLow ? Silence::AckHeldLow : Silence::NoAck;
+        }
     }
 }
 
@@ -61,12 +90,17 @@ std::string WaitText(std::chrono::nanoseconds wait) {
 }
 
 [[noreturn]] void NoAnswer(std::int32_t base, std::string_view text, std::size_t index,
-                           bool afterStrobe, std::chrono::nanoseconds wait) {
+                           Silence silence, bool afterStrobe, std::chrono::nanoseconds wait) {
+    const std::string ack = "Ack (stift " + std::to_string(kAckPin.pin) + ")";
+    const std::string why =
+        silence == Silence::NoAck        ? "ingen kvittenspuls på " + ack
+        : silence == Silence::AckHeldLow ? ack + " förblev låg"
+                                         : "Busy (stift " + std::to_string(kBusyPin.pin) +
+                                               ") förblev hög";
     throw PortError(PortErrorKind::FailedAccess,
-                    "Skrivaren på " + std::to_string(base) + " svarar inte: Busy (stift " +
-                        std::to_string(kBusyPin.pin) + ") förblev hög i " + WaitText(wait) +
-                        (afterStrobe ? " efter " : " före ") + ByteText(text, index) + "; " +
-                        std::to_string(index) +
+                    "Skrivaren på " + std::to_string(base) + " svarar inte: " + why + " i " +
+                        WaitText(wait) + (afterStrobe ? " efter " : " före ") +
+                        ByteText(text, index) + "; " + std::to_string(index) +
                         " byte gick fram. Kontrollera att skrivaren är på, ansluten, har papper "
                         "och står på linje.");
 }
@@ -83,12 +117,13 @@ void SendLine(std::int32_t base, std::string_view text, std::chrono::nanoseconds
     DlPortWritePortUchar(base + kControlOffset, rest);
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (!WaitUntilReady(base, byteWait))
-            NoAnswer(base, text, i, false, byteWait);
+            NoAnswer(base, text, i, Silence::Busy, false, byteWait);
         DlPortWritePortUchar(base + kDataOffset, static_cast<unsigned char>(text[i]));
         DlPortWritePortUchar(base + kControlOffset, strobe);
         DlPortWritePortUchar(base + kControlOffset, rest);
-        if (!WaitUntilReady(base, byteWait))
-            NoAnswer(base, text, i, true, byteWait);
+        if (const Silence silence = WaitForAcknowledgement(base, byteWait);
+            silence != Silence::None)
+            NoAnswer(base, text, i, silence, true, byteWait);
     }
 }
 

@@ -185,6 +185,23 @@ file_output::FolderHandle SaveTarget::folder() const {
 #endif
 }
 
+bool SaveTarget::sameAs(const SaveTarget& other) const {
+    if (kind_ != other.kind_)
+        return false;
+    if (kind_ == Kind::StandardOutput)
+        return true;
+#ifdef _WIN32
+    std::error_code error;
+    return std::filesystem::equivalent(folder_, other.folder_, error) && name_ == other.name_;
+#else
+    if (kind_ == Kind::Special)
+        return found_.st_dev == other.found_.st_dev && found_.st_ino == other.found_.st_ino;
+    struct stat mine {}, theirs {};
+    return ::fstat(folder_.get(), &mine) == 0 && ::fstat(other.folder_.get(), &theirs) == 0 &&
+           mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino && name_ == other.name_;
+#endif
+}
+
 SaveTarget SaveTarget::Check(const std::filesystem::path& path) {
     if (path.empty())
         throw FileSaveError("Kan inte spara: ange ett filnamn.");

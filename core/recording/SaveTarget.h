@@ -43,6 +43,9 @@ public:
     const std::filesystem::path& name() const { return name_; }
     // Whether a file was there when checked.
     bool existed() const { return existed_; }
+    // Whether saving here and at other would write the same file: both
+    // standard output, one name in one folder, or one pipe or device.
+    bool sameAs(const SaveTarget& other) const;
 #ifndef _WIN32
     // What was there when checked: for a special target, what it leads to.
     const struct stat& found() const {

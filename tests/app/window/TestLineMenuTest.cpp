@@ -13,7 +13,11 @@ class TestLineMenuTest : public QObject {
 private slots:
     void theLineReachesThePrinterAndTheMessageCountsItsBytes() {
         WindowFixture f;
-        auto pc = std::make_shared<portprov::SimulatedPc>();
+        // Its time moves a microsecond at each look, so that the printer's
+        // Ack pulse is seen however busy the machine is.
+        auto now = std::make_shared<std::chrono::nanoseconds>();
+        auto pc = std::make_shared<portprov::SimulatedPc>(
+            [now] { return *now += std::chrono::microseconds(1); });
         pc->attachPrinter();
         f.useBackend(pc);
         f.window->mnuTestLine->trigger();

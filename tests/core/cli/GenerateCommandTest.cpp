@@ -65,7 +65,11 @@ TEST(GenerateRequest, BadNumbersAndPinsAreRefusedWithWhatToWrite) {
          "--duration 0,005 s är kortare än pulserna, som tar 10,00 ms"},
         {Asked(Kind::Play, good.path, {}, "0,001"), true, 2, "kortare än filen, som spelas i 2,00"},
         {Asked(Kind::Play, bad.path), false, 1, ": Rad 2: ogiltigt värde"},
-        {Asked(Kind::Play, good.path + "x"), false, 1, "Kan inte läsa filen"},
+        {Asked(Kind::Play, good.path + "x"), false, 1, "x: den finns inte."},
+        {Asked(Kind::Play, std::filesystem::path(good.path).parent_path().string()), false, 1,
+         ": det är en mapp. Ange en fil."},
+        // --duration has one bound, whatever it is the length of.
+        {Asked(Kind::Square, "2:1000", {}, "3601"), false, 2, "mer än 0 och högst 3600."},
         {Asked(Kind::Square, "2:1000", "65534"), false, 2, "förbi adressen 65535"},
         {Asked(Kind::Square, "2:1000", "510"), false, 2, "registret 512 hör till spelporten"},
         {Asked(Kind::Square, "2:1000", "889"), false, 2, "hör till parallellporten 888"},
@@ -103,10 +107,11 @@ TEST(GenerateCommand, RefusedBeforeAnyPortOrAtThePort) {
     const auto ports = std::make_shared<RecordingPorts>();
     SelectPortBackend(SharedBackend(ports));
     const std::string file = UniqueTestPath("generate-command-").string() + ".vcd";
-    RecordRequest fast{{"889"}, {}, {}, "10", {}, {}, FileKind::Vcd, file};
-    RecordRequest plain{{"889"}, {}, {}, {}, {}, {}, FileKind::Vcd, file};
-    RecordRequest unsaved{{"889"}, {}, {}, {}, {}, {}, FileKind::Vcd, file + "/x.vcd"};
-    RecordRequest triggered{{"889"}, {}, {}, {}, "3:fall", {}, FileKind::Vcd, file};
+    const std::vector<RecordFile> vcd{{FileKind::Vcd, file}};
+    RecordRequest fast{{"889"}, {}, {}, "10", {}, {}, vcd};
+    RecordRequest plain{{"889"}, {}, {}, {}, {}, {}, vcd};
+    RecordRequest unsaved{{"889"}, {}, {}, {}, {}, {}, {{FileKind::Vcd, file + "/x.vcd"}}};
+    RecordRequest triggered{{"889"}, {}, {}, {}, "3:fall", {}, vcd};
     const struct {
         GenerateRequest request;
         std::optional<RecordRequest> record;

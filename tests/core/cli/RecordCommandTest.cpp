@@ -37,7 +37,7 @@ std::pair<int, std::string> RunRecording(std::vector<std::string> addresses, con
     request.samples = "100000";
     if (trigger)
         request.trigger = trigger;
-    request.file = std::move(file);
+    request.files = {{FileKind::Vcd, std::move(file)}};
     std::ostringstream err;
     const int status = RunRecordCommand(request, {}, NumberFormat{"."}, "Portprov test", err);
     return {status, err.str()};
@@ -91,6 +91,7 @@ TEST(RecordCommand, WhatCanBeRefusedIsRefusedBeforeAnyPort) {
          "D1 på parallellporten 888, D1 på parallellporten 632 och Styrspak A X på spelporten"},
         {{"889", "513"}, "888:3:fall", file, 2, "ingen av de inspelade"},
         {{"889"}, "1000:11:fall", file, 2, "Adressen 1000 i --trigger är ingen parallellport"},
+        {{"65536"}, nullptr, file, 2, "Ogiltig adress"}, // a bad number is a bad command line
         // An hour's recording is not lost to a name that cannot be saved.
         {{"889"}, nullptr, file + "/x.vcd", 1, "Kan inte spara"},
         {{"889"}, nullptr, "", 1, "Kan inte spara: ange ett filnamn."},

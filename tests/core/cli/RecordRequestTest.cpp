@@ -11,7 +11,7 @@ namespace {
 RecordRequest Request(std::vector<std::string> addresses) {
     RecordRequest request;
     request.addresses = std::move(addresses);
-    request.file = "g.vcd";
+    request.files = {{FileKind::Vcd, "g.vcd"}};
     return request;
 }
 

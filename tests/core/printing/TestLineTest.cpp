@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "printing/TestLine.h"
 
+#include "connector/LoopbackPlug.h"
 #include "ports/PortError.h"
 #include "ports/PortIo.h"
 #include "ports/simulated/SimulatedPc.h"
@@ -10,14 +11,18 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace portprov {
 namespace {
 
 using namespace std::chrono_literals;
 
+// The simulated PC's time moves a microsecond at each look at its clock, so
+// that the printer's 5 µs Ack pulse is seen however busy the machine is.
 std::shared_ptr<SimulatedPc> Pc(bool printer) {
-    auto pc = std::make_shared<SimulatedPc>();
+    auto now = std::make_shared<std::chrono::nanoseconds>();
+    auto pc = std::make_shared<SimulatedPc>([now] { return *now += 1us; });
     if (printer)
         pc->attachPrinter();
     SelectPortBackend(SharedBackend(pc));
@@ -66,6 +71,26 @@ TEST(TestLine, NoPrinterFailsAfterTheBoundedWaitNamingTheByteAndPutsThePortBack)
     EXPECT_LT(took, 900ms);
     EXPECT_TRUE(pc->printedBytes().empty());
     ExpectPutBack(*pc);
+}
+
+// The control plug joins Select In (pin 17) to Busy and Init (pin 16) to Ack:
+// Busy reads low, ready, but no byte is ever acknowledged.
+TEST(TestLine, AControlPlugHoldsBusyLowButAcknowledgesNothing) {
+    for (const auto& [control, said] : std::vector<std::pair<int, std::string>>{
+             {0x2C, "ingen kvittenspuls på Ack (stift 10) i 50 ms efter byte 1 av 2 (65 'A'); "
+                    "0 byte gick fram"},
+             {0x28, "Ack (stift 10) förblev låg i 50 ms efter byte 1 av 2"}}) {
+        auto pc = Pc(false);
+        pc->insertPlug(LoopbackPlug::Control);
+        pc->write(890, static_cast<std::uint8_t>(control | 0x20));
+        try {
+            PrintLine(888, "AB", 50ms);
+            ADD_FAILURE() << "no failure: " << said;
+        } catch (const PortError& error) {
+            EXPECT_NE(std::string(error.what()).find(said), std::string::npos) << error.what();
+        }
+        EXPECT_TRUE(pc->printedBytes().empty());
+    }
 }
 
 } // namespace
