@@ -133,11 +133,11 @@ public:
 
     bool stopped() const { return stop_.load(std::memory_order_relaxed); }
 
-    // Takes the rest owed, if any, at `at`, ending before the next write and
-    // before `until`. Returns the clock reading after it (`at` without one).
-    nanoseconds rest(nanoseconds at, nanoseconds until = nanoseconds::max()) {
+    // Takes the rest owed, if any, at `at`, ending before the next write.
+    // Returns the clock reading after it (`at` without one).
+    nanoseconds rest(nanoseconds at) {
         if constexpr (kMaySleep) {
-            const nanoseconds next = std::min(active() ? nextDue() : nanoseconds::max(), until);
+            const nanoseconds next = active() ? nextDue() : nanoseconds::max();
             if (const nanoseconds length = rests_.restAt(at, next); length > nanoseconds{}) {
                 std::this_thread::sleep_for(length);
                 at = now_();

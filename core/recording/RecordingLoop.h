@@ -28,9 +28,7 @@ struct NoStimulus {
     void startAt(std::chrono::nanoseconds /*zero*/) {}
     void writeNext() {}
     void writeDue(std::chrono::nanoseconds /*at*/) {}
-    std::chrono::nanoseconds rest(std::chrono::nanoseconds at, std::chrono::nanoseconds = {}) {
-        return at;
-    }
+    std::chrono::nanoseconds rest(std::chrono::nanoseconds at) { return at; }
 };
 
 // What the recorder's thread shares with the threads that look at it.
@@ -211,8 +209,11 @@ private:
                 while (k_ > 0 && stimulus_->active() && stimulus_->nextDue() < position_ &&
                        !signals_.stop.load(std::memory_order_relaxed))
                     stimulus_->writeNext();
+                // The rest owed takes the room before the next write even
+                // where rounds fall in it: they come late and are counted,
+                // as the kernel's stop would leave them, but far fewer.
                 if (k_ > 0)
-                    stimulus_->rest(now_(), position_);
+                    stimulus_->rest(now_());
             }
             RatePacer::waitUntil<kMaySleep>(position_, now_);
         } else if constexpr (kStimulus) {
