@@ -213,13 +213,17 @@ private:
         }
     }
 
+    // A write that catches up (due later than planned) is already late: its
+    // wait is spun, as a sleep that overshoots (by milliseconds on an idle
+    // virtual machine) would make it later still, and the next with it.
     std::optional<nanoseconds> waitUntil(nanoseconds due) {
-        nanoseconds at = rest(now_());
+        const bool catchingUp = due > plannedDue();
+        nanoseconds at = catchingUp ? now_() : rest(now_());
         while (at < due) {
             if (stopped())
                 return std::nullopt;
             if constexpr (kMaySleep) {
-                if (due - at > kSleepAbove) {
+                if (!catchingUp && due - at > kSleepAbove) {
                     std::this_thread::sleep_for(std::min(due - at - kWakeEarly, kLongestSleep));
                     rests_.rested(now_());
                 }
