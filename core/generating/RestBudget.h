@@ -35,7 +35,6 @@ public:
     // never stopped, and a rest would give its processor away).
     explicit RestBudget(bool on = false) : on_(on) {}
 
-    bool on() const { return on_; }
     // The loop slept, or began, at `at`: nothing is owed before it.
     void rested(nanoseconds at) { since_ = at; }
 

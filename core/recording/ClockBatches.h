@@ -18,9 +18,9 @@ namespace portprov {
 // lasts about a microsecond (one read on a real port, some hundred on the
 // simulated PC, whose reads cost a tenth of a clock reading), or longer where
 // a batch's own start (its clock reading and bookkeeping) costs more than a
-// thirty-second of that (spanAtLeast), never more than kLargestBatch reads, and grows or shrinks at most twofold from one batch to
-// the next so that one stall (the thread losing the processor) does not throw
-// it far off. Otherwise (a fixed rate, a test's clock) every batch is one read.
+// sixty-fourth of that (spanAtLeast), never more than kLargestBatch reads,
+// and grows or shrinks at most twofold from one batch to the next so that
+// one stall (the thread losing the processor) does not throw it far off. Otherwise (a fixed rate, a test's clock) every batch is one read.
 //
 // The gap is an upper bound: a read inside a batch is counted as late as the
 // clock reading that ends its batch, and the register's read before it as
