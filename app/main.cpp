@@ -97,20 +97,20 @@ private:
 // Nothing is opened before the first port access.
 void SelectPorts(const CommandLine& commandLine) {
     if (commandLine.simulate)
-        portprov::SelectPortBackend(
-            [plug = commandLine.plug, printer = commandLine.printer, stick = commandLine.stick,
-             faults = commandLine.loopback.faults] {
-                auto pc = std::make_unique<portprov::SimulatedPc>();
-                if (plug)
-                    pc->insertPlug(*plug);
-                if (printer)
-                    pc->attachPrinter();
-                if (stick)
-                    pc->setJoystickA(stick->first, stick->second);
-                for (const portprov::PinFault& fault : faults)
-                    pc->addFault(fault);
-                return pc;
-            });
+        portprov::SelectPortBackend([plug = commandLine.plug, printer = commandLine.printer,
+                                     stick = commandLine.stick,
+                                     faults = commandLine.loopback.faults] {
+            auto pc = std::make_unique<portprov::SimulatedPc>();
+            if (plug)
+                pc->insertPlug(*plug);
+            if (printer)
+                pc->attachPrinter();
+            if (stick)
+                pc->setJoystickA(stick->first, stick->second);
+            for (const portprov::PinFault& fault : faults)
+                pc->addFault(fault);
+            return pc;
+        });
     else
         portprov::SelectPortBackend(portprov::OpenHardwarePorts);
 }
@@ -156,7 +156,8 @@ int RunInfo(const CommandLine& commandLine) {
 // --loopback: the test's plan is checked before the first port access.
 int RunLoopback(const CommandLine& commandLine) {
     const LoopbackOptions& options = commandLine.loopback;
-    auto checked = portprov::CheckLoopbackRequest(*options.plug, options.port, LocaleNumberFormat());
+    auto checked =
+        portprov::CheckLoopbackRequest(*options.plug, options.port, LocaleNumberFormat());
     if (const auto* refusal = std::get_if<std::string>(&checked)) {
         Print(QString::fromStdString(*refusal + "\n"), stderr);
         return 2;

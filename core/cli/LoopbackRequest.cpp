@@ -57,7 +57,8 @@ Checked<PinFault> ReadPinFault(const std::string& text) {
     PinFault fault;
     const std::size_t colon = text.find(':');
     const char* const first = text.data();
-    const auto [stop, error] = std::from_chars(first, first + std::min(colon, text.size()), fault.pin);
+    const auto [stop, error] =
+        std::from_chars(first, first + std::min(colon, text.size()), fault.pin);
     if (colon == std::string::npos || error != std::errc() || stop != first + colon ||
         std::find(kInputPins.begin(), kInputPins.end(), fault.pin) == kInputPins.end())
         return usage;

@@ -22,8 +22,7 @@ struct LoopbackPlan {
 };
 
 // A reading of an option's value: the value, or the Swedish refusal.
-template <typename T>
-using Checked = std::variant<T, std::string>;
+template <typename T> using Checked = std::variant<T, std::string>;
 
 // --loopback's plug (a --plug value of kPlugs) and --port's base, read as
 // --square's (an address rounded half to even, a base BaseRefusal takes).

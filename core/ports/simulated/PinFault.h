@@ -10,7 +10,7 @@ namespace portprov {
 // run gives the same reads every time.
 struct PinFault {
     enum class Kind { StuckLow, StuckHigh, Drop };
-    int pin = 15;     // an input pin: 10, 11, 12, 13 or 15
+    int pin = 15; // an input pin: 10, 11, 12, 13 or 15
     Kind kind = Kind::StuckLow;
     double share = 0; // for Drop: 0 to 1, the share of reads that read wrong
 };

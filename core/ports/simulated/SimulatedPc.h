@@ -3,9 +3,9 @@
 
 #include "connector/GamePort.h"
 #include "connector/LoopbackPlug.h"
-#include "ports/simulated/PinFault.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
+#include "ports/simulated/PinFault.h"
 
 #include <array>
 #include <chrono>
@@ -107,11 +107,11 @@ private:
     void writeControl(ParallelPort& port, std::uint8_t value);
 
     Clock clock_;
-    std::array<ParallelPort, 3> parallel_{}; // one of each kind: see the constructor
-    std::vector<PlugWire> plug_;             // in the port at 888; empty without a plug
-    std::vector<PinFault> faults_;           // of the port at 888, one a pin
+    std::array<ParallelPort, 3> parallel_{};        // one of each kind: see the constructor
+    std::vector<PlugWire> plug_;                    // in the port at 888; empty without a plug
+    std::vector<PinFault> faults_;                  // of the port at 888, one a pin
     std::uint64_t faultState_ = 0x5eed'0f'fa'17ULL; // the wrong reads' generator
-    bool printer_ = false;                   // in the port at 888
+    bool printer_ = false;                          // in the port at 888
     std::optional<std::chrono::nanoseconds> lastStrobe_;
     std::vector<std::uint8_t> printed_;
     std::array<double, 4> axisPercent_{50.0, 50.0, 50.0, 50.0};

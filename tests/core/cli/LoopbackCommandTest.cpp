@@ -17,9 +17,8 @@ TEST(LoopbackRequestTest, ReadsCountsAndFaultsAsTyped) {
     const struct {
         const char* text;
         std::optional<std::uint64_t> count;
-    } counts[] = {{"0", 0},         {"200", 200},          {"", {}},
-                  {"-1", {}},       {"+3", {}},            {"3x", {}},
-                  {"2.5", {}},      {"18446744073709551616", {}}};
+    } counts[] = {{"0", 0},   {"200", 200}, {"", {}},    {"-1", {}},
+                  {"+3", {}}, {"3x", {}},   {"2.5", {}}, {"18446744073709551616", {}}};
     for (const auto& row : counts) {
         const auto read = ReadRepeatCount(row.text);
         const auto* count = std::get_if<std::uint64_t>(&read);
@@ -35,8 +34,12 @@ TEST(LoopbackRequestTest, ReadsCountsAndFaultsAsTyped) {
         {"10:drop:0,25", PinFault{10, K::Drop, 0.25}},
         {"13:drop:1", PinFault{13, K::Drop, 1}},
         {"14:stuck-low", {}}, // an output
-        {"15:drop:1.5", {}},   {"15:drop:-0.1", {}}, {"15:drop:", {}},
-        {"15:drop:0.1x", {}},  {"15", {}},           {"x:stuck-low", {}},
+        {"15:drop:1.5", {}},
+        {"15:drop:-0.1", {}},
+        {"15:drop:", {}},
+        {"15:drop:0.1x", {}},
+        {"15", {}},
+        {"x:stuck-low", {}},
         {"15:stuck", {}},
     };
     for (const auto& row : faults) {
