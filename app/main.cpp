@@ -3,6 +3,7 @@
 // registers, in one window.
 #include "cli/GenerateCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/LoopbackCommand.h"
 #include "cli/PortOperations.h"
 #include "cli/RecordCommand.h"
 #include "desktop/CommandLine.h"
@@ -96,17 +97,20 @@ private:
 // Nothing is opened before the first port access.
 void SelectPorts(const CommandLine& commandLine) {
     if (commandLine.simulate)
-        portprov::SelectPortBackend(
-            [plug = commandLine.plug, printer = commandLine.printer, stick = commandLine.stick] {
-                auto pc = std::make_unique<portprov::SimulatedPc>();
-                if (plug)
-                    pc->insertPlug(*plug);
-                if (printer)
-                    pc->attachPrinter();
-                if (stick)
-                    pc->setJoystickA(stick->first, stick->second);
-                return pc;
-            });
+        portprov::SelectPortBackend([plug = commandLine.plug, printer = commandLine.printer,
+                                     stick = commandLine.stick,
+                                     faults = commandLine.loopback.faults] {
+            auto pc = std::make_unique<portprov::SimulatedPc>();
+            if (plug)
+                pc->insertPlug(*plug);
+            if (printer)
+                pc->attachPrinter();
+            if (stick)
+                pc->setJoystickA(stick->first, stick->second);
+            for (const portprov::PinFault& fault : faults)
+                pc->addFault(fault);
+            return pc;
+        });
     else
         portprov::SelectPortBackend(portprov::OpenHardwarePorts);
 }
@@ -149,6 +153,25 @@ int RunInfo(const CommandLine& commandLine) {
     return portprov::RunInfoCommand(bases, accounts, out, err);
 }
 
+// --loopback: the test's plan is checked before the first port access.
+int RunLoopback(const CommandLine& commandLine) {
+    const LoopbackOptions& options = commandLine.loopback;
+    auto checked =
+        portprov::CheckLoopbackRequest(*options.plug, options.port, LocaleNumberFormat());
+    if (const auto* refusal = std::get_if<std::string>(&checked)) {
+        Print(QString::fromStdString(*refusal + "\n"), stderr);
+        return 2;
+    }
+    auto& plan = std::get<portprov::LoopbackPlan>(checked);
+    plan.repeat = options.repeat;
+    SelectPorts(commandLine);
+    PrintingBuffer outBuffer(stdout);
+    PrintingBuffer errBuffer(stderr);
+    std::ostream out(&outBuffer);
+    std::ostream err(&errBuffer);
+    return portprov::RunLoopbackCommand(plan, out, err);
+}
+
 // --read and --write, on the same ports the window would use.
 int RunPortOperations(const CommandLine& commandLine) {
     SelectPorts(commandLine);
@@ -172,7 +195,7 @@ bool OnlyOpensTheWindow(int argc, char** argv) {
     return true;
 }
 
-// --help, --version, --read, --write, --record, the signals and --info need no
+// --help, --version, --read, --write, --record, the signals, --info and --loopback need no
 // screen: they are answered before the window toolkit starts. Options of the
 // toolkit itself are looked at later.
 std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
@@ -189,6 +212,8 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
         return RunRecording(commandLine);
     if (!commandLine.textToPrint && commandLine.info)
         return RunInfo(commandLine);
+    if (!commandLine.textToPrint && commandLine.loopback.plug)
+        return RunLoopback(commandLine);
     if (!commandLine.textToPrint)
         return std::nullopt;
     return Print(commandLine);

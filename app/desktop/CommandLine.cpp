@@ -113,7 +113,8 @@ SplitArguments Split(const QStringList& arguments, bool toolkitOptionsPresent) {
                     [&given](const portprov::SignalOption& signal) {
                         return given(std::string("--") + signal.name);
                     });
-    const bool probing = std::find(texts.begin(), texts.end(), "--info") != texts.end();
+    const bool probing =
+        std::find(texts.begin(), texts.end(), "--info") != texts.end() || given("--loopback");
     if (toolkitOptionsPresent && result.operations.empty() && !recording && !probing)
         result.others = WithoutToolkitOptions(result.others);
     return result;
@@ -240,6 +241,11 @@ CommandLine ReadRequests(const QCommandLineParser& parser, SplitArguments split)
     if (result.info && (!result.operations.empty() || result.record))
         return BadCommandLine(
             QString::fromUtf8("--info kan inte stå med --read, --write eller --record.\n"));
+    result.loopback = ReadLoopbackOptions(parser, result.simulate,
+                                          !result.operations.empty() || result.info ||
+                                              result.record || result.generate);
+    if (!result.loopback.error.isEmpty())
+        return BadCommandLine(result.loopback.error + QLatin1Char('\n'));
     if (const QString refusal = ReadPlug(parser, result); !refusal.isEmpty()) {
         result.textToPrint = refusal;
         result.exitCode = kBadCommandLine;

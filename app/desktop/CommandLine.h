@@ -5,6 +5,7 @@
 #include "cli/PortOperationArguments.h"
 #include "cli/RecordRequest.h"
 #include "connector/LoopbackPlug.h"
+#include "desktop/CommandLineLoopback.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,7 +15,7 @@
 #include <vector>
 
 // The program's command line: --simulate, --plug, --help, --version, --info,
-// the port operations --read and --write, the recorder's --record and the
+// --loopback, --repeat and --fault, the port operations --read and --write, the recorder's --record and the
 // signals --square, --pulses and --play.
 struct CommandLine {
     bool simulate = false;
@@ -34,6 +35,8 @@ struct CommandLine {
     bool info = false;
     // --stick=X,Y: joystick A of the simulated game port, per cent of its travel.
     std::optional<std::pair<int, int>> stick;
+    // --loopback, --repeat and --fault (which also holds in the window).
+    LoopbackOptions loopback;
     // Set when the program is to print this text and end with exitCode
     // instead of opening its window (--help, --version, or a bad command
     // line, which ends with 2).

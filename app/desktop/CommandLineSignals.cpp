@@ -26,7 +26,8 @@ SignalOptions ReadSignalOptions(const QCommandLineParser& parser, bool otherComm
         }
     }
     if (given == 0) {
-        if (parser.isSet(port))
+        // Beside --loopback it is the tested port's.
+        if (parser.isSet(port) && !parser.isSet(QStringLiteral("loopback")))
             result.error = Swedish("--port hör till " + portprov::SignalOptionNames("eller") + ".");
         return result;
     }

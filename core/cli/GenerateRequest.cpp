@@ -71,29 +71,6 @@ std::optional<std::string> RateRefusal(const std::string& text, const NumberForm
     return std::nullopt;
 }
 
-// The first register of the base that is not the base's own (an address of
-// another port), one past 65535, or one of the game port's.
-std::optional<std::string> BaseRefusal(std::uint16_t base) {
-    const std::string named = "--port " + std::to_string(base);
-    if (base > 65535 - 2)
-        return named + ": portens tre register går förbi adressen 65535.";
-    const std::array<std::uint16_t, 1> bases{base};
-    constexpr std::array<Register, 3> kRegisters{Register::Data, Register::Status,
-                                                 Register::Control};
-    for (std::uint16_t offset = 0; offset < 3; ++offset) {
-        const auto port = static_cast<std::uint16_t>(base + offset);
-        if (IsGamePort(port))
-            return named + ": registret " + std::to_string(port) +
-                   " hör till spelporten, som inga utgångar har.";
-        const std::optional<ParallelRegister> reg = ParallelRegisterAt(port, bases);
-        if (!reg || reg->reg != kRegisters[offset])
-            return named + ": registret " + std::to_string(port) + " hör till parallellporten " +
-                   std::to_string(reg ? reg->base : port) + ". Skriv en parallellports bas, " +
-                   "till exempel 888.";
-    }
-    return std::nullopt;
-}
-
 // --square PIN:HZ[:DUTY], with --duration its length.
 CheckedGenerateRequest ReadSquare(const GenerateRequest& request, std::uint16_t base,
                                   const NumberFormat& format) {
@@ -182,6 +159,29 @@ std::optional<std::string> RecordingLengthRefusal(const GenerateRequest& request
 }
 
 } // namespace
+
+// The first register of the base that is not the base's own (an address of
+// another port), one past 65535, or one of the game port's.
+std::optional<std::string> BaseRefusal(std::uint16_t base) {
+    const std::string named = "--port " + std::to_string(base);
+    if (base > 65535 - 2)
+        return named + ": portens tre register går förbi adressen 65535.";
+    const std::array<std::uint16_t, 1> bases{base};
+    constexpr std::array<Register, 3> kRegisters{Register::Data, Register::Status,
+                                                 Register::Control};
+    for (std::uint16_t offset = 0; offset < 3; ++offset) {
+        const auto port = static_cast<std::uint16_t>(base + offset);
+        if (IsGamePort(port))
+            return named + ": registret " + std::to_string(port) +
+                   " hör till spelporten, som inga utgångar har.";
+        const std::optional<ParallelRegister> reg = ParallelRegisterAt(port, bases);
+        if (!reg || reg->reg != kRegisters[offset])
+            return named + ": registret " + std::to_string(port) + " hör till parallellporten " +
+                   std::to_string(reg ? reg->base : port) + ". Skriv en parallellports bas, " +
+                   "till exempel 888.";
+    }
+    return std::nullopt;
+}
 
 constexpr std::array<SignalOption, 3> kSignalOptions{{
     {"square", "stift:hz[:pulskvot]",

@@ -81,4 +81,9 @@ std::string SignalOptionNames(const std::string& lastJoin, bool recordingDuratio
 CheckedGenerateRequest CheckGenerateRequest(const GenerateRequest& request, bool recording,
                                             const NumberFormat& format);
 
+// Why --port BASE is no parallel port's base the program can drive: one of
+// its three registers belongs to another port or to the game port, or lies
+// past 65535. Empty for a base that will do.
+std::optional<std::string> BaseRefusal(std::uint16_t base);
+
 } // namespace portprov

@@ -52,6 +52,21 @@ std::vector<OptionDeclaration> ProgramOptions() {
              Listed(PlugChoices(true), " eller ") +
              ", eller printer: en skrivare som svarar på varje strobe med Busy och en Ack-puls.",
          "koppling"},
+        {"", "fault",
+         "Med --simulate: ett fel på en ingång (10, 11, 12, 13 eller 15) i den simulerade porten "
+         "888: STIFT:stuck-low, STIFT:stuck-high eller STIFT:drop:ANDEL, där stiftet läses fel "
+         "i den andelen av läsningarna (0 till 1). Kan upprepas, ett fel per stift.",
+         "stift:fel"},
+        {"", "loopback",
+         "Kör slingtestet på parallellporten (--port, standard 888) med slingkontakten " +
+             Listed(PlugChoices(false), " eller ") +
+             " isatt, utan fönster, och skriv ut varje lednings resultat. Slutstatus 3 när en "
+             "ledning inte fungerar.",
+         "koppling"},
+        {"", "repeat",
+         "Med --loopback: kör testet så många gånger (0: tills Ctrl+C) och skriv sedan för "
+         "varje ledning i hur många omgångar den fick fel och när det första kom.",
+         "antal"},
         {"", "info",
          "Undersök vad varje parallellport kan (SPP, PS/2, EPP, ECP) och skriv ut det med kärnans "
          "uppgifter om porten, utan fönster. En apparat på porten ser några korta testsignaler; "
@@ -62,7 +77,8 @@ std::vector<OptionDeclaration> ProgramOptions() {
         options.push_back({"", signal.name, signal.help, signal.valueName});
     const OptionDeclaration recording[] = {
         {"", "port",
-         "Parallellporten som " + SignalOptionNames("och") + " driver, med sin bas (standard 888).",
+         "Parallellporten som " + SignalOptionNames("och") +
+             " driver och --loopback testar, med sin bas (standard 888).",
          "bas"},
         {"", "record",
          "Spela in registret på adressen, utan fönster; kan upprepas. Kräver minst en av " +

@@ -139,10 +139,13 @@ std::uint8_t SimulatedPc::read(std::uint16_t port) {
             return parallel->bidirectional && (parallel->control & kControlDataInput) != 0
                        ? kDataLinesNothingAttached
                        : parallel->dataLatch;
-        case kStatusOffset:
-            return parallel->eppTimeout
-                       ? statusOf(*parallel)
-                       : static_cast<std::uint8_t>(statusOf(*parallel) & ~kStatusEppTimeout);
+        case kStatusOffset: {
+            std::uint8_t status = statusOf(*parallel);
+            if (parallel == &parallel_[0])
+                status = withFaults(status);
+            return parallel->eppTimeout ? status
+                                        : static_cast<std::uint8_t>(status & ~kStatusEppTimeout);
+        }
         default:
             return static_cast<std::uint8_t>(parallel->control | kControlMissingBits);
         }
@@ -241,6 +244,39 @@ bool SimulatedPc::breakWire(int pinA, int pinB) {
         }
     }
     return false;
+}
+
+bool SimulatedPc::addFault(const PinFault& fault) {
+    const bool input = std::any_of(kStatusInputs.begin(), kStatusInputs.end(),
+                                   [&](const StatusInput& i) { return i.pin == fault.pin; });
+    if (!input)
+        return false;
+    std::erase_if(faults_, [&](const PinFault& f) { return f.pin == fault.pin; });
+    faults_.push_back(fault);
+    return true;
+}
+
+// Each drop fault draws once a read (splitmix64), whether or not it then
+// reads wrong, so that a pin's wrong reads do not depend on the others'.
+std::uint8_t SimulatedPc::withFaults(std::uint8_t status) {
+    for (const PinFault& fault : faults_) {
+        const auto input = std::find_if(kStatusInputs.begin(), kStatusInputs.end(),
+                                        [&](const StatusInput& i) { return i.pin == fault.pin; });
+        const auto bit = static_cast<std::uint8_t>(1u << input->bit);
+        bool level = HasBit(status, input->bit) != input->inverted;
+        if (fault.kind == PinFault::Kind::Drop) {
+            std::uint64_t z = (faultState_ += 0x9e37'79b9'7f4a'7c15ULL);
+            z = (z ^ (z >> 30)) * 0xbf58'476d'1ce4'e5b9ULL;
+            z = (z ^ (z >> 27)) * 0x94d0'49bb'1331'11ebULL;
+            z ^= z >> 31;
+            if (static_cast<double>(z >> 11) * 0x1.0p-53 < fault.share)
+                level = !level;
+        } else {
+            level = fault.kind == PinFault::Kind::StuckHigh;
+        }
+        status = static_cast<std::uint8_t>(level != input->inverted ? status | bit : status & ~bit);
+    }
+    return status;
 }
 
 void SimulatedPc::write(std::uint16_t port, std::uint8_t value) {

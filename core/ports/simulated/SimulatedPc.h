@@ -5,6 +5,7 @@
 #include "connector/LoopbackPlug.h"
 #include "ports/ParallelPortRegisters.h"
 #include "ports/PortBackend.h"
+#include "ports/simulated/PinFault.h"
 
 #include <array>
 #include <chrono>
@@ -64,6 +65,9 @@ public:
     // then pulled high, as an unconnected input is. False when the plug has
     // no such wire.
     bool breakWire(int pinA, int pinB);
+    // Gives an input pin of the port at 888 a fault, in place of any it had;
+    // it holds with or without a plug. False for a pin that is no input.
+    bool addFault(const PinFault& fault);
 
     // Plugs a printer into the port at 888 in place of a loopback plug: it is
     // online with paper, and takes the byte on the data lines at each strobe
@@ -97,14 +101,17 @@ private:
     ParallelPort* parallelAt(std::uint16_t port, int& offset);
     ParallelPort* ecpPortWithEcrAt(std::uint16_t port);
     std::uint8_t statusOf(const ParallelPort& port) const;
+    std::uint8_t withFaults(std::uint8_t status);
 
     std::uint8_t printerStatus() const;
     void writeControl(ParallelPort& port, std::uint8_t value);
 
     Clock clock_;
-    std::array<ParallelPort, 3> parallel_{}; // one of each kind: see the constructor
-    std::vector<PlugWire> plug_;             // in the port at 888; empty without a plug
-    bool printer_ = false;                   // in the port at 888
+    std::array<ParallelPort, 3> parallel_{};        // one of each kind: see the constructor
+    std::vector<PlugWire> plug_;                    // in the port at 888; empty without a plug
+    std::vector<PinFault> faults_;                  // of the port at 888, one a pin
+    std::uint64_t faultState_ = 0x5eed'0f'fa'17ULL; // the wrong reads' generator
+    bool printer_ = false;                          // in the port at 888
     std::optional<std::chrono::nanoseconds> lastStrobe_;
     std::vector<std::uint8_t> printed_;
     std::array<double, 4> axisPercent_{50.0, 50.0, 50.0, 50.0};
