@@ -7,10 +7,6 @@
 
 namespace {
 
-QString Swedish(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 // --fault, each pin once, only in the simulated PC.
 QString ReadFaults(const QCommandLineParser& parser, bool simulate, LoopbackOptions& result) {
     const QStringList given = parser.values(QStringLiteral("fault"));
@@ -19,7 +15,7 @@ QString ReadFaults(const QCommandLineParser& parser, bool simulate, LoopbackOpti
     for (const QString& text : given) {
         const auto read = portprov::ReadPinFault(text.toStdString());
         if (const auto* refusal = std::get_if<std::string>(&read))
-            return Swedish(*refusal);
+            return QString::fromStdString(*refusal);
         const auto& fault = std::get<portprov::PinFault>(read);
         for (const portprov::PinFault& before : result.faults) {
             if (before.pin == fault.pin)
@@ -60,7 +56,7 @@ LoopbackOptions ReadLoopbackOptions(const QCommandLineParser& parser, bool simul
     if (parser.isSet(repeat)) {
         const auto read = portprov::ReadRepeatCount(parser.value(repeat).toStdString());
         if (const auto* refusal = std::get_if<std::string>(&read))
-            result.error = Swedish(*refusal);
+            result.error = QString::fromStdString(*refusal);
         else
             result.repeat = std::get<std::uint64_t>(read);
     }

@@ -41,9 +41,9 @@ bool Rises(const LineEdges& line, std::size_t k) {
     return line.initial == (k % 2 == 1);
 }
 
-class Walk {
+class EdgeWalk {
 public:
-    Walk(const LineEdges& reference, const LineEdges& recorded, nanoseconds tolerance)
+    EdgeWalk(const LineEdges& reference, const LineEdges& recorded, nanoseconds tolerance)
         : r_(reference), e_(recorded), tol_(tolerance) {
         verdict_.tolerance = tolerance;
     }
@@ -116,7 +116,7 @@ private:
 
 LineVerdict CompareLine(const LineEdges& reference, const LineEdges& recorded,
                         nanoseconds tolerance) {
-    return Walk(reference, recorded, tolerance).run();
+    return EdgeWalk(reference, recorded, tolerance).run();
 }
 
 } // namespace portprov
