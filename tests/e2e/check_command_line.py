@@ -40,6 +40,17 @@ def run(exe, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PI
     return result.returncode, (result.stdout or b"").decode(), (result.stderr or b"").decode()
 
 
+def wait_until_catching_sigint(process):
+    """Waits (at most 30 s) until the process catches SIGINT (its bit in
+    /proc's SigCgt), and a moment more for it to reach its work."""
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline and not re.search(
+            r"^SigCgt:\s*[0-9a-f]*[2367abef]$", Path(f"/proc/{process.pid}/status").read_text(),
+            re.M):
+        time.sleep(0.05)
+    time.sleep(0.3)
+
+
 def signalled_recording(exe, args, sent, ignore_hangup=False):
     """Starts a recording and, once it catches SIGINT (its bit in /proc's
     SigCgt), sends it a signal: (status, stderr, seconds from the signal to
@@ -54,12 +65,7 @@ def signalled_recording(exe, args, sent, ignore_hangup=False):
             signal.signal(signal.SIGHUP, signal.SIG_IGN)
     process = subprocess.Popen([str(exe), *args], env=environment(), stdout=subprocess.DEVNULL,
                                stderr=subprocess.PIPE, preexec_fn=before)
-    deadline = time.monotonic() + 30
-    while time.monotonic() < deadline and not re.search(
-            r"^SigCgt:\s*[0-9a-f]*[2367abef]$", Path(f"/proc/{process.pid}/status").read_text(),
-            re.M):
-        time.sleep(0.05)
-    time.sleep(0.3)
+    wait_until_catching_sigint(process)
     sent_at = time.monotonic()
     process.send_signal(sent)
     try:

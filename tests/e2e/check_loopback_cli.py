@@ -10,11 +10,9 @@ import re
 import signal
 import subprocess
 import sys
-import time
-from pathlib import Path
 
 sys.dont_write_bytecode = True
-from check_command_line import environment, run  # noqa: E402
+from check_command_line import environment, run, wait_until_catching_sigint  # noqa: E402
 
 WIRES = ["2–15", "3–13", "4–12", "5–10", "6–11"]
 
@@ -61,12 +59,7 @@ def interrupted(exe):
                                 "--repeat", "0"], env=environment(), stdout=subprocess.PIPE,
                                stderr=subprocess.PIPE,
                                preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
-    deadline = time.monotonic() + 30
-    while time.monotonic() < deadline and not re.search(
-            r"^SigCgt:\s*[0-9a-f]*[2367abef]$", Path(f"/proc/{process.pid}/status").read_text(),
-            re.M):
-        time.sleep(0.01)
-    time.sleep(0.2)
+    wait_until_catching_sigint(process)
     process.send_signal(signal.SIGINT)
     try:
         out, err = process.communicate(timeout=30)
