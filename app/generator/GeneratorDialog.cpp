@@ -48,7 +48,7 @@ QString Restored(const char* before) {
 
 GeneratorDialog::GeneratorDialog(QWidget* parent, const std::vector<std::uint16_t>& bases,
                                  ::ShowMessage showMessage)
-    : QDialog(parent), showMessage_(std::move(showMessage)),
+    : QDialog(parent), showMessage_(std::move(showMessage)), bases_(bases),
       chooseOpenFile_(ChooseSwedishOpenFile) {
     setObjectName(QStringLiteral("GeneratorDialog"));
     setWindowTitle(QStringLiteral("Signalgenerator"));
@@ -62,6 +62,7 @@ GeneratorDialog::GeneratorDialog(QWidget* parent, const std::vector<std::uint16_
     row->addLayout(right, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row, 1);
+    layout->addWidget(VerdictList());
     layout->addLayout(ButtonRow());
     for (const std::uint16_t base : bases)
         cboPort->addItem(PortEntry(base), base);
@@ -145,8 +146,8 @@ void GeneratorDialog::ShowFile(const portprov::PlayedSequence& sequence,
     fileFigures_ = QString::fromUtf8("\nÄndringar: %1")
                        .arg(SwedishCount(portprov::PlayedChangeCount(sequence)));
     if (!ignored.empty())
-        fileFigures_ += QLatin1Char('\n') +
-                        QString::fromStdString(portprov::IgnoredColumnsNote(ignored));
+        fileFigures_ +=
+            QLatin1Char('\n') + QString::fromStdString(portprov::IgnoredColumnsNote(ignored));
 }
 
 void GeneratorDialog::ShowRecordPorts() {
@@ -235,6 +236,8 @@ void GeneratorDialog::cmdStart_Click() {
         if (!options.recording)
             return;
     }
+    if (!ReferenceFits(options.recording))
+        return;
     runningFigures_ =
         std::holds_alternative<portprov::PlayedSequence>(*waveform) ? fileFigures_ : QString();
     options.waveform = std::move(*waveform);
@@ -310,8 +313,12 @@ void GeneratorDialog::Finish(bool showRecording) {
     // they now are.
     if (portChanged_)
         portChanged_(runningBase_);
+    std::optional<portprov::ReferenceComparison> comparison;
+    if (result.recorded && runningRecording_)
+        comparison = Compare(*result.recorded, *runningRecording_);
     if (showRecording && result.recorded && recorded_ && runningRecording_)
-        recorded_(std::move(*result.recorded), *runningRecording_);
+        recorded_(std::move(*result.recorded), *runningRecording_,
+                  comparison ? &*comparison : nullptr);
 }
 
 void GeneratorDialog::reject() {

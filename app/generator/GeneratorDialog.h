@@ -2,6 +2,7 @@
 #pragma once
 
 #include "generating/Generator.h"
+#include "recording/ReferenceCheck.h"
 #include "widgets/MessageBox.h"
 
 #include <QDialog>
@@ -47,8 +48,10 @@ public:
     // port at base as it now is, and to show a recording made beside the
     // signal with the options it was made with.
     using PortChanged = std::function<void(std::uint16_t base)>;
+    // comparison: the recording beside a good board's, when one was chosen.
     using Recorded = std::function<void(portprov::RecorderResult result,
-                                        const portprov::RecorderOptions& options)>;
+                                        const portprov::RecorderOptions& options,
+                                        const portprov::ReferenceComparison* comparison)>;
 
     // bases: the parallel ports offered, first chosen. showMessage shows a
     // refusal or a failure.
@@ -68,12 +71,16 @@ public:
     QSpinBox* spnPulseHz = nullptr;
     QLineEdit* txtFile = nullptr;
     QPushButton* cmdBrowse = nullptr;
-    QLabel* lblFileHint = nullptr; // the columns a file to play needs
+    QLabel* lblFileHint = nullptr;  // the columns a file to play needs
     QCheckBox* chkRecord = nullptr; // "Spela in samtidigt"
     QCheckBox* chkRecData = nullptr;
     QCheckBox* chkRecStatus = nullptr;
     QCheckBox* chkRecControl = nullptr;
-    QSpinBox* spnRecRate = nullptr; // Hz
+    QSpinBox* spnRecRate = nullptr;    // Hz
+    QPushButton* cmdCompare = nullptr; // "Jämför med…": a good board's recording
+    QPushButton* cmdNoCompare = nullptr;
+    QLabel* lblReference = nullptr;
+    QListWidget* lstVerdicts = nullptr; // a line's verdict per row, after the run
     QLabel* lblFigures = nullptr;
     QLabel* lblStatus = nullptr;
     QProgressBar* prgSignal = nullptr;
@@ -88,6 +95,10 @@ public:
     // Follows the signal, and shows its figures once it is over.
     void tmrPoll_Timer();
     void cmdBrowse_Click();
+    // Chooses a recording of a good board to compare the next recordings
+    // with (the Swedish file dialog), or none.
+    void cmdCompare_Click();
+    void cmdNoCompare_Click();
 
     // The pins chosen, in increasing order.
     std::vector<int> ChosenPins() const;
@@ -102,6 +113,9 @@ public:
     // Closing stops a signal that runs and waits for the registers to be put
     // back: hidden, it would keep the port from the window.
     void reject() override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     static constexpr int kProgressSteps = 1000;
@@ -133,6 +147,18 @@ private:
     QGroupBox* RecordBox();
     QGroupBox* FiguresBox();
     QLayout* ButtonRow();
+    // The comparison with a good board (GeneratorComparison.cpp).
+    QLayout* CompareRow();
+    QListWidget* VerdictList();
+    void ShowReference();
+    std::vector<portprov::RecordedLine>
+    ComparedLines(const portprov::RecorderOptions& options) const;
+    // Whether the reference's lines are all among those to be recorded;
+    // the reason shown when not.
+    bool ReferenceFits(const std::optional<portprov::RecorderOptions>& recording);
+    // Each line's verdict shown; the comparison, when there is a reference.
+    std::optional<portprov::ReferenceComparison> Compare(const portprov::RecorderResult& result,
+                                                         const portprov::RecorderOptions& options);
     void NameControls();
     void ConnectControls();
 
@@ -144,7 +170,8 @@ private:
     void ShowPins(const std::vector<int>& pins);
     // The pins of the file chosen, and what its figures add: its changes
     // and the columns it does not play.
-    void ShowFile(const portprov::PlayedSequence& sequence, const std::vector<std::string>& ignored);
+    void ShowFile(const portprov::PlayedSequence& sequence,
+                  const std::vector<std::string>& ignored);
     void ShowRunning(bool running);
     // The waveform the controls describe; nullopt (the reason shown) when
     // there is none to run.
@@ -155,6 +182,9 @@ private:
     void Finish(bool showRecording);
 
     ::ShowMessage showMessage_;
+    std::vector<std::uint16_t> bases_;
+    std::optional<portprov::Reference> reference_;
+    QString referencePath_;
     ChooseOpenFile chooseOpenFile_;
     PortChanged portChanged_;
     Recorded recorded_;
@@ -162,12 +192,12 @@ private:
     std::unique_ptr<portprov::Generator> generator_;
     std::uint16_t runningBase_ = 0;
     std::optional<portprov::RecorderOptions> runningRecording_;
-    bool startRefused_ = false; // the last start was refused before a write
+    bool startRefused_ = false;            // the last start was refused before a write
     std::array<QGroupBox*, 3> settings_{}; // port, waveform, recording
     // The pins chosen for the waves while a file's own are shown, and those.
     std::vector<int> chosenPins_;
     std::vector<int> filePins_;
     bool filePinsShown_ = false;
-    QString fileFigures_; // the figures' lines of the file chosen
+    QString fileFigures_;    // the figures' lines of the file chosen
     QString runningFigures_; // those of the signal running
 };

@@ -206,6 +206,7 @@ QGroupBox* GeneratorDialog::RecordBox() {
     auto* length = new QLabel(QString::fromUtf8("Inspelningen är lika lång som signalen."));
     length->setWordWrap(true);
     layout->addWidget(length);
+    layout->addLayout(CompareRow());
     return box;
 }
 

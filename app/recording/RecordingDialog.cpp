@@ -6,10 +6,10 @@
 #include "recording/Recorder.h"
 #include "recording/RecordingFiles.h"
 #include "recording/SwedishSaveDialog.h"
-#include "widgets/TypedNumberBoxes.h"
 #include "recording/TimingDiagram.h"
 #include "recording/WholeFile.h"
 #include "widgets/SwedishNumbers.h"
+#include "widgets/TypedNumberBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,7 +78,8 @@ void RecordingDialog::ConnectControls() {
     connect(cmdStart, &QPushButton::clicked, this, &RecordingDialog::cmdStart_Click);
     connect(cmdStop, &QPushButton::clicked, this, &RecordingDialog::cmdStop_Click);
     for (std::size_t index = 0; index < cmdSave.size(); ++index)
-        connect(cmdSave[index], &QPushButton::clicked, this, [this, index] { cmdSave_Click(index); });
+        connect(cmdSave[index], &QPushButton::clicked, this,
+                [this, index] { cmdSave_Click(index); });
     connect(tmrPoll, &QTimer::timeout, this, &RecordingDialog::tmrPoll_Timer);
     connect(cboPort, &QComboBox::currentIndexChanged, this, &RecordingDialog::ShowRegisters);
     for (QCheckBox* box : {chkData, chkStatus, chkControl})
@@ -90,7 +91,10 @@ void RecordingDialog::ConnectControls() {
     connect(optSamples, &QRadioButton::toggled, spnSamples, &QWidget::setEnabled);
     connect(chkWrite, &QCheckBox::toggled, spnWritePort, &QWidget::setEnabled);
     connect(chkWrite, &QCheckBox::toggled, spnWriteValue, &QWidget::setEnabled);
-    diagram->cursorsChanged = [this] { lblCursor->setText(diagram->cursorText()); };
+    diagram->cursorsChanged = [this] {
+        lblCursor->setText(diagram->cursorText());
+        lblDifference->setText(diagram->differenceText());
+    };
 }
 
 void RecordingDialog::ShowFirstState() {
@@ -274,6 +278,7 @@ void RecordingDialog::ShowResult(portprov::RecorderResult result, std::optional<
     shown_ = std::move(result.recording);
     shownResolution_ = portprov::ResolutionOf(result.stats, rate);
     diagram->setRecording(*shown_, shownLines_);
+    fraDifferences->setVisible(false);
     ShowStats(result.stats);
     // The keys move the diagram at once.
     diagram->setFocus(Qt::OtherFocusReason);
@@ -295,6 +300,24 @@ bool RecordingDialog::showRecording(portprov::RecorderResult result,
     ShowResult(std::move(result), options.rate);
     ShowRunning(false);
     return true;
+}
+
+void RecordingDialog::showComparison(const portprov::ReferenceComparison* comparison) {
+    diagram->setComparison(comparison);
+    fraDifferences->setVisible(comparison != nullptr);
+    for (QPushButton* button : {cmdPrevDifference, cmdNextDifference})
+        button->setEnabled(diagram->differenceCount() > 0);
+    lblDifference->setText(diagram->differenceText());
+}
+
+void RecordingDialog::cmdNextDifference_Click() {
+    diagram->showDifference(1);
+    lblDifference->setText(diagram->differenceText());
+}
+
+void RecordingDialog::cmdPrevDifference_Click() {
+    diagram->showDifference(-1);
+    lblDifference->setText(diagram->differenceText());
 }
 
 void RecordingDialog::ShowStats(const portprov::RecordingStats& stats) {

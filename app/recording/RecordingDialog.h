@@ -3,6 +3,7 @@
 
 #include "recording/Recording.h"
 #include "recording/RecordingFormats.h"
+#include "recording/ReferenceCheck.h"
 #include "widgets/MessageBox.h"
 
 #include <QDialog>
@@ -84,6 +85,11 @@ public:
     TimingDiagram* diagram = nullptr;
     QLabel* lblStats = nullptr;
     QLabel* lblCursor = nullptr;
+    // Beside a comparison with a good board: where the recording differs.
+    QGroupBox* fraDifferences = nullptr;
+    QLabel* lblDifference = nullptr;
+    QPushButton* cmdPrevDifference = nullptr;
+    QPushButton* cmdNextDifference = nullptr;
     QTimer* tmrPoll = nullptr;
 
     // Starts a recording with the chosen settings.
@@ -101,6 +107,12 @@ public:
     // was made with. False, and nothing changed, while a recording of the
     // dialog's own runs, or for one made without a fixed rate.
     bool showRecording(portprov::RecorderResult result, const portprov::RecorderOptions& options);
+    // Draws a comparison of the recording just shown with a good board's:
+    // the reference's lines behind, the differences marked, and the buttons
+    // that go from one to the next. Null: none.
+    void showComparison(const portprov::ReferenceComparison* comparison);
+    void cmdNextDifference_Click();
+    void cmdPrevDifference_Click();
     // Narrow, the settings stand in two rows instead of one, and the dialog
     // takes less width: for beside the window on a small screen.
     void setNarrow(bool narrow);
@@ -127,6 +139,7 @@ private:
     QGroupBox* LengthBox();
     QGroupBox* StartBox();
     QWidget* SettingsRow();
+    QGroupBox* DifferencesBox();
     void ArrangeSettings(bool narrow);
     QLayout* RecordingRow();
     QWidget* SidePanel();

@@ -204,10 +204,40 @@ QWidget* RecordingDialog::SidePanel() {
     return side;
 }
 
+QGroupBox* RecordingDialog::DifferencesBox() {
+    lblDifference = Named("lblDifference", new QLabel);
+    lblDifference->setWordWrap(true);
+    lblDifference->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    cmdPrevDifference = Named("cmdPrevDifference", new QPushButton(QString::fromUtf8("◀ Före")));
+    cmdNextDifference = Named("cmdNextDifference", new QPushButton(QString::fromUtf8("Nästa ▶")));
+    cmdPrevDifference->setAccessibleName(QString::fromUtf8("Föregående skillnad"));
+    cmdNextDifference->setAccessibleName(QString::fromUtf8("Nästa skillnad"));
+    lblDifference->setAccessibleName(QString::fromUtf8("Skillnaden som visas"));
+    // A row under the diagram, so that the figures and the cursors beside
+    // it keep their room.
+    fraDifferences = Named("fraDifferences", new QGroupBox(QString::fromUtf8("Jämförelse")));
+    auto* layout = new QHBoxLayout(fraDifferences);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->addWidget(lblDifference, 1);
+    for (QPushButton* button : {cmdPrevDifference, cmdNextDifference}) {
+        button->setAutoDefault(false);
+        layout->addWidget(button);
+    }
+    connect(cmdPrevDifference, &QPushButton::clicked, this,
+            &RecordingDialog::cmdPrevDifference_Click);
+    connect(cmdNextDifference, &QPushButton::clicked, this,
+            &RecordingDialog::cmdNextDifference_Click);
+    fraDifferences->setVisible(false);
+    return fraDifferences;
+}
+
 QLayout* RecordingDialog::RecordingRow() {
     diagram = new TimingDiagram;
+    auto* left = new QVBoxLayout;
+    left->addWidget(diagram, 1);
+    left->addWidget(DifferencesBox());
     auto* row = new QHBoxLayout;
-    row->addWidget(diagram, 1);
+    row->addLayout(left, 1);
     row->addWidget(SidePanel());
     return row;
 }
@@ -225,10 +255,11 @@ QLayout* RecordingDialog::ButtonRow() {
     cmdStop = add("cmdStop", "Stoppa", QDialogButtonBox::ActionRole);
     // "Spara &VCD…", named cmdSaveVcd, and so on for every kind of file.
     for (const portprov::RecordingFormat& format : portprov::RecordingFormats()) {
-        const QString name = QString::fromUtf8(format.name.data(),
-                                               static_cast<qsizetype>(format.name.size()));
-        QPushButton* button = buttons->addButton(
-            QStringLiteral("Spara &") + name + QString::fromUtf8("…"), QDialogButtonBox::ActionRole);
+        const QString name =
+            QString::fromUtf8(format.name.data(), static_cast<qsizetype>(format.name.size()));
+        QPushButton* button =
+            buttons->addButton(QStringLiteral("Spara &") + name + QString::fromUtf8("…"),
+                               QDialogButtonBox::ActionRole);
         button->setObjectName(QStringLiteral("cmdSave") + name.left(1) + name.mid(1).toLower());
         cmdSave.push_back(button);
     }
@@ -266,7 +297,7 @@ void RecordingDialog::ShowSettings(const portprov::RecorderOptions& options) {
         optSamples->setChecked(true);
         spnSamples->setValue(static_cast<int>(std::get<std::uint64_t>(options.length)));
     }
-    cboTrigger->setCurrentIndex(!options.trigger                          ? 0
+    cboTrigger->setCurrentIndex(!options.trigger                                ? 0
                                 : options.trigger->edge == portprov::Edge::Rise ? 1
                                                                                 : 2);
     if (options.trigger) {

@@ -56,6 +56,9 @@ void TimingDiagram::setRecording(const portprov::Recording& recording,
         triggerTime_ = static_cast<double>(recording.triggerTime->count());
     cursorA_.reset();
     cursorB_.reset();
+    references_.clear();
+    marks_.clear();
+    currentMark_.reset();
     Measure();
     viewStart_ = 0.0;
     nsPerPixel_ = Length() / PlotWidth();
@@ -208,6 +211,9 @@ void TimingDiagram::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Right:
         panBy(PlotWidth() / 8);
+        break;
+    case Qt::Key_F3:
+        showDifference(event->modifiers() & Qt::ShiftModifier ? -1 : 1);
         break;
     case Qt::Key_Home:
     case Qt::Key_End:

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "recording/Recording.h"
+#include "recording/ReferenceCheck.h"
 
 #include <QWidget>
 
@@ -50,6 +51,19 @@ public:
     // Called whenever a cursor moves.
     std::function<void()> cursorsChanged;
 
+    // A comparison with a good board's recording, made of the recording
+    // shown: the reference's lines drawn grey behind the recorded lines of
+    // the same name, and each difference marked red (TimingDiagramReference.cpp).
+    // Null: none. A new recording takes it away.
+    void setComparison(const portprov::ReferenceComparison* comparison);
+    std::size_t differenceCount() const { return marks_.size(); }
+    // Moves to the next difference (step 1) or the one before (-1): in the
+    // middle of the view, cursor A on it. False when there is none.
+    bool showDifference(int step);
+    std::optional<std::size_t> currentDifference() const { return currentMark_; }
+    // "Skillnad 2 av 7, Stift 15 Fel vid 1,50 ms: en stigande flank saknas".
+    QString differenceText() const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -76,12 +90,25 @@ private:
     int RowTop(int row) const;
     bool LevelAt(const Trace& trace, double timeNs) const;
     void DrawAxis(QPainter& painter) const;
-    void DrawTrace(QPainter& painter, int row) const;
+    void DrawTrace(QPainter& painter, int row, const Trace& trace, const QColor& colour,
+                   bool fillHigh) const;
+    void DrawDifferences(QPainter& painter) const;
     void DrawCursor(QPainter& painter, double timeNs, const QColor& colour,
                     const QString& name) const;
 
     std::vector<portprov::RecordedLine> lines_;
     std::vector<Trace> traces_;
+    // A difference from the reference: its row, the stretch it spans and
+    // what it is.
+    struct Mark {
+        int row;
+        double from, to; // ns
+        double context;  // how much time around it to show: its line's tolerance, ten times
+        QString text;
+    };
+    std::vector<std::optional<Trace>> references_; // per row, the reference's line
+    std::vector<Mark> marks_;                      // in time order
+    std::optional<std::size_t> currentMark_;
     double length_ = 0.0;
     std::optional<double> triggerTime_;
     double viewStart_ = 0.0;

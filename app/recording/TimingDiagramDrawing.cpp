@@ -24,6 +24,8 @@ const QColor kHighFill(214, 228, 250);
 const QColor kCursorA(200, 0, 0);
 const QColor kCursorB(0, 120, 0);
 const QColor kTriggerColour(230, 130, 0);
+const QColor kReferenceColour(185, 185, 185);
+const QColor kDifferenceColour(220, 0, 0);
 
 // The unit for times of this size: its name and its size in ns.
 std::pair<QString, double> UnitFor(double ns) {
@@ -96,8 +98,12 @@ void TimingDiagram::paintEvent(QPaintEvent*) {
                                                                      : QStringLiteral("0"));
             painter.setFont(font());
         }
-        DrawTrace(painter, row);
+        const auto index = static_cast<std::size_t>(row);
+        if (index < references_.size() && references_[index])
+            DrawTrace(painter, row, *references_[index], kReferenceColour, false);
+        DrawTrace(painter, row, traces_[index], kTraceColour, true);
     }
+    DrawDifferences(painter);
     painter.setPen(kGridColour);
     painter.drawLine(labelWidth_, 0, labelWidth_, height());
     if (triggerTime_)
@@ -142,8 +148,8 @@ void TimingDiagram::DrawAxis(QPainter& painter) const {
     painter.drawLine(0, axisHeight_, width(), axisHeight_);
 }
 
-void TimingDiagram::DrawTrace(QPainter& painter, int row) const {
-    const Trace& trace = traces_[static_cast<std::size_t>(row)];
+void TimingDiagram::DrawTrace(QPainter& painter, int row, const Trace& trace, const QColor& colour,
+                              bool fillHigh) const {
     const double high = RowTop(row) + 5.0;
     const double low = RowTop(row) + rowHeight_ - 5.0;
     const double right = std::min(xOf(Length()), static_cast<double>(width()));
@@ -172,15 +178,33 @@ void TimingDiagram::DrawTrace(QPainter& painter, int row) const {
     // A light face under the high stretches, as an analyser marks them.
     painter.setPen(Qt::NoPen);
     painter.setBrush(kHighFill);
-    for (qsizetype i = 0; i + 1 < outline.size(); ++i) {
+    for (qsizetype i = 0; fillHigh && i + 1 < outline.size(); ++i) {
         if (outline[i].y() == high && outline[i + 1].y() == high &&
             outline[i + 1].x() > outline[i].x())
             painter.drawRect(
                 QRectF(outline[i].x(), high, outline[i + 1].x() - outline[i].x(), low - high));
     }
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(kTraceColour, 1.5));
+    // The reference's line lies behind, wider, so that where both agree the
+    // recorded line is seen on a grey band.
+    painter.setPen(QPen(colour, fillHigh ? 1.5 : 5.0));
     painter.drawPolyline(outline);
+}
+
+void TimingDiagram::DrawDifferences(QPainter& painter) const {
+    for (std::size_t i = 0; i < marks_.size(); ++i) {
+        const Mark& mark = marks_[i];
+        // At least a few pixels wide, so that a glitch of a nanosecond shows.
+        const double left = std::max(xOf(mark.from), static_cast<double>(labelWidth_));
+        const double right = std::max(xOf(mark.to), left + 1.0);
+        if (right < labelWidth_ || left > width())
+            continue;
+        const QRectF box(left - 2.0, RowTop(mark.row) + 1.0, right - left + 4.0, rowHeight_ - 2.0);
+        painter.setBrush(QColor(kDifferenceColour.red(), 0, 0, currentMark_ == i ? 90 : 45));
+        painter.setPen(QPen(kDifferenceColour, currentMark_ == i ? 2.0 : 1.0));
+        painter.drawRect(box);
+    }
+    painter.setBrush(Qt::NoBrush);
 }
 
 void TimingDiagram::DrawCursor(QPainter& painter, double timeNs, const QColor& colour,

@@ -33,12 +33,15 @@ void frmPortCom::mnuGenerator_Click() {
         PlaceBesideBoxes(dialog, nullptr);
         dialog->setPortChanged([this](std::uint16_t base) { ShowPortAfterSignal(base); });
         dialog->setRecorded([this, dialog](portprov::RecorderResult result,
-                                           const portprov::RecorderOptions& options) {
+                                           const portprov::RecorderOptions& options,
+                                           const portprov::ReferenceComparison* comparison) {
             mnuRecord_Click();
             auto* shown = KeptDialog<RecordingDialog>();
             if (shown != nullptr && !shown->showRecording(std::move(result), options))
                 ShowMessage(QString::fromUtf8(
                     "Inspelningsfönstret spelar in: signalens inspelning kan inte visas där."));
+            else if (shown != nullptr)
+                shown->showComparison(comparison);
             // The signal's figures stay in sight, above the recording.
             Bring(dialog);
         });

@@ -21,13 +21,14 @@ const RecordedLine* LineNamed(std::span<const RecordedLine> lines, const std::st
     return found == lines.end() ? nullptr : &*found;
 }
 
-// A line moved by `shift` and cut to (from, to]: the level at `from` is its
-// level at time 0, and the edges after `to` are left out.
+// A line moved by `shift` and cut to [from, to]: the level before `from` is
+// its level at time 0, an edge at `from` itself stays an edge (a signal
+// starts at time 0), and the edges after `to` are left out.
 LineEdges Cut(const LineEdges& line, nanoseconds shift, nanoseconds from, nanoseconds to) {
     LineEdges cut{line.initial, {}};
     for (const nanoseconds edge : line.edges) {
         const nanoseconds at = edge - shift;
-        if (at <= from)
+        if (at < from)
             cut.initial = !cut.initial;
         else if (at <= to)
             cut.edges.push_back(at);

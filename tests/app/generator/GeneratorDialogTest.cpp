@@ -3,8 +3,9 @@
 // a pulse train comes back through the data plug into the recording dialog,
 // a stopped signal leaves the port as it was, and refusals come as messages.
 #include "generator/GeneratorDialog.h"
-#include "WindowFixture.h"
 #include "../recording/CutTexts.h"
+#include "GeneratorFixture.h"
+#include "WindowFixture.h"
 #include "generator/PinPicker.h"
 #include "pins/TogglePin.h"
 #include "ports/simulated/SimulatedPc.h"
@@ -13,15 +14,15 @@
 
 #include <QAbstractSpinBox>
 #include <QCheckBox>
-#include <QDoubleSpinBox>
-#include <QRadioButton>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
@@ -29,38 +30,6 @@
 #include <chrono>
 
 namespace {
-
-// The data plug carries D0 (pin 2) to Fel (pin 15) at once.
-std::shared_ptr<portprov::SimulatedPc> PcWithDataPlug(WindowFixture& f) {
-    auto pc = std::make_shared<portprov::SimulatedPc>();
-    pc->insertPlug(portprov::LoopbackPlug::Data);
-    f.useBackend(pc);
-    return pc;
-}
-
-// Time moves 200 ns at each look at the clock: the signal and the recording
-// keep their places however slowly a loaded machine runs.
-portprov::Generator::Clock DrivenClock() {
-    return [ticks = std::make_shared<std::atomic<std::int64_t>>(0)] {
-        return std::chrono::nanoseconds(ticks->fetch_add(200) + 200);
-    };
-}
-
-// Fel (pin 15) among the lines of a recording of 889 alone: 10, 11, 12, 13, 15.
-constexpr std::size_t kFel = 4;
-
-GeneratorDialog* OpenDialog(WindowFixture& f) {
-    f.window->mnuGenerator->trigger();
-    return f.window->KeptDialog<GeneratorDialog>();
-}
-
-QListWidgetItem* ListItem(const GeneratorDialog* d, int pin) {
-    for (int row = 0; row < d->lstPins->count(); ++row) {
-        if (d->lstPins->item(row)->data(Qt::UserRole).toInt() == pin)
-            return d->lstPins->item(row);
-    }
-    return nullptr;
-}
 
 QStringList CheckedInList(const GeneratorDialog* d) {
     QStringList checked;
@@ -156,7 +125,7 @@ private slots:
         // From the pins to the waveform, and Starta after the recording's boxes.
         d->chkRecord->setChecked(true);
         QCOMPARE(NextTabStop(d->lstPins), d->cboWave);
-        QCOMPARE(NextTabStop(d->spnRecRate), d->cmdStart);
+        QCOMPARE(NextTabStop(d->spnRecRate), d->cmdCompare);
     }
 
     void pulsesComeBackThroughThePlugIntoTheRecording() {
@@ -191,10 +160,11 @@ private slots:
         QVERIFY(recording->isVisible() && recording->diagram->hasRecording());
         // Beside it the settings it was made with: 889 alone, 100 kHz, the
         // signal's 10 ms, at once, no write.
-        QCOMPARE(QList<bool>({recording->chkData->isChecked(), recording->chkStatus->isChecked(),
-                              recording->chkControl->isChecked(), recording->optRate->isChecked(),
-                              recording->optSeconds->isChecked(), recording->chkWrite->isChecked()}),
-                 QList<bool>({false, true, false, true, true, false}));
+        QCOMPARE(
+            QList<bool>({recording->chkData->isChecked(), recording->chkStatus->isChecked(),
+                         recording->chkControl->isChecked(), recording->optRate->isChecked(),
+                         recording->optSeconds->isChecked(), recording->chkWrite->isChecked()}),
+            QList<bool>({false, true, false, true, true, false}));
         QCOMPARE(recording->spnRate->value(), 100'000);
         QCOMPARE(recording->spnSeconds->value(), 0.010);
         QCOMPARE(recording->cboTrigger->currentIndex(), 0);
