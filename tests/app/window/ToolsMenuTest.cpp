@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 // Verktyg: continuous reading follows the port and stops at the first
-// failure with one message; the loopback dialog reports each wire.
+// failure with one message; the loopback dialog reports each wire, once or
+// over repeated rounds.
 #include "WindowFixture.h"
 #include "loopback/LoopbackDialog.h"
 #include "ports/simulated/SimulatedPc.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -59,6 +64,37 @@ public:
         return std::make_unique<Hold>(holds, port);
     }
 };
+
+// The loopback dialog on a simulated PC with the data plug in (and pin 15's
+// fault, if any), its data wiring chosen.
+LoopbackDialog* DataLoopbackDialog(WindowFixture& f, std::optional<portprov::PinFault> fault) {
+    auto pc = std::make_shared<portprov::SimulatedPc>();
+    pc->insertPlug(portprov::LoopbackPlug::Data);
+    if (fault)
+        pc->addFault(*fault);
+    f.useBackend(pc);
+    f.window->mnuLoopback->trigger();
+    auto* dialog = f.window->findChild<LoopbackDialog*>();
+    if (dialog != nullptr)
+        dialog->cboPlug->setCurrentIndex(1);
+    return dialog;
+}
+
+// The rounds a repeated run's verdict line counts so far ("120 omgångar, 0 med fel").
+int RoundsSoFar(const LoopbackDialog& dialog) {
+    const auto match =
+        QRegularExpression(QString::fromUtf8("^(\\d+) omgång")).match(dialog.lblVerdict->text());
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// Whether the choices and the starting buttons are as a running repeat sets them.
+bool RepeatRunning(const LoopbackDialog& dialog) {
+    const QWidget* const idle[] = {dialog.cboPort,         dialog.cboPlug,  dialog.spnRounds,
+                                   dialog.chkUntilStopped, dialog.cmdStart, dialog.cmdRepeat};
+    const bool someEnabled =
+        std::any_of(std::begin(idle), std::end(idle), [](auto* w) { return w->isEnabled(); });
+    return dialog.tmrRepeat->isActive() && dialog.cmdStop->isEnabled() && !someEnabled;
+}
 
 } // namespace
 
@@ -250,23 +286,97 @@ private slots:
         QVERIFY(f.messages.isEmpty());
     }
 
+    void repeatedRoundsCountEachWiresFailures() {
+        using Fault = portprov::PinFault;
+        const struct {
+            std::optional<Fault> fault;
+            QString firstRow; // the start of 2-15's counts
+            QString verdict;  // the start of the verdict
+        } cases[] = {
+            {std::nullopt, QString::fromUtf8("fel i 0 av 40 omgångar"),
+             QString::fromUtf8("Godkänt: alla 5 ledningarna fungerade i alla 40 omgångar.")},
+            {Fault{15, Fault::Kind::Drop, 0.5}, QString::fromUtf8("fel i "),
+             QString::fromUtf8("Underkänt: fel i ")},
+        };
+        for (const auto& c : cases) {
+            WindowFixture f;
+            auto* dialog = DataLoopbackDialog(f, c.fault);
+            QVERIFY(dialog != nullptr);
+            dialog->spnRounds->setValue(40);
+            dialog->cmdRepeat->click();
+            QTRY_VERIFY(!dialog->tmrRepeat->isActive());
+            QVERIFY(dialog->lblVerdict->text().startsWith(c.verdict));
+            QCOMPARE(dialog->lblVerdict->palette().color(QPalette::Window),
+                     c.fault ? kLoopbackFailFace : kLoopbackPassFace);
+            const QString first = dialog->grdResult->item(0, 2)->text();
+            QVERIFY2(first.startsWith(c.firstRow), qPrintable(first));
+            // A loose pin 15 fails some of the 40 rounds, not none; the first is named.
+            QCOMPARE(first.contains(QString::fromUtf8("av 40 omgångar, första i omgång")),
+                     c.fault.has_value());
+            QCOMPARE(dialog->grdResult->item(0, 2)->background().color(),
+                     c.fault ? kLoopbackFailFace : kLoopbackPassFace);
+            for (int row = 1; row < 5; ++row)
+                QCOMPARE(dialog->grdResult->item(row, 2)->text(),
+                         QString::fromUtf8("fel i 0 av 40 omgångar"));
+            QVERIFY(!RepeatRunning(*dialog) && dialog->cmdRepeat->isEnabled());
+            QVERIFY(f.messages.isEmpty());
+        }
+    }
+
+    void stoppaEndsARunUntilStoppedAndKeepsItsCounts() {
+        WindowFixture f;
+        auto* dialog = DataLoopbackDialog(f, std::nullopt);
+        QVERIFY(dialog != nullptr);
+        dialog->show();
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 dialog->spnRounds, dialog->chkUntilStopped, dialog->cmdRepeat, dialog->cmdStop})
+            QVERIFY(!control->accessibleName().isEmpty());
+        dialog->chkUntilStopped->setChecked(true);
+        QVERIFY(!dialog->spnRounds->isEnabled());
+        dialog->cmdRepeat->click();
+        QVERIFY(RepeatRunning(*dialog));
+        QTRY_VERIFY(RoundsSoFar(*dialog) >= 3);
+        QVERIFY(RepeatRunning(*dialog));
+        dialog->cmdStop->click();
+        QVERIFY(!dialog->tmrRepeat->isActive() && !dialog->cmdStop->isEnabled());
+        QVERIFY(dialog->cmdStart->isEnabled() && dialog->cboPort->isEnabled());
+        const QRegularExpression stopped(
+            QString::fromUtf8("^Godkänt: .* i alla (\\d+) omgångar\\. Körningen stoppades\\.$"));
+        const auto match = stopped.match(dialog->lblVerdict->text());
+        QVERIFY2(match.hasMatch(), qPrintable(dialog->lblVerdict->text()));
+        QCOMPARE(dialog->grdResult->item(4, 2)->text(),
+                 QString::fromUtf8("fel i 0 av %1 omgångar").arg(match.captured(1)));
+        QVERIFY(dialog->width() <= 1024 && dialog->height() <= 768);
+
+        // Closing the dialog ends a run that is under way.
+        dialog->cmdRepeat->click();
+        QPointer<LoopbackDialog> closed(dialog);
+        dialog->close();
+        QVERIFY(closed.isNull() || !closed->tmrRepeat->isActive());
+    }
+
     void aPortFailureInTheLoopbackTestIsShownOnce() {
         // The verdict tells a port that never let the test start from one that failed in it.
         const std::pair<portprov::PortErrorKind, const char*> kinds[] = {
             {portprov::PortErrorKind::FailedAccess, "Testet avbröts"},
             {portprov::PortErrorKind::NotPermitted, "Testet startade inte: porten kan inte nås"},
             {portprov::PortErrorKind::Busy, "Testet startade inte: porten är upptagen"}};
-        for (const auto& [kind, verdict] : kinds) {
-            WindowFixture f;
-            f.ports->failWith(kNoAccess.toStdString(), kind);
-            f.window->mnuLoopback->trigger();
-            auto* dialog = f.window->findChild<LoopbackDialog*>();
-            QVERIFY(dialog != nullptr);
-            dialog->cmdStart->click();
-            QCOMPARE(f.messages, QStringList{kNoAccess});
-            QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8(verdict)));
-            QVERIFY(dialog->grdResult->item(0, 2)->text().isEmpty());
-        }
+        // Starta's round alike Upprepa's first: the run stops at the failure.
+        for (const auto& [kind, verdict] : kinds)
+            for (const bool repeat : {false, true}) {
+                WindowFixture f;
+                f.ports->failWith(kNoAccess.toStdString(), kind);
+                f.window->mnuLoopback->trigger();
+                auto* dialog = f.window->findChild<LoopbackDialog*>();
+                QVERIFY(dialog != nullptr);
+                (repeat ? dialog->cmdRepeat : dialog->cmdStart)->click();
+                QTRY_VERIFY(!dialog->tmrRepeat->isActive());
+                QTest::qWait(50);
+                QCOMPARE(f.messages, QStringList{kNoAccess});
+                QVERIFY(dialog->cmdRepeat->isEnabled() && !dialog->cmdStop->isEnabled());
+                QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8(verdict)));
+                QVERIFY(dialog->grdResult->item(0, 2)->text().isEmpty());
+            }
     }
 };
 
