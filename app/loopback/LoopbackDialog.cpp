@@ -68,8 +68,9 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
     setWindowTitle(QStringLiteral("Slingtest"));
 
     auto* intro = new QLabel(QString::fromUtf8(
-        "Sätt en slingkontakt i parallellporten, välj port och koppling och tryck Starta. "
-        "Portens register återställs när testet är klart."));
+        "Sätt en slingkontakt i parallellporten, välj port och koppling och tryck Starta, "
+        "eller Upprepa för att köra testet om och om igen och fånga ett fel som kommer och går. "
+        "Portens register återställs efter varje omgång."));
     intro->setWordWrap(true);
 
     cboPort = new QComboBox;
@@ -163,7 +164,11 @@ void LoopbackDialog::MakeRepeatControls(QFormLayout* choices, QDialogButtonBox* 
     row->addWidget(spnRounds);
     row->addWidget(chkUntilStopped);
     row->addStretch();
-    choices->addRow(QString::fromUtf8("&Omgångar:"), row);
+    // A label of its own: the row's field is a layout, which a label cannot
+    // name as its buddy, so the spin box is.
+    auto* label = new QLabel(QString::fromUtf8("&Omgångar:"));
+    label->setBuddy(spnRounds);
+    choices->addRow(label, row);
 
     cmdRepeat = buttons->addButton(QStringLiteral("Upprepa"), QDialogButtonBox::ActionRole);
     cmdRepeat->setObjectName(QStringLiteral("cmdRepeat"));
