@@ -5,14 +5,20 @@
 #include "loopback/LoopbackTexts.h"
 #include "loopback/Plugs.h"
 #include "ports/PortBackend.h"
+#include "process/SteadyNow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -23,6 +29,13 @@ namespace {
 constexpr int kPinsColumn = 0;
 constexpr int kSignalsColumn = 1;
 constexpr int kResultColumn = 2;
+
+// A turn of the event loop runs rounds for about this long (at least one),
+// so that a long run keeps the window answering and sees Stoppa soon.
+constexpr qint64 kRepeatTurnMs = 20;
+// The result column is wide enough for a failing wire's counts of a long run.
+const char* const kWidestTally =
+    "fel i 99999 av 100000 omgångar, första i omgång 99999 efter 99,999999 s (fastnat hög)";
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -55,8 +68,9 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
     setWindowTitle(QStringLiteral("Slingtest"));
 
     auto* intro = new QLabel(QString::fromUtf8(
-        "Sätt en slingkontakt i parallellporten, välj port och koppling och tryck Starta. "
-        "Portens register återställs när testet är klart."));
+        "Sätt en slingkontakt i parallellporten, välj port och koppling och tryck Starta, "
+        "eller Upprepa för att köra testet om och om igen och fånga ett fel som kommer och går. "
+        "Portens register återställs efter varje omgång."));
     intro->setWordWrap(true);
 
     cboPort = new QComboBox;
@@ -82,7 +96,6 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
     grdResult->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdResult->setTabKeyNavigation(false);
     grdResult->horizontalHeader()->setStretchLastSection(true);
-    grdResult->setMinimumWidth(480);
 
     lblVerdict = new QLabel;
     lblVerdict->setObjectName(QStringLiteral("lblVerdict"));
@@ -92,6 +105,7 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
     auto* buttons = new QDialogButtonBox;
     cmdStart = buttons->addButton(QStringLiteral("Starta"), QDialogButtonBox::ActionRole);
     cmdStart->setObjectName(QStringLiteral("cmdStart"));
+    MakeRepeatControls(choices, buttons);
     cmdClose = buttons->addButton(QString::fromUtf8("Stäng"), QDialogButtonBox::RejectRole);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
 
@@ -112,13 +126,21 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
     cmdClose->setAutoDefault(false);
 
     setTabOrder(cboPort, cboPlug);
-    setTabOrder(cboPlug, grdResult);
+    setTabOrder(cboPlug, spnRounds);
+    setTabOrder(spnRounds, chkUntilStopped);
+    setTabOrder(chkUntilStopped, grdResult);
     setTabOrder(grdResult, cmdStart);
-    setTabOrder(cmdStart, cmdClose);
+    setTabOrder(cmdStart, cmdRepeat);
+    setTabOrder(cmdRepeat, cmdStop);
+    setTabOrder(cmdStop, cmdClose);
 
     ShowWiring();
     grdResult->resizeColumnsToContents();
-    grdResult->setColumnWidth(kResultColumn, 200);
+    grdResult->setColumnWidth(
+        kResultColumn,
+        grdResult->fontMetrics().horizontalAdvance(QString::fromUtf8(kWidestTally)) + 16);
+    grdResult->setMinimumWidth(grdResult->horizontalHeader()->length() +
+                               2 * grdResult->frameWidth());
     // Five rows, no empty space below them.
     grdResult->resizeRowsToContents();
     int height = grdResult->horizontalHeader()->sizeHint().height() + 2 * grdResult->frameWidth();
@@ -127,6 +149,43 @@ LoopbackDialog::LoopbackDialog(QWidget* parent, const std::vector<std::uint16_t>
     grdResult->setFixedHeight(height);
     grdResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     cmdStart->setFocus();
+}
+
+void LoopbackDialog::MakeRepeatControls(QFormLayout* choices, QDialogButtonBox* buttons) {
+    spnRounds = new QSpinBox;
+    spnRounds->setObjectName(QStringLiteral("spnRounds"));
+    spnRounds->setRange(1, 1000000);
+    spnRounds->setValue(100);
+    spnRounds->setAccessibleName(QString::fromUtf8("Antal omgångar"));
+    chkUntilStopped = new QCheckBox(QStringLiteral("&tills stoppad"));
+    chkUntilStopped->setObjectName(QStringLiteral("chkUntilStopped"));
+    chkUntilStopped->setAccessibleName(QStringLiteral("Upprepa tills stoppad"));
+    auto* row = new QHBoxLayout;
+    row->addWidget(spnRounds);
+    row->addWidget(chkUntilStopped);
+    row->addStretch();
+    // A label of its own: the row's field is a layout, which a label cannot
+    // name as its buddy, so the spin box is.
+    auto* label = new QLabel(QString::fromUtf8("&Omgångar:"));
+    label->setBuddy(spnRounds);
+    choices->addRow(label, row);
+
+    cmdRepeat = buttons->addButton(QStringLiteral("Upprepa"), QDialogButtonBox::ActionRole);
+    cmdRepeat->setObjectName(QStringLiteral("cmdRepeat"));
+    cmdRepeat->setAccessibleName(QStringLiteral("Upprepa"));
+    cmdStop = buttons->addButton(QStringLiteral("Stoppa"), QDialogButtonBox::ActionRole);
+    cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    cmdStop->setAccessibleName(QStringLiteral("Stoppa"));
+    cmdStop->setEnabled(false);
+    cmdRepeat->setAutoDefault(false);
+    cmdStop->setAutoDefault(false);
+
+    tmrRepeat = new QTimer(this);
+    tmrRepeat->setInterval(0);
+    connect(tmrRepeat, &QTimer::timeout, this, &LoopbackDialog::RunRounds);
+    connect(cmdRepeat, &QPushButton::clicked, this, &LoopbackDialog::cmdRepeat_Click);
+    connect(cmdStop, &QPushButton::clicked, this, &LoopbackDialog::cmdStop_Click);
+    connect(chkUntilStopped, &QCheckBox::toggled, spnRounds, &QWidget::setDisabled);
 }
 
 void LoopbackDialog::ShowWiring() {
@@ -163,6 +222,84 @@ void LoopbackDialog::ShowReport(const portprov::LoopbackReport& report) {
     }
     ShowVerdict(Text(portprov::VerdictText(report)),
                 report.passed() ? kLoopbackPassFace : kLoopbackFailFace);
+}
+
+void LoopbackDialog::cmdRepeat_Click() {
+    ShowWiring();
+    runBase_ = static_cast<std::int32_t>(cboPort->currentData().toInt());
+    runPlug_ = ChosenPlug(cboPlug->currentIndex());
+    wantedRounds_ =
+        chkUntilStopped->isChecked() ? 0 : static_cast<std::uint64_t>(spnRounds->value());
+    tally_.emplace(runPlug_, portprov::SteadyNow{});
+    SetRunning(true);
+    ShowTally();
+    tmrRepeat->start();
+}
+
+void LoopbackDialog::cmdStop_Click() {
+    if (tmrRepeat->isActive())
+        EndRun(true);
+}
+
+void LoopbackDialog::done(int result) {
+    cmdStop_Click();
+    QDialog::done(result);
+}
+
+void LoopbackDialog::RunRounds() {
+    // Each round puts the port back before the next one (RunLoopbackTest), so
+    // that whatever ends the run between two rounds leaves the port as it was.
+    QElapsedTimer turn;
+    turn.start();
+    do {
+        try {
+            tally_->add(portprov::RunLoopbackTest(runBase_, runPlug_));
+        } catch (const portprov::PortError& error) {
+            tmrRepeat->stop();
+            SetRunning(false);
+            ShowTally();
+            ShowVerdict(Text(portprov::AbortedText(error.kind())), kLoopbackFailFace);
+            showMessage_(this, QString::fromStdString(error.what()));
+            return;
+        }
+        if (wantedRounds_ != 0 && tally_->rounds() >= wantedRounds_) {
+            EndRun(false);
+            return;
+        }
+    } while (turn.elapsed() < kRepeatTurnMs);
+    ShowTally();
+}
+
+void LoopbackDialog::EndRun(bool stopped) {
+    tmrRepeat->stop();
+    SetRunning(false);
+    ShowTally();
+    ShowVerdict(Text(portprov::RepeatedVerdictText(*tally_, stopped)),
+                tally_->passed() ? kLoopbackPassFace : kLoopbackFailFace);
+}
+
+void LoopbackDialog::SetRunning(bool running) {
+    for (QWidget* control : {static_cast<QWidget*>(cboPort), static_cast<QWidget*>(cboPlug),
+                             static_cast<QWidget*>(chkUntilStopped),
+                             static_cast<QWidget*>(cmdStart), static_cast<QWidget*>(cmdRepeat)})
+        control->setEnabled(!running);
+    spnRounds->setEnabled(!running && !chkUntilStopped->isChecked());
+    cmdStop->setEnabled(running);
+    (running ? cmdStop : cmdRepeat)->setFocus();
+}
+
+void LoopbackDialog::ShowTally() {
+    // Before a round has run the cells stay empty: nothing has passed yet.
+    const std::vector<portprov::WireTally>& wires = tally_->wires();
+    for (std::size_t i = 0; i < wires.size() && tally_->rounds() > 0; ++i) {
+        const QString text = Text(portprov::WireTallyText(wires[i], tally_->rounds()));
+        QTableWidgetItem* cell = Cell(text);
+        cell->setToolTip(text);
+        cell->setBackground(wires[i].failedRounds == 0 ? kLoopbackPassFace : kLoopbackFailFace);
+        cell->setForeground(Qt::black);
+        grdResult->setItem(static_cast<int>(i), kResultColumn, cell);
+    }
+    ShowVerdict(Text(portprov::RoundsText(*tally_)), palette().color(QPalette::Window));
 }
 
 void LoopbackDialog::ShowVerdict(const QString& text, const QColor& face) {

@@ -27,6 +27,10 @@ std::string WireSignalsText(const LoopbackWire& wire) {
     return std::string(wire.outputSignal) + " \u2192 " + wire.inputSignal;
 }
 
+std::string WireText(const LoopbackWire& wire) {
+    return WirePinsText(wire) + " (" + WireSignalsText(wire) + ")";
+}
+
 std::string WireResultText(const LoopbackReport& report, const WireReport& wire) {
     switch (wire.result) {
     case WireResult::Works:

@@ -16,6 +16,8 @@ std::string PlugText(LoopbackPlug plug);
 std::string WirePinsText(const LoopbackWire& wire);
 // "Strobe → Select"
 std::string WireSignalsText(const LoopbackWire& wire);
+// "1–13 (Strobe → Select)"
+std::string WireText(const LoopbackWire& wire);
 // "fungerar", "fastnat hög", "fastnat låg", "ihopkopplad med stift 14–12 (Auto Feed)", ...
 std::string WireResultText(const LoopbackReport& report, const WireReport& wire);
 // Whether the port passed, which wires do not work and, when the failures

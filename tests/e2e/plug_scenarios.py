@@ -81,8 +81,9 @@ def open_loopback_dialog(s):
 
 
 def choose_data_wiring(s):
-    # From Starta back over the result table to the wiring, one entry down.
-    s.key("shift+Tab", "shift+Tab", "Down")
+    # From Starta back over the result table, "tills stoppad" and the rounds
+    # to the wiring, one entry down.
+    s.key("shift+Tab", "shift+Tab", "shift+Tab", "shift+Tab", "Down")
 
 
 def scenario_loopback(exe, shots):

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 // Verktyg: continuous reading follows the port and stops at the first
-// failure with one message; the loopback dialog reports each wire.
+// failure with one message; the loopback dialog reports each wire, once or
+// over repeated rounds.
 #include "WindowFixture.h"
 #include "loopback/LoopbackDialog.h"
 #include "ports/simulated/SimulatedPc.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -59,6 +63,28 @@ public:
         return std::make_unique<Hold>(holds, port);
     }
 };
+
+// The loopback dialog on a simulated PC with the data plug in, and pin 15's
+// fault if any, its data wiring chosen.
+LoopbackDialog* DataLoopbackDialog(WindowFixture& f, std::optional<portprov::PinFault> fault) {
+    auto pc = std::make_shared<portprov::SimulatedPc>();
+    pc->insertPlug(portprov::LoopbackPlug::Data);
+    if (fault)
+        pc->addFault(*fault);
+    f.useBackend(pc);
+    f.window->mnuLoopback->trigger();
+    auto* dialog = f.window->findChild<LoopbackDialog*>();
+    dialog->cboPlug->setCurrentIndex(1);
+    return dialog;
+}
+
+// Whether only Stoppa (and Stäng) can be used, as while a repeated run goes on.
+bool RepeatRunning(const LoopbackDialog& d) {
+    const QWidget* const idle[] = {d.cboPort,         d.cboPlug,  d.spnRounds,
+                                   d.chkUntilStopped, d.cmdStart, d.cmdRepeat};
+    return d.tmrRepeat->isActive() && d.cmdStop->isEnabled() &&
+           std::none_of(std::begin(idle), std::end(idle), [](auto* w) { return w->isEnabled(); });
+}
 
 } // namespace
 
@@ -248,6 +274,74 @@ private slots:
         QVERIFY(dialog->lblVerdict->height() >=
                 dialog->lblVerdict->heightForWidth(dialog->lblVerdict->width()));
         QVERIFY(f.messages.isEmpty());
+    }
+
+    void repeatedRoundsCountEachWiresFailures() {
+        const struct {
+            std::optional<portprov::PinFault> fault;
+            const char* verdict; // its start
+        } cases[] = {
+            {std::nullopt, "Godkänt: alla 5 ledningarna fungerade i alla 40 omgångar."},
+            {portprov::PinFault{15, portprov::PinFault::Kind::Drop, 0.5}, "Underkänt: fel i "},
+        };
+        for (const auto& c : cases) {
+            WindowFixture f;
+            auto* dialog = DataLoopbackDialog(f, c.fault);
+            dialog->spnRounds->setValue(40);
+            dialog->cmdRepeat->click();
+            QTRY_VERIFY(!dialog->tmrRepeat->isActive());
+            const QColor face = c.fault ? kLoopbackFailFace : kLoopbackPassFace;
+            QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8(c.verdict)));
+            QCOMPARE(dialog->lblVerdict->palette().color(QPalette::Window), face);
+            // Only 2-15 fails with the loose pin 15, and names its first failed round.
+            QCOMPARE(dialog->grdResult->item(0, 2)->background().color(), face);
+            QCOMPARE(dialog->grdResult->item(0, 2)->text().contains(
+                         QString::fromUtf8(" av 40 omgångar, första i omgång ")),
+                     c.fault.has_value());
+            for (int row = 1; row < 5; ++row)
+                QCOMPARE(dialog->grdResult->item(row, 2)->text(),
+                         QString::fromUtf8("fel i 0 av 40 omgångar"));
+        }
+    }
+
+    void stoppaEndsARunUntilStoppedAndKeepsItsCounts() {
+        WindowFixture f;
+        auto* dialog = DataLoopbackDialog(f, std::nullopt);
+        dialog->show();
+        dialog->chkUntilStopped->setChecked(true);
+        dialog->cmdRepeat->click();
+        QVERIFY(RepeatRunning(*dialog));
+        QTRY_VERIFY(!dialog->grdResult->item(4, 2)->text().isEmpty());
+        QVERIFY(RepeatRunning(*dialog));
+        dialog->cmdStop->click();
+        QVERIFY(!dialog->tmrRepeat->isActive() && !dialog->cmdStop->isEnabled());
+        QVERIFY(dialog->cmdStart->isEnabled() && !dialog->spnRounds->isEnabled());
+        // The verdict counts the rounds the table counts.
+        const QString rounds = dialog->grdResult->item(4, 2)->text().section(' ', 4, 4);
+        QCOMPARE(dialog->lblVerdict->text(),
+                 QString::fromUtf8("Godkänt: alla 5 ledningarna fungerade i alla %1 omgångar. "
+                                   "Körningen stoppades.")
+                     .arg(rounds));
+        QVERIFY(dialog->width() <= 1024 && dialog->height() <= 768);
+
+        // Closing the dialog ends a run that is under way.
+        dialog->cmdRepeat->click();
+        QPointer<LoopbackDialog> closed(dialog);
+        dialog->close();
+        QVERIFY(closed.isNull() || !closed->tmrRepeat->isActive());
+    }
+
+    void aPortFailureEndsARepeatedRunWithOneMessage() {
+        WindowFixture f;
+        f.ports->failWith(kNoAccess.toStdString());
+        f.window->mnuLoopback->trigger();
+        auto* dialog = f.window->findChild<LoopbackDialog*>();
+        dialog->cmdRepeat->click();
+        QTRY_VERIFY(!f.messages.isEmpty());
+        QTest::qWait(100);
+        QCOMPARE(f.messages, QStringList{kNoAccess});
+        QVERIFY(!dialog->tmrRepeat->isActive() && dialog->cmdRepeat->isEnabled());
+        QVERIFY(dialog->lblVerdict->text().startsWith(QString::fromUtf8("Testet avbröts")));
     }
 
     void aPortFailureInTheLoopbackTestIsShownOnce() {
