@@ -39,8 +39,9 @@ LoopbackOptions ReadLoopbackOptions(const QCommandLineParser& parser, bool simul
         return result;
     const auto once = [&parser](const QString& name) { return parser.values(name).size() <= 1; };
     if (!parser.isSet(loopback)) {
-        if (parser.isSet(repeat))
-            result.error = QStringLiteral("--repeat fungerar bara med --loopback.");
+        // Beside --expect the recording's options read it.
+        if (parser.isSet(repeat) && !parser.isSet(QStringLiteral("expect")))
+            result.error = QStringLiteral("--repeat fungerar bara med --loopback eller --expect.");
         return result;
     }
     if (otherCommands)

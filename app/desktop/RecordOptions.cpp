@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "desktop/RecordOptions.h"
 
+#include "cli/LoopbackRequest.h"
 #include "cli/ProgramOptions.h"
 #include "recording/RecordingFormats.h"
 
@@ -103,13 +104,12 @@ RecordOptions ReadRecordOptions(const QCommandLineParser& parser,
         result.error = Swedish("Välj inspelningens längd med --duration eller --samples, "
                                "inte båda.");
     else if (!once(duration) || !once(samples) || !once(rate) || !once(trigger) || !once(expect) ||
-             !once(tolerance) ||
+             !once(tolerance) || !once(QStringLiteral("repeat")) ||
              std::any_of(files.begin(), files.end(),
                          [&once](const auto* format) { return !once(Swedish(format->option)); }))
         result.error = Swedish("--duration, --samples, --rate, --trigger, ") +
                        FilesListed("", ", ") +
-                       Swedish(", --expect och --tolerance får stå en "
-                               "gång var.");
+                       Swedish(", --expect, --tolerance och --repeat får stå en gång var.");
     if (!result.error.isEmpty())
         return result;
 
@@ -127,6 +127,15 @@ RecordOptions ReadRecordOptions(const QCommandLineParser& parser,
     request.trigger = value(trigger);
     request.expect = value(expect);
     request.tolerance = value(tolerance);
+    if (parser.isSet(QStringLiteral("repeat")) && request.expect) {
+        const auto read =
+            portprov::ReadRepeatCount(parser.value(QStringLiteral("repeat")).toStdString());
+        if (const auto* refusal = std::get_if<std::string>(&read)) {
+            result.error = QString::fromStdString(*refusal);
+            return result;
+        }
+        request.repeat = std::get<std::uint64_t>(read);
+    }
     request.startWrite = std::move(startWrite);
     for (const portprov::RecordingFormat* format : files)
         request.files.push_back(

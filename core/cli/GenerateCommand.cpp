@@ -2,6 +2,7 @@
 #include "cli/GenerateCommand.h"
 
 #include "cli/RecordCommand.h"
+#include "cli/RepeatedComparison.h"
 #include "cli/SummaryNumbers.h"
 #include "generating/PlayedFile.h"
 #include "ports/PortError.h"
@@ -90,6 +91,15 @@ Run Generate(GeneratorOptions options, Generator::Clock clock, std::ostream& err
     }
 }
 
+// The recording the run made beside the signal, and whether memory ran out.
+RecordingEnding EndingOf(Run& run) {
+    RecordingEnding ending{run.result ? std::move(run.result->recorded) : std::nullopt,
+                           run.outOfMemory};
+    if (ending.result && ending.result->stats.outOfMemory)
+        ending.outOfMemory = true;
+    return ending;
+}
+
 } // namespace
 
 int RunGenerateCommand(const GenerateRequest& request, const std::optional<RecordRequest>& record,
@@ -125,6 +135,14 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
     // the program ends as the signal asks.
     const DeferredTerminationSignals stopOnSignal;
     const auto started = std::chrono::system_clock::now();
+    if (record && record->repeat && recording->reference)
+        return RunRepeatedComparison(
+            *record, *recording,
+            [&] {
+                Run round = Generate(options, clock, err);
+                return EndingOf(round);
+            },
+            started, version, out, err);
     Run run = Generate(std::move(options), std::move(clock), err);
     if (run.result)
         Say(err, Summary(checked.plan->waveform, run.result->stats, SwedishNumberFormat()), 0);
@@ -137,11 +155,8 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
             return Say(err, "Minnet tog slut: signalen slutade i förtid.", 1);
         return run.result && err ? 0 : 1;
     }
-    RecordingEnding ending{run.result ? std::move(run.result->recorded) : std::nullopt,
-                           run.outOfMemory};
-    if (ending.result && ending.result->stats.outOfMemory)
-        ending.outOfMemory = true;
-    const int saved = FinishRecording(*record, *recording, ending, started, version, out, err);
+    const int saved =
+        FinishRecording(*record, *recording, EndingOf(run), started, version, out, err);
     return run.result ? saved : 1;
 }
 

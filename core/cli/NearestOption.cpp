@@ -34,7 +34,8 @@ std::size_t Slips(std::string_view a, std::string_view b) {
 
 } // namespace
 
-std::vector<std::string> NearestNames(std::string_view typed, const std::vector<std::string>& known) {
+std::vector<std::string> NearestNames(std::string_view typed,
+                                      const std::vector<std::string>& known) {
     constexpr std::size_t kMostSlips = 2;
     std::vector<std::string> nearest;
     std::size_t fewest = kMostSlips + 1;

@@ -13,6 +13,7 @@ namespace portprov {
 // a name that merely shares a letter or two is not offered. Several when
 // they are equally near, in the order of known; none when none is that close.
 // Letters are compared as typed, except that case is not a slip.
-std::vector<std::string> NearestNames(std::string_view typed, const std::vector<std::string>& known);
+std::vector<std::string> NearestNames(std::string_view typed,
+                                      const std::vector<std::string>& known);
 
 } // namespace portprov

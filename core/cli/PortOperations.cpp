@@ -25,7 +25,7 @@ struct CheckedOperation {
 // Reads the operation's numbers into checked; the refusal, or "" when they
 // are accepted.
 std::string CheckNumbers(const PortOperation& operation, const NumberFormat& format,
-                  CheckedOperation& checked) {
+                         CheckedOperation& checked) {
     checked.asked = &operation;
     if (operation.kind == PortOperation::Kind::Read) {
         const AddressInput address = CheckAddress(operation.address, Rounding::HalfEven, format);

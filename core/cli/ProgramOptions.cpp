@@ -65,7 +65,9 @@ std::vector<OptionDeclaration> ProgramOptions() {
          "koppling"},
         {"", "repeat",
          "Med --loopback: kör testet så många gånger (0: tills Ctrl+C) och skriv sedan för "
-         "varje ledning i hur många omgångar den fick fel och när det första kom.",
+         "varje ledning i hur många omgångar den fick fel och när det första kom. Med --expect: "
+         "kör signalen, inspelningen och jämförelsen så många gånger och räkna skillnaderna per "
+         "ledning.",
          "antal"},
         {"", "info",
          "Undersök vad varje parallellport kan (SPP, PS/2, EPP, ECP) och skriv ut det med kärnans "

@@ -3,6 +3,7 @@
 
 #include "cli/ExpectedRecording.h"
 #include "cli/PortOperations.h"
+#include "cli/RepeatedComparison.h"
 #include "cli/SummaryNumbers.h"
 #include "cli/TriggerLine.h"
 
@@ -174,9 +175,7 @@ std::optional<TriggerEdge> TriggerEdgeOf(const PreparedRecording& prepared) {
 // summary; 3 when a line differs.
 int Compare(const RecordRequest& request, const PreparedRecording& prepared,
             const RecorderResult& result, std::ostream& out, std::ostream& err) {
-    const ReferenceComparison comparison = CompareWithReference(
-        *prepared.reference, result.recording, prepared.lines, prepared.plan.tolerance,
-        ResolutionOf(result.stats, prepared.plan.rate), TriggerEdgeOf(prepared));
+    const ReferenceComparison comparison = CompareRecorded(prepared, result);
     for (const ComparedLine& line : comparison.lines)
         out << ComparedLineText(line, SwedishNumberFormat()) << '\n';
     out << ComparisonSummary(comparison, *request.expect) << '\n' << std::flush;
@@ -185,7 +184,24 @@ int Compare(const RecordRequest& request, const PreparedRecording& prepared,
     return comparison.matches() ? 0 : 3;
 }
 
+// The rounds' counts instead, after a repeated run; 3 when a round differed.
+int PrintTally(const RepeatedRounds& repeated, std::ostream& out, std::ostream& err) {
+    for (const ComparisonTally::Line& line : repeated.tally.lines())
+        out << ComparisonTallyLine(line, repeated.tally.rounds()) << '\n';
+    out << ComparisonRoundsText(repeated.tally, repeated.interrupted) << '\n' << std::flush;
+    if (!LinesArrived(out, err))
+        return 1;
+    return repeated.tally.differedRounds() == 0 ? 0 : 3;
+}
+
 } // namespace
+
+ReferenceComparison CompareRecorded(const PreparedRecording& prepared,
+                                    const RecorderResult& result) {
+    return CompareWithReference(
+        *prepared.reference, result.recording, prepared.lines, prepared.plan.tolerance,
+        ResolutionOf(result.stats, prepared.plan.rate), TriggerEdgeOf(prepared));
+}
 
 CheckedRecording PrepareRecording(const RecordRequest& request,
                                   std::span<const std::uint16_t> parallelBases,
@@ -210,7 +226,8 @@ CheckedRecording PrepareRecording(const RecordRequest& request,
 
 int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
                     const RecordingEnding& ending, std::chrono::system_clock::time_point started,
-                    const std::string& version, std::ostream& out, std::ostream& err) {
+                    const std::string& version, std::ostream& out, std::ostream& err,
+                    const RepeatedRounds* repeated) {
     const RecordPlan& plan = prepared.plan;
     if (ending.result) {
         const VcdHeader header{version, started, ResolutionOf(ending.result->stats, plan.rate)};
@@ -240,6 +257,8 @@ int FinishRecording(const RecordRequest& request, const PreparedRecording& prepa
                        "väntade.",
                    1);
     }
+    if (repeated != nullptr)
+        return PrintTally(*repeated, out, err);
     if (prepared.reference)
         return Compare(request, prepared, *ending.result, out, err);
     return err ? 0 : 1;
@@ -258,6 +277,10 @@ int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t
     // as the signal asks.
     const DeferredTerminationSignals stopOnSignal;
     const auto started = std::chrono::system_clock::now();
+    if (request.repeat && checked.prepared->reference)
+        return RunRepeatedComparison(
+            request, *checked.prepared, [&] { return Record(checked.prepared->options, err); },
+            started, version, out, err);
     const RecordingEnding ending = Record(checked.prepared->options, err);
     return FinishRecording(request, *checked.prepared, ending, started, version, out, err);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "cli/ComparisonTally.h"
 #include "cli/RecordRequest.h"
 #include "input/Conversions.h"
 #include "recording/RecordedLines.h"
@@ -78,11 +79,23 @@ struct RecordingEnding {
     std::optional<RecorderResult> result;
     bool outOfMemory = false;
 };
+// The rounds of a repeated comparison, counted (RunRepeatedComparison).
+struct RepeatedRounds {
+    ComparisonTally tally;
+    bool interrupted = false; // a termination signal ended the run
+};
+
 // Saves what was recorded, whole or not at all, says the summary and what
 // cut the recording short, and compares it with the reference, as
-// RunRecordCommand does; the exit status.
+// RunRecordCommand does, or after repeated rounds prints their counts; the
+// exit status.
 int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
                     const RecordingEnding& ending, std::chrono::system_clock::time_point started,
-                    const std::string& version, std::ostream& out, std::ostream& err);
+                    const std::string& version, std::ostream& out, std::ostream& err,
+                    const RepeatedRounds* repeated = nullptr);
+
+// A recording beside the prepared reference, on one time axis.
+ReferenceComparison CompareRecorded(const PreparedRecording& prepared,
+                                    const RecorderResult& result);
 
 } // namespace portprov

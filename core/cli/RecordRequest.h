@@ -33,6 +33,9 @@ struct RecordRequest {
     std::vector<RecordFile> files;       // in the order of RecordingFormats()
     std::optional<std::string> expect{}; // the reference compared with
     std::optional<std::string> tolerance{};
+    // --repeat beside --expect: the rounds of signal, recording and
+    // comparison; 0 until a termination signal.
+    std::optional<std::uint64_t> repeat{};
 };
 
 // The same, checked: what the recorder is to do.

@@ -34,6 +34,15 @@ def table(ref, bad, saved):
         (["--plug=data", "--fault=15:stuck-low", *SIGNAL, *expect], 3,
          lambda out: "stift15_fel (Stift 15 Fel): skiljer sig, 8 skillnader; först vid " in out
          and ": en stigande flank saknas" in out),
+        # Repeated: each line's rounds counted.
+        (["--plug=data", *SIGNAL, *expect, *SAME, "--repeat", "3"], 0,
+         lambda out: "stift15_fel (Stift 15 Fel): skilde sig i 0 av 3 omgångar\n" in out
+         and out.endswith("3 omgångar, 0 med skillnader\n")),
+        (["--plug=data", "--fault=15:stuck-high", *SIGNAL, *expect, "--repeat", "2"], 3,
+         lambda out: "stift15_fel (Stift 15 Fel): skilde sig i 2 av 2 omgångar, första i "
+         "omgång 1 efter" in out and out.endswith("2 omgångar, 2 med skillnader\n")),
+        ([*SIGNAL, "--csv", saved, "--repeat", "2"], 2,
+         lambda err: "--repeat fungerar bara med --loopback eller --expect" in err),
         ([*SIGNAL, "--expect", ref + ".saknas"], 1, lambda err: "Kan inte läsa filen" in err),
         ([*SIGNAL, "--expect", bad], 1, lambda err: "Rad 2: ogiltigt värde" in err
          and "\x1b" not in err),
