@@ -119,10 +119,12 @@ void SelectPorts(const CommandLine& commandLine) {
 int RunRecording(const CommandLine& commandLine) {
     SelectPorts(commandLine);
     const std::vector<std::uint16_t> bases = portprov::BasesOf(portprov::ReportedParallelPorts());
+    PrintingBuffer outBuffer(stdout);
     PrintingBuffer errBuffer(stderr);
+    std::ostream out(&outBuffer);
     std::ostream err(&errBuffer);
     return portprov::RunRecordCommand(*commandLine.record, bases, LocaleNumberFormat(),
-                                      "Portprov " PORTPROV_VERSION, err);
+                                      "Portprov " PORTPROV_VERSION, out, err);
 }
 
 // --square, --pulses, --play: a signal, with a recording beside it when asked
@@ -130,10 +132,13 @@ int RunRecording(const CommandLine& commandLine) {
 int RunSignal(const CommandLine& commandLine) {
     SelectPorts(commandLine);
     const std::vector<std::uint16_t> bases = portprov::BasesOf(portprov::ReportedParallelPorts());
+    PrintingBuffer outBuffer(stdout);
     PrintingBuffer errBuffer(stderr);
+    std::ostream out(&outBuffer);
     std::ostream err(&errBuffer);
     return portprov::RunGenerateCommand(*commandLine.generate, commandLine.record, bases,
-                                        LocaleNumberFormat(), "Portprov " PORTPROV_VERSION, err);
+                                        LocaleNumberFormat(), "Portprov " PORTPROV_VERSION, out,
+                                        err);
 }
 
 // --info: the simulated PC's three ports, or the usual ones and those the

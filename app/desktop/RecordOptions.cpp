@@ -66,16 +66,19 @@ RecordOptions ReadRecordOptions(const QCommandLineParser& parser,
         return result;
     const QString record = QStringLiteral("record"), duration = QStringLiteral("duration"),
                   samples = QStringLiteral("samples"), rate = QStringLiteral("rate"),
-                  trigger = QStringLiteral("trigger");
+                  trigger = QStringLiteral("trigger"), expect = QStringLiteral("expect"),
+                  tolerance = QStringLiteral("tolerance");
     const bool recording = parser.isSet(record);
     const std::vector<const portprov::RecordingFormat*> files = FilesGiven(parser);
     const bool detail = (parser.isSet(duration) && !signal) || parser.isSet(samples) ||
                         parser.isSet(rate) || parser.isSet(trigger) || !files.empty() ||
-                        startWrite.has_value();
+                        parser.isSet(expect) || parser.isSet(tolerance) || startWrite.has_value();
     if (!recording) {
         if (detail)
             result.error = Swedish("--duration, --samples, --rate, --trigger, --start-write, ") +
-                           FilesListed("", " och ") + Swedish(" hör till --record.");
+                           FilesListed("", ", ") +
+                           Swedish(", --expect och --tolerance hör till "
+                                   "--record.");
         return result;
     }
     const auto once = [&parser](const QString& option) {
@@ -83,18 +86,30 @@ RecordOptions ReadRecordOptions(const QCommandLineParser& parser,
     };
     if (portOperations)
         result.error = Swedish("--record kan inte stå med --read eller --write.");
-    else if (files.empty())
-        result.error = Swedish("--record behöver en fil att spara i: skriv minst en av ") +
-                       FilesListed(" FIL", " och ") + QStringLiteral(".");
+    else if (files.empty() && !parser.isSet(expect))
+        result.error = Swedish("--record behöver en fil att spara i eller en att jämföra med: "
+                               "skriv minst en av ") +
+                       FilesListed(" FIL", ", ") + Swedish(" och --expect FIL.");
+    else if (parser.isSet(tolerance) && !parser.isSet(expect))
+        result.error = Swedish("--tolerance hör till --expect.");
+    // The verdicts go to the standard output, and would run into the file.
+    else if (parser.isSet(expect) &&
+             std::any_of(files.begin(), files.end(), [&parser](const auto* format) {
+                 return parser.value(Swedish(format->option)) == QStringLiteral("-");
+             }))
+        result.error = Swedish("--expect skriver sina resultat på standard ut: spara "
+                               "inspelningen i en fil, inte i -.");
     else if (parser.isSet(duration) && parser.isSet(samples))
         result.error = Swedish("Välj inspelningens längd med --duration eller --samples, "
                                "inte båda.");
-    else if (!once(duration) || !once(samples) || !once(rate) || !once(trigger) ||
-             std::any_of(files.begin(), files.end(), [&once](const auto* format) {
-                 return !once(Swedish(format->option));
-             }))
+    else if (!once(duration) || !once(samples) || !once(rate) || !once(trigger) || !once(expect) ||
+             !once(tolerance) ||
+             std::any_of(files.begin(), files.end(),
+                         [&once](const auto* format) { return !once(Swedish(format->option)); }))
         result.error = Swedish("--duration, --samples, --rate, --trigger, ") +
-                       FilesListed("", " och ") + Swedish(" får stå en gång var.");
+                       FilesListed("", ", ") +
+                       Swedish(", --expect och --tolerance får stå en "
+                               "gång var.");
     if (!result.error.isEmpty())
         return result;
 
@@ -110,6 +125,8 @@ RecordOptions ReadRecordOptions(const QCommandLineParser& parser,
     request.samples = value(samples);
     request.rate = value(rate);
     request.trigger = value(trigger);
+    request.expect = value(expect);
+    request.tolerance = value(tolerance);
     request.startWrite = std::move(startWrite);
     for (const portprov::RecordingFormat* format : files)
         request.files.push_back(

@@ -57,9 +57,8 @@ std::string Summary(const Waveform& waveform, const GeneratorStats& stats,
                               }},
                    waveform);
     line += ", längsta försening " + Duration(stats.worstLateness, format) + ", " +
-            std::to_string(stats.lateWrites) + " sena, " +
-            std::to_string(stats.distortedPeriods) + " förvrängda" + unit +
-            ", realtidsprioritet: " + (stats.realTime ? "ja." : "nej.");
+            std::to_string(stats.lateWrites) + " sena, " + std::to_string(stats.distortedPeriods) +
+            " förvrängda" + unit + ", realtidsprioritet: " + (stats.realTime ? "ja." : "nej.");
     if (stats.stopped)
         line += " Signalen stoppades i förtid.";
     return line;
@@ -95,7 +94,8 @@ Run Generate(GeneratorOptions options, Generator::Clock clock, std::ostream& err
 
 int RunGenerateCommand(const GenerateRequest& request, const std::optional<RecordRequest>& record,
                        std::span<const std::uint16_t> parallelBases, const NumberFormat& format,
-                       const std::string& version, std::ostream& err, Generator::Clock clock) {
+                       const std::string& version, std::ostream& out, std::ostream& err,
+                       Generator::Clock clock) {
     const CheckedGenerateRequest checked =
         CheckGenerateRequest(request, record.has_value(), format);
     if (!checked.plan)
@@ -141,7 +141,7 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
                            run.outOfMemory};
     if (ending.result && ending.result->stats.outOfMemory)
         ending.outOfMemory = true;
-    const int saved = FinishRecording(*record, *recording, ending, started, version, err);
+    const int saved = FinishRecording(*record, *recording, ending, started, version, out, err);
     return run.result ? saved : 1;
 }
 

@@ -74,10 +74,9 @@ std::string SignalOptionNames(const std::string& lastJoin, bool recordingDuratio
 // rate 1 to 100000 Hz, a duty cycle above 0 and below 100 per cent, a count
 // of pulses whole from 1 to a billion, the base a parallel port's whose
 // registers neither reach the game port nor pass 65535. --duration is the
-// square wave's length (1 s without it; bounded as ReadDuration says); with --pulses and --play it is the
-// length of the recording beside them (`recording`): without one it is
-// refused, and so is one shorter than the signal, which would cut the
-// response off before the stimulus ends.
+// square wave's length (1 s without it; bounded as ReadDuration says); with --pulses and --play it
+// is the length of the recording beside them (`recording`): without one it is refused, and so is
+// one shorter than the signal, which would cut the response off before the stimulus ends.
 CheckedGenerateRequest CheckGenerateRequest(const GenerateRequest& request, bool recording,
                                             const NumberFormat& format);
 

@@ -82,11 +82,12 @@ std::vector<OptionDeclaration> ProgramOptions() {
          "bas"},
         {"", "record",
          "Spela in registret på adressen, utan fönster; kan upprepas. Kräver minst en av " +
-             Listed(FileOptions(""), " och ") + ", som alla sparas.",
+             Listed(FileOptions(""), " och ") + ", som alla sparas, eller --expect.",
          "adress"},
         {"", "duration",
          "Inspelningens längd (standard 1 sekund). Med --square vågens längd (standard 1 "
-         "sekund); med " + SignalOptionNames("och", true) +
+         "sekund); med " +
+             SignalOptionNames("och", true) +
              " inspelningens, minst signalens (standard: signalens). Högst " +
              std::to_string(kLongestRecording.count()) + " sekunder.",
          "sekunder"},
@@ -109,6 +110,17 @@ std::vector<OptionDeclaration> ProgramOptions() {
     options.insert(options.end(), std::begin(recording), std::end(recording));
     for (const RecordingFormat& format : RecordingFormats())
         options.push_back({"", std::string(format.option), std::string(format.optionHelp), "fil"});
+    options.push_back(
+        {"", "expect",
+         "Med --record: jämför inspelningen efteråt med en inspelning av ett "
+         "fungerande kort (CSV som --csv sparar) och skriv för varje ledning i den om "
+         "flankerna stämmer. Slutstatus 3 när en ledning skiljer sig.",
+         "fil"});
+    options.push_back({"", "tolerance",
+                       "Med --expect: hur långt en flank får ligga från referensens (standard en "
+                       "tiondel av ledningens kortaste intervall, aldrig under inspelningens "
+                       "upplösning).",
+                       "sekunder"});
     options.push_back({"", "stick",
                        "Med --simulate: styrspak A på X,Y procent av sitt utslag (standard 50,50).",
                        "x,y"});

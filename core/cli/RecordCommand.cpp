@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "cli/RecordCommand.h"
 
+#include "cli/ExpectedRecording.h"
+#include "cli/PortOperations.h"
 #include "cli/SummaryNumbers.h"
 #include "cli/TriggerLine.h"
 
@@ -8,7 +10,9 @@
 #include "process/DeferredTerminationSignals.h"
 #include "recording/RecordedLines.h"
 #include "recording/Recorder.h"
+#include "recording/RecordingFiles.h"
 #include "recording/RecordingFormats.h"
+#include "recording/ReferenceCheck.h"
 #include "recording/WholeFile.h"
 
 #include <algorithm>
@@ -108,7 +112,8 @@ bool Save(const RecordRequest& request, const PreparedRecording& prepared,
         try {
             const DeferredTerminationSignals::Interrupting interrupting;
             SaveRecording(prepared.files[i], request.files[i].kind, result.recording,
-                          prepared.lines, header, [&interrupting] { return interrupting.arrived(); });
+                          prepared.lines, header,
+                          [&interrupting] { return interrupting.arrived(); });
         } catch (const FileSaveError& error) {
             Say(err, error.what(), 1);
             saved = false;
@@ -138,6 +143,48 @@ CheckFiles(const RecordRequest& request, std::vector<SaveTarget>& targets) {
     return std::nullopt;
 }
 
+// --expect: the reference read, and each of its lines found among the
+// recorded ones, before the recording starts.
+std::optional<std::pair<std::string, RecordingRefusal>> ReadExpected(const RecordRequest& request,
+                                                                     PreparedRecording& prepared) {
+    if (!request.expect)
+        return std::nullopt;
+    ReferenceResult read = ReadReferenceFile(*request.expect);
+    if (!read.reference)
+        return std::pair{read.refusal, RecordingRefusal::File};
+    const std::vector<std::string> absent = AbsentLines(*read.reference, prepared.lines);
+    if (!absent.empty())
+        return std::pair{AbsentLinesText(*request.expect, absent), RecordingRefusal::Reference};
+    prepared.reference = std::move(read.reference);
+    return std::nullopt;
+}
+
+// The recorded line the trigger waited on, by its name in a file.
+std::optional<TriggerEdge> TriggerEdgeOf(const PreparedRecording& prepared) {
+    const auto& trigger = prepared.options.trigger;
+    if (!trigger || !prepared.plan.trigger)
+        return std::nullopt;
+    for (const RecordedLine& line : prepared.lines)
+        if (line.channel == trigger->channel && line.bit == trigger->bit)
+            return TriggerEdge{line.wire, prepared.plan.trigger->rising};
+    return std::nullopt;
+}
+
+// The recording beside the reference: a verdict a line on out, then the
+// summary; 3 when a line differs.
+int Compare(const RecordRequest& request, const PreparedRecording& prepared,
+            const RecorderResult& result, std::ostream& out, std::ostream& err) {
+    const ReferenceComparison comparison = CompareWithReference(
+        *prepared.reference, result.recording, prepared.lines, prepared.plan.tolerance,
+        ResolutionOf(result.stats, prepared.plan.rate), TriggerEdgeOf(prepared));
+    for (const ComparedLine& line : comparison.lines)
+        out << ComparedLineText(line, SwedishNumberFormat()) << '\n';
+    out << ComparisonSummary(comparison, *request.expect) << '\n' << std::flush;
+    if (!LinesArrived(out, err))
+        return 1;
+    return comparison.matches() ? 0 : 3;
+}
+
 } // namespace
 
 CheckedRecording PrepareRecording(const RecordRequest& request,
@@ -156,12 +203,14 @@ CheckedRecording PrepareRecording(const RecordRequest& request,
     // An hour's recording must not be lost to a file name that was wrong from the start.
     if (auto fileRefusal = CheckFiles(request, prepared.files))
         return {std::nullopt, fileRefusal->first, fileRefusal->second};
+    if (auto expectRefusal = ReadExpected(request, prepared))
+        return {std::nullopt, expectRefusal->first, expectRefusal->second};
     return {std::move(prepared), {}, {}};
 }
 
 int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
                     const RecordingEnding& ending, std::chrono::system_clock::time_point started,
-                    const std::string& version, std::ostream& err) {
+                    const std::string& version, std::ostream& out, std::ostream& err) {
     const RecordPlan& plan = prepared.plan;
     if (ending.result) {
         const VcdHeader header{version, started, ResolutionOf(ending.result->stats, plan.rate)};
@@ -191,11 +240,14 @@ int FinishRecording(const RecordRequest& request, const PreparedRecording& prepa
                        "väntade.",
                    1);
     }
+    if (prepared.reference)
+        return Compare(request, prepared, *ending.result, out, err);
     return err ? 0 : 1;
 }
 
 int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t> parallelBases,
-                     const NumberFormat& format, const std::string& version, std::ostream& err) {
+                     const NumberFormat& format, const std::string& version, std::ostream& out,
+                     std::ostream& err) {
     const CheckedRecording checked = PrepareRecording(request, parallelBases, format);
     // A bad number, or a trigger that does not fit the registers asked for, is
     // a bad command line; a file that cannot be saved is not.
@@ -207,7 +259,7 @@ int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t
     const DeferredTerminationSignals stopOnSignal;
     const auto started = std::chrono::system_clock::now();
     const RecordingEnding ending = Record(checked.prepared->options, err);
-    return FinishRecording(request, *checked.prepared, ending, started, version, err);
+    return FinishRecording(request, *checked.prepared, ending, started, version, out, err);
 }
 
 } // namespace portprov

@@ -5,6 +5,7 @@
 #include "input/Conversions.h"
 #include "recording/RecordedLines.h"
 #include "recording/Recorder.h"
+#include "recording/ReferenceFile.h"
 #include "recording/SaveTarget.h"
 
 #include <chrono>
@@ -36,8 +37,14 @@ namespace portprov {
 // and version, for the VCD header. Returns the exit status: 0 when saved, 2
 // for a bad command line (a number, a trigger that does not fit the
 // registers, two files that are one), 1 otherwise.
+// With --expect the recording is then compared with the reference, read and
+// matched to the recorded lines before any port is touched: a line a verdict
+// on out (ComparedLineText), then the summary; the status is 3 when a line
+// differs. A reference line the recording does not have is a bad command
+// line (2), a reference that cannot be read a file's failure (1).
 int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t> parallelBases,
-                     const NumberFormat& format, const std::string& version, std::ostream& err);
+                     const NumberFormat& format, const std::string& version, std::ostream& out,
+                     std::ostream& err);
 
 // The steps of a recording asked for on the command line, for a command that
 // runs the recorder its own way (beside the signal generator).
@@ -50,10 +57,12 @@ struct PreparedRecording {
     std::vector<RecordedLine> lines;
     RecorderOptions options;
     std::vector<SaveTarget> files;
+    std::optional<Reference> reference{}; // --expect's, read
 };
 // What was refused: a number, a trigger that does not fit the registers, two
-// files that are one (all three a bad command line), or a file.
-enum class RecordingRefusal { Numbers, Trigger, SameFile, File };
+// files that are one, a reference with lines the recording lacks (all four a
+// bad command line), or a file.
+enum class RecordingRefusal { Numbers, Trigger, SameFile, Reference, File };
 struct CheckedRecording {
     std::optional<PreparedRecording> prepared;
     std::string refusal;
@@ -70,9 +79,10 @@ struct RecordingEnding {
     bool outOfMemory = false;
 };
 // Saves what was recorded, whole or not at all, says the summary and what
-// cut the recording short, as RunRecordCommand does; the exit status.
+// cut the recording short, and compares it with the reference, as
+// RunRecordCommand does; the exit status.
 int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
                     const RecordingEnding& ending, std::chrono::system_clock::time_point started,
-                    const std::string& version, std::ostream& err);
+                    const std::string& version, std::ostream& out, std::ostream& err);
 
 } // namespace portprov

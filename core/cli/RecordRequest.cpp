@@ -107,6 +107,14 @@ CheckedRecordRequest CheckRecordRequest(const RecordRequest& request, const Numb
                            "med adressen först där stiftet finns på flera portar, till exempel "
                            "11:fall eller 513:3:fall");
     }
+    if (request.tolerance) {
+        const std::optional<double> seconds = ReadNumber(*request.tolerance, format);
+        const double most = double(kLongestRecording.count());
+        if (!seconds || !(*seconds > 0.0) || *seconds > most || std::llround(*seconds * 1e9) == 0)
+            return Refused("Ogiltig tolerans: skriv --tolerance SEKUNDER, mer än 0 och högst " +
+                           std::to_string(kLongestRecording.count()) + ".");
+        plan.tolerance = std::chrono::nanoseconds(std::llround(*seconds * 1e9));
+    }
     return {plan, {}};
 }
 

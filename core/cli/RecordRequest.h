@@ -17,7 +17,8 @@ namespace portprov {
 // A recording asked for on the command line, its numbers as typed:
 //   --record ADDRESS [--record ADDRESS ...] [--duration SECONDS] [--samples N]
 //   [--rate HZ] [--start-write ADDRESS VALUE] [--trigger [ADDRESS:]PIN:rise|fall]
-//   [--vcd FILE] [--csv FILE] (one file at least; each is saved)
+//   [--vcd FILE] [--csv FILE] (each is saved) [--expect FILE [--tolerance SECONDS]]
+//   (a file to save in, or a reference to compare with, at least)
 struct RecordFile {
     FileKind kind = FileKind::Vcd;
     std::string path;
@@ -29,7 +30,9 @@ struct RecordRequest {
     std::optional<std::string> rate;
     std::optional<std::string> trigger;
     std::optional<PortOperation> startWrite;
-    std::vector<RecordFile> files; // in the order of RecordingFormats()
+    std::vector<RecordFile> files;       // in the order of RecordingFormats()
+    std::optional<std::string> expect{}; // the reference compared with
+    std::optional<std::string> tolerance{};
 };
 
 // The same, checked: what the recorder is to do.
@@ -49,6 +52,8 @@ struct RecordPlan {
     std::optional<double> rate; // rounds a second; nullopt: as fast as the path allows
     std::optional<Trigger> trigger;
     std::optional<std::pair<std::uint16_t, std::uint8_t>> startWrite;
+    // How far an edge may be from the reference's; nullopt: by default.
+    std::optional<std::chrono::nanoseconds> tolerance;
 };
 
 // The longest recording asked for by time: an hour. It bounds --duration
@@ -70,7 +75,7 @@ DurationInput ReadDuration(const std::string& text, const NumberFormat& format);
 // 255), a duration above 0 up to an hour, a whole number of samples from 1, a
 // rate the recorder can hold (1 kHz to 1 MHz), a trigger "PIN:rise" or
 // "PIN:fall" on a pin 1 to 25, optionally after an address ("513:3:fall") read
-// as --read reads it. The plan, or the Swedish refusal.
+// as --read reads it, a tolerance above 0 up to an hour. The plan, or the Swedish refusal.
 struct CheckedRecordRequest {
     std::optional<RecordPlan> plan;
     std::string refusal;

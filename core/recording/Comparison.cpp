@@ -23,14 +23,11 @@ LineEdges EdgesOf(const Recording& recording, const RecordedLine& line) {
 
 nanoseconds DefaultTolerance(const LineEdges& reference, nanoseconds length,
                              nanoseconds resolution) {
+    // Between edges only: the stretch before the first edge is the time the
+    // signal took to start, which says nothing of the line's pace.
     nanoseconds shortest = length;
-    nanoseconds from{};
-    for (const nanoseconds edge : reference.edges) {
-        shortest = std::min(shortest, edge - from);
-        from = edge;
-    }
-    if (!reference.edges.empty())
-        shortest = std::min(shortest, length - from);
+    for (std::size_t k = 1; k < reference.edges.size(); ++k)
+        shortest = std::min(shortest, reference.edges[k] - reference.edges[k - 1]);
     return std::max(shortest / 10, resolution);
 }
 
@@ -102,6 +99,8 @@ private:
     void note(const EdgeDifference& difference) {
         if (verdict_.differences++ == 0)
             verdict_.first = difference;
+        if (verdict_.shown.size() < kMostShownDifferences)
+            verdict_.shown.push_back(difference);
     }
 
     const LineEdges& r_;

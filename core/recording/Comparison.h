@@ -23,21 +23,27 @@ LineEdges EdgesOf(const Recording& recording, const RecordedLine& line);
 struct EdgeDifference {
     enum class Kind { StartLevel, Missing, Extra, Late, Early };
     Kind kind = Kind::StartLevel;
-    std::chrono::nanoseconds at{}; // the reference's edge (Missing, Late, Early), the recorded one (Extra)
+    std::chrono::nanoseconds
+        at{}; // the reference's edge (Missing, Late, Early), the recorded one (Extra)
     std::chrono::nanoseconds by{}; // how late (Late) or early (Early)
     bool rising = false;           // the edge's direction
 };
 
+// The differences a verdict keeps to be shown: a line that chatters for an
+// hour must not take the memory with it.
+inline constexpr std::size_t kMostShownDifferences = 1000;
+
 struct LineVerdict {
     std::size_t differences = 0;
     std::optional<EdgeDifference> first;
-    std::chrono::nanoseconds worst{}; // the largest deviation of the edges that matched
+    std::vector<EdgeDifference> shown; // the first kMostShownDifferences, in time order
+    std::chrono::nanoseconds worst{};  // the largest deviation of the edges that matched
     std::chrono::nanoseconds tolerance{};
 };
 
 // The tolerance of a line when none is given: a tenth of the reference's
-// shortest stretch at one level (from time 0, between edges, to its end at
-// `length`), never finer than the recording's resolution.
+// shortest interval between two edges (of its length, `length`, with fewer
+// than two), never finer than the recording's resolution.
 std::chrono::nanoseconds DefaultTolerance(const LineEdges& reference,
                                           std::chrono::nanoseconds length,
                                           std::chrono::nanoseconds resolution);

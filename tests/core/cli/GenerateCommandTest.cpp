@@ -125,8 +125,8 @@ TEST(GenerateCommand, RefusedBeforeAnyPortOrAtThePort) {
         {Asked(Kind::Pulses, "2:4000:1"), plain, 2, "Signalen varar 4000,000 s, längre än"},
     };
     for (const auto& c : cases) {
-        std::ostringstream err;
-        EXPECT_EQ(RunGenerateCommand(c.request, c.record, {}, kComma, "Portprov test", err),
+        std::ostringstream out, err;
+        EXPECT_EQ(RunGenerateCommand(c.request, c.record, {}, kComma, "Portprov test", out, err),
                   c.status)
             << err.str();
         EXPECT_NE(err.str().find(c.said), std::string::npos) << err.str();
@@ -137,9 +137,10 @@ TEST(GenerateCommand, RefusedBeforeAnyPortOrAtThePort) {
     // Data lines turned to input: the window's reason, status 1, D0 never driven high.
     ports->setIdleValue(888, 0x00);
     ports->setIdleValue(890, 0x20);
-    std::ostringstream err;
-    EXPECT_EQ(
-        RunGenerateCommand(Asked(Kind::Square, "2:1000"), {}, {}, kComma, "Portprov test", err), 1);
+    std::ostringstream out, err;
+    EXPECT_EQ(RunGenerateCommand(Asked(Kind::Square, "2:1000"), {}, {}, kComma, "Portprov test",
+                                 out, err),
+              1);
     EXPECT_NE(err.str().find("står i Läsläge"), std::string::npos) << err.str();
     const RecordingPorts::Call high{RecordingPorts::Call::Kind::Write, 888, 0x01};
     EXPECT_EQ(std::count(ports->calls().begin(), ports->calls().end(), high), 0);

@@ -38,8 +38,8 @@ std::pair<int, std::string> RunRecording(std::vector<std::string> addresses, con
     if (trigger)
         request.trigger = trigger;
     request.files = {{FileKind::Vcd, std::move(file)}};
-    std::ostringstream err;
-    const int status = RunRecordCommand(request, {}, NumberFormat{"."}, "Portprov test", err);
+    std::ostringstream out, err;
+    const int status = RunRecordCommand(request, {}, NumberFormat{"."}, "Portprov test", out, err);
     return {status, err.str()};
 }
 
