@@ -126,8 +126,12 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
     const DeferredTerminationSignals stopOnSignal;
     const auto started = std::chrono::system_clock::now();
     Run run = Generate(std::move(options), std::move(clock), err);
-    if (run.result)
-        Say(err, Summary(checked.plan->waveform, run.result->stats, SwedishNumberFormat()), 0);
+    // The report names the signal as the summary line does.
+    ReportedRun signal{std::to_string(checked.plan->base), {}};
+    if (run.result) {
+        signal.signal = Summary(checked.plan->waveform, run.result->stats, SwedishNumberFormat());
+        Say(err, signal.signal, 0);
+    }
     // A recording's file has the inputs beside the outputs: say they were
     // passed over, not played.
     if (run.result && !checked.plan->ignored.empty())
@@ -141,7 +145,8 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
                            run.outOfMemory};
     if (ending.result && ending.result->stats.outOfMemory)
         ending.outOfMemory = true;
-    const int saved = FinishRecording(*record, *recording, ending, started, version, out, err);
+    const int saved =
+        FinishRecording(*record, *recording, ending, started, version, out, err, signal);
     return run.result ? saved : 1;
 }
 

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <new>
 #include <thread>
 
@@ -159,6 +160,43 @@ std::optional<std::pair<std::string, RecordingRefusal>> ReadExpected(const Recor
     return std::nullopt;
 }
 
+// --report: checked as the recording's files are, and kept apart from them
+// and from the reference, which the page would replace.
+std::optional<std::pair<std::string, RecordingRefusal>> CheckReport(const RecordRequest& request,
+                                                                    PreparedRecording& prepared) {
+    if (!request.report)
+        return std::nullopt;
+    const std::string& path = request.report->path;
+    try {
+        prepared.report = CheckCanSave(path);
+    } catch (const FileSaveError& error) {
+        return std::pair{std::string(error.what()), RecordingRefusal::File};
+    }
+    for (std::size_t i = 0; i < prepared.files.size(); ++i)
+        if (prepared.files[i].sameAs(*prepared.report))
+            return std::pair{"--report och --" +
+                                 std::string(FormatOf(request.files[i].kind).option) +
+                                 " kan inte spara i samma fil (" + path + ").",
+                             RecordingRefusal::SameFile};
+    std::error_code unknown;
+    if (request.expect && std::filesystem::equivalent(path, *request.expect, unknown))
+        return std::pair{"--report kan inte spara i referensen (" + path + ").",
+                         RecordingRefusal::SameFile};
+    return std::nullopt;
+}
+
+// "889 (inspelad)", "888 (signalen), 889 (inspelad)": the ports of the
+// run, for the report.
+ReportedRun RunOf(const RecordPlan& plan, const ReportedRun& signal) {
+    std::string ports;
+    for (const std::uint16_t port : plan.ports)
+        ports += (ports.empty() ? "" : ", ") + std::to_string(port);
+    ports += " (inspelad)";
+    if (!signal.port.empty())
+        ports = signal.port + " (signalen), " + ports;
+    return {ports, signal.signal};
+}
+
 // The recorded line the trigger waited on, by its name in a file.
 std::optional<TriggerEdge> TriggerEdgeOf(const PreparedRecording& prepared) {
     const auto& trigger = prepared.options.trigger;
@@ -171,16 +209,22 @@ std::optional<TriggerEdge> TriggerEdgeOf(const PreparedRecording& prepared) {
 }
 
 // The recording beside the reference: a verdict a line on out, then the
-// summary; 3 when a line differs.
+// summary, and the report saved; 3 when a line differs, 1 when the report
+// could not be saved.
 int Compare(const RecordRequest& request, const PreparedRecording& prepared,
-            const RecorderResult& result, std::ostream& out, std::ostream& err) {
+            const RecorderResult& result, const ReportedRun& signal, std::ostream& out,
+            std::ostream& err) {
     const ReferenceComparison comparison = CompareWithReference(
         *prepared.reference, result.recording, prepared.lines, prepared.plan.tolerance,
         ResolutionOf(result.stats, prepared.plan.rate), TriggerEdgeOf(prepared));
     for (const ComparedLine& line : comparison.lines)
         out << ComparedLineText(line, SwedishNumberFormat()) << '\n';
     out << ComparisonSummary(comparison, *request.expect) << '\n' << std::flush;
-    if (!LinesArrived(out, err))
+    const bool reported =
+        !prepared.report || !request.report->comparison ||
+        SaveRunReport(*prepared.report,
+                      request.report->comparison(RunOf(prepared.plan, signal), comparison), err);
+    if (!LinesArrived(out, err) || !reported)
         return 1;
     return comparison.matches() ? 0 : 3;
 }
@@ -205,12 +249,15 @@ CheckedRecording PrepareRecording(const RecordRequest& request,
         return {std::nullopt, fileRefusal->first, fileRefusal->second};
     if (auto expectRefusal = ReadExpected(request, prepared))
         return {std::nullopt, expectRefusal->first, expectRefusal->second};
+    if (auto reportRefusal = CheckReport(request, prepared))
+        return {std::nullopt, reportRefusal->first, reportRefusal->second};
     return {std::move(prepared), {}, {}};
 }
 
 int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
                     const RecordingEnding& ending, std::chrono::system_clock::time_point started,
-                    const std::string& version, std::ostream& out, std::ostream& err) {
+                    const std::string& version, std::ostream& out, std::ostream& err,
+                    const ReportedRun& signal) {
     const RecordPlan& plan = prepared.plan;
     if (ending.result) {
         const VcdHeader header{version, started, ResolutionOf(ending.result->stats, plan.rate)};
@@ -241,7 +288,7 @@ int FinishRecording(const RecordRequest& request, const PreparedRecording& prepa
                    1);
     }
     if (prepared.reference)
-        return Compare(request, prepared, *ending.result, out, err);
+        return Compare(request, prepared, *ending.result, signal, out, err);
     return err ? 0 : 1;
 }
 
