@@ -8,6 +8,7 @@
 #include "process/DeferredTerminationSignals.h"
 
 #include <chrono>
+#include <filesystem>
 #include <new>
 #include <thread>
 #include <variant>
@@ -107,6 +108,12 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
         // Beside the signal its numbers are the command line's, as the signal's are.
         if (!prepared.prepared)
             return Say(err, prepared.refusal, prepared.kind == RecordingRefusal::File ? 1 : 2);
+        // The played file is the user's own: a report must not replace it.
+        std::error_code unknown;
+        if (record->report && request.kind == GenerateRequest::Kind::Play &&
+            std::filesystem::equivalent(record->report->path, request.signal, unknown))
+            return Say(err, "--report kan inte spara i filen som spelas (" + request.signal + ").",
+                       2);
         recording = std::move(prepared.prepared);
         if (!record->duration && !record->samples) {
             if (checked.plan->recordingLength > kLongestRecording)

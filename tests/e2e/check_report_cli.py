@@ -70,6 +70,9 @@ def main():
         # A name of the customer's with markup in it comes out as text.
         ref = os.path.join(folder, "ref<b>&'\".csv")
         report, saved = (os.path.join(folder, n) for n in ("report.html", "saved.csv"))
+        played = os.path.join(folder, "played.csv")
+        with open(played, "w", encoding="utf-8") as f:
+            f.write("tid_s,stift2_d0\n0,1\n0.002,0\n")
         if run(exe, "--simulate", *SIGNAL, "--csv", ref)[0] != 0:
             complaints.append("the reference was not made")
         expect = ["--expect", ref, "--report", report]
@@ -99,6 +102,8 @@ def main():
             ([*SIGNAL, "--expect", ref, "--csv", saved, "--report", folder + "/no/r.html"], 1,
              "finns inte"),
             (["--loopback", "data", "--report", folder + "/no/r.html"], 1, "finns inte"),
+            (["--plug=data", "--play", played, "--record", "889", "--expect", ref, "--report",
+              played], 2, "filen som spelas"),
         ]:
             got = run(exe, "--simulate", *args)
             if got[0] != status or shows not in got[2] or os.path.exists(saved):
