@@ -17,7 +17,7 @@
 
 // The program's command line: --simulate, --plug, --help, --version, --info,
 // --loopback, --repeat and --fault, the port operations --read and --write, the recorder's --record
-// and the signals --square, --pulses and --play.
+// and the signals --square, --pulses and --play, and --report beside --expect or --loopback.
 struct CommandLine {
     bool simulate = false;
     // --plug=control, --plug=data (a plug's option in kPlugs): the loopback plug
