@@ -18,6 +18,7 @@
 #include "ports/ReportedParallelPorts.h"
 #include "ports/simulated/SimulatedPc.h"
 #include "process/RaisedRights.h"
+#include "report/RunReports.h"
 #include "widgets/ProgramStyle.h"
 #include "window/LocaleNumbers.h"
 #include "window/WindowFonts.h"
@@ -27,6 +28,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -36,15 +38,17 @@
 
 namespace {
 
-// With --simulate the real ports are not even probed.
+// The way to the ports; with --simulate the real ports are not even probed.
+std::string WayToPorts(bool simulate) {
+    return simulate ? "Portarna nås i en simulerad PC (--simulate): parallellportarna 888, 632 "
+                      "och 956 och spelporten 512-519 finns bara i minnet, och datorns egna "
+                      "portar rörs inte."
+                    : portprov::ProbeHardwareAccess();
+}
+
 QString AccessDescription(bool simulate) {
-    const std::string access =
-        simulate ? "Portarna nås i en simulerad PC (--simulate): parallellportarna 888, 632 och "
-                   "956 och spelporten 512-519 finns bara i minnet, och datorns egna portar "
-                   "rörs inte."
-                 : portprov::ProbeHardwareAccess();
-    const std::string text =
-        access + "\n\n" + portprov::ReportedPortsDescription(portprov::ReportedParallelPorts());
+    const std::string text = WayToPorts(simulate) + "\n\n" +
+                             portprov::ReportedPortsDescription(portprov::ReportedParallelPorts());
     // The help text puts its own blank line after the description.
     return QString::fromStdString(text).trimmed();
 }
@@ -115,6 +119,20 @@ void SelectPorts(const CommandLine& commandLine) {
         portprov::SelectPortBackend(portprov::OpenHardwarePorts);
 }
 
+// --report: what only the program knows of the run; the command adds the
+// port and the signal.
+std::optional<portprov::RunReport> ReportOf(const CommandLine& commandLine) {
+    if (!commandLine.report)
+        return std::nullopt;
+    portprov::ReportFacts facts;
+    facts.when = std::chrono::system_clock::now();
+    facts.version = "Portprov " PORTPROV_VERSION;
+    facts.way = WayToPorts(commandLine.simulate);
+    if (commandLine.record && commandLine.record->expect)
+        facts.reference = *commandLine.record->expect;
+    return portprov::ReportTo(*commandLine.report, std::move(facts));
+}
+
 // --record: a recording saved to a file, with its summary on standard error.
 int RunRecording(const CommandLine& commandLine) {
     SelectPorts(commandLine);
@@ -123,7 +141,9 @@ int RunRecording(const CommandLine& commandLine) {
     PrintingBuffer errBuffer(stderr);
     std::ostream out(&outBuffer);
     std::ostream err(&errBuffer);
-    return portprov::RunRecordCommand(*commandLine.record, bases, LocaleNumberFormat(),
+    portprov::RecordRequest request = *commandLine.record;
+    request.report = ReportOf(commandLine);
+    return portprov::RunRecordCommand(request, bases, LocaleNumberFormat(),
                                       "Portprov " PORTPROV_VERSION, out, err);
 }
 
@@ -136,9 +156,11 @@ int RunSignal(const CommandLine& commandLine) {
     PrintingBuffer errBuffer(stderr);
     std::ostream out(&outBuffer);
     std::ostream err(&errBuffer);
-    return portprov::RunGenerateCommand(*commandLine.generate, commandLine.record, bases,
-                                        LocaleNumberFormat(), "Portprov " PORTPROV_VERSION, out,
-                                        err);
+    std::optional<portprov::RecordRequest> record = commandLine.record;
+    if (record)
+        record->report = ReportOf(commandLine);
+    return portprov::RunGenerateCommand(*commandLine.generate, record, bases, LocaleNumberFormat(),
+                                        "Portprov " PORTPROV_VERSION, out, err);
 }
 
 // --info: the simulated PC's three ports, or the usual ones and those the
@@ -169,6 +191,7 @@ int RunLoopback(const CommandLine& commandLine) {
     }
     auto& plan = std::get<portprov::LoopbackPlan>(checked);
     plan.repeat = options.repeat;
+    plan.report = ReportOf(commandLine);
     SelectPorts(commandLine);
     PrintingBuffer outBuffer(stdout);
     PrintingBuffer errBuffer(stderr);

@@ -3,6 +3,7 @@
 
 #include "cli/NearestOption.h"
 #include "cli/ProgramOptions.h"
+#include "desktop/CommandLineReport.h"
 #include "desktop/CommandLineSignals.h"
 #include "desktop/RecordOptions.h"
 #include "loopback/Plugs.h"
@@ -246,6 +247,11 @@ CommandLine ReadRequests(const QCommandLineParser& parser, SplitArguments split)
                                               result.record || result.generate);
     if (!result.loopback.error.isEmpty())
         return BadCommandLine(result.loopback.error + QLatin1Char('\n'));
+    const ReportOption report = ReadReportOption(parser, result.record && result.record->expect,
+                                                 result.loopback.plug.has_value());
+    if (!report.error.isEmpty())
+        return BadCommandLine(report.error + QLatin1Char('\n'));
+    result.report = report.path;
     if (const QString refusal = ReadPlug(parser, result); !refusal.isEmpty()) {
         result.textToPrint = refusal;
         result.exitCode = kBadCommandLine;

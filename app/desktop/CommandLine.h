@@ -11,12 +11,13 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 // The program's command line: --simulate, --plug, --help, --version, --info,
-// --loopback, --repeat and --fault, the port operations --read and --write, the recorder's --record and the
-// signals --square, --pulses and --play.
+// --loopback, --repeat and --fault, the port operations --read and --write, the recorder's --record
+// and the signals --square, --pulses and --play, and --report beside --expect or --loopback.
 struct CommandLine {
     bool simulate = false;
     // --plug=control, --plug=data (a plug's option in kPlugs): the loopback plug
@@ -37,6 +38,8 @@ struct CommandLine {
     std::optional<std::pair<int, int>> stick;
     // --loopback, --repeat and --fault (which also holds in the window).
     LoopbackOptions loopback;
+    // --report: the page of a comparison (--expect) or a loopback run.
+    std::optional<std::string> report;
     // Set when the program is to print this text and end with exitCode
     // instead of opening its window (--help, --version, or a bad command
     // line, which ends with 2).

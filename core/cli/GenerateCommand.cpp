@@ -9,6 +9,7 @@
 #include "process/DeferredTerminationSignals.h"
 
 #include <chrono>
+#include <filesystem>
 #include <new>
 #include <thread>
 #include <variant>
@@ -117,6 +118,12 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
         // Beside the signal its numbers are the command line's, as the signal's are.
         if (!prepared.prepared)
             return Say(err, prepared.refusal, prepared.kind == RecordingRefusal::File ? 1 : 2);
+        // The played file is the user's own: a report must not replace it.
+        std::error_code unknown;
+        if (record->report && request.kind == GenerateRequest::Kind::Play &&
+            std::filesystem::equivalent(record->report->path, request.signal, unknown))
+            return Say(err, "--report kan inte spara i filen som spelas (" + request.signal + ").",
+                       2);
         recording = std::move(prepared.prepared);
         if (!record->duration && !record->samples) {
             if (checked.plan->recordingLength > kLongestRecording)
@@ -135,17 +142,27 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
     // the program ends as the signal asks.
     const DeferredTerminationSignals stopOnSignal;
     const auto started = std::chrono::system_clock::now();
-    if (record && record->repeat && recording->reference)
+    if (record && record->repeat && recording->reference) {
+        // The report names the round kept by the last round's summary.
+        ReportedRun lastSignal{std::to_string(checked.plan->base), {}};
         return RunRepeatedComparison(
             *record, *recording,
             [&] {
                 Run round = Generate(options, clock, err);
+                if (round.result)
+                    lastSignal.signal =
+                        Summary(checked.plan->waveform, round.result->stats, SwedishNumberFormat());
                 return EndingOf(round);
             },
-            started, version, out, err);
+            started, version, out, err, lastSignal);
+    }
     Run run = Generate(std::move(options), std::move(clock), err);
-    if (run.result)
-        Say(err, Summary(checked.plan->waveform, run.result->stats, SwedishNumberFormat()), 0);
+    // The report names the signal as the summary line does.
+    ReportedRun signal{std::to_string(checked.plan->base), {}};
+    if (run.result) {
+        signal.signal = Summary(checked.plan->waveform, run.result->stats, SwedishNumberFormat());
+        Say(err, signal.signal, 0);
+    }
     // A recording's file has the inputs beside the outputs: say they were
     // passed over, not played.
     if (run.result && !checked.plan->ignored.empty())
@@ -156,7 +173,7 @@ int RunGenerateCommand(const GenerateRequest& request, const std::optional<Recor
         return run.result && err ? 0 : 1;
     }
     const int saved =
-        FinishRecording(*record, *recording, EndingOf(run), started, version, out, err);
+        FinishRecording(*record, *recording, EndingOf(run), started, version, out, err, signal);
     return run.result ? saved : 1;
 }
 

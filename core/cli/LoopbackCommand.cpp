@@ -8,6 +8,7 @@
 #include "ports/PortError.h"
 #include "process/DeferredTerminationSignals.h"
 #include "process/SteadyNow.h"
+#include "recording/WholeFile.h"
 
 #include <utility>
 
@@ -27,6 +28,16 @@ int RunLoopbackCommand(const LoopbackPlan& plan, std::ostream& out, std::ostream
                        std::function<std::chrono::nanoseconds()> clock) {
     if (!clock)
         clock = SteadyNow{};
+    // The report's file is checked before the port is touched, as a
+    // recording's is.
+    std::optional<SaveTarget> reportTarget;
+    try {
+        if (plan.report && plan.report->loopback)
+            reportTarget = CheckCanSave(plan.report->path);
+    } catch (const FileSaveError& error) {
+        err << error.what() << '\n' << std::flush;
+        return 1;
+    }
     // Held for the whole run, so that Ctrl+C ends it between two rounds,
     // with the port put back and the counts printed.
     const DeferredTerminationSignals held;
@@ -56,7 +67,12 @@ int RunLoopbackCommand(const LoopbackPlan& plan, std::ostream& out, std::ostream
         PrintRepeated(tally, interrupted, out);
     // The signal is answered: the run ended and said so.
     DeferredTerminationSignals::forgetNoted();
-    if (!LinesArrived(out, err))
+    const bool reported =
+        !reportTarget || SaveRunReport(*reportTarget,
+                                       plan.report->loopback({std::to_string(plan.base), {}},
+                                                             plan.plug, tally, interrupted),
+                                       err);
+    if (!LinesArrived(out, err) || !reported)
         return 1;
     return tally.failedRounds() == 0 ? 0 : 3;
 }

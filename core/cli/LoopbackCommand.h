@@ -19,6 +19,9 @@ namespace portprov {
 // same however many rounds run. A failed access prints its message on err.
 // Returns the exit status: 0 when every wire passed in every round, 3 when
 // one failed, 1 for a failed access or a line out or err did not take.
+// With plan.report its file is checked before the port is touched (1 when it
+// cannot be saved there) and the run's page saved whole after the run,
+// whatever the verdict; a page that could not be saved makes the status 1.
 // clock: monotonic time for the failures' times, injected by tests.
 int RunLoopbackCommand(const LoopbackPlan& plan, std::ostream& out, std::ostream& err,
                        std::function<std::chrono::nanoseconds()> clock = {});

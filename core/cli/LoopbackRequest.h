@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "cli/RunReport.h"
 #include "connector/LoopbackPlug.h"
 #include "input/Conversions.h"
 #include "ports/simulated/PinFault.h"
@@ -19,6 +20,7 @@ struct LoopbackPlan {
     LoopbackPlug plug = LoopbackPlug::Data;
     std::uint16_t base = 888;
     std::optional<std::uint64_t> repeat;
+    std::optional<RunReport> report{}; // --report's page of the run
 };
 
 // A reading of an option's value: the value, or the Swedish refusal.

@@ -123,6 +123,11 @@ std::vector<OptionDeclaration> ProgramOptions() {
                        "tiondel av ledningens kortaste intervall, aldrig under inspelningens "
                        "upplösning).",
                        "sekunder"});
+    options.push_back({"", "report",
+                       "Med --expect eller --loopback: spara en rapport om körningen i en "
+                       "HTML-fil att öppna i en webbläsare och skriva ut, med resultatet för "
+                       "varje ledning (och med --expect ett tidsdiagram), vad utfallet än blir.",
+                       "fil"});
     options.push_back({"", "stick",
                        "Med --simulate: styrspak A på X,Y procent av sitt utslag (standard 50,50).",
                        "x,y"});

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <new>
 #include <thread>
 
@@ -160,6 +161,43 @@ std::optional<std::pair<std::string, RecordingRefusal>> ReadExpected(const Recor
     return std::nullopt;
 }
 
+// --report: checked as the recording's files are, and kept apart from them
+// and from the reference, which the page would replace.
+std::optional<std::pair<std::string, RecordingRefusal>> CheckReport(const RecordRequest& request,
+                                                                    PreparedRecording& prepared) {
+    if (!request.report)
+        return std::nullopt;
+    const std::string& path = request.report->path;
+    try {
+        prepared.report = CheckCanSave(path);
+    } catch (const FileSaveError& error) {
+        return std::pair{std::string(error.what()), RecordingRefusal::File};
+    }
+    for (std::size_t i = 0; i < prepared.files.size(); ++i)
+        if (prepared.files[i].sameAs(*prepared.report))
+            return std::pair{"--report och --" +
+                                 std::string(FormatOf(request.files[i].kind).option) +
+                                 " kan inte spara i samma fil (" + path + ").",
+                             RecordingRefusal::SameFile};
+    std::error_code unknown;
+    if (request.expect && std::filesystem::equivalent(path, *request.expect, unknown))
+        return std::pair{"--report kan inte spara i referensen (" + path + ").",
+                         RecordingRefusal::SameFile};
+    return std::nullopt;
+}
+
+// "889 (inspelad)", "888 (signalen), 889 (inspelad)": the ports of the
+// run, for the report.
+ReportedRun RunOf(const RecordPlan& plan, const ReportedRun& signal) {
+    std::string ports;
+    for (const std::uint16_t port : plan.ports)
+        ports += (ports.empty() ? "" : ", ") + std::to_string(port);
+    ports += " (inspelad)";
+    if (!signal.port.empty())
+        ports = signal.port + " (signalen), " + ports;
+    return {ports, signal.signal};
+}
+
 // The recorded line the trigger waited on, by its name in a file.
 std::optional<TriggerEdge> TriggerEdgeOf(const PreparedRecording& prepared) {
     const auto& trigger = prepared.options.trigger;
@@ -172,24 +210,38 @@ std::optional<TriggerEdge> TriggerEdgeOf(const PreparedRecording& prepared) {
 }
 
 // The recording beside the reference: a verdict a line on out, then the
-// summary; 3 when a line differs.
+// summary, and the report saved; 3 when a line differs, 1 when the report
+// could not be saved.
 int Compare(const RecordRequest& request, const PreparedRecording& prepared,
-            const RecorderResult& result, std::ostream& out, std::ostream& err) {
+            const RecorderResult& result, const ReportedRun& signal, std::ostream& out,
+            std::ostream& err) {
     const ReferenceComparison comparison = CompareRecorded(prepared, result);
     for (const ComparedLine& line : comparison.lines)
         out << ComparedLineText(line, SwedishNumberFormat()) << '\n';
     out << ComparisonSummary(comparison, *request.expect) << '\n' << std::flush;
-    if (!LinesArrived(out, err))
+    const bool reported =
+        !prepared.report || !request.report->comparison ||
+        SaveRunReport(*prepared.report,
+                      request.report->comparison(RunOf(prepared.plan, signal), comparison), err);
+    if (!LinesArrived(out, err) || !reported)
         return 1;
     return comparison.matches() ? 0 : 3;
 }
 
-// The rounds' counts instead, after a repeated run; 3 when a round differed.
-int PrintTally(const RepeatedRounds& repeated, std::ostream& out, std::ostream& err) {
+// The rounds' counts instead, after a repeated run, and the report of the
+// round kept; 3 when a round differed.
+int PrintTally(const RecordRequest& request, const PreparedRecording& prepared,
+               const RecorderResult& kept, const RepeatedRounds& repeated,
+               const ReportedRun& signal, std::ostream& out, std::ostream& err) {
     for (const ComparisonTally::Line& line : repeated.tally.lines())
         out << ComparisonTallyLine(line, repeated.tally.rounds()) << '\n';
     out << ComparisonRoundsText(repeated.tally, repeated.interrupted) << '\n' << std::flush;
-    if (!LinesArrived(out, err))
+    const bool reported = !prepared.report || !request.report->comparison ||
+                          SaveRunReport(*prepared.report,
+                                        request.report->comparison(RunOf(prepared.plan, signal),
+                                                                   CompareRecorded(prepared, kept)),
+                                        err);
+    if (!LinesArrived(out, err) || !reported)
         return 1;
     return repeated.tally.differedRounds() == 0 ? 0 : 3;
 }
@@ -221,13 +273,15 @@ CheckedRecording PrepareRecording(const RecordRequest& request,
         return {std::nullopt, fileRefusal->first, fileRefusal->second};
     if (auto expectRefusal = ReadExpected(request, prepared))
         return {std::nullopt, expectRefusal->first, expectRefusal->second};
+    if (auto reportRefusal = CheckReport(request, prepared))
+        return {std::nullopt, reportRefusal->first, reportRefusal->second};
     return {std::move(prepared), {}, {}};
 }
 
 int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
                     const RecordingEnding& ending, std::chrono::system_clock::time_point started,
                     const std::string& version, std::ostream& out, std::ostream& err,
-                    const RepeatedRounds* repeated) {
+                    const ReportedRun& signal, const RepeatedRounds* repeated) {
     const RecordPlan& plan = prepared.plan;
     if (ending.result) {
         const VcdHeader header{version, started, ResolutionOf(ending.result->stats, plan.rate)};
@@ -258,9 +312,9 @@ int FinishRecording(const RecordRequest& request, const PreparedRecording& prepa
                    1);
     }
     if (repeated != nullptr)
-        return PrintTally(*repeated, out, err);
+        return PrintTally(request, prepared, *ending.result, *repeated, signal, out, err);
     if (prepared.reference)
-        return Compare(request, prepared, *ending.result, out, err);
+        return Compare(request, prepared, *ending.result, signal, out, err);
     return err ? 0 : 1;
 }
 
@@ -278,9 +332,9 @@ int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t
     const DeferredTerminationSignals stopOnSignal;
     const auto started = std::chrono::system_clock::now();
     if (request.repeat && checked.prepared->reference)
-        return RunRepeatedComparison(
-            request, *checked.prepared, [&] { return Record(checked.prepared->options, err); },
-            started, version, out, err);
+        return RunRepeatedComparison(request, *checked.prepared,
+                                     [&] { return Record(checked.prepared->options, err); },
+                                     started, version, out, err, {});
     const RecordingEnding ending = Record(checked.prepared->options, err);
     return FinishRecording(request, *checked.prepared, ending, started, version, out, err);
 }

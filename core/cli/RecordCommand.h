@@ -43,6 +43,10 @@ namespace portprov {
 // on out (ComparedLineText), then the summary; the status is 3 when a line
 // differs. A reference line the recording does not have is a bad command
 // line (2), a reference that cannot be read a file's failure (1).
+// With --report the comparison's page is saved too, whatever the verdict,
+// checked before the run as the files are; one that names a file the
+// recording saves or the reference is a bad command line (2), one that
+// cannot be saved makes the status 1.
 int RunRecordCommand(const RecordRequest& request, std::span<const std::uint16_t> parallelBases,
                      const NumberFormat& format, const std::string& version, std::ostream& out,
                      std::ostream& err);
@@ -59,6 +63,7 @@ struct PreparedRecording {
     RecorderOptions options;
     std::vector<SaveTarget> files;
     std::optional<Reference> reference{}; // --expect's, read
+    std::optional<SaveTarget> report{};   // --report's, checked
 };
 // What was refused: a number, a trigger that does not fit the registers, two
 // files that are one, a reference with lines the recording lacks (all four a
@@ -88,11 +93,12 @@ struct RepeatedRounds {
 // Saves what was recorded, whole or not at all, says the summary and what
 // cut the recording short, and compares it with the reference, as
 // RunRecordCommand does, or after repeated rounds prints their counts; the
-// exit status.
+// exit status. signal: the signal's port and summary line, for the report
+// (after repeated rounds, of the round kept).
 int FinishRecording(const RecordRequest& request, const PreparedRecording& prepared,
                     const RecordingEnding& ending, std::chrono::system_clock::time_point started,
                     const std::string& version, std::ostream& out, std::ostream& err,
-                    const RepeatedRounds* repeated = nullptr);
+                    const ReportedRun& signal = {}, const RepeatedRounds* repeated = nullptr);
 
 // A recording beside the prepared reference, on one time axis.
 ReferenceComparison CompareRecorded(const PreparedRecording& prepared,

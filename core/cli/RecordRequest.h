@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/PortOperationArguments.h"
+#include "cli/RunReport.h"
 #include "input/Conversions.h"
 #include "recording/RecordingFormats.h"
 
@@ -19,6 +20,7 @@ namespace portprov {
 //   [--rate HZ] [--start-write ADDRESS VALUE] [--trigger [ADDRESS:]PIN:rise|fall]
 //   [--vcd FILE] [--csv FILE] (each is saved) [--expect FILE [--tolerance SECONDS]]
 //   (a file to save in, or a reference to compare with, at least)
+//   [--report FILE] (beside --expect)
 struct RecordFile {
     FileKind kind = FileKind::Vcd;
     std::string path;
@@ -36,6 +38,7 @@ struct RecordRequest {
     // --repeat beside --expect: the rounds of signal, recording and
     // comparison; 0 until a termination signal.
     std::optional<std::uint64_t> repeat{};
+    std::optional<RunReport> report{}; // the comparison's page
 };
 
 // The same, checked: what the recorder is to do.

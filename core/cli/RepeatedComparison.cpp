@@ -9,7 +9,7 @@ namespace portprov {
 int RunRepeatedComparison(const RecordRequest& request, const PreparedRecording& prepared,
                           const std::function<RecordingEnding()>& round,
                           std::chrono::system_clock::time_point started, const std::string& version,
-                          std::ostream& out, std::ostream& err,
+                          std::ostream& out, std::ostream& err, const ReportedRun& signal,
                           std::function<std::chrono::nanoseconds()> clock) {
     if (!clock)
         clock = SteadyNow{};
@@ -29,7 +29,7 @@ int RunRepeatedComparison(const RecordRequest& request, const PreparedRecording&
                     out << ComparisonTallyLine(line, repeated.tally.rounds()) << '\n';
                 out << ComparisonRoundsText(repeated.tally, true) << '\n' << std::flush;
             }
-            return FinishRecording(request, prepared, ending, started, version, out, err);
+            return FinishRecording(request, prepared, ending, started, version, out, err, signal);
         }
         // Cut short, it would differ for that alone; the first round is kept
         // all the same, to be saved.
@@ -46,7 +46,7 @@ int RunRepeatedComparison(const RecordRequest& request, const PreparedRecording&
             break;
     }
     const int status =
-        FinishRecording(request, prepared, kept, started, version, out, err, &repeated);
+        FinishRecording(request, prepared, kept, started, version, out, err, signal, &repeated);
     // The signal is answered: the run ended and said so.
     DeferredTerminationSignals::forgetNoted();
     return status;

@@ -66,7 +66,7 @@ Rounded Rounds(const std::string& rounds, std::uint64_t repeat, const std::strin
     std::int64_t ticks = 0;
     std::ostringstream out, err;
     const int status = RunRepeatedComparison(request, prepared, round, {}, "Portprov test", out,
-                                             err, [&ticks] { return ticks++ * 1ms; });
+                                             err, {}, [&ticks] { return ticks++ * 1ms; });
     return {status, out.str()};
 }
 
