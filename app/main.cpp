@@ -17,6 +17,7 @@
 #include "ports/PortIo.h"
 #include "ports/ReportedParallelPorts.h"
 #include "ports/simulated/SimulatedPc.h"
+#include "report/ReportSaving.h"
 #include "process/RaisedRights.h"
 #include "report/RunReports.h"
 #include "widgets/ProgramStyle.h"
@@ -288,6 +289,8 @@ int main(int argc, char** argv) {
     SelectPorts(commandLine);
 
     fontConfiguration.Wait();
+    // A report saved from a dialog names the way; asked for only then.
+    SetReportWayToPorts([simulate = commandLine.simulate] { return WayToPorts(simulate); });
     frmPortCom window;
     window.setReportedParallelPorts(portprov::BasesOf(portprov::ReportedParallelPorts()));
     if (!commandLine.simulate)

@@ -8,6 +8,7 @@
 #include "cli/ExpectedRecording.h"
 #include "cli/SummaryNumbers.h"
 #include "recording/RecordingFiles.h"
+#include "report/ComparisonReport.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -36,10 +37,14 @@ QLayout* GeneratorDialog::CompareRow() {
     cmdCompare->setObjectName(QStringLiteral("cmdCompare"));
     cmdNoCompare = new QPushButton(QString::fromUtf8("Ingen jämförelse"));
     cmdNoCompare->setObjectName(QStringLiteral("cmdNoCompare"));
+    cmdReport = new QPushButton(QString::fromUtf8("Spara &rapport…"));
+    cmdReport->setObjectName(QStringLiteral("cmdReport"));
+    cmdReport->setAccessibleName(QString::fromUtf8("Spara jämförelsen som rapport"));
+    cmdReport->setEnabled(false);
     lblReference = new QLabel(QString::fromUtf8("Jämförs inte."));
     lblReference->setObjectName(QStringLiteral("lblReference"));
     lblReference->setWordWrap(true);
-    for (QPushButton* button : {cmdCompare, cmdNoCompare})
+    for (QPushButton* button : {cmdCompare, cmdNoCompare, cmdReport})
         button->setAutoDefault(false);
     cmdCompare->setAccessibleName(
         QString::fromUtf8("Jämför med en inspelning av ett fungerande kort"));
@@ -47,9 +52,11 @@ QLayout* GeneratorDialog::CompareRow() {
     lblReference->setAccessibleName(QString::fromUtf8("Referensen"));
     connect(cmdCompare, &QPushButton::clicked, this, &GeneratorDialog::cmdCompare_Click);
     connect(cmdNoCompare, &QPushButton::clicked, this, &GeneratorDialog::cmdNoCompare_Click);
+    connect(cmdReport, &QPushButton::clicked, this, &GeneratorDialog::cmdReport_Click);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdCompare);
     buttons->addWidget(cmdNoCompare);
+    buttons->addWidget(cmdReport);
     buttons->addStretch();
     auto* rows = new QVBoxLayout;
     rows->addLayout(buttons);
@@ -123,6 +130,8 @@ void GeneratorDialog::cmdCompare_Click() {
 void GeneratorDialog::cmdNoCompare_Click() {
     reference_.reset();
     referencePath_.clear();
+    comparison_.reset();
+    cmdReport->setEnabled(false);
     lstVerdicts->clear();
     lstVerdicts->setVisible(false);
     ShowReference();
@@ -162,6 +171,8 @@ GeneratorDialog::Compare(const portprov::RecorderResult& result,
                          const portprov::RecorderOptions& options) {
     lstVerdicts->clear();
     lstVerdicts->setVisible(reference_.has_value());
+    comparison_.reset();
+    cmdReport->setEnabled(reference_.has_value());
     if (!reference_)
         return std::nullopt;
     portprov::ReferenceComparison comparison = portprov::CompareWithReference(
@@ -181,5 +192,19 @@ GeneratorDialog::Compare(const portprov::RecorderResult& result,
     QFont bold = summary->font();
     bold.setBold(true);
     summary->setFont(bold);
+    comparison_ = comparison;
     return comparison;
+}
+
+void GeneratorDialog::cmdReport_Click() {
+    if (!comparison_)
+        return;
+    // The figures one after the other, as the report's signal line.
+    QString figures = lblFigures->text();
+    figures.replace(QLatin1Char('\n'), QStringLiteral(", "));
+    const portprov::ReportFacts facts =
+        WindowReportFacts(runStarted_, std::to_string(runningBase_), figures.toStdString(),
+                          QFileInfo(referencePath_).fileName().toStdString());
+    SaveReportAs(this, chooseReportFile_, showMessage_,
+                 portprov::ComparisonReportHtml(facts, *comparison_));
 }

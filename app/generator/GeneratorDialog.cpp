@@ -251,6 +251,7 @@ void GeneratorDialog::cmdStart_Click() {
         return;
     }
     runningBase_ = static_cast<std::uint16_t>(cboPort->currentData().toUInt());
+    runStarted_ = std::chrono::system_clock::now();
     runningRecording_ = recording;
     prgSignal->setValue(0);
     lblFigures->clear();

@@ -3,11 +3,13 @@
 
 #include "generating/Generator.h"
 #include "recording/ReferenceCheck.h"
+#include "report/ReportSaving.h"
 #include "widgets/MessageBox.h"
 
 #include <QDialog>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -79,6 +81,7 @@ public:
     QSpinBox* spnRecRate = nullptr;    // Hz
     QPushButton* cmdCompare = nullptr; // "Jämför med…": a good board's recording
     QPushButton* cmdNoCompare = nullptr;
+    QPushButton* cmdReport = nullptr; // "Spara rapport…" of the last comparison
     QLabel* lblReference = nullptr;
     QListWidget* lstVerdicts = nullptr; // a line's verdict per row, after the run
     QLabel* lblFigures = nullptr;
@@ -99,6 +102,9 @@ public:
     // with (the Swedish file dialog), or none.
     void cmdCompare_Click();
     void cmdNoCompare_Click();
+    // Saves the last comparison as a report for the customer (HTML).
+    void cmdReport_Click();
+    void setReportFileChooser(ChooseReportFile choose) { chooseReportFile_ = std::move(choose); }
 
     // The pins chosen, in increasing order.
     std::vector<int> ChosenPins() const;
@@ -185,6 +191,10 @@ private:
     std::vector<std::uint16_t> bases_;
     std::optional<portprov::Reference> reference_;
     QString referencePath_;
+    // The last run compared: its comparison, start and figures, for the report.
+    std::optional<portprov::ReferenceComparison> comparison_;
+    std::chrono::system_clock::time_point runStarted_;
+    ChooseReportFile chooseReportFile_ = ChooseSwedishReportFile;
     ChooseOpenFile chooseOpenFile_;
     PortChanged portChanged_;
     Recorded recorded_;

@@ -6,6 +6,7 @@
 #include "loopback/Plugs.h"
 #include "ports/PortBackend.h"
 #include "process/SteadyNow.h"
+#include "report/LoopbackReport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -177,14 +178,20 @@ void LoopbackDialog::MakeRepeatControls(QFormLayout* choices, QDialogButtonBox* 
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
     cmdStop->setAccessibleName(QStringLiteral("Stoppa"));
     cmdStop->setEnabled(false);
-    cmdRepeat->setAutoDefault(false);
-    cmdStop->setAutoDefault(false);
+    cmdReport =
+        buttons->addButton(QString::fromUtf8("Spara rapport…"), QDialogButtonBox::ActionRole);
+    cmdReport->setObjectName(QStringLiteral("cmdReport"));
+    cmdReport->setAccessibleName(QString::fromUtf8("Spara testet som rapport"));
+    cmdReport->setEnabled(false);
+    for (QPushButton* button : {cmdRepeat, cmdStop, cmdReport})
+        button->setAutoDefault(false);
 
     tmrRepeat = new QTimer(this);
     tmrRepeat->setInterval(0);
     connect(tmrRepeat, &QTimer::timeout, this, &LoopbackDialog::RunRounds);
     connect(cmdRepeat, &QPushButton::clicked, this, &LoopbackDialog::cmdRepeat_Click);
     connect(cmdStop, &QPushButton::clicked, this, &LoopbackDialog::cmdStop_Click);
+    connect(cmdReport, &QPushButton::clicked, this, &LoopbackDialog::cmdReport_Click);
     connect(chkUntilStopped, &QCheckBox::toggled, spnRounds, &QWidget::setDisabled);
 }
 
@@ -204,7 +211,16 @@ void LoopbackDialog::cmdStart_Click() {
     ShowWiring();
     const auto base = static_cast<std::int32_t>(cboPort->currentData().toInt());
     try {
-        ShowReport(portprov::RunLoopbackTest(base, ChosenPlug(cboPlug->currentIndex())));
+        // One round, counted as a repeated run is, for the report.
+        runBase_ = base;
+        runPlug_ = ChosenPlug(cboPlug->currentIndex());
+        runStarted_ = std::chrono::system_clock::now();
+        stopped_ = false;
+        const portprov::LoopbackReport report = portprov::RunLoopbackTest(base, runPlug_);
+        tally_.emplace(runPlug_, portprov::SteadyNow{});
+        tally_->add(report);
+        ShowReport(report);
+        cmdReport->setEnabled(true);
     } catch (const portprov::PortError& error) {
         ShowVerdict(Text(portprov::AbortedText(error.kind())), kLoopbackFailFace);
         showMessage_(this, QString::fromStdString(error.what()));
@@ -231,6 +247,8 @@ void LoopbackDialog::cmdRepeat_Click() {
     wantedRounds_ =
         chkUntilStopped->isChecked() ? 0 : static_cast<std::uint64_t>(spnRounds->value());
     tally_.emplace(runPlug_, portprov::SteadyNow{});
+    runStarted_ = std::chrono::system_clock::now();
+    stopped_ = false;
     SetRunning(true);
     ShowTally();
     tmrRepeat->start();
@@ -271,6 +289,7 @@ void LoopbackDialog::RunRounds() {
 }
 
 void LoopbackDialog::EndRun(bool stopped) {
+    stopped_ = stopped;
     tmrRepeat->stop();
     SetRunning(false);
     ShowTally();
@@ -285,6 +304,7 @@ void LoopbackDialog::SetRunning(bool running) {
         control->setEnabled(!running);
     spnRounds->setEnabled(!running && !chkUntilStopped->isChecked());
     cmdStop->setEnabled(running);
+    cmdReport->setEnabled(!running && tally_ && tally_->rounds() > 0);
     (running ? cmdStop : cmdRepeat)->setFocus();
 }
 
@@ -328,4 +348,13 @@ void LoopbackDialog::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     // Narrower, the verdict may take another line.
     FitVerdict();
+}
+
+void LoopbackDialog::cmdReport_Click() {
+    if (!tally_ || tally_->rounds() == 0)
+        return;
+    const portprov::ReportFacts facts =
+        WindowReportFacts(runStarted_, std::to_string(runBase_), {}, {});
+    SaveReportAs(this, chooseReportFile_, showMessage_,
+                 portprov::LoopbackReportHtml(facts, runPlug_, *tally_, stopped_));
 }

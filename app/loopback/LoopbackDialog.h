@@ -2,10 +2,12 @@
 #pragma once
 
 #include "loopback/LoopbackTally.h"
+#include "report/ReportSaving.h"
 #include "widgets/MessageBox.h"
 
 #include <QDialog>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -38,6 +40,7 @@ public:
     QPushButton* cmdStart = nullptr;
     QPushButton* cmdRepeat = nullptr;
     QPushButton* cmdStop = nullptr;
+    QPushButton* cmdReport = nullptr; // "Spara rapport…" of the last run
     QPushButton* cmdClose = nullptr;
     QTableWidget* grdResult = nullptr;
     QLabel* lblVerdict = nullptr;
@@ -51,6 +54,10 @@ public:
     void cmdRepeat_Click();
     // Ends a repeated run after the round under way, keeping its counts.
     void cmdStop_Click();
+    // Saves the last run, one round or repeated, as a report for the
+    // customer (HTML).
+    void cmdReport_Click();
+    void setReportFileChooser(ChooseReportFile choose) { chooseReportFile_ = std::move(choose); }
 
     // Closing the dialog ends a repeated run first.
     void done(int result) override;
@@ -79,6 +86,9 @@ private:
     portprov::LoopbackPlug runPlug_ = portprov::LoopbackPlug::Control;
     std::uint64_t wantedRounds_ = 0;
     std::optional<portprov::LoopbackTally> tally_;
+    bool stopped_ = false; // the last run was ended by Stoppa
+    std::chrono::system_clock::time_point runStarted_;
+    ChooseReportFile chooseReportFile_ = ChooseSwedishReportFile;
 };
 
 // The faces of a working and a failing wire, and of the verdict line.

@@ -88,6 +88,16 @@ private slots:
             QString::fromUtf8("Skillnad 2 av 20: Stift 15 Fel vid 500,0 µs: en fallande")));
         recording->cmdPrevDifference->click();
         QCOMPARE(recording->diagram->cursorA(), std::optional<double>(0.0));
+        // The comparison as a page for the customer, its names as text.
+        const QString report = folder.filePath(QStringLiteral("rapport.html"));
+        d->setReportFileChooser([&](QWidget*, const QString&, const QString&) { return report; });
+        QVERIFY(d->cmdReport->isEnabled());
+        d->cmdReport->click();
+        QFile page(report);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(page.readAll());
+        QVERIFY(html.contains(QStringLiteral("bra.csv")) && html.contains(QStringLiteral("<svg")));
+        QCOMPARE(html.count(QStringLiteral("class=\"skillnad\"")), 20);
         QVERIFY2(f.messages.isEmpty(), qPrintable(f.messages.join('\n')));
     }
 };

@@ -301,6 +301,16 @@ private slots:
             for (int row = 1; row < 5; ++row)
                 QCOMPARE(dialog->grdResult->item(row, 2)->text(),
                          QString::fromUtf8("fel i 0 av 40 omgångar"));
+            // Spara rapport… saves the counts as a page for the customer.
+            QTemporaryDir folder;
+            const QString name = folder.filePath(QStringLiteral("slinga.html"));
+            dialog->setReportFileChooser(
+                [&](QWidget*, const QString&, const QString&) { return name; });
+            QVERIFY(dialog->cmdReport->isEnabled());
+            dialog->cmdReport->click();
+            QFile page(name);
+            QVERIFY(page.open(QIODevice::ReadOnly));
+            QVERIFY(QString::fromUtf8(page.readAll()).contains(QString::fromUtf8("40 omgångar, ")));
         }
     }
 
