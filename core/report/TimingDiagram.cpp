@@ -44,19 +44,30 @@ std::string Num(int value) {
 std::string LevelPath(const LineEdges& line, const DiagramAxis& axis, int top) {
     const auto y = [top](bool high) { return Num(top + (high ? kHighOffset : kLowOffset)); };
     bool level = line.initial;
-    std::string d = "M" + Num(kPlotLeft) + " " + y(level);
+    // Built by appending, as GCC 12 sees impossible bounds in "M" + string&&
+    // once inlined into a batched Release build.
+    std::string d = "M";
+    d += Num(kPlotLeft);
+    d += ' ';
+    d += y(level);
     for (std::size_t k = 0; k < line.edges.size();) {
         const int column = axis.column(line.edges[k]);
         std::size_t inColumn = 0;
         for (; k < line.edges.size() && axis.column(line.edges[k]) == column; ++k)
             ++inColumn;
-        d += "H" + Num(kPlotLeft + column) + "V" + y(!level);
-        if (inColumn % 2 == 0)
-            d += "V" + y(level);
-        else
+        d += 'H';
+        d += Num(kPlotLeft + column);
+        d += 'V';
+        d += y(!level);
+        if (inColumn % 2 == 0) {
+            d += 'V';
+            d += y(level);
+        } else
             level = !level;
     }
-    return d + "H" + Num(kPlotLeft + kPlotColumns);
+    d += 'H';
+    d += Num(kPlotLeft + kPlotColumns);
+    return d;
 }
 
 // One red mark over the stretch a difference covers.
