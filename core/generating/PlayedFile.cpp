@@ -129,49 +129,25 @@ std::optional<std::string> HeaderRefusal(std::string_view line, std::uint16_t ba
 
 // The rows after the header, as changes of the played pins.
 PlayedFileResult ReadRows(CsvLines& lines, const Header& header, PlayedFileResult result) {
+    static_assert(kLongestSignal == kLatestCsvTime, "a file plays as long as a signal may last");
     PlayedSequence sequence;
     std::vector<int> levels(header.columns.size(), -1); // -1: before the first row
-    bool anyRow = false;
-    while (const std::optional<std::string_view> text = lines.next()) {
-        const std::size_t number = lines.number();
-        if (CsvTrimmed(*text).empty())
-            continue;
-        const std::vector<std::string_view> fields = CsvFields(*text);
-        if (fields.size() != header.columns.size() + 1)
-            return Refused(number, std::to_string(fields.size()) + " fält, men rubriken har " +
-                                       std::to_string(header.columns.size() + 1) + ".");
-        const std::optional<nanoseconds> time = CsvSeconds(fields.front());
-        if (!time)
-            return Refused(number, "ogiltig tid " + CsvQuoted(fields.front()) +
-                                       ": skriv sekunder med punkt, till exempel 0.002.");
-        if (*time > kLongestSignal)
-            return Refused(number, "tiden är senare än " + std::to_string(kLongestSignal.count()) +
-                                       " timmar.");
-        // Rows may share a time: the recorder writes a row a moment.
-        if (anyRow && *time < sequence.length)
-            return Refused(number, "tiden går bakåt: raden före har en senare tid.");
+    const auto take = [&](const CsvRow& row) -> std::optional<std::string> {
         for (std::size_t i = 0; i < header.columns.size(); ++i) {
-            const std::string_view value = fields[i + 1];
-            if (value != "0" && value != "1")
-                return Refused(number, "ogiltigt värde " + CsvQuoted(value) + " i kolumnen " +
-                                           header.names[i] + ": skriv 0 eller 1.");
-            const int level = value == "1" ? 1 : 0;
+            const int level = row.levels[i] ? 1 : 0;
             const Column& column = header.columns[i];
             if (column.pin == 0 || level == levels[i])
                 continue;
             if (sequence.changes.size() >= kMostPlayedChanges)
-                return Refused(number,
-                               "fler än " + std::to_string(kMostPlayedChanges) + " ändringar.");
-            sequence.changes.push_back({*time, column.pin, level == 1});
+                return "fler än " + std::to_string(kMostPlayedChanges) + " ändringar.";
+            sequence.changes.push_back({row.time, column.pin, level == 1});
             levels[i] = level;
         }
-        sequence.length = *time;
-        anyRow = true;
-    }
-    if (!lines.refusal().empty())
-        return {std::nullopt, lines.refusal()};
-    if (!anyRow)
-        return Refused(lines.number(), "filen har inga rader efter rubriken.");
+        sequence.length = row.time;
+        return std::nullopt;
+    };
+    if (std::optional<std::string> refusal = ForEachCsvRow(lines, header.names, take))
+        return {std::nullopt, std::move(*refusal)};
     result.sequence = std::move(sequence);
     return result;
 }

@@ -137,3 +137,61 @@ std::optional<std::string_view> CsvLines::header() {
 }
 
 } // namespace portprov
+
+namespace portprov {
+
+namespace {
+
+// The row's refusal, or nullopt with the row filled in.
+std::optional<std::string> CsvRowRefusal(std::string_view text,
+                                         const std::vector<std::string>& names,
+                                         std::optional<nanoseconds> earliest, CsvRow& row) {
+    const std::vector<std::string_view> fields = CsvFields(text);
+    if (fields.size() != names.size() + 1)
+        return std::to_string(fields.size()) + " fält, men rubriken har " +
+               std::to_string(names.size() + 1) + ".";
+    const std::optional<nanoseconds> time = CsvSeconds(fields.front());
+    if (!time)
+        return "ogiltig tid " + CsvQuoted(fields.front()) +
+               ": skriv sekunder med punkt, till exempel 0.002.";
+    if (*time > kLatestCsvTime)
+        return "tiden är senare än " + std::to_string(kLatestCsvTime.count()) + " timmar.";
+    if (earliest && *time < *earliest)
+        return std::string("tiden går bakåt: raden före har en senare tid.");
+    row.time = *time;
+    row.levels.clear();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string_view value = fields[i + 1];
+        if (value != "0" && value != "1")
+            return "ogiltigt värde " + CsvQuoted(value) + " i kolumnen " + names[i] +
+                   ": skriv 0 eller 1.";
+        row.levels.push_back(value == "1");
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string>
+ForEachCsvRow(CsvLines& lines, const std::vector<std::string>& names,
+              const std::function<std::optional<std::string>(const CsvRow&)>& take) {
+    std::optional<nanoseconds> earliest;
+    CsvRow row{};
+    while (const std::optional<std::string_view> text = lines.next()) {
+        if (CsvTrimmed(*text).empty())
+            continue;
+        std::optional<std::string> refusal = CsvRowRefusal(*text, names, earliest, row);
+        if (!refusal)
+            refusal = take(row);
+        if (refusal)
+            return CsvRefused(lines.number(), *refusal);
+        earliest = row.time;
+    }
+    if (!lines.refusal().empty())
+        return lines.refusal();
+    if (!earliest)
+        return CsvRefused(lines.number(), "filen har inga rader efter rubriken.");
+    return std::nullopt;
+}
+
+} // namespace portprov

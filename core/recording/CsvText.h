@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <string>
@@ -76,5 +77,25 @@ private:
     std::size_t number_ = 0; // the lines read
     std::string refusal_;
 };
+
+// One row of levels after the header: its time, and a level a column.
+struct CsvRow {
+    std::chrono::nanoseconds time;
+    std::vector<bool> levels;
+};
+
+// The latest time a row may have: a day.
+inline constexpr std::chrono::hours kLatestCsvTime{24};
+
+// Reads every row after the header, each checked before take sees it: as
+// many fields as the time's and the names' columns, the time in seconds, no
+// later than kLatestCsvTime and never before the row before's (rows may
+// share a time: the recorder writes a row a moment), each level 0 or 1.
+// Blank lines are passed over. take may refuse a row with a text. The
+// refusal of the first row refused, after "Rad N: ", or of the file (too
+// long, no rows after the header); nullopt when every row was taken.
+std::optional<std::string>
+ForEachCsvRow(CsvLines& lines, const std::vector<std::string>& names,
+              const std::function<std::optional<std::string>(const CsvRow&)>& take);
 
 } // namespace portprov

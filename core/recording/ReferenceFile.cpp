@@ -43,44 +43,25 @@ std::optional<std::string> HeaderRefusal(std::string_view line, Reference& refer
 // The rows after the header, as each line's level at the first row and its
 // edges.
 ReferenceResult ReadReferenceRows(CsvLines& lines, Reference reference) {
+    std::vector<std::string> names;
+    for (const ReferenceLine& line : reference.lines)
+        names.push_back(line.name);
     bool anyRow = false;
-    std::vector<bool> levels(reference.lines.size());
-    while (const std::optional<std::string_view> text = lines.next()) {
-        const std::size_t number = lines.number();
-        if (CsvTrimmed(*text).empty())
-            continue;
-        const std::vector<std::string_view> fields = CsvFields(*text);
-        if (fields.size() != reference.lines.size() + 1)
-            return RefusedReference(number, std::to_string(fields.size()) +
-                                                " fält, men rubriken har " +
-                                                std::to_string(reference.lines.size() + 1) + ".");
-        const std::optional<nanoseconds> time = CsvSeconds(fields.front());
-        if (!time || *time > nanoseconds{std::chrono::hours{24}})
-            return RefusedReference(number, "ogiltig tid " + CsvQuoted(fields.front()) +
-                                                ": skriv sekunder med punkt, till exempel 0.002.");
-        if (anyRow && *time < reference.length)
-            return RefusedReference(number, "tiden går bakåt: raden före har en senare tid.");
+    const auto take = [&](const CsvRow& row) -> std::optional<std::string> {
         for (std::size_t i = 0; i < reference.lines.size(); ++i) {
-            const std::string_view value = fields[i + 1];
-            if (value != "0" && value != "1")
-                return RefusedReference(number, "ogiltigt värde " + CsvQuoted(value) +
-                                                    " i kolumnen " + reference.lines[i].name +
-                                                    ": skriv 0 eller 1.");
-            const bool level = value == "1";
             LineEdges& edges = reference.lines[i].edges;
+            const bool before = edges.initial != (edges.edges.size() % 2 == 1);
             if (!anyRow)
-                edges.initial = level;
-            else if (level != levels[i])
-                edges.edges.push_back(*time);
-            levels[i] = level;
+                edges.initial = row.levels[i];
+            else if (row.levels[i] != before)
+                edges.edges.push_back(row.time);
         }
-        reference.length = *time;
+        reference.length = row.time;
         anyRow = true;
-    }
-    if (!lines.refusal().empty())
-        return {std::nullopt, lines.refusal()};
-    if (!anyRow)
-        return RefusedReference(lines.number(), "filen har inga rader efter rubriken.");
+        return std::nullopt;
+    };
+    if (std::optional<std::string> refusal = ForEachCsvRow(lines, names, take))
+        return {std::nullopt, std::move(*refusal)};
     return {std::move(reference), {}};
 }
 
