@@ -42,10 +42,6 @@ std::string AtTime(nanoseconds time, const NumberFormat& format) {
     return time < nanoseconds{} ? "−" + Duration(-time, format) : Duration(time, format);
 }
 
-std::string Direction(bool rising, const char* article) {
-    return std::string(article) + (rising ? " stigande" : " fallande");
-}
-
 std::string Counted(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + (count == 1 ? one : many);
 }
@@ -55,23 +51,37 @@ std::string Counted(std::size_t count, const char* one, const char* many) {
 std::string DifferenceText(const EdgeDifference& difference, const LineEdges& reference,
                            const NumberFormat& format) {
     using Kind = EdgeDifference::Kind;
-    const std::string at = "vid " + AtTime(difference.at, format) + ": ";
+    // Built by appending: GCC 12 sees impossible bounds in chains of
+    // string&& + const char* once they are inlined into a Release build.
+    std::string text;
+    if (difference.kind == Kind::StartLevel) {
+        text = "vid start: nivån är ";
+        text += reference.initial ? "låg, väntad hög" : "hög, väntad låg";
+        return text;
+    }
+    text = "vid ";
+    text += AtTime(difference.at, format);
+    text += ": ";
     switch (difference.kind) {
     case Kind::StartLevel:
-        return std::string("vid start: nivån är ") + (reference.initial ? "låg" : "hög") +
-               ", väntad " + (reference.initial ? "hög" : "låg");
+        break;
     case Kind::Missing:
-        return at + Direction(difference.rising, "en") + " flank saknas";
+        text += difference.rising ? "en stigande" : "en fallande";
+        text += " flank saknas";
+        break;
     case Kind::Extra:
-        return at + Direction(difference.rising, "en extra") + " flank (glitch)";
+        text += difference.rising ? "en extra stigande" : "en extra fallande";
+        text += " flank (glitch)";
+        break;
     case Kind::Late:
-        return at + Direction(difference.rising, "den") + " flanken kommer " +
-               Duration(difference.by, format) + " för sent";
     case Kind::Early:
-        return at + Direction(difference.rising, "den") + " flanken kommer " +
-               Duration(difference.by, format) + " för tidigt";
+        text += difference.rising ? "den stigande" : "den fallande";
+        text += " flanken kommer ";
+        text += Duration(difference.by, format);
+        text += difference.kind == Kind::Late ? " för sent" : " för tidigt";
+        break;
     }
-    return {};
+    return text;
 }
 
 std::string ComparedLineText(const ComparedLine& line, const NumberFormat& format) {
